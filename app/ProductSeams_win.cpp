@@ -1,0 +1,1 @@
+// The product reaches the mouse through the system's HID services.

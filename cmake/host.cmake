@@ -1,0 +1,33 @@
+# Host build: the platform-free core, its unit tests and fuzz targets.
+set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+add_compile_options(${SANITIZE_FLAGS})
+add_link_options(${SANITIZE_FLAGS})
+
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_library(skivol_core STATIC ${SKIVOL_CORE_SOURCES} ${SKIVOL_VMOUSE_CORE_SOURCES})
+target_include_directories(skivol_core PUBLIC ${SKIVOL_ROOT} ${SKIVOL_ROOT}/res)
+target_link_libraries(skivol_core PUBLIC pthread)
+
+file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${SKIVOL_ROOT}/tests/host/*.cpp)
+add_executable(host_tests ${HOST_TEST_SOURCES})
+target_link_libraries(host_tests PRIVATE skivol_core GTest::gtest_main)
+target_compile_definitions(host_tests PRIVATE SKIVOL_SOURCE_DIR="${SKIVOL_ROOT}")
+add_test(NAME host_tests COMMAND host_tests --gtest_brief=1)
+
+# Fuzz targets: each file defines LLVMFuzzerTestOneInput; FuzzDriver.cpp feeds
+# it the seed corpus and then a bounded run of mutated inputs.
+file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${SKIVOL_ROOT}/tests/fuzz/fuzz_*.cpp)
+foreach(src ${FUZZ_TARGETS})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src} ${SKIVOL_ROOT}/tests/fuzz/FuzzDriver.cpp)
+  target_link_libraries(${name} PRIVATE skivol_core)
+  add_test(NAME ${name} COMMAND ${name} --seconds=20 ${SKIVOL_ROOT}/tests/fuzz/corpus/${name})
+endforeach()
+
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${SKIVOL_ROOT}/bench/host_*.cpp)
+foreach(src ${BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE skivol_core)
+endforeach()

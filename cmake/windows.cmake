@@ -1,0 +1,57 @@
+# Windows build: the product, its virtual-mouse twin, and the Windows-side tests.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${SKIVOL_ROOT}/res -c 65001")
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${SKIVOL_ROOT}/build/bin)
+
+# Static runtime: the exe imports only system DLLs.
+set(STATIC_LINK -static -static-libgcc -static-libstdc++)
+add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 STRICT)
+
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+set(SYSTEM_LIBS setupapi hid comctl32 gdi32 user32 shell32 advapi32 ws2_32 kernel32)
+
+add_library(skivol_core STATIC ${SKIVOL_CORE_SOURCES})
+target_include_directories(skivol_core PUBLIC ${SKIVOL_ROOT} ${SKIVOL_ROOT}/res)
+
+add_library(skivol_win STATIC ${SKIVOL_WIN_SOURCES})
+target_link_libraries(skivol_win PUBLIC skivol_core ${SYSTEM_LIBS})
+
+if(SKIVOL_VMOUSE_CORE_SOURCES OR SKIVOL_VMOUSE_WIN_SOURCES)
+  add_library(skivol_vmouse STATIC ${SKIVOL_VMOUSE_CORE_SOURCES} ${SKIVOL_VMOUSE_WIN_SOURCES})
+  target_link_libraries(skivol_vmouse PUBLIC skivol_win)
+else()
+  add_library(skivol_vmouse INTERFACE)
+  target_link_libraries(skivol_vmouse INTERFACE skivol_win)
+endif()
+
+set(RESOURCE_SCRIPT ${SKIVOL_ROOT}/res/SkivolMouse.rc)
+
+# The product talks to real HID devices; the virtual build links the virtual
+# mouse behind the same seams instead.
+add_executable(SkivolMouse WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/app/ProductSeams_win.cpp ${RESOURCE_SCRIPT})
+target_link_libraries(SkivolMouse PRIVATE skivol_win ${STATIC_LINK})
+
+add_executable(SkivolMouseVirtual WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/vmouse/VirtualSeams_win.cpp ${RESOURCE_SCRIPT})
+target_link_libraries(SkivolMouseVirtual PRIVATE skivol_vmouse ${STATIC_LINK})
+
+# Windows-side tests. They link the product's code and its resources.
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${SKIVOL_ROOT}/tests/win/*.cpp)
+add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPT})
+target_link_libraries(win_tests PRIVATE skivol_vmouse gtest_main ${STATIC_LINK})
+# The tests run with the virtual mouse behind the seams.
+target_sources(win_tests PRIVATE ${SKIVOL_ROOT}/vmouse/VirtualSeams_win.cpp)
+target_compile_definitions(win_tests PRIVATE SKIVOL_SOURCE_DIR="${SKIVOL_ROOT}")
+add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
+
+# Test helper: a plain window with a text box, the target of injected input.
+add_executable(TestTarget WIN32 ${SKIVOL_ROOT}/tests/e2e/TestTarget_win.cpp)
+target_link_libraries(TestTarget PRIVATE user32 gdi32 ${STATIC_LINK})
+
+file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${SKIVOL_ROOT}/bench/win_*.cpp)
+foreach(src ${WIN_BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE skivol_vmouse ${STATIC_LINK})
+endforeach()

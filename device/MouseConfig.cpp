@@ -1,0 +1,28 @@
+#include "device/MouseConfig.h"
+
+MouseConfig mouseConfig;
+
+uint8_t MouseConfig::reportMask() const {
+  uint8_t mask = 0;
+  for (int i = 0; i < ButtonIndex::Count; ++i) {
+    if (assignments[i].function != ButtonFunction::Native) mask |= static_cast<uint8_t>(1u << i);
+  }
+  return mask;
+}
+
+void MouseConfig::resetStoredValues() {
+  for (ButtonAssignment& a : assignments) a = ButtonAssignment();
+  for (int level = 0; level < kDpiLevels; ++level) dpiStep[level] = kDefaultDpiSteps[level];
+  dpiLevel = 0;
+}
+
+int32_t buttonMaskFor(int32_t function) {
+  if (function >= ButtonFunction::LeftButton && function <= ButtonFunction::Button4th)
+    return 1 << (function - ButtonFunction::LeftButton);
+  return 0;
+}
+
+int32_t currentDpiStep(const MouseConfig& config) {
+  if (config.dpiLevel < 0 || config.dpiLevel >= kDpiLevels) return -1;
+  return config.dpiStep[config.dpiLevel];
+}

@@ -1,0 +1,87 @@
+// The one configuration model of the program: what each mouse button does and
+// the DPI settings. Plain data, written on the window's thread only.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+// Index of a button: the position of its bit in the button byte the mouse
+// reports and in the report mask.
+namespace ButtonIndex {
+enum : int {
+  Left = 0,
+  Right = 1,
+  Wheel = 2,
+  Button5th = 3,  // the button labelled "Button 5th" is bit 3
+  Button4th = 4,  // the button labelled "Button 4th" is bit 4
+};
+constexpr int Count = 8;
+}  // namespace ButtonIndex
+
+// What a button does; stored in the settings file as this number.
+namespace ButtonFunction {
+enum : int32_t {
+  Native = 0,  // the mouse handles the button itself
+  KeyShortcut = 1,
+  LeftButton = 4,
+  RightButton = 5,
+  WheelButton = 6,
+  Button5th = 7,
+  Button4th = 8,
+  CloseCurrentWindow = 10,
+  DoubleClick = 11,
+};
+}  // namespace ButtonFunction
+
+// Modifier bits of a shortcut, in the order of a HID keyboard report's
+// modifier byte.
+namespace ModifierBit {
+enum : int32_t {
+  LeftCtrl = 0x01,
+  LeftShift = 0x02,
+  LeftAlt = 0x04,
+  LeftWindows = 0x08,
+  RightCtrl = 0x10,
+  RightShift = 0x20,
+  RightAlt = 0x40,
+  RightWindows = 0x80,
+};
+}  // namespace ModifierBit
+
+struct ButtonAssignment {
+  int32_t modifiers = 0;   // ModifierBit set; low 8 bits used
+  int32_t scanCode = 0;    // scan code, +0xE000 for an extended key; 0: none
+  int32_t function = ButtonFunction::Native;
+  int32_t buttonMask = 0;  // derived from function (buttonMaskFor); stored too
+};
+
+constexpr int kDpiLevels = 4;
+constexpr int kDpiSteps = 8;  // step s means 400 * (s + 1) counts per inch
+constexpr int32_t kDefaultDpiSteps[kDpiLevels] = {0, 1, 3, 5};
+constexpr int32_t kDefaultDpiLevel = 2;
+
+struct MouseConfig {
+  ButtonAssignment assignments[ButtonIndex::Count];
+  int32_t dpiStep[kDpiLevels] = {kDefaultDpiSteps[0], kDefaultDpiSteps[1], kDefaultDpiSteps[2],
+                                 kDefaultDpiSteps[3]};
+  int32_t dpiLevel = 0;
+
+  // Run-time flags, not stored. They are set on one thread and read on
+  // another, hence atomic.
+  std::atomic<bool> exitRequested{false};  // closing ends the program; nothing is saved
+  std::atomic<bool> dpiSyncPending{true};  // slider moves are not written until the mouse reports
+
+  // The report mask: bit i set for each button whose function is not Native.
+  uint8_t reportMask() const;
+  // The stored values of a fresh installation (flags untouched).
+  void resetStoredValues();
+};
+
+// The buttonMask that goes with a function code: 1 << (code - 4) for the five
+// mouse-button functions, otherwise 0.
+int32_t buttonMaskFor(int32_t function);
+
+// The DPI step of the current level, or -1 when the level is out of range.
+int32_t currentDpiStep(const MouseConfig& config);
+
+// The process's configuration.
+extern MouseConfig mouseConfig;

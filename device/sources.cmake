@@ -1,0 +1,7 @@
+# Configuration and device: the configuration model, the settings file, the
+# HID link and the feature frames.
+list(APPEND SKIVOL_CORE_SOURCES
+  device/MouseConfig.cpp
+)
+list(APPEND SKIVOL_WIN_SOURCES
+)

@@ -1,0 +1,160 @@
+#include "framework/CArchive.h"
+
+#include <cstring>
+
+CArchive::CArchive(CFile* file, Mode mode, size_t bufferSize)
+    : file_(file), mode_(mode), buffer_(bufferSize < 16 ? 16 : bufferSize) {}
+
+CArchive::~CArchive() {
+  // An archive that was not closed loses what it buffered, as a write that
+  // was abandoned should.
+}
+
+bool CArchive::FlushBuffer() {
+  if (end_ == 0) return !failed_;
+  if (!file_ || !file_->Write(buffer_.data(), end_)) failed_ = true;
+  end_ = 0;
+  return !failed_;
+}
+
+void CArchive::WriteBytes(const void* data, size_t count) {
+  if (mode_ != store || closed_) {
+    failed_ = true;
+    return;
+  }
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  while (count > 0) {
+    if (end_ == buffer_.size()) FlushBuffer();
+    size_t chunk = buffer_.size() - end_;
+    if (chunk > count) chunk = count;
+    std::memcpy(buffer_.data() + end_, bytes, chunk);
+    end_ += chunk;
+    bytes += chunk;
+    count -= chunk;
+  }
+}
+
+CArchive& CArchive::operator<<(int32_t value) {
+  uint32_t v = static_cast<uint32_t>(value);
+  uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                      static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+  WriteBytes(bytes, 4);
+  return *this;
+}
+
+CArchive& CArchive::operator<<(const CString& text) {
+  uint32_t length = static_cast<uint32_t>(text.GetLength());
+  if (length < 0xFF) {
+    uint8_t b = static_cast<uint8_t>(length);
+    WriteBytes(&b, 1);
+  } else if (length < 0xFFFF) {
+    uint8_t b[3] = {0xFF, static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)};
+    WriteBytes(b, 3);
+  } else {
+    uint8_t b[7] = {0xFF, 0xFF, 0xFF, static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
+                    static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
+    WriteBytes(b, 7);
+  }
+  WriteBytes(text.c_str(), length);
+  return *this;
+}
+
+uint64_t CArchive::Remaining() const {
+  uint64_t buffered = end_ - begin_;
+  if (!file_) return buffered;
+  uint64_t length = file_->GetLength();
+  uint64_t position = file_->GetPosition();
+  return buffered + (length > position ? length - position : 0);
+}
+
+bool CArchive::Fill(size_t wanted) {
+  if (end_ - begin_ >= wanted) return true;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  while (end_ < wanted && file_) {
+    size_t got = file_->Read(buffer_.data() + end_, buffer_.size() - end_);
+    if (got == 0) break;
+    end_ += got;
+  }
+  return end_ - begin_ >= wanted;
+}
+
+bool CArchive::ReadBytes(void* data, size_t count) {
+  if (mode_ != load || failed_) {
+    failed_ = true;
+    return false;
+  }
+  if (count > Remaining()) {
+    failed_ = true;
+    return false;
+  }
+  uint8_t* out = static_cast<uint8_t*>(data);
+  while (count > 0) {
+    size_t chunk = count < buffer_.size() ? count : buffer_.size();
+    if (!Fill(chunk)) {
+      failed_ = true;
+      return false;
+    }
+    std::memcpy(out, buffer_.data() + begin_, chunk);
+    begin_ += chunk;
+    out += chunk;
+    count -= chunk;
+  }
+  return true;
+}
+
+CArchive& CArchive::operator>>(int32_t& value) {
+  uint8_t b[4];
+  if (!ReadBytes(b, 4)) {
+    value = 0;
+    return *this;
+  }
+  value = static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                               uint32_t(b[3]) << 24);
+  return *this;
+}
+
+bool CArchive::ReadStringLength(uint32_t& length) {
+  length = 0;
+  uint8_t b8;
+  if (!ReadBytes(&b8, 1)) return false;
+  if (b8 < 0xFF) {
+    length = b8;
+    return true;
+  }
+  uint8_t b16[2];
+  if (!ReadBytes(b16, 2)) return false;
+  uint32_t l16 = uint32_t(b16[0]) | uint32_t(b16[1]) << 8;
+  if (l16 < 0xFFFF) {
+    length = l16;
+    return true;
+  }
+  uint8_t b32[4];
+  if (!ReadBytes(b32, 4)) return false;
+  length = uint32_t(b32[0]) | uint32_t(b32[1]) << 8 | uint32_t(b32[2]) << 16 | uint32_t(b32[3]) << 24;
+  return true;
+}
+
+CArchive& CArchive::operator>>(CString& text) {
+  text.Empty();
+  uint32_t length;
+  if (!ReadStringLength(length)) return *this;
+  // The length comes from the file: never allocate more than the file holds.
+  if (length > Remaining()) {
+    failed_ = true;
+    return *this;
+  }
+  std::string chars(length, '\0');
+  if (ReadBytes(chars.data(), length)) text = CString(std::move(chars));
+  return *this;
+}
+
+bool CArchive::Close() {
+  if (closed_) return !failed_;
+  closed_ = true;
+  if (mode_ == store) FlushBuffer();
+  return !failed_;
+}

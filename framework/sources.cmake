@@ -1,0 +1,14 @@
+# The framework layer: a thin application, window and dialog layer over Win32,
+# with portable string, file and archive classes.
+list(APPEND SKIVOL_CORE_SOURCES
+  framework/CString.cpp
+  framework/CFile.cpp
+  framework/CArchive.cpp
+)
+list(APPEND SKIVOL_WIN_SOURCES
+  framework/CWinApp_win.cpp
+  framework/CWnd_win.cpp
+  framework/CDialog_win.cpp
+  framework/CMenu_win.cpp
+  framework/CFont_win.cpp
+)

@@ -1,0 +1,7 @@
+# Main window behaviour: painting, assignment and DPI controls, tray, input
+# engine and texts.
+list(APPEND SKIVOL_CORE_SOURCES
+)
+list(APPEND SKIVOL_WIN_SOURCES
+  mainwnd/MainWindowPainter_win.cpp
+)

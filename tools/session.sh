@@ -1,0 +1,32 @@
+# Sourced by run.sh and test.sh: a private virtual display and a Wine prefix.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="$root/build/wineprefix"
+export WINEARCH=win32
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all
+
+start_xvfb() {
+  local n=91
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=:$n
+  for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+start_wineserver() {
+  # One persistent wineserver for the whole session, so that each Windows
+  # process does not pay Wine's start-up again.
+  "$root/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
+  wineserver -p
+}
+
+stop_session() {
+  wineserver -k 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+}

@@ -1,0 +1,1 @@
+// The virtual build reaches the virtual mouse behind the same seams.

@@ -1,0 +1,7 @@
+# The virtual mouse: firmware behaviour (portable) and its Win32 side (the
+# device seams, input on the desktop, the control channel). Linked only into
+# SkivolMouseVirtual.exe and the tests.
+list(APPEND SKIVOL_VMOUSE_CORE_SOURCES
+)
+list(APPEND SKIVOL_VMOUSE_WIN_SOURCES
+)
