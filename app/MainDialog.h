@@ -4,6 +4,19 @@
 #include "framework/CComboBox.h"
 #include "framework/CDialog.h"
 #include "framework/CSliderCtrl.h"
+#include "mainwnd/InputEngine.h"
+#include "mainwnd/InputEngine_win.h"
+
+// Private messages of the main window.
+// Posted by the exit request: the window then closes for good.
+constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
+// Posted by the re-scan when it found another set of mice than the scan before.
+constexpr UINT WM_APP_MICE_CHANGED = WM_APP + 0x2FB;
+
+// Called by the re-scan worker with what the scans before and after it found:
+// another set of mice makes the window's thread forget the held input, which
+// belonged to mice that are gone. The engine is the window thread's alone.
+void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after);
 
 class MainDialog : public CDialog {
 public:
@@ -23,12 +36,33 @@ public:
   CComboBox combo4th;
   HICON windowIcon = nullptr;
 
+  // The hub for every queued message of the window and its controls.
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+  // A raw-input packet: the mouse reports a remapped button or its DPI state.
+  void onRawInput(HRAWINPUT handle);
+  // The mouse's DPI state arrived: the slider shows its step.
+  void showDpiState(int step);
+  // The DPI number beside the slider and the DPI level boxes are painted anew.
+  void invalidateDpiAreas();
+
 protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
+
+  // Steps of the pre-translation hub.
+  void applySliderRule(MSG* msg);
+  // True when the message started a window drag and is consumed.
+  bool applyDpiBoxRules(MSG* msg);
+  void updateClassCursor();
 
   DECLARE_MESSAGE_MAP()
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&);
+
+private:
+  MainWindowInput inputOutput;
+  InputEngine inputEngine;
 };

@@ -1,7 +1,10 @@
 #include "app/MainDialog.h"
 
 #include "app/ProcessObjects.h"
+#include "app/Seams.h"
+#include "device/MouseConfig.h"
 #include "mainwnd/MainWindowPainter.h"
+#include "mainwnd/RawInputApi.h"
 #include "resource.h"
 
 namespace {
@@ -15,13 +18,38 @@ constexpr SIZE kSliderSize = {156, 40};
 constexpr POINT kCloseButtonPos = {585, 10};
 constexpr POINT kMinimizeButtonPos = {557, 10};
 constexpr POINT kDefaultButtonPos = {240, 410};
+// The DPI level boxes painted on the skin, and the band of the DPI number to
+// the right of the slider.
+constexpr RECT kDpiBoxStrip = {18, 350, 168, 400};
+constexpr int kDpiNumberTop = 350;
+constexpr int kDpiNumberBottom = 400;
+constexpr int kDpiNumberWidth = 100;
+
+int noUsage(int) { return 0; }
+
+class PlatformRawInput : public RawInputApi {
+public:
+  BOOL registerDevices(const RAWINPUTDEVICE* devices, UINT count, UINT entrySize) override {
+    return ::RegisterRawInputDevices(devices, count, entrySize);
+  }
+  UINT getData(HRAWINPUT input, UINT command, void* data, UINT* size, UINT headerSize) override {
+    return ::GetRawInputData(input, command, data, size, headerSize);
+  }
+};
+RawInputApi& rawInput() {
+  static PlatformRawInput api;
+  return api;
+}
 
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 }  // namespace
 
-MainDialog::MainDialog(CWnd* parent) : CDialog(IDD_MAIN, parent) {
+MainDialog::MainDialog(CWnd* parent)
+    : CDialog(IDD_MAIN, parent),
+      inputOutput([this](int step) { showDpiState(step); }),
+      inputEngine(mouseConfig, &noUsage, inputOutput) {
   windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -35,6 +63,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
+  ON_MESSAGE(WM_APP_MICE_CHANGED, OnMiceChanged)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -94,4 +123,59 @@ LRESULT MainDialog::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT MainDialog::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
   // Controls draw over the skin.
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+BOOL MainDialog::PreTranslateMessage(MSG* msg) {
+  if (dpiSlider.m_hWnd && msg->hwnd == dpiSlider.m_hWnd) applySliderRule(msg);
+  switch (msg->message) {
+    case WM_INPUT:
+      // Never consumed: the default processing frees the packet.
+      onRawInput(reinterpret_cast<HRAWINPUT>(msg->lParam));
+      break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+      if (applyDpiBoxRules(msg)) return TRUE;
+      break;
+    case WM_APP_CLOSE_REQUEST:
+      // Not consumed: it goes on to dispatch like any unhandled message.
+      PostMessage(WM_CLOSE, 0, 0);
+      break;
+    default:
+      // Among others the notes of the magnifier, the combo boxes and the
+      // slider, which need nothing here.
+      break;
+  }
+  updateClassCursor();
+  return CDialog::PreTranslateMessage(msg);
+}
+
+void MainDialog::applySliderRule(MSG*) {}
+
+bool MainDialog::applyDpiBoxRules(MSG*) { return false; }
+
+void MainDialog::updateClassCursor() {}
+
+void MainDialog::onRawInput(HRAWINPUT handle) { ::onRawInput(inputEngine, rawInput(), handle); }
+
+void MainDialog::showDpiState(int step) {
+  dpiSlider.SetPos(step);
+  invalidateDpiAreas();
+}
+
+void MainDialog::invalidateDpiAreas() {
+  RECT slider = {};
+  dpiSlider.GetClientRect(&slider);
+  ::MapWindowPoints(dpiSlider.m_hWnd, m_hWnd, reinterpret_cast<POINT*>(&slider), 2);
+  const RECT number = {slider.right, kDpiNumberTop, slider.right + kDpiNumberWidth, kDpiNumberBottom};
+  InvalidateRect(&number, FALSE);
+  InvalidateRect(&kDpiBoxStrip, FALSE);
+}
+
+void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after) {
+  if (before != after) ::PostMessageA(mainWindow, WM_APP_MICE_CHANGED, 0, 0);
+}
+
+LRESULT MainDialog::OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&) {
+  inputEngine.reset();
+  return 0;
 }

@@ -1,7 +1,9 @@
 # Main window behaviour: painting, assignment and DPI controls, tray, input
 # engine and texts.
 list(APPEND SKIVOL_CORE_SOURCES
+  mainwnd/InputEngine.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
+  mainwnd/InputEngine_win.cpp
   mainwnd/MainWindowPainter_win.cpp
 )

@@ -1,0 +1,99 @@
+// Carries out the buttons that the mouse reports instead of handling them, and
+// takes in the mouse's DPI state. Works on the bytes of the vendor input report
+// only; the raw-input packet, the feature transfer and the desktop injection
+// are the caller's, behind InputEngineOutput.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct MouseConfig;
+
+// Bytes of the vendor input report (byte 0 is the report ID).
+namespace VendorReport {
+constexpr size_t kKindByte = 3;
+constexpr size_t kButtonByte = 4;  // kind ButtonState
+constexpr size_t kLevelByte = 4;   // kind DpiState
+constexpr size_t kStepByte = 5;    // kind DpiState
+constexpr uint8_t kButtonState = 4;
+constexpr uint8_t kDpiState = 5;
+}  // namespace VendorReport
+
+// The keyboard the mouse is told to hold: a modifier byte in the order of a HID
+// keyboard report and five key slots (HID usages, 0 for empty).
+struct KeyboardState {
+  static constexpr int kSlots = 5;
+  uint8_t modifiers = 0;
+  std::array<uint8_t, kSlots> keys{};
+};
+
+using InjectFrame = std::array<uint8_t, 9>;
+
+// What the engine does to the world outside.
+class InputEngineOutput {
+public:
+  virtual ~InputEngineOutput() = default;
+  // Hands a key or button state to the mouse; the reply is not looked at.
+  virtual void exchangeFrame(const InjectFrame& request) = 0;
+  // Alt+F4 into the foreground window.
+  virtual void closeCurrentWindow() = 0;
+  // A left double-click at the pointer.
+  virtual void doubleClick() = 0;
+  // The mouse's current DPI level has been taken into the model; show it and
+  // the step the mouse reported for it.
+  virtual void showDpiState(int step) = 0;
+};
+
+// HID keyboard usage of a scan code, 0 when the key has none.
+using UsageLookup = int (*)(int scanCode);
+
+class InputEngine {
+public:
+  InputEngine(MouseConfig& config, UsageLookup usageForScanCode, InputEngineOutput& output);
+
+  // One vendor input report: `length` bytes from the report ID on. Reports too
+  // short to hold what their kind needs are dropped.
+  void onReport(const uint8_t* report, size_t length);
+
+  // Changes the held keyboard and always sends the result, changed or not.
+  void updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t remove);
+  // Changes the held mouse buttons and always sends the result.
+  void updateButtons(uint8_t set, uint8_t clear);
+
+  // Forgets every held button and key without telling the mouse: used when
+  // the set of mice changes, since the ones now present hold nothing of ours.
+  void reset();
+
+  uint8_t lastButtonByte = 0;
+  KeyboardState keyboardState;
+  uint8_t injectedButtons = 0;  // buttonMask bits
+
+private:
+  void onButtonState(uint8_t buttons);
+  void onDpiState(uint8_t level, uint8_t step);
+  void actOnButton(int index, bool pressed);
+
+  MouseConfig& config_;
+  UsageLookup usageForScanCode_;
+  InputEngineOutput& output_;
+};
+
+// The frames that carry the held state to the mouse.
+InjectFrame injectKeysFrame(const KeyboardState& state);
+InjectFrame injectButtonsFrame(uint8_t buttons);
+
+// What a scan of the HID interfaces found, as far as the engine cares: which
+// mice are there. Two scans with different sets mean the held state belongs to
+// mice that are gone.
+struct MouseSet {
+  int presentCount = 0;
+  int inputCount = 0;
+  std::vector<std::string> inputPaths;  // the vendor input collections, in scan order
+
+  bool operator==(const MouseSet& other) const {
+    return presentCount == other.presentCount && inputCount == other.inputCount && inputPaths == other.inputPaths;
+  }
+  bool operator!=(const MouseSet& other) const { return !(*this == other); }
+};

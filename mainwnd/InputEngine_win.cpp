@@ -1,0 +1,92 @@
+#include "mainwnd/InputEngine_win.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "mainwnd/RawInputApi.h"
+
+namespace {
+constexpr UINT kHeaderSize = sizeof(RAWINPUTHEADER);
+constexpr size_t kHidDataOffset = offsetof(RAWINPUT, data.hid.bRawData);
+
+constexpr WORD kLeftAltScanCode = 0x38;
+constexpr WORD kF4ScanCode = 0x3E;
+constexpr DWORD kClickPause = 10;
+}  // namespace
+
+bool readFirstHidReport(RawInputApi& api, HRAWINPUT handle, std::vector<uint8_t>& report) {
+  report.clear();
+  UINT announced = 0;
+  if (api.getData(handle, RID_INPUT, nullptr, &announced, kHeaderSize) == static_cast<UINT>(-1)) return false;
+  if (announced >= kRawInputBufferSize) return false;
+
+  // Aligned for the header's handle and the HID block's counters.
+  alignas(RAWINPUT) uint8_t buffer[kRawInputBufferSize] = {};
+  UINT capacity = announced;
+  const UINT got = api.getData(handle, RID_INPUT, buffer, &capacity, kHeaderSize);
+  if (got != announced || got < kHidDataOffset) return false;
+  const RAWINPUT* packet = reinterpret_cast<const RAWINPUT*>(buffer);
+  if (packet->header.dwType != RIM_TYPEHID) return false;
+  if (packet->data.hid.dwCount == 0) return false;
+
+  // Never past what the packet holds, whatever its own counters claim.
+  size_t length = packet->data.hid.dwSizeHid;
+  if (length > got - kHidDataOffset) length = got - kHidDataOffset;
+  report.assign(buffer + kHidDataOffset, buffer + kHidDataOffset + length);
+  return !report.empty();
+}
+
+void onRawInput(InputEngine& engine, RawInputApi& api, HRAWINPUT handle) {
+  std::vector<uint8_t> report;
+  if (readFirstHidReport(api, handle, report)) engine.onReport(report.data(), report.size());
+}
+
+UINT DesktopInput::sendInput(INPUT& input) { return ::SendInput(1, &input, sizeof(INPUT)); }
+
+void DesktopInput::sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+LPARAM DesktopInput::messageExtraInfo() { return ::GetMessageExtraInfo(); }
+
+void DesktopInput::sendKey(WORD scanCode, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = 0;
+  input.ki.wScan = scanCode;
+  input.ki.dwFlags = KEYEVENTF_SCANCODE | (up ? KEYEVENTF_KEYUP : 0);
+  input.ki.time = 0;
+  input.ki.dwExtraInfo = static_cast<ULONG_PTR>(messageExtraInfo());
+  sendInput(input);
+}
+
+void DesktopInput::closeCurrentWindow() {
+  sendKey(kLeftAltScanCode, false);
+  sendKey(kF4ScanCode, false);
+  sendKey(kF4ScanCode, true);
+  sendKey(kLeftAltScanCode, true);
+}
+
+void DesktopInput::sendLeftButton(DWORD flag) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = 0;
+  input.mi.dy = 0;
+  input.mi.mouseData = 0;
+  input.mi.dwFlags = flag;
+  input.mi.time = 0;
+  input.mi.dwExtraInfo = kDoubleClickExtraInfo;
+  sendInput(input);
+}
+
+void DesktopInput::doubleClick() {
+  sendLeftButton(MOUSEEVENTF_LEFTDOWN);
+  sleep(kClickPause);
+  sendLeftButton(MOUSEEVENTF_LEFTUP);
+  sleep(kClickPause);
+  sendLeftButton(MOUSEEVENTF_LEFTDOWN);
+  sleep(kClickPause);
+  sendLeftButton(MOUSEEVENTF_LEFTUP);
+}
+
+void MainWindowInput::exchangeFrame(const InjectFrame& request) {
+  (void)request;  // wired to the HID link
+}

@@ -1,0 +1,66 @@
+// The Win32 side of the input engine: reading the mouse's report out of a
+// raw-input packet, and the input the program injects into the desktop itself.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "mainwnd/InputEngine.h"
+
+class RawInputApi;
+
+// Packets of this size or more are not read.
+constexpr UINT kRawInputBufferSize = 1000;
+
+// Reads the packet behind `handle` and copies its first HID report into
+// `report`. False, with `report` empty, when the packet is dropped: too big,
+// not what was announced, not from a HID device, or carrying no report.
+bool readFirstHidReport(RawInputApi& api, HRAWINPUT handle, std::vector<uint8_t>& report);
+
+// One WM_INPUT: the packet's first report goes to the engine.
+void onRawInput(InputEngine& engine, RawInputApi& api, HRAWINPUT handle);
+
+// Keyboard and mouse input that the program sends to the desktop itself, for
+// the functions the mouse cannot carry out.
+class DesktopInput {
+public:
+  virtual ~DesktopInput() = default;
+  // Alt+F4 by scan codes: the foreground window is asked to close.
+  void closeCurrentWindow();
+  // Two left clicks at the pointer, 10 ms apart; blocks the caller for 30 ms.
+  void doubleClick();
+
+  // Marks the double-click's events as the program's own.
+  static constexpr ULONG_PTR kDoubleClickExtraInfo = 0x4C2;
+
+protected:
+  virtual UINT sendInput(INPUT& input);
+  virtual void sleep(DWORD milliseconds);
+  virtual LPARAM messageExtraInfo();
+
+private:
+  void sendKey(WORD scanCode, bool up);
+  void sendLeftButton(DWORD flag);
+};
+
+// The engine's outside world in the running program: the mouse through the HID
+// link, the desktop through DesktopInput, and the window's DPI display.
+class MainWindowInput : public InputEngineOutput {
+public:
+  using DpiDisplay = std::function<void(int step)>;
+  explicit MainWindowInput(DpiDisplay showDpi) : showDpi_(std::move(showDpi)) {}
+
+  void exchangeFrame(const InjectFrame& request) override;
+  void closeCurrentWindow() override { desktop.closeCurrentWindow(); }
+  void doubleClick() override { desktop.doubleClick(); }
+  void showDpiState(int step) override {
+    if (showDpi_) showDpi_(step);
+  }
+
+  DesktopInput desktop;
+
+private:
+  DpiDisplay showDpi_;
+};

@@ -1,0 +1,251 @@
+// Remapped buttons reported by the mouse, carried out as frames and actions;
+// the mouse's DPI state taken into the model.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/MouseConfig.h"
+#include "mainwnd/InputEngine.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A few rows of the key table: C, A, B, D, E, F.
+int testUsage(int scanCode) {
+  switch (scanCode) {
+    case 0x2E: return 0x06;
+    case 0x1E: return 0x04;
+    case 0x30: return 0x05;
+    case 0x20: return 0x07;
+    case 0x12: return 0x08;
+    case 0x21: return 0x09;
+    default: return 0;
+  }
+}
+
+struct Recorder : InputEngineOutput {
+  std::vector<std::string> log;  // frames as hex, actions by name, in order
+  void exchangeFrame(const InjectFrame& request) override {
+    std::string hex;
+    for (uint8_t b : request) {
+      char part[4];
+      snprintf(part, sizeof part, hex.empty() ? "%02X" : " %02X", b);
+      hex += part;
+    }
+    log.push_back(hex);
+  }
+  void closeCurrentWindow() override { log.push_back("close"); }
+  void doubleClick() override { log.push_back("double-click"); }
+  void showDpiState(int step) override { log.push_back("dpi step " + std::to_string(step)); }
+};
+
+class InputEngineTest : public ::testing::Test {
+protected:
+  MouseConfig config;
+  Recorder out;
+  InputEngine engine{config, &testUsage, out};
+
+  void assign(int index, int32_t function, int32_t scanCode = 0, int32_t modifiers = 0) {
+    ButtonAssignment& a = config.assignments[index];
+    a.function = function;
+    a.scanCode = scanCode;
+    a.modifiers = modifiers;
+    a.buttonMask = buttonMaskFor(function);
+  }
+  void buttons(uint8_t byte) {
+    const uint8_t report[8] = {0, 0, 0, VendorReport::kButtonState, byte, 0, 0, 0};
+    engine.onReport(report, sizeof report);
+  }
+  void dpi(uint8_t level, uint8_t step) {
+    const uint8_t report[8] = {0, 0, 0, VendorReport::kDpiState, level, step, 0, 0};
+    engine.onReport(report, sizeof report);
+  }
+  std::vector<std::string> take() {
+    std::vector<std::string> log;
+    log.swap(out.log);
+    return log;
+  }
+};
+
+using Log = std::vector<std::string>;
+
+TEST_F(InputEngineTest, ShortcutGoesDownAndUpThroughTheMouse) {
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  buttons(0x04);
+  buttons(0x00);
+  EXPECT_EQ(take(), (Log{"00 15 01 01 06 00 00 00 00", "00 15 01 00 00 00 00 00 00"}));
+}
+
+TEST_F(InputEngineTest, RepeatedButtonByteDoesNothing) {
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  buttons(0x04);
+  take();
+  buttons(0x04);
+  EXPECT_TRUE(take().empty());
+}
+
+TEST_F(InputEngineTest, TwoButtonsWithOneKeyShareItsSlot) {
+  assign(ButtonIndex::Right, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftShift);
+  buttons(0x02);
+  buttons(0x06);  // the key is held already: only the modifier is new
+  buttons(0x04);  // the first release empties the slot, the other button still down
+  buttons(0x00);  // nothing left to release, and still sent
+  EXPECT_EQ(take(), (Log{"00 15 01 01 06 00 00 00 00", "00 15 01 03 06 00 00 00 00", "00 15 01 02 00 00 00 00 00",
+                         "00 15 01 00 00 00 00 00 00"}));
+}
+
+TEST_F(InputEngineTest, SixthHeldKeyIsDropped) {
+  const int32_t scanCodes[] = {0x2E, 0x1E, 0x30, 0x20, 0x12, 0x21};
+  for (int i = 0; i < 6; ++i) assign(i, ButtonFunction::KeyShortcut, scanCodes[i]);
+  buttons(0x3F);  // all six at once, lowest bit first
+  Log log = take();
+  ASSERT_EQ(log.size(), 6u);
+  EXPECT_EQ(log[4], "00 15 01 00 06 04 05 07 08");
+  EXPECT_EQ(log[5], "00 15 01 00 06 04 05 07 08");
+  // Releasing the dropped key finds no slot; releasing another frees one.
+  buttons(0x1F);
+  buttons(0x1E);
+  EXPECT_EQ(take(), (Log{"00 15 01 00 06 04 05 07 08", "00 15 01 00 00 04 05 07 08"}));
+  // The freed slot is the first empty one, so the next key goes there.
+  buttons(0x3E);
+  EXPECT_EQ(take(), (Log{"00 15 01 00 09 04 05 07 08"}));
+}
+
+TEST_F(InputEngineTest, MouseButtonFunctionsHoldButtonsThroughTheMouse) {
+  assign(ButtonIndex::Right, ButtonFunction::Button4th);
+  assign(ButtonIndex::Wheel, ButtonFunction::LeftButton);
+  buttons(0x02);
+  buttons(0x00);
+  EXPECT_EQ(take(), (Log{"00 15 02 10 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
+  buttons(0x02);
+  buttons(0x06);
+  buttons(0x04);
+  buttons(0x00);
+  EXPECT_EQ(take(), (Log{"00 15 02 10 00 00 00 00 00", "00 15 02 11 00 00 00 00 00", "00 15 02 01 00 00 00 00 00",
+                         "00 15 02 00 00 00 00 00 00"}));
+}
+
+TEST_F(InputEngineTest, StoredButtonMaskIsWhatGoesToTheMouse) {
+  // A loaded file brings buttonMask as stored, not derived again.
+  assign(ButtonIndex::Right, ButtonFunction::LeftButton);
+  config.assignments[ButtonIndex::Right].buttonMask = 0x08;
+  buttons(0x02);
+  EXPECT_EQ(take(), (Log{"00 15 02 08 00 00 00 00 00"}));
+}
+
+TEST_F(InputEngineTest, SeveralChangesInOneReportLowestBitFirst) {
+  assign(ButtonIndex::Right, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  assign(ButtonIndex::Wheel, ButtonFunction::Button4th);
+  assign(ButtonIndex::Button5th, ButtonFunction::CloseCurrentWindow);
+  buttons(0x0E);
+  EXPECT_EQ(take(), (Log{"00 15 01 01 06 00 00 00 00", "00 15 02 10 00 00 00 00 00", "close"}));
+}
+
+TEST_F(InputEngineTest, BitSevenIsNeverActedOn) {
+  assign(7, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  buttons(0x80);
+  buttons(0x00);
+  assign(7, ButtonFunction::DoubleClick);
+  buttons(0x80);
+  EXPECT_TRUE(take().empty());
+}
+
+TEST_F(InputEngineTest, CloseAndDoubleClickActOnPressOnly) {
+  assign(ButtonIndex::Button4th, ButtonFunction::CloseCurrentWindow);
+  assign(ButtonIndex::Button5th, ButtonFunction::DoubleClick);
+  buttons(0x10);
+  buttons(0x10);  // held: no repeat
+  buttons(0x00);
+  buttons(0x08);
+  buttons(0x08);
+  buttons(0x00);
+  EXPECT_EQ(take(), (Log{"close", "double-click"}));
+}
+
+TEST_F(InputEngineTest, ButtonsWithoutAnythingToDoSendNothing) {
+  // Native, codes that are not offered, and a key without a HID usage (not
+  // even its modifiers go down).
+  assign(ButtonIndex::Left, ButtonFunction::Native);
+  assign(ButtonIndex::Right, 2);
+  assign(ButtonIndex::Wheel, 99);
+  assign(ButtonIndex::Button5th, ButtonFunction::KeyShortcut, 0xE05C, ModifierBit::LeftCtrl);
+  assign(ButtonIndex::Button4th, ButtonFunction::KeyShortcut, 0, ModifierBit::LeftShift);
+  buttons(0x1F);
+  buttons(0x00);
+  EXPECT_TRUE(take().empty());
+  EXPECT_EQ(engine.keyboardState.modifiers, 0);
+}
+
+TEST_F(InputEngineTest, ReportsOfOtherKindsOrTooShortAreIgnored) {
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  const uint8_t otherKind[8] = {0, 0, 0, 6, 0x04, 0, 0, 0};
+  engine.onReport(otherKind, sizeof otherKind);
+  const uint8_t noButtonByte[4] = {0, 0, 0, VendorReport::kButtonState};
+  engine.onReport(noButtonByte, sizeof noButtonByte);
+  const uint8_t noStepByte[5] = {0, 0, 0, VendorReport::kDpiState, 1};
+  engine.onReport(noStepByte, sizeof noStepByte);
+  engine.onReport(nullptr, 0);
+  EXPECT_TRUE(take().empty());
+  EXPECT_EQ(engine.lastButtonByte, 0);
+  EXPECT_TRUE(config.dpiSyncPending);
+}
+
+TEST_F(InputEngineTest, DpiReportSetsTheLevelShowsTheStepAndEndsTheWait) {
+  ASSERT_TRUE(config.dpiSyncPending);
+  dpi(1, 6);
+  EXPECT_EQ(take(), (Log{"dpi step 6"}));
+  EXPECT_EQ(config.dpiLevel, 1);
+  EXPECT_FALSE(config.dpiSyncPending);
+  // The step is the slider's business; the model's steps stay.
+  EXPECT_EQ(config.dpiStep[1], kDefaultDpiSteps[1]);
+}
+
+TEST_F(InputEngineTest, DpiReportOutsideTheRangesChangesNothing) {
+  config.dpiLevel = 2;
+  dpi(4, 3);
+  dpi(0xFF, 3);
+  dpi(1, 8);
+  EXPECT_TRUE(take().empty());
+  EXPECT_EQ(config.dpiLevel, 2);
+  EXPECT_TRUE(config.dpiSyncPending);
+  dpi(3, 7);
+  EXPECT_EQ(take(), (Log{"dpi step 7"}));
+  EXPECT_EQ(config.dpiLevel, 3);
+}
+
+TEST_F(InputEngineTest, ResetAfterTheMiceChangedForgetsHeldInput) {
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  assign(ButtonIndex::Right, ButtonFunction::Button4th);
+  buttons(0x06);
+  take();
+
+  // The mouse goes away with both buttons down; the next scan finds none.
+  MouseSet before{1, 1, {"\\\\?\\hid#vid_e0ff&pid_0005&mi_01&col02#1"}};
+  MouseSet none;
+  ASSERT_NE(before, none);
+  engine.reset();
+  EXPECT_EQ(engine.lastButtonByte, 0);
+  EXPECT_EQ(engine.keyboardState.modifiers, 0);
+  EXPECT_EQ(engine.keyboardState.keys, (std::array<uint8_t, 5>{}));
+  EXPECT_EQ(engine.injectedButtons, 0);
+  EXPECT_TRUE(take().empty());  // nothing is sent: the mouse is gone
+
+  // Back again: the first press is a press, and only its own state is sent.
+  buttons(0x04);
+  EXPECT_EQ(take(), (Log{"00 15 01 01 06 00 00 00 00"}));
+}
+
+TEST(MouseSet, DifferentMiceMeanAnotherSet) {
+  const MouseSet one{1, 1, {"a"}};
+  EXPECT_EQ(one, (MouseSet{1, 1, {"a"}}));
+  EXPECT_NE(one, MouseSet{});
+  EXPECT_NE(one, (MouseSet{1, 1, {"b"}}));  // another mouse in the same numbers
+  EXPECT_NE(one, (MouseSet{2, 1, {"a"}}));
+  EXPECT_NE(one, (MouseSet{1, 2, {"a", "b"}}));
+  EXPECT_EQ(MouseSet{}, MouseSet{});
+}
+
+}  // namespace

@@ -1,0 +1,269 @@
+// The Win32 side of the input engine: which raw-input packets are read, the
+// input injected into the desktop, and the main window's pre-translation hub.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/MainDialog.h"
+#include "device/MouseConfig.h"
+#include "mainwnd/InputEngine_win.h"
+#include "mainwnd/RawInputApi.h"
+
+namespace {
+
+constexpr UINT kHeader = sizeof(RAWINPUTHEADER);
+constexpr size_t kHidData = offsetof(RAWINPUT, data.hid.bRawData);
+
+// Serves one packet the way GetRawInputData does, and records the calls.
+class FakeRawInput : public RawInputApi {
+public:
+  std::vector<uint8_t> packet;
+  UINT announced = 0;          // what the size query answers
+  UINT returned = 0;           // what the read answers
+  UINT sizeQueryResult = 0;    // (UINT)-1 to fail the size query
+  int calls = 0;
+  UINT lastCommand = 0;
+  UINT lastHeaderSize = 0;
+
+  static FakeRawInput hidPacket(std::vector<uint8_t> report, DWORD type = RIM_TYPEHID, DWORD count = 1) {
+    FakeRawInput fake;
+    fake.packet.assign(kHidData, 0);
+    RAWINPUT* raw = reinterpret_cast<RAWINPUT*>(fake.packet.data());
+    raw->header.dwType = type;
+    raw->data.hid.dwSizeHid = static_cast<DWORD>(report.size());
+    raw->data.hid.dwCount = count;
+    fake.packet.insert(fake.packet.end(), report.begin(), report.end());
+    raw = reinterpret_cast<RAWINPUT*>(fake.packet.data());
+    raw->header.dwSize = static_cast<DWORD>(fake.packet.size());
+    fake.announced = fake.returned = static_cast<UINT>(fake.packet.size());
+    return fake;
+  }
+
+  BOOL registerDevices(const RAWINPUTDEVICE*, UINT, UINT) override { return TRUE; }
+  UINT getData(HRAWINPUT, UINT command, void* data, UINT* size, UINT headerSize) override {
+    ++calls;
+    lastCommand = command;
+    lastHeaderSize = headerSize;
+    if (!data) {
+      *size = announced;
+      return sizeQueryResult;
+    }
+    if (*size < returned) return static_cast<UINT>(-1);
+    std::memcpy(data, packet.data(), std::min<size_t>(packet.size(), returned));
+    return returned;
+  }
+};
+
+const std::vector<uint8_t> kWheelDown = {0, 0, 0, 4, 0x04, 0, 0, 0};
+
+HRAWINPUT anyHandle() { return reinterpret_cast<HRAWINPUT>(static_cast<uintptr_t>(0x1234)); }
+
+TEST(RawInputPacket, FirstHidReportIsRead) {
+  FakeRawInput fake = FakeRawInput::hidPacket(kWheelDown);
+  std::vector<uint8_t> report;
+  ASSERT_TRUE(readFirstHidReport(fake, anyHandle(), report));
+  EXPECT_EQ(report, kWheelDown);
+  EXPECT_EQ(fake.calls, 2);  // size query, then the read
+  EXPECT_EQ(fake.lastCommand, static_cast<UINT>(RID_INPUT));
+  EXPECT_EQ(fake.lastHeaderSize, 16u);
+}
+
+TEST(RawInputPacket, OnlyTheFirstOfSeveralReportsIsRead) {
+  std::vector<uint8_t> two = kWheelDown;
+  two.insert(two.end(), {0, 0, 0, 4, 0x00, 0, 0, 0});
+  FakeRawInput fake = FakeRawInput::hidPacket(two, RIM_TYPEHID, 2);
+  reinterpret_cast<RAWINPUT*>(fake.packet.data())->data.hid.dwSizeHid = 8;
+  std::vector<uint8_t> report;
+  ASSERT_TRUE(readFirstHidReport(fake, anyHandle(), report));
+  EXPECT_EQ(report, kWheelDown);
+}
+
+TEST(RawInputPacket, OversizedPacketsAreDroppedUnread) {
+  FakeRawInput fake = FakeRawInput::hidPacket(std::vector<uint8_t>(1000 - kHidData, 0x04));
+  ASSERT_EQ(fake.announced, 1000u);
+  std::vector<uint8_t> report;
+  EXPECT_FALSE(readFirstHidReport(fake, anyHandle(), report));
+  EXPECT_EQ(fake.calls, 1);
+
+  // One byte less fits the buffer.
+  FakeRawInput fits = FakeRawInput::hidPacket(std::vector<uint8_t>(999 - kHidData, 0x04));
+  EXPECT_TRUE(readFirstHidReport(fits, anyHandle(), report));
+  EXPECT_EQ(report.size(), 999 - kHidData);
+}
+
+TEST(RawInputPacket, PacketsOtherThanAnnouncedOrNotFromHidAreDropped) {
+  std::vector<uint8_t> report;
+  FakeRawInput shorter = FakeRawInput::hidPacket(kWheelDown);
+  shorter.returned -= 1;
+  EXPECT_FALSE(readFirstHidReport(shorter, anyHandle(), report));
+
+  FakeRawInput failedRead = FakeRawInput::hidPacket(kWheelDown);
+  failedRead.returned = static_cast<UINT>(-1);
+  EXPECT_FALSE(readFirstHidReport(failedRead, anyHandle(), report));
+
+  FakeRawInput failedQuery = FakeRawInput::hidPacket(kWheelDown);
+  failedQuery.sizeQueryResult = static_cast<UINT>(-1);
+  EXPECT_FALSE(readFirstHidReport(failedQuery, anyHandle(), report));
+
+  FakeRawInput mouse = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEMOUSE);
+  EXPECT_FALSE(readFirstHidReport(mouse, anyHandle(), report));
+  FakeRawInput keyboard = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEKEYBOARD);
+  EXPECT_FALSE(readFirstHidReport(keyboard, anyHandle(), report));
+
+  FakeRawInput empty = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEHID, 0);
+  EXPECT_FALSE(readFirstHidReport(empty, anyHandle(), report));
+  EXPECT_TRUE(report.empty());
+}
+
+TEST(RawInputPacket, ReportNeverReadPastThePacket) {
+  FakeRawInput fake = FakeRawInput::hidPacket(kWheelDown);
+  reinterpret_cast<RAWINPUT*>(fake.packet.data())->data.hid.dwSizeHid = 500;
+  std::vector<uint8_t> report;
+  ASSERT_TRUE(readFirstHidReport(fake, anyHandle(), report));
+  EXPECT_EQ(report, kWheelDown);
+}
+
+struct NoUsageOutput : InputEngineOutput {
+  std::vector<InjectFrame> frames;
+  void exchangeFrame(const InjectFrame& request) override { frames.push_back(request); }
+  void closeCurrentWindow() override {}
+  void doubleClick() override {}
+  void showDpiState(int) override {}
+};
+
+TEST(RawInputPacket, DroppedPacketsDoNotReachTheEngine) {
+  MouseConfig config;
+  config.assignments[ButtonIndex::Wheel].function = ButtonFunction::Button4th;
+  config.assignments[ButtonIndex::Wheel].buttonMask = 0x10;
+  NoUsageOutput out;
+  InputEngine engine(config, nullptr, out);
+
+  FakeRawInput mouse = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEMOUSE);
+  onRawInput(engine, mouse, anyHandle());
+  EXPECT_TRUE(out.frames.empty());
+  EXPECT_EQ(engine.lastButtonByte, 0);
+
+  FakeRawInput hid = FakeRawInput::hidPacket(kWheelDown);
+  onRawInput(engine, hid, anyHandle());
+  ASSERT_EQ(out.frames.size(), 1u);
+  EXPECT_EQ(out.frames[0], (InjectFrame{0x00, 0x15, 0x02, 0x10}));
+}
+
+// Records what would reach SendInput and Sleep, in order.
+class RecordingDesktop : public DesktopInput {
+public:
+  std::vector<INPUT> inputs;
+  std::vector<std::pair<size_t, DWORD>> sleeps;  // (inputs sent before, ms)
+
+protected:
+  UINT sendInput(INPUT& input) override {
+    inputs.push_back(input);
+    return 1;
+  }
+  void sleep(DWORD ms) override { sleeps.emplace_back(inputs.size(), ms); }
+  LPARAM messageExtraInfo() override { return 0x5A5A; }
+};
+
+TEST(DesktopInput, CloseCurrentWindowIsAltF4ByScanCodes) {
+  RecordingDesktop desktop;
+  desktop.closeCurrentWindow();
+  ASSERT_EQ(desktop.inputs.size(), 4u);
+  const WORD scans[] = {0x38, 0x3E, 0x3E, 0x38};
+  const DWORD flags[] = {0x0008, 0x0008, 0x000A, 0x000A};
+  for (int i = 0; i < 4; ++i) {
+    const INPUT& in = desktop.inputs[i];
+    EXPECT_EQ(in.type, static_cast<DWORD>(INPUT_KEYBOARD));
+    EXPECT_EQ(in.ki.wVk, 0);
+    EXPECT_EQ(in.ki.wScan, scans[i]) << i;
+    EXPECT_EQ(in.ki.dwFlags, flags[i]) << i;
+    EXPECT_EQ(in.ki.time, 0u);
+    EXPECT_EQ(in.ki.dwExtraInfo, 0x5A5Au);
+  }
+  EXPECT_TRUE(desktop.sleeps.empty());
+}
+
+TEST(DesktopInput, DoubleClickIsTwoLeftClicksTenMillisecondsApart) {
+  RecordingDesktop desktop;
+  desktop.doubleClick();
+  ASSERT_EQ(desktop.inputs.size(), 4u);
+  const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  for (int i = 0; i < 4; ++i) {
+    const INPUT& in = desktop.inputs[i];
+    EXPECT_EQ(in.type, static_cast<DWORD>(INPUT_MOUSE));
+    EXPECT_EQ(in.mi.dx, 0);
+    EXPECT_EQ(in.mi.dy, 0);
+    EXPECT_EQ(in.mi.mouseData, 0u);
+    EXPECT_EQ(in.mi.dwFlags, flags[i]) << i;
+    EXPECT_EQ(in.mi.time, 0u);
+    EXPECT_EQ(in.mi.dwExtraInfo, 0x4C2u);
+  }
+  EXPECT_EQ(desktop.sleeps, (std::vector<std::pair<size_t, DWORD>>{{1, 10}, {2, 10}, {3, 10}}));
+}
+
+// The hub, on a stand-in window: the dialog's own window is not created, so
+// only what the hub itself does is seen.
+class HubTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    window = ::CreateWindowExA(0, "STATIC", "hub", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    dialog.m_hWnd = window;
+    drain();
+  }
+  void TearDown() override {
+    dialog.m_hWnd = nullptr;
+    ::DestroyWindow(window);
+  }
+  void drain() {
+    MSG msg;
+    while (::PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+    }
+  }
+  std::vector<MSG> posted() {
+    std::vector<MSG> messages;
+    MSG msg;
+    while (::PeekMessageA(&msg, window, WM_USER, 0xFFFF, PM_REMOVE)) messages.push_back(msg);
+    while (::PeekMessageA(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) messages.push_back(msg);
+    return messages;
+  }
+  BOOL offer(UINT message) {
+    MSG msg = {};
+    msg.hwnd = window;
+    msg.message = message;
+    return dialog.PreTranslateMessage(&msg);
+  }
+
+  HWND window = nullptr;
+  MainDialog dialog{nullptr};
+};
+
+TEST_F(HubTest, CloseRequestPostsCloseAndGoesOn) {
+  EXPECT_FALSE(offer(WM_APP_CLOSE_REQUEST));
+  std::vector<MSG> messages = posted();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].message, static_cast<UINT>(WM_CLOSE));
+  EXPECT_EQ(messages[0].wParam, 0u);
+  EXPECT_EQ(messages[0].lParam, 0);
+}
+
+TEST_F(HubTest, PrivateNotesHaveNoEffect) {
+  for (UINT note : {0x512u, 0x2E69u, 0x2E6Au}) {
+    EXPECT_FALSE(offer(note)) << note;
+  }
+  EXPECT_TRUE(posted().empty());
+}
+
+TEST_F(HubTest, ResetIsHandedToTheWindowOnlyWhenTheMiceChanged) {
+  const MouseSet one{1, 1, {"a"}};
+  noteMouseSet(window, one, one);
+  noteMouseSet(window, MouseSet{}, MouseSet{});
+  EXPECT_TRUE(posted().empty());
+  noteMouseSet(window, one, MouseSet{});
+  noteMouseSet(window, MouseSet{}, one);
+  std::vector<MSG> messages = posted();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].message, WM_APP_MICE_CHANGED);
+}
+
+}  // namespace
