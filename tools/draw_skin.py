@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Draws the main window's skin: every bitmap, icon and cursor of res/skin/.
 
-Run from anywhere with Debian's python (PIL, DejaVu fonts):
+Needs Debian's python3-pil, fonts-dejavu-core and fonts-dejavu-extra (the
+condensed faces); fonts-wine, when installed, gives the preview the program's
+own Tahoma metrics. Run from anywhere with Debian's python:
 
     /usr/bin/python3 tools/draw_skin.py            # writes res/skin/* and res/skin.rc
     /usr/bin/python3 tools/draw_skin.py --sheet /tmp/sheet.png   # also a states sheet
@@ -48,8 +50,12 @@ SLIDER_RECT = (180, 360, 336, 400)
 # for the preview.
 THUMB_LEFTS = (8, 26, 44, 63, 81, 100, 118, 137)
 THUMB_W, THUMB_TOP, THUMB_BOTTOM = 11, 2, 23
-DPI_BOX_X0, DPI_BOX_STEP, DPI_BOX_Y, DPI_BOX_SIZE = 40, 30, 368, 20
+# DPI level box k is clicked on x 40+30k..60+30k, y 368..388.
+DPI_BOX_STEP = 30
 DPI_LEVELS = 4
+# The current level is outlined by a 3 px square on (41 + 30L, 366)-(61 + 30L, 386);
+# the boxes are drawn concentric with it so the outline frames them exactly.
+OUTLINE_X0, OUTLINE_Y0, OUTLINE_SIZE = 41, 366, 20
 DEFAULT_POS = (240, 410)
 DEFAULT_SIZE = (135, 32)
 MINIMIZE_POS = (557, 10)
@@ -247,19 +253,9 @@ def draw_text(draw, xy, text, fnt, fill, spacing=0.0):
     return x - spacing
 
 
-def text_mask(size, xy, text, fnt, spacing=0.0):
-    m = Image.new("L", size, 0)
-    draw_text(ImageDraw.Draw(m), xy, text, fnt, 255, spacing)
-    return m
-
-
-def glow(size, mask, radius, strength):
+def glow(mask, radius, strength):
     g = mask.filter(ImageFilter.GaussianBlur(radius))
     return scale_mask(g, strength)
-
-
-def lum(rgb):
-    return 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2]
 
 
 def clear_near_key(img):
@@ -465,8 +461,19 @@ def draw_title(img):
     for x in range(0, 330):
         t = x / 330.0
         ld.point((x, HEADER_BOTTOM), fill=int(255 * (1 - t) ** 1.6))
-    paint(img, ACCENT + (150,), glow(size, line, 4, 1.0))
+    paint(img, ACCENT + (150,), glow(line, 4, 1.0))
     paint(img, ACCENT, line)
+
+    # slanted speed stripes in the band's right half, fading towards the buttons
+    stripes = Image.new("L", size, 0)
+    sd = ImageDraw.Draw(stripes)
+    for i in range(7):
+        x = 360 + i * 24
+        sd.polygon([(x, HEADER_BOTTOM - 1), (x + 10, HEADER_BOTTOM - 1), (x + 10 + 44, 0), (x + 44, 0)],
+                   fill=255)
+    fade = hgradient(size, (0, 0, 0, 255), (255, 255, 255, 255)).convert("L")
+    fade = fade.point(lambda v: int(255 * math.sin(math.pi * v / 255.0) ** 2))
+    paint(img, (255, 255, 255, 9), ImageChops.multiply(stripes, fade))
 
     # product mark and wordmark
     mark = product_mark(40, ACCENT)
@@ -477,7 +484,7 @@ def draw_title(img):
     draw_text(d, (74, 52), "GAMING MOUSE", small, TEXT_MUTED, spacing=4.2)
 
 
-def draw_card(img, box, accent_edge=False):
+def draw_card(img, box):
     size = img.size
     x0, y0, x1, y1 = box
     shade = rrect_mask(size, (x0 + 1, y0 + 2, x1 + 1, y1 + 3), CARD_RADIUS)
@@ -497,7 +504,6 @@ def draw_card(img, box, accent_edge=False):
 
 
 def draw_rows(img):
-    d = ImageDraw.Draw(img)
     x0, _, x1, _ = CARD_BUTTONS
     for k in range(ROW_COUNT):
         y = COMBO_ORIGIN[1] + ROW_STEP * k
@@ -521,8 +527,8 @@ def draw_dpi_area(img):
     # level boxes 1..4
     nfont = font("bold", 11)
     for k in range(DPI_LEVELS):
-        x = DPI_BOX_X0 + DPI_BOX_STEP * k
-        box = (x + 1, DPI_BOX_Y - 1, x + DPI_BOX_SIZE, DPI_BOX_Y + DPI_BOX_SIZE - 2)
+        ox = OUTLINE_X0 + DPI_BOX_STEP * k
+        box = (ox + 1, OUTLINE_Y0 + 1, ox + OUTLINE_SIZE, OUTLINE_Y0 + OUTLINE_SIZE)
         inner = rrect_mask(size, box, 2)
         paint(img, (0, 0, 0, 120), inner)
         paint(img, (255, 255, 255, 48), ring_mask(size, box, 2, 1))
@@ -546,7 +552,7 @@ def draw_dpi_area(img):
     for x in range(x0 + 4, x1 - 4):
         t = 1.0 - abs((x - (x0 + x1) / 2.0) / ((x1 - x0) / 2.0 - 4))
         ud.point((x, y1 - 2), fill=int(255 * min(1.0, t * 1.6)))
-    paint(img, ACCENT + (90,), glow(size, under, 2, 1.0))
+    paint(img, ACCENT + (90,), glow(under, 2, 1.0))
     paint(img, ACCENT + (230,), under)
 
 
@@ -956,11 +962,10 @@ def preview(parts, lang="en", dpi_pos=3, level=2, states=None):
     f16, f14, f12 = runtime_font(16), runtime_font(14), runtime_font(12)
     gdi_text(d, (sx1 + 8, c - 10), str(400 * (dpi_pos + 1)), f16, (255, 255, 255))
     # outline of the current level: 3 px white square
-    x0 = 41 + 30 * level
-    d.rectangle([x0 - 1, 365, x0 + 21, 367], fill=(255, 255, 255))
-    d.rectangle([x0 - 1, 385, x0 + 21, 387], fill=(255, 255, 255))
-    d.rectangle([x0 - 1, 365, x0 + 1, 387], fill=(255, 255, 255))
-    d.rectangle([x0 + 19, 365, x0 + 21, 387], fill=(255, 255, 255))
+    x0, y0, n = OUTLINE_X0 + DPI_BOX_STEP * level, OUTLINE_Y0, OUTLINE_SIZE
+    for box in ((x0 - 1, y0 - 1, x0 + n + 1, y0 + 1), (x0 - 1, y0 + n - 1, x0 + n + 1, y0 + n + 1),
+                (x0 - 1, y0 - 1, x0 + 1, y0 + n + 1), (x0 + n - 1, y0 - 1, x0 + n + 1, y0 + n + 1)):
+        d.rectangle(box, fill=(255, 255, 255))
     labels = ["Right Button", "Wheel Button", "Button 4th", "Button 5th"]
     values = ["Right Button", "Wheel Button", "Ctrl + C", "Double-click"]
     for k in range(ROW_COUNT):
@@ -1076,6 +1081,8 @@ def main(argv):
     preview(parts).save(os.path.join(OUT, "preview.png"), optimize=True)
     if args.sheet:
         sheet(parts, args.sheet)
+    print("wrote %d bitmaps, %d icons, 1 cursor, skin.rc and preview.png"
+          % (len(BITMAP_FILES), len(ICON_FILES)))
 
 
 if __name__ == "__main__":
