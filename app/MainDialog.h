@@ -1,9 +1,9 @@
 // The utility's main window: a borderless dialog exactly the size of its skin.
 #pragma once
-#include "framework/CButton.h"
+#include "controls/SkinButton.h"
+#include "controls/SkinSlider.h"
 #include "framework/CComboBox.h"
 #include "framework/CDialog.h"
-#include "framework/CSliderCtrl.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
 
@@ -25,11 +25,11 @@ public:
 
   int skinWidth = 0;
   int skinHeight = 0;
-  CButton minimizeButton;
-  CSliderCtrl dpiSlider;
-  CButton defaultButton;
-  CButton okButton;
-  CButton closeButton;
+  SkinButton minimizeButton;
+  SkinSlider dpiSlider;
+  SkinButton defaultButton;
+  SkinButton okButton;  // hidden; bound but never skinned or shown
+  SkinButton closeButton;
   CComboBox comboRight;
   CComboBox comboWheel;
   CComboBox combo5th;
@@ -43,8 +43,11 @@ public:
   void onRawInput(HRAWINPUT handle);
   // The mouse's DPI state arrived: the slider shows its step.
   void showDpiState(int step);
-  // The DPI number beside the slider and the DPI level boxes are painted anew.
-  void invalidateDpiAreas();
+
+  // What the painter draws over the skin.
+  HBITMAP buttonsHeading() const;
+  HBITMAP dpiHeading() const;
+  const char* rowLabel(int row) const;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -55,6 +58,12 @@ protected:
   // True when the message started a window drag and is consumed.
   bool applyDpiBoxRules(MSG* msg);
   void updateClassCursor();
+
+  static HBITMAP loadBitmap(UINT id);
+  template <size_t N>
+  static void loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]);
+  static HICON loadTrayIcon(UINT id);
+  void centreInWorkArea();
 
   DECLARE_MESSAGE_MAP()
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
