@@ -20,7 +20,7 @@ constexpr POINT kCloseButtonPos = {585, 10};
 constexpr POINT kMinimizeButtonPos = {557, 10};
 constexpr POINT kDefaultButtonPos = {240, 410};
 
-int noUsage(int) { return 0; }
+int noUsage(int32_t) { return 0; }
 
 class PlatformRawInput : public RawInputApi {
 public:

@@ -47,7 +47,7 @@ public:
 };
 
 // HID keyboard usage of a scan code, 0 when the key has none.
-using UsageLookup = int (*)(int scanCode);
+using UsageLookup = int (*)(int32_t scanCode);
 
 class InputEngine {
 public:

@@ -13,7 +13,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A few rows of the key table: C, A, B, D, E, F.
-int testUsage(int scanCode) {
+int testUsage(int32_t scanCode) {
   switch (scanCode) {
     case 0x2E: return 0x06;
     case 0x1E: return 0x04;

@@ -1,0 +1,100 @@
+"""Remapped buttons carried out through the virtual mouse, and the mouse's DPI
+state shown in the window."""
+import struct
+
+from conftest import MAIN_TITLE, click, find_window, find_windows, probe, wait_for
+
+SLIDER_ID = 1018
+EDIT_ID = 100  # the text box of TestTarget.exe
+
+KEY_SHORTCUT = 1
+CLOSE_CURRENT_WINDOW = 10
+WHEEL = 2  # ButtonIndex of the wheel button; its bit in the button byte is 0x04
+
+
+def settings(wheel_function, scan_code=0, modifiers=0):
+    """A valid setting.dat that assigns the wheel button and leaves the rest
+    on their own functions and the DPI values on their defaults."""
+    data = bytes([7]) + b"_@_SF3_"
+    for index in range(8):
+        function = wheel_function if index == WHEEL else 0
+        mods = modifiers if index == WHEEL else 0
+        scan = scan_code if index == WHEEL else 0
+        data += struct.pack("<4i", mods, scan, function, 0)
+    data += struct.pack("<5i", 0, 1, 3, 5, 2)
+    assert len(data) == 156
+    return data
+
+
+def start_with_wheel(desktop, function, scan_code=0, modifiers=0):
+    """Starts the utility with the wheel button assigned, and waits until the
+    mouse reports the wheel to it instead of handling it."""
+    _, wid, mouse = desktop.start_utility(files={"setting.dat": settings(function, scan_code, modifiers)})
+    wait_for(lambda: int(mouse.state().get("mask", "0"), 16) & 0x04, message="the wheel in the report mask")
+    return wid, mouse
+
+
+def inject_frames(mouse, seen):
+    """Collects the InjectKeys / InjectButtons frames sent since last asked."""
+    for transfer in mouse.frames():
+        frame = transfer[-1].upper()
+        if frame.startswith("0015"):
+            seen.append(frame)
+    return seen
+
+
+def wait_for_inject_frames(mouse, count):
+    seen = []
+    wait_for(lambda: len(inject_frames(mouse, seen)) >= count, message=f"{count} inject frames")
+    return seen
+
+
+def start_target(desktop, title):
+    """A plain window with a text box, focused by a click into the box."""
+    process = desktop.start("TestTarget.exe", args=[title])
+    wid = find_window(title)
+    click(wid, 60, 20)
+    return process, wid
+
+
+def test_shortcut_road_from_press_to_release(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    mouse.frames()  # forget the start-up traffic
+    assert mouse.command("buttons 04") == "ok"
+    assert mouse.command("buttons 00") == "ok"
+    assert wait_for_inject_frames(mouse, 2) == ["001501010600000000", "001501000000000000"]
+
+
+def test_letter_shortcut_types_into_a_text_box(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x1E)
+    start_target(desktop, "Input target")
+    for _ in range(2):
+        assert mouse.command("buttons 04") == "ok"
+        assert mouse.command("buttons 00") == "ok"
+    wait_for(lambda: probe("control", "Input target", EDIT_ID).get("text") == "aa", message="'aa' in the text box")
+
+
+def test_close_current_window_closes_the_focused_window(desktop):
+    wid, mouse = start_with_wheel(desktop, CLOSE_CURRENT_WINDOW)
+    target, _ = start_target(desktop, "Close me")
+    assert mouse.command("buttons 04") == "ok"
+    target.wait_exit()
+    # The release does nothing, and the utility itself stays.
+    assert mouse.command("buttons 00") == "ok"
+    assert find_windows(MAIN_TITLE)
+
+
+def test_dpi_report_moves_the_slider_and_bad_levels_are_ignored(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    assert mouse.command("report 0000000501060000") == "ok"
+    wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "6", message="slider at 6")
+
+    # A level the mouse does not have: nothing moves. The button press sent
+    # after it comes through the same queue, so once its frame is out the
+    # bad report has been dealt with.
+    mouse.frames()
+    assert mouse.command("report 0000000507020000") == "ok"
+    assert mouse.command("buttons 04") == "ok"
+    wait_for_inject_frames(mouse, 1)
+    assert probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "6"
+    assert mouse.command("buttons 00") == "ok"
