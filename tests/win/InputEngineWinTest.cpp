@@ -2,6 +2,7 @@
 // input injected into the desktop, and the main window's pre-translation hub.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
