@@ -5,14 +5,12 @@
 #include <windows.h>
 
 #include "app/ConfigApp.h"
-#include "framework/CString.h"
+#include "app/ProgramDirectory.h"
 
 class MainDialog;
 
 extern ConfigApp theApp;
 
-// The folder of the executable with a trailing backslash.
-extern CString programDirectory;
 // The running main window, set during its initialisation.
 extern MainDialog* mainDialog;
 

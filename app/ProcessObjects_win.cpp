@@ -2,7 +2,6 @@
 
 ConfigApp theApp;
 
-CString programDirectory;
 MainDialog* mainDialog = nullptr;
 HBITMAP skinBackdrop = nullptr;
 HBITMAP backgroundBitmap = nullptr;
