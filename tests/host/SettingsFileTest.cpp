@@ -2,14 +2,12 @@
 // save that cannot complete.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/ProgramDirectory.h"
 #include "device/SettingsFile.h"
 #include "tests/host/TempDir.h"
 
@@ -224,16 +222,6 @@ TEST(SettingsFile, MissingFileIsNotRead) {
   expectDefaults(config);
 }
 
-TEST(SettingsFile, LoadingLeavesTheRunTimeFlagsAlone) {
-  TempDir dir;
-  MouseConfig config;
-  config.exitRequested = false;
-  config.dpiSyncPending = true;
-  ASSERT_TRUE(load(dir, record(remappedValues()), config));
-  EXPECT_FALSE(config.exitRequested);
-  EXPECT_TRUE(config.dpiSyncPending);
-}
-
 class SavingFails : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -288,33 +276,6 @@ TEST_F(SavingFails, ReplaceThatFailsKeepsTheOldFile) {
   EXPECT_EQ(readAll(inside), oldBytes);
   EXPECT_FALSE(exists(folder + ".tmp"));
   std::remove(inside.c_str());
-}
-
-TEST(SettingsFile, TheProcessSettingsLiveInTheProgramDirectory) {
-  TempDir dir;
-  CString savedDirectory = programDirectory;
-  programDirectory = (dir.root() + "/").c_str();
-  mouseConfig.resetStoredValues();
-  mouseConfig.assignments[ButtonIndex::Button4th].function = ButtonFunction::Button5th;
-  mouseConfig.assignments[ButtonIndex::Button4th].buttonMask = buttonMaskFor(ButtonFunction::Button5th);
-  mouseConfig.dpiStep[1] = 7;
-
-  EXPECT_EQ(saveSettings(), 0);
-  EXPECT_EQ(readAll(dir.path("setting.dat")).size(), size_t(kSettingsFileSize));
-
-  mouseConfig.exitRequested = true;
-  mouseConfig.dpiStep[1] = 4;
-  EXPECT_EQ(saveSettings(), 0);
-  mouseConfig.exitRequested = false;
-
-  mouseConfig.resetStoredValues();
-  EXPECT_TRUE(loadSettingsIntoModel());
-  EXPECT_EQ(mouseConfig.assignments[ButtonIndex::Button4th].buttonMask, 0x08);
-  EXPECT_EQ(mouseConfig.dpiStep[1], 7);
-  EXPECT_EQ(mouseConfig.reportMask(), 0x10);
-
-  mouseConfig.resetStoredValues();
-  programDirectory = savedDirectory;
 }
 
 }  // namespace
