@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/ConfigApp.h"
+#include "app/ProgramDirectory.h"
 #include "framework/CFont.h"
 #include "framework/CString.h"
 
@@ -12,8 +13,6 @@ class MainDialog;
 
 extern ConfigApp theApp;
 
-// The folder of the executable with a trailing backslash.
-extern CString programDirectory;
 // The running main window, set during its initialisation.
 extern MainDialog* mainDialog;
 

@@ -5,7 +5,6 @@
 ConfigApp theApp;
 CFont controlFonts[5];
 
-CString programDirectory;
 MainDialog* mainDialog = nullptr;
 HBITMAP skinBackdrop = nullptr;
 HBITMAP backgroundBitmap = nullptr;

@@ -1,6 +1,7 @@
 # Application shell: start-up, the main window class and its initialisation,
 # watch threads and the exit request.
 list(APPEND SKIVOL_CORE_SOURCES
+  app/ProgramDirectory.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
   app/ConfigApp_win.cpp
