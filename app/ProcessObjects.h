@@ -5,11 +5,14 @@
 #include <windows.h>
 
 #include "app/ConfigApp.h"
+#include "device/HidLink.h"
 #include "framework/CString.h"
 
 class MainDialog;
 
 extern ConfigApp theApp;
+// The road to the mouse, over the seam's HID bus.
+extern HidLink hidLink;
 
 // The folder of the executable with a trailing backslash.
 extern CString programDirectory;

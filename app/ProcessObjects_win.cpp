@@ -1,6 +1,9 @@
 #include "app/ProcessObjects.h"
 
+#include "app/Seams.h"
+
 ConfigApp theApp;
+HidLink hidLink(systemHidBus());
 
 CString programDirectory;
 MainDialog* mainDialog = nullptr;
