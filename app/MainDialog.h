@@ -2,11 +2,11 @@
 #pragma once
 #include <cstdint>
 
+#include "controls/SkinButton.h"
+#include "controls/SkinSlider.h"
 #include "device/DpiCommands.h"
-#include "framework/CButton.h"
 #include "framework/CComboBox.h"
 #include "framework/CDialog.h"
-#include "framework/CSliderCtrl.h"
 
 // Posted by the device re-scan worker: start the post-scan timer. Window
 // timers belong to the window's thread, so the worker cannot start it itself.
@@ -19,11 +19,11 @@ public:
 
   int skinWidth = 0;
   int skinHeight = 0;
-  CButton minimizeButton;
-  CSliderCtrl dpiSlider;
-  CButton defaultButton;
-  CButton okButton;
-  CButton closeButton;
+  SkinButton minimizeButton;
+  SkinSlider dpiSlider;
+  SkinButton defaultButton;
+  SkinButton okButton;  // hidden; bound but never skinned or shown
+  SkinButton closeButton;
   CComboBox comboRight;
   CComboBox comboWheel;
   CComboBox combo5th;
@@ -38,10 +38,21 @@ public:
   bool selectDpiLevel(int32_t level);
   void commitDpi();
 
+  // What the painter draws over the skin.
+  HBITMAP buttonsHeading() const;
+  HBITMAP dpiHeading() const;
+  const char* rowLabel(int row) const;
+
 protected:
   void DoDataExchange(CDataExchange* dx) override;
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   BOOL OnInitDialog() override;
+
+  static HBITMAP loadBitmap(UINT id);
+  template <size_t N>
+  static void loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]);
+  static HICON loadTrayIcon(UINT id);
+  void centreInWorkArea();
 
   DECLARE_MESSAGE_MAP()
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
