@@ -10,10 +10,13 @@ extern "C" {
 #include <vector>
 
 namespace {
-// The detail record's cbSize is the size of its fixed part, which the system
-// checks: 5 on 32-bit Windows, where SetupAPI packs its structures tightly.
+// The system checks the cbSize of the records it is handed. The detail
+// record's is the size of its fixed part: 5 on 32-bit Windows, where SetupAPI
+// packs its structures tightly.
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5, "packed detail record");
+static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == 28, "interface record");
+static_assert(sizeof(SECURITY_ATTRIBUTES) == 12, "security attributes");
 #endif
 
 HANDLE toHandle(HidBus::Handle handle) { return static_cast<HANDLE>(handle); }
