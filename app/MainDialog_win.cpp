@@ -1,7 +1,15 @@
 #include "app/MainDialog.h"
 
+#include <dbt.h>
+
+#include <memory>
+
 #include "app/ProcessObjects.h"
+#include "app/Seams.h"
+#include "device/DeviceRescan.h"
+#include "device/MouseConfig.h"
 #include "mainwnd/MainWindowPainter.h"
+#include "mainwnd/RawInputApi.h"
 #include "resource.h"
 
 namespace {
@@ -19,9 +27,39 @@ constexpr POINT kDefaultButtonPos = {240, 410};
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
+
+// The re-scan worker's view of the window. It holds window handles, not the
+// dialog object: a worker that outlives the dialog then only makes calls
+// that fail on a destroyed window, instead of reaching a destroyed object.
+class WindowRescanTarget : public RescanTarget {
+public:
+  explicit WindowRescanTarget(MainDialog& dialog)
+      : window_(dialog.m_hWnd),
+        slider_(dialog.dpiSlider.m_hWnd),
+        boxes_{dialog.comboRight.m_hWnd, dialog.comboWheel.m_hWnd, dialog.combo4th.m_hWnd, dialog.combo5th.m_hWnd} {}
+
+  // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
+  // holds no lock here, so that thread can always get on.
+  void enableDpiSlider(bool enable) override { ::EnableWindow(slider_, enable); }
+  void enableAssignmentBoxes(bool enable) override {
+    for (HWND box : boxes_) ::EnableWindow(box, enable);
+  }
+  void startPostScanTimer() override { ::PostMessageA(window_, WM_APP_START_POSTSCAN, 0, 0); }
+
+private:
+  HWND window_;
+  HWND slider_;
+  HWND boxes_[4];
+};
+
+DWORD WINAPI RescanWorker(LPVOID parameter) {
+  std::unique_ptr<WindowRescanTarget> target(static_cast<WindowRescanTarget*>(parameter));
+  rescanDevice(hidLink, mouseConfig, *target);
+  return 0;
+}
 }  // namespace
 
-MainDialog::MainDialog(CWnd* parent) : CDialog(IDD_MAIN, parent) {
+MainDialog::MainDialog(CWnd* parent) : CDialog(IDD_MAIN, parent), dpiCommands(hidLink, deviceTimers) {
   windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -35,6 +73,8 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
+  ON_MESSAGE(WM_TIMER, OnDeviceTimer)
+  ON_MESSAGE(WM_APP_START_POSTSCAN, OnStartPostScan)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -54,6 +94,11 @@ BOOL MainDialog::OnInitDialog() {
 
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
+
+  hidLink.scan();
+  // The combo boxes stay enabled until the first re-scan settles them.
+  dpiSlider.EnableWindow(hidLink.presentCount() != 0);
+  registerRawInput();
 
   fontTahoma16.CreateFont(-16, "Tahoma");
   fontTahoma12.CreateFont(-12, "Tahoma");
@@ -78,6 +123,12 @@ BOOL MainDialog::OnInitDialog() {
   trayIcons[0] = loadTrayIcon(IDI_TRAY_0);
   trayIcons[1] = loadTrayIcon(IDI_TRAY_1);
   trayIcons[2] = loadTrayIcon(IDI_TRAY_2);
+
+  // From here on the timers and the threads may reach the window.
+  hidLink.setNotifyWindow(m_hWnd);
+  mainDialog = this;
+
+  SetTimer(kRescanTimer, kFirstRescanDelayMs);
 
   defaultButton.SetWindowText("Default");
 
@@ -158,4 +209,75 @@ LRESULT MainDialog::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT MainDialog::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
   // Controls draw over the skin.
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+void MainDialog::registerRawInput() {
+  // The mouse's vendor collection, also while the window is hidden or in the
+  // background.
+  RAWINPUTDEVICE device = {};
+  device.usUsagePage = MouseIdentity::InputUsagePage;
+  device.usUsage = MouseIdentity::InputUsage;
+  device.dwFlags = RIDEV_INPUTSINK;
+  device.hwndTarget = m_hWnd;
+  if (!systemRawInput().registerDevices(&device, 1, sizeof(device))) {
+    // The window still works; only the remapped buttons will do nothing.
+    CWinApp* app = AfxGetApp();
+    ::MessageBoxA(m_hWnd, "error", app ? app->m_appName.c_str() : nullptr, MB_OK);
+  }
+}
+
+void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseConfig); }
+
+bool MainDialog::setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7) {
+  return dpiCommands.setDpiStep(level, step, a4, a5, a6, a7);
+}
+
+bool MainDialog::selectDpiLevel(int32_t level) { return dpiCommands.selectDpiLevel(level); }
+
+void MainDialog::commitDpi() { dpiCommands.commitDpi(); }
+
+void MainDialog::startRescanWorker() {
+  // The worker runs on its own; nobody waits for it.
+  auto* target = new WindowRescanTarget(*this);
+  HANDLE thread = ::CreateThread(nullptr, 0, &RescanWorker, target, 0, nullptr);
+  if (thread) {
+    ::CloseHandle(thread);
+  } else {
+    delete target;
+  }
+}
+
+LRESULT MainDialog::OnDeviceTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  // Each of these timers acts once per start.
+  switch (wParam) {
+    case kRescanTimer:
+      KillTimer(kRescanTimer);
+      startRescanWorker();
+      break;
+    case kPostScanTimer:
+      KillTimer(kPostScanTimer);
+      hidLink.sendFeature(FeatureFrame::PostScan());
+      break;
+    case kCommitDpiTimer:
+      dpiCommands.onCommitTimer();
+      break;
+    default:
+      handled = FALSE;  // another owner's timer
+      break;
+  }
+  return 0;
+}
+
+LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
+  SetTimer(kPostScanTimer, kPostScanDelayMs);
+  return 0;
+}
+
+LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED) {
+    // A burst of changes yields one re-scan, a while after the last of them.
+    KillTimer(kRescanTimer);
+    SetTimer(kRescanTimer, kRescanAfterChangeMs);
+  }
+  return CDialog::DefWindowProc(message, wParam, lParam);
 }

@@ -6,12 +6,15 @@
 
 #include "app/ConfigApp.h"
 #include "app/ProgramDirectory.h"
+#include "device/HidLink.h"
 #include "framework/CFont.h"
 #include "framework/CString.h"
 
 class MainDialog;
 
 extern ConfigApp theApp;
+// The road to the mouse, over the seam's HID bus.
+extern HidLink hidLink;
 
 // The running main window, set during its initialisation.
 extern MainDialog* mainDialog;

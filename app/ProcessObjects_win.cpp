@@ -1,8 +1,10 @@
 #include "app/ProcessObjects.h"
 
+#include "app/Seams.h"
 #include "resource.h"
 
 ConfigApp theApp;
+HidLink hidLink(systemHidBus());
 CFont controlFonts[5];
 
 MainDialog* mainDialog = nullptr;

@@ -5,4 +5,5 @@ list(APPEND SKIVOL_CORE_SOURCES
 list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/DpiLayout_win.cpp
   mainwnd/MainWindowPainter_win.cpp
+  mainwnd/Win32RawInput_win.cpp
 )
