@@ -33,6 +33,9 @@ public:
   // Device commands, on the window's thread.
   // ReportMask from the model, when the last scan found the input collection.
   void pushReportMask();
+  // Reads setting.dat; a valid file reaches the model, the combo boxes and
+  // the mouse, anything else leaves the defaults in place.
+  void loadSettings();
   // The DPI commands with their gate; the commit timer is this window's.
   bool setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7);
   bool selectDpiLevel(int32_t level);
@@ -55,6 +58,7 @@ protected:
   void centreInWorkArea();
 
   DECLARE_MESSAGE_MAP()
+  LRESULT OnSysCommand(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);

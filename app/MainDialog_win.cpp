@@ -4,10 +4,12 @@
 
 #include <memory>
 
+#include "app/AboutDialog.h"
 #include "app/ProcessObjects.h"
 #include "app/Seams.h"
 #include "device/DeviceRescan.h"
 #include "device/MouseConfig.h"
+#include "device/SettingsFile.h"
 #include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/RawInputApi.h"
 #include "resource.h"
@@ -66,6 +68,7 @@ MainDialog::MainDialog(CWnd* parent) : CDialog(IDD_MAIN, parent), dpiCommands(hi
 MainDialog::~MainDialog() = default;
 
 BEGIN_MESSAGE_MAP(MainDialog, CDialog)
+  ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
   ON_MESSAGE(WM_PAINT, OnPaint)
   ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
   ON_MESSAGE(WM_CTLCOLORBTN, OnCtlColor)
@@ -92,13 +95,27 @@ void MainDialog::DoDataExchange(CDataExchange* dx) {
 BOOL MainDialog::OnInitDialog() {
   CDialog::OnInitDialog();
 
+  if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+    char about[256] = {};
+    if (::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+      ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+    }
+  }
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
+
+  char modulePath[510] = {};
+  ::GetModuleFileNameA(nullptr, modulePath, sizeof modulePath - 1);
+  programDirectory = programDirectoryFromModulePath(modulePath);
 
   hidLink.scan();
   // The combo boxes stay enabled until the first re-scan settles them.
   dpiSlider.EnableWindow(hidLink.presentCount() != 0);
   registerRawInput();
+
+  localWaitEvent = ::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent");
+  if (localWaitEvent) ::ResetEvent(localWaitEvent);
 
   fontTahoma16.CreateFont(-16, "Tahoma");
   fontTahoma12.CreateFont(-12, "Tahoma");
@@ -124,6 +141,12 @@ BOOL MainDialog::OnInitDialog() {
   trayIcons[1] = loadTrayIcon(IDI_TRAY_1);
   trayIcons[2] = loadTrayIcon(IDI_TRAY_2);
 
+  for (ButtonAssignment& assignment : mouseConfig.assignments) {
+    assignment.function = ButtonFunction::Native;
+    assignment.scanCode = 0;
+    assignment.modifiers = 0;
+  }
+
   // From here on the timers and the threads may reach the window.
   hidLink.setNotifyWindow(m_hWnd);
   mainDialog = this;
@@ -144,6 +167,8 @@ BOOL MainDialog::OnInitDialog() {
   defaultButton.setSkin(defaultButtonBitmaps, skinBackdrop, 1, 2);
 
   SetWindowText("Gaming Mouse");
+
+  loadSettings();
 
   CComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
   for (int row = 0; row < 4; ++row) {
@@ -194,6 +219,21 @@ HBITMAP MainDialog::dpiHeading() const {
 const char* MainDialog::rowLabel(int row) const {
   static const char* const labels[] = {"Right Button", "Wheel Button", "Button 4th", "Button 5th"};
   return labels[row];
+}
+
+void MainDialog::loadSettings() {
+  if (!loadSettingsIntoModel()) return;
+  pushReportMask();
+}
+
+LRESULT MainDialog::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  if ((wParam & 0xFFF0) != IDM_ABOUTBOX) {
+    handled = FALSE;
+    return 0;
+  }
+  AboutDialog about;
+  about.DoModal();
+  return 0;
 }
 
 LRESULT MainDialog::OnPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
