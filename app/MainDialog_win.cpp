@@ -1,6 +1,7 @@
 #include "app/MainDialog.h"
 
 #include <dbt.h>
+#include <windowsx.h>
 
 #include <memory>
 
@@ -10,6 +11,9 @@
 #include "device/DeviceRescan.h"
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
+#include "app/WatchThreads.h"
+#include "mainwnd/DpiBoxes.h"
+#include "mainwnd/DpiLayout.h"
 #include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/RawInputApi.h"
 #include "resource.h"
@@ -25,6 +29,12 @@ constexpr SIZE kSliderSize = {156, 40};
 constexpr POINT kCloseButtonPos = {585, 10};
 constexpr POINT kMinimizeButtonPos = {557, 10};
 constexpr POINT kDefaultButtonPos = {240, 410};
+
+// Window timers of the main window besides the device ones.
+constexpr UINT_PTR kShowNormalTimer = 104;  // show the window normally once it is visible
+constexpr UINT kShowNormalPeriodMs = 2;
+constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
+constexpr UINT kHideAtStartPeriodMs = 100;
 
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -78,6 +88,15 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
   ON_MESSAGE(WM_TIMER, OnDeviceTimer)
   ON_MESSAGE(WM_APP_START_POSTSCAN, OnStartPostScan)
+  ON_MESSAGE(WM_TIMER, OnWindowTimer)
+  ON_MESSAGE(WM_CLOSE, OnClose)
+  ON_MESSAGE(WM_DESTROY, OnDestroy)
+  ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
+  ON_MESSAGE(TrayIcon::kCallbackMessage, OnTrayCallback)
+  ON_COMMAND(IDC_CLOSE_BUTTON, OnHideCommand)
+  ON_COMMAND(IDC_MINIMIZE_BUTTON, OnMinimizeCommand)
+  ON_COMMAND(ID_TRAY_PROPERTY, OnPropertyCommand)
+  ON_COMMAND(ID_TRAY_EXIT, OnExitCommand)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -151,7 +170,16 @@ BOOL MainDialog::OnInitDialog() {
   hidLink.setNotifyWindow(m_hWnd);
   mainDialog = this;
 
+  trayMenu.LoadMenu(IDR_TRAYMENU);
+  if (HMENU popup = trayMenu.GetSubMenu(0)) {
+    ::SetMenuDefaultItem(popup, ID_TRAY_PROPERTY, FALSE);
+    ::ModifyMenuA(popup, ID_TRAY_PROPERTY, MF_BYCOMMAND | MF_STRING, ID_TRAY_PROPERTY, "Propertys");
+    ::ModifyMenuA(popup, ID_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, ID_TRAY_EXIT, "Exit");
+  }
+  trayIcon.add(m_hWnd, trayIcons[0]);
+
   SetTimer(kRescanTimer, kFirstRescanDelayMs);
+  SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
 
   defaultButton.SetWindowText("Default");
 
@@ -175,6 +203,9 @@ BOOL MainDialog::OnInitDialog() {
     rows[row]->SetWindowPos(nullptr, kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row, 190,
                             25, SWP_NOSIZE | SWP_NOZORDER);
   }
+
+  startWatchThreads(this);
+  if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
 
   // The template has no position: centre the window, now at its final size,
   // in the work area.
@@ -320,4 +351,145 @@ LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     SetTimer(kRescanTimer, kRescanAfterChangeMs);
   }
   return CDialog::DefWindowProc(message, wParam, lParam);
+}
+
+void MainDialog::requestExit() {
+  // The flag first: the window's thread must see it when WM_CLOSE arrives.
+  mouseConfig.exitRequested = true;
+  PostMessage(WM_APP_CLOSE_REQUEST);
+}
+
+BOOL MainDialog::PreTranslateMessage(MSG* msg) {
+  if (msg->hwnd == dpiSlider.m_hWnd) applySliderRule();
+  switch (msg->message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+      if (applyDpiBoxRules(msg)) return TRUE;
+      break;
+    case WM_APP_CLOSE_REQUEST:
+      // Not consumed: it goes on to be dispatched like any message.
+      if (msg->hwnd == m_hWnd) PostMessage(WM_CLOSE);
+      break;
+    default:
+      break;
+  }
+  updateClassCursor();
+  return CDialog::PreTranslateMessage(msg);
+}
+
+void MainDialog::applySliderRule() {
+  invalidateDpiAreas(*this);
+  const int32_t level = mouseConfig.dpiLevel;
+  // Until the mouse has told its DPI state after a scan, the slider shows
+  // what it is moved to but neither the model nor the mouse follows.
+  if (level < 0 || level >= kDpiLevels || mouseConfig.dpiSyncPending) return;
+  const int position = dpiSlider.GetPos();
+  if (position == mouseConfig.dpiStep[level]) return;
+  mouseConfig.dpiStep[level] = position;
+  setDpiStep(level, position, 1, 1, 1, 1);
+  saveSettings();
+}
+
+bool MainDialog::applyDpiBoxRules(const MSG* msg) {
+  if (msg->message == WM_MOUSEMOVE) {
+    hoverDpiBox = dpiBoxHitTest(GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam), hidLink.presentCount() != 0);
+    return false;
+  }
+  if (hoverDpiBox != -1 && hoverDpiBox != mouseConfig.dpiLevel) {
+    mouseConfig.dpiLevel = hoverDpiBox;
+    dpiSlider.SetPos(mouseConfig.dpiStep[hoverDpiBox]);
+    selectDpiLevel(hoverDpiBox);
+    invalidateDpiAreas(*this);
+    return false;
+  }
+  if (msg->hwnd == m_hWnd) {
+    // A press on the bare skin drags the window.
+    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, msg->lParam);
+    return true;
+  }
+  return false;
+}
+
+void MainDialog::updateClassCursor() {
+  HCURSOR cursor = hoverDpiBox != -1 ? handCursor() : savedClassCursor;
+  if (reinterpret_cast<HCURSOR>(::GetClassLongPtrA(m_hWnd, GCLP_HCURSOR)) != cursor)
+    ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+}
+
+void MainDialog::OnCancel() {
+  // Escape never closes the window; only the exit path ends the dialog.
+  if (mouseConfig.exitRequested) CDialog::OnCancel();
+}
+
+LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
+  ShowWindow(SW_HIDE);
+  if (!mouseConfig.exitRequested) return 0;  // closing only hides the window
+  // Default processing issues IDCANCEL, which ends the dialog.
+  handled = FALSE;
+  return 0;
+}
+
+LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  hidLink.cancelPending();
+  for (int32_t slot = 0; slot < hidLink.presentCount(); ++slot) hidLink.setSlotState(slot, 0, 0xFF);
+  trayIcon.remove();
+  return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  invalidateDpiAreas(*this);
+  return result;
+}
+
+LRESULT MainDialog::OnWindowTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  switch (wParam) {
+    case TrayIcon::kMenuTimer:
+      trayIcon.onMenuTimer(m_hWnd, trayMenu.GetSubMenu(0));
+      break;
+    case kShowNormalTimer:
+      if (IsWindowVisible()) {
+        ShowWindow(SW_SHOWNORMAL);
+        KillTimer(kShowNormalTimer);
+      }
+      break;
+    case kHideAtStartTimer:
+      if (IsWindowVisible()) {
+        SetWindowPos(nullptr, 0, 0, skinWidth, skinHeight, SWP_NOMOVE | SWP_NOZORDER);
+        ShowWindow(SW_HIDE);
+      } else {
+        KillTimer(kHideAtStartTimer);
+      }
+      break;
+    default:
+      handled = FALSE;
+      break;
+  }
+  return 0;
+}
+
+LRESULT MainDialog::OnTrayCallback(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  return trayIcon.onCallback(m_hWnd, wParam, lParam);
+}
+
+LRESULT MainDialog::OnHideCommand(WORD, WORD, HWND, BOOL&) {
+  ShowWindow(SW_HIDE);  // the program lives on in the notification area
+  return 0;
+}
+
+LRESULT MainDialog::OnMinimizeCommand(WORD, WORD, HWND, BOOL&) {
+  ShowWindow(SW_MINIMIZE);
+  return 0;
+}
+
+LRESULT MainDialog::OnPropertyCommand(WORD, WORD, HWND, BOOL&) {
+  ShowWindow(SW_SHOWNA);
+  ::BringWindowToTop(m_hWnd);
+  ::SetForegroundWindow(m_hWnd);
+  return 0;
+}
+
+LRESULT MainDialog::OnExitCommand(WORD, WORD, HWND, BOOL&) {
+  requestExit();
+  return 0;
 }

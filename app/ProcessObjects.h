@@ -8,6 +8,7 @@
 #include "app/ProgramDirectory.h"
 #include "device/HidLink.h"
 #include "framework/CFont.h"
+#include "framework/CMenu.h"
 #include "framework/CString.h"
 
 class MainDialog;
@@ -18,6 +19,16 @@ extern HidLink hidLink;
 
 // The running main window, set during its initialisation.
 extern MainDialog* mainDialog;
+
+// Start-up switches: "/hide" and "/close".
+extern int hideAtStart;
+extern int closeSwitch;
+// The single-instance events: a later copy pulses them.
+extern HANDLE waitEventOpen;
+extern HANDLE waitEventClose;
+
+// The notification-area menu (resource 129).
+extern CMenu trayMenu;
 
 // Fonts of the skinned controls: entries 0, 1 and 2 hold "Tahoma" -14 (three
 // separate handles), 3 and 4 stay empty. Button captions pick an entry by

@@ -6,6 +6,12 @@
 ConfigApp theApp;
 HidLink hidLink(systemHidBus());
 CFont controlFonts[5];
+CMenu trayMenu;
+
+int hideAtStart = 0;
+int closeSwitch = 0;
+HANDLE waitEventOpen = nullptr;
+HANDLE waitEventClose = nullptr;
 
 MainDialog* mainDialog = nullptr;
 HBITMAP skinBackdrop = nullptr;

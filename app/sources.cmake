@@ -2,9 +2,11 @@
 # watch threads and the exit request.
 list(APPEND SKIVOL_CORE_SOURCES
   app/ProgramDirectory.cpp
+  app/CommandLine.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
   app/ConfigApp_win.cpp
   app/MainDialog_win.cpp
   app/ProcessObjects_win.cpp
+  app/WatchThreads_win.cpp
 )
