@@ -12,6 +12,7 @@
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
 #include "app/WatchThreads.h"
+#include "controls/ZoomWindow.h"
 #include "mainwnd/DpiBoxes.h"
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/MainWindowPainter.h"
@@ -195,6 +196,10 @@ BOOL MainDialog::OnInitDialog() {
   defaultButton.setSkin(defaultButtonBitmaps, skinBackdrop, 1, 2);
 
   SetWindowText("Gaming Mouse");
+
+  // The magnifier exists, hidden, for the life of the process.
+  zoomWindow = new ZoomWindow(this);
+  zoomWindow->Create(IDD_ZOOM, nullptr);
 
   loadSettings();
 

@@ -12,6 +12,7 @@
 #include "framework/CString.h"
 
 class MainDialog;
+class ZoomWindow;
 
 extern ConfigApp theApp;
 // The road to the mouse, over the seam's HID bus.
@@ -52,6 +53,8 @@ extern HBITMAP minimizeButtonBitmaps[5];
 extern HICON trayIcons[3];
 // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
 extern HANDLE localWaitEvent;
+// The magnifier, created hidden by the main window; no command shows it.
+extern ZoomWindow* zoomWindow;
 
 // The hand shown over the active part of a skinned control (cursor 107).
 HCURSOR handCursor();

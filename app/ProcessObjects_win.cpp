@@ -25,6 +25,7 @@ HBITMAP closeButtonBitmaps[5] = {};
 HBITMAP minimizeButtonBitmaps[5] = {};
 HICON trayIcons[3] = {};
 HANDLE localWaitEvent = nullptr;
+ZoomWindow* zoomWindow = nullptr;
 
 HCURSOR handCursor() {
   static HCURSOR hand = ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
