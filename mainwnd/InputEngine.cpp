@@ -7,14 +7,6 @@ namespace {
 constexpr uint8_t kIgnoredButtonBit = 0x80;
 }  // namespace
 
-InjectFrame injectKeysFrame(const KeyboardState& state) {
-  InjectFrame frame{0x00, 0x15, 0x01, state.modifiers};
-  for (int i = 0; i < KeyboardState::kSlots; ++i) frame[4 + i] = state.keys[i];
-  return frame;
-}
-
-InjectFrame injectButtonsFrame(uint8_t buttons) { return InjectFrame{0x00, 0x15, 0x02, buttons}; }
-
 InputEngine::InputEngine(MouseConfig& config, UsageLookup usageForScanCode, InputEngineOutput& output)
     : config_(config), usageForScanCode_(usageForScanCode), output_(output) {}
 
@@ -113,12 +105,12 @@ void InputEngine::updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t re
       }
     }
   }
-  output_.exchangeFrame(injectKeysFrame(keyboardState));
+  output_.exchangeFrame(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys));
 }
 
 void InputEngine::updateButtons(uint8_t set, uint8_t clear) {
   injectedButtons = static_cast<uint8_t>((injectedButtons | set) & ~clear);
-  output_.exchangeFrame(injectButtonsFrame(injectedButtons));
+  output_.exchangeFrame(FeatureFrame::InjectButtons(injectedButtons));
 }
 
 void InputEngine::reset() {

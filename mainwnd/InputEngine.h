@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "device/FeatureFrame.h"
+
 struct MouseConfig;
 
 // Bytes of the vendor input report (byte 0 is the report ID).
@@ -24,19 +26,17 @@ constexpr uint8_t kDpiState = 5;
 // The keyboard the mouse is told to hold: a modifier byte in the order of a HID
 // keyboard report and five key slots (HID usages, 0 for empty).
 struct KeyboardState {
-  static constexpr int kSlots = 5;
+  static constexpr int kSlots = static_cast<int>(kInjectedKeySlots);
   uint8_t modifiers = 0;
-  std::array<uint8_t, kSlots> keys{};
+  std::array<uint8_t, kInjectedKeySlots> keys{};
 };
-
-using InjectFrame = std::array<uint8_t, 9>;
 
 // What the engine does to the world outside.
 class InputEngineOutput {
 public:
   virtual ~InputEngineOutput() = default;
   // Hands a key or button state to the mouse; the reply is not looked at.
-  virtual void exchangeFrame(const InjectFrame& request) = 0;
+  virtual void exchangeFrame(const FeatureFrame& request) = 0;
   // Alt+F4 into the foreground window.
   virtual void closeCurrentWindow() = 0;
   // A left double-click at the pointer.
@@ -79,10 +79,6 @@ private:
   UsageLookup usageForScanCode_;
   InputEngineOutput& output_;
 };
-
-// The frames that carry the held state to the mouse.
-InjectFrame injectKeysFrame(const KeyboardState& state);
-InjectFrame injectButtonsFrame(uint8_t buttons);
 
 // What a scan of the HID interfaces found, as far as the engine cares: which
 // mice are there. Two scans with different sets mean the held state belongs to

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "app/ProcessObjects.h"
 #include "mainwnd/RawInputApi.h"
 
 namespace {
@@ -87,6 +88,8 @@ void DesktopInput::doubleClick() {
   sendLeftButton(MOUSEEVENTF_LEFTUP);
 }
 
-void MainWindowInput::exchangeFrame(const InjectFrame& request) {
-  (void)request;  // wired to the HID link
+void MainWindowInput::exchangeFrame(const FeatureFrame& request) {
+  // The mouse's answer means nothing to the program.
+  FeatureFrame reply;
+  hidLink.exchangeFeature(request, reply);
 }

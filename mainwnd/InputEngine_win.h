@@ -52,7 +52,7 @@ public:
   using DpiDisplay = std::function<void(int step)>;
   explicit MainWindowInput(DpiDisplay showDpi) : showDpi_(std::move(showDpi)) {}
 
-  void exchangeFrame(const InjectFrame& request) override;
+  void exchangeFrame(const FeatureFrame& request) override;
   void closeCurrentWindow() override { desktop.closeCurrentWindow(); }
   void doubleClick() override { desktop.doubleClick(); }
   void showDpiState(int step) override {

@@ -27,9 +27,9 @@ int testUsage(int32_t scanCode) {
 
 struct Recorder : InputEngineOutput {
   std::vector<std::string> log;  // frames as hex, actions by name, in order
-  void exchangeFrame(const InjectFrame& request) override {
+  void exchangeFrame(const FeatureFrame& request) override {
     std::string hex;
-    for (uint8_t b : request) {
+    for (uint8_t b : request.bytes) {
       char part[4];
       snprintf(part, sizeof part, hex.empty() ? "%02X" : " %02X", b);
       hex += part;

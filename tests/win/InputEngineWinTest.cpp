@@ -126,8 +126,8 @@ TEST(RawInputPacket, ReportNeverReadPastThePacket) {
 }
 
 struct NoUsageOutput : InputEngineOutput {
-  std::vector<InjectFrame> frames;
-  void exchangeFrame(const InjectFrame& request) override { frames.push_back(request); }
+  std::vector<FeatureFrame> frames;
+  void exchangeFrame(const FeatureFrame& request) override { frames.push_back(request); }
   void closeCurrentWindow() override {}
   void doubleClick() override {}
   void showDpiState(int) override {}
@@ -148,7 +148,7 @@ TEST(RawInputPacket, DroppedPacketsDoNotReachTheEngine) {
   FakeRawInput hid = FakeRawInput::hidPacket(kWheelDown);
   onRawInput(engine, hid, anyHandle());
   ASSERT_EQ(out.frames.size(), 1u);
-  EXPECT_EQ(out.frames[0], (InjectFrame{0x00, 0x15, 0x02, 0x10}));
+  EXPECT_EQ(out.frames[0].bytes, (std::array<uint8_t, 9>{0x00, 0x15, 0x02, 0x10}));
 }
 
 // Records what would reach SendInput and Sleep, in order.
@@ -207,7 +207,14 @@ TEST(DesktopInput, DoubleClickIsTwoLeftClicksTenMillisecondsApart) {
 class HubTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    window = ::CreateWindowExA(0, "STATIC", "hub", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    // A class of its own: the hub sets the class cursor of the window it serves.
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SkivolHubTest";
+    ::RegisterClassA(&wc);
+    window = ::CreateWindowExA(0, "SkivolHubTest", "hub", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                               nullptr);
     ASSERT_NE(window, nullptr);
     dialog.m_hWnd = window;
     drain();
@@ -232,7 +239,7 @@ protected:
     MSG msg = {};
     msg.hwnd = window;
     msg.message = message;
-    return dialog.PreTranslateMessage(&msg);
+    return static_cast<CWnd&>(dialog).PreTranslateMessage(&msg);
   }
 
   HWND window = nullptr;
