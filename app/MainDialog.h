@@ -9,6 +9,7 @@
 #include "framework/CDialog.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
+#include "mainwnd/MouseSet.h"
 #include "mainwnd/TrayIcon.h"
 
 // Posted by the device re-scan worker: start the post-scan timer. Window

@@ -60,6 +60,7 @@ public:
     for (HWND box : boxes_) ::EnableWindow(box, enable);
   }
   void startPostScanTimer() override { ::PostMessageA(window_, WM_APP_START_POSTSCAN, 0, 0); }
+  HWND window() const { return window_; }
 
 private:
   HWND window_;
@@ -69,7 +70,9 @@ private:
 
 DWORD WINAPI RescanWorker(LPVOID parameter) {
   std::unique_ptr<WindowRescanTarget> target(static_cast<WindowRescanTarget*>(parameter));
+  const MouseSet before = mouseSetOf(hidLink);
   rescanDevice(hidLink, mouseConfig, *target);
+  noteMouseSet(target->window(), before, mouseSetOf(hidLink));
   return 0;
 }
 }  // namespace

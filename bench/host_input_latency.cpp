@@ -3,7 +3,8 @@
 // unrelated HID interfaces on the bus. Every transfer walks the whole bus, so
 // the other interfaces are what the time grows with.
 //
-// The bus here answers at once; on a machine the system's enumeration and
+// The bus here answers at once (and the host build runs under the sanitizers);
+// on a machine the system's enumeration and
 // opening of each interface come on top, per interface.
 #include <algorithm>
 #include <chrono>

@@ -6,8 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "device/FeatureFrame.h"
 
@@ -80,16 +78,3 @@ private:
   InputEngineOutput& output_;
 };
 
-// What a scan of the HID interfaces found, as far as the engine cares: which
-// mice are there. Two scans with different sets mean the held state belongs to
-// mice that are gone.
-struct MouseSet {
-  int presentCount = 0;
-  int inputCount = 0;
-  std::vector<std::string> inputPaths;  // the vendor input collections, in scan order
-
-  bool operator==(const MouseSet& other) const {
-    return presentCount == other.presentCount && inputCount == other.inputCount && inputPaths == other.inputPaths;
-  }
-  bool operator!=(const MouseSet& other) const { return !(*this == other); }
-};

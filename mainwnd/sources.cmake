@@ -3,6 +3,7 @@
 list(APPEND SKIVOL_CORE_SOURCES
   mainwnd/DpiBoxes.cpp
   mainwnd/InputEngine.cpp
+  mainwnd/MouseSet.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/DpiLayout_win.cpp

@@ -7,6 +7,8 @@
 
 #include "device/MouseConfig.h"
 #include "mainwnd/InputEngine.h"
+#include "mainwnd/MouseSet.h"
+#include "tests/host/FakeHidBus.h"
 
 namespace {
 
@@ -236,6 +238,29 @@ TEST_F(InputEngineTest, ResetAfterTheMiceChangedForgetsHeldInput) {
   // Back again: the first press is a press, and only its own state is sent.
   buttons(0x04);
   EXPECT_EQ(take(), (Log{"00 15 01 01 06 00 00 00 00"}));
+}
+
+TEST(MouseSet, ScansTellUnplugReplugAndAnotherMouse) {
+  FakeHidBus bus;
+  bus.interfaces = {unrelated("kbd"), mouseConfiguration("cfg#1"), mouseInput("col02#1")};
+  HidLink link(bus);
+  link.scan();
+  const MouseSet first = mouseSetOf(link);
+  EXPECT_EQ(first, (MouseSet{1, 1, {"col02#1"}}));
+
+  link.scan();
+  EXPECT_EQ(mouseSetOf(link), first);  // nothing happened: held input stays
+
+  bus.interfaces = {unrelated("kbd")};
+  link.scan();
+  const MouseSet none = mouseSetOf(link);
+  EXPECT_NE(none, first);
+  EXPECT_EQ(none, MouseSet{});
+
+  // Another mouse of the same kind in another port: same counts, other path.
+  bus.interfaces = {unrelated("kbd"), mouseConfiguration("cfg#2"), mouseInput("col02#2")};
+  link.scan();
+  EXPECT_NE(mouseSetOf(link), first);
 }
 
 TEST(MouseSet, DifferentMiceMeanAnotherSet) {
