@@ -4,8 +4,8 @@
 // the other interfaces are what the time grows with.
 //
 // The bus here answers at once (and the host build runs under the sanitizers);
-// on a machine the system's enumeration and
-// opening of each interface come on top, per interface.
+// on a machine the system's enumeration and opening of each interface come on
+// top, per interface.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
