@@ -98,3 +98,45 @@ def test_dpi_report_moves_the_slider_and_bad_levels_are_ignored(desktop):
     wait_for_inject_frames(mouse, 1)
     assert probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "6"
     assert mouse.command("buttons 00") == "ok"
+
+
+def hid_packet_body(report_hex):
+    """What follows the raw-input header for one 8-byte HID report."""
+    return "08000000" + "01000000" + report_hex
+
+
+def test_packets_the_reader_must_not_take(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    # Laid out as the system lays out HID raw input, the packet is read.
+    assert mouse.command("packet 2 32 " + hid_packet_body("0000000501060000")) == "ok"
+    wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "6", message="slider at 6")
+
+    level_one_step_two = hid_packet_body("0000000501020000")
+    assert mouse.command("packet 0 32 " + level_one_step_two) == "ok"     # from a mouse, not a HID device
+    assert mouse.command("packet 2 1000 " + level_one_step_two) == "ok"   # too big to read
+    assert mouse.command("packet 2 40 " + level_one_step_two) == "ok"     # less than announced
+    mouse.frames()
+    assert mouse.command("buttons 04") == "ok"
+    wait_for_inject_frames(mouse, 1)
+    assert probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "6"
+
+
+def test_input_held_when_the_mouse_went_away_is_forgotten(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    mouse.frames()
+    assert mouse.command("buttons 04") == "ok"
+    assert wait_for_inject_frames(mouse, 1) == ["001501010600000000"]
+
+    # Unplugged with the button down; the re-scan finds no mouse and disables
+    # the assignment boxes, the next one finds it again.
+    wheel_box = 1009
+    assert mouse.command("unplug") == "ok"
+    wait_for(lambda: probe("control", MAIN_TITLE, wheel_box).get("enabled") == "0", message="boxes disabled")
+    assert mouse.command("plug") == "ok"
+    wait_for(lambda: probe("control", MAIN_TITLE, wheel_box).get("enabled") == "1", message="boxes enabled")
+    wait_for(lambda: int(mouse.state().get("mask", "0"), 16) & 0x04, message="the wheel in the report mask")
+
+    # The mouse came back with nothing held: a press is a press again.
+    mouse.frames()
+    assert mouse.command("buttons 04") == "ok"
+    assert wait_for_inject_frames(mouse, 1) == ["001501010600000000"]
