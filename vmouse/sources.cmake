@@ -2,6 +2,9 @@
 # device seams, input on the desktop, the control channel). Linked only into
 # SkivolMouseVirtual.exe and the tests.
 list(APPEND SKIVOL_VMOUSE_CORE_SOURCES
+  vmouse/VirtualMouseFirmware.cpp
+  vmouse/VirtualHidBus.cpp
+  vmouse/ControlCommands.cpp
 )
 list(APPEND SKIVOL_VMOUSE_WIN_SOURCES
 )
