@@ -167,11 +167,11 @@ int VirtualHidBus::addUnrelated(int count) {
   for (; added < count && roomFor(1); ++added) {
     Device& device = newDevice("hid", unrelated_);
     const UnrelatedKind& kind = kUnrelatedKinds[(unrelated_ - 1) % (sizeof(kUnrelatedKinds) / sizeof(kUnrelatedKinds[0]))];
-    Interface interface;
-    interface.path = interfacePath(kind.vid, kind.pid, kind.function, 0x10a00000u + device.id);
-    interface.caps = {kind.usage, kind.usagePage, kind.input, kind.feature};
-    interface.attributes = {kind.vid, kind.pid};
-    device.interfaces = {interface};
+    Interface iface;
+    iface.path = interfacePath(kind.vid, kind.pid, kind.function, 0x10a00000u + device.id);
+    iface.caps = {kind.usage, kind.usagePage, kind.input, kind.feature};
+    iface.attributes = {kind.vid, kind.pid};
+    device.interfaces = {iface};
   }
   return added;
 }
@@ -271,7 +271,7 @@ std::vector<std::string> VirtualHidBus::enumerateInterfaces() {
     for (const auto& device : devices_) {
       walked += device->interfaces.size();
       if (!device->plugged) continue;
-      for (const Interface& interface : device->interfaces) paths.push_back(interface.path);
+      for (const Interface& iface : device->interfaces) paths.push_back(iface.path);
     }
   }
   busyWork(costs_.enumerateInterface * static_cast<int>(walked));
@@ -301,24 +301,24 @@ const VirtualHidBus::Interface* VirtualHidBus::resolve(Handle handle, Device** d
   Device& owner = *devices_[found->second.device];
   if (!owner.plugged || owner.generation != found->second.generation) return nullptr;
   if (device) *device = &owner;
-  return &owner.interfaces[found->second.interface];
+  return &owner.interfaces[found->second.ifaceIndex];
 }
 
 bool VirtualHidBus::capabilities(Handle handle, HidCapabilities& caps) {
   busyWork(costs_.query);
   std::lock_guard<std::mutex> guard(lock_);
-  const Interface* interface = resolve(handle, nullptr);
-  if (!interface) return false;
-  caps = interface->caps;
+  const Interface* iface = resolve(handle, nullptr);
+  if (!iface) return false;
+  caps = iface->caps;
   return true;
 }
 
 bool VirtualHidBus::attributes(Handle handle, HidAttributes& attributes) {
   busyWork(costs_.query);
   std::lock_guard<std::mutex> guard(lock_);
-  const Interface* interface = resolve(handle, nullptr);
-  if (!interface) return false;
-  attributes = interface->attributes;
+  const Interface* iface = resolve(handle, nullptr);
+  if (!iface) return false;
+  attributes = iface->attributes;
   return true;
 }
 
@@ -341,10 +341,10 @@ bool VirtualHidBus::setFeature(Handle handle, const uint8_t* report, size_t leng
   busyWork(costs_.feature);
   std::lock_guard<std::mutex> guard(lock_);
   Device* device = nullptr;
-  const Interface* interface = resolve(handle, &device);
-  if (!interface || !report) return false;
-  if (interface->caps.featureReportByteLength == 0 || length != interface->caps.featureReportByteLength) return false;
-  if (device->firmware && interface == &device->interfaces[0]) return device->firmware->setFeature(report, length);
+  const Interface* iface = resolve(handle, &device);
+  if (!iface || !report) return false;
+  if (iface->caps.featureReportByteLength == 0 || length != iface->caps.featureReportByteLength) return false;
+  if (device->firmware && iface == &device->interfaces[0]) return device->firmware->setFeature(report, length);
   if (length == kFrameLength) {
     std::copy(report, report + length, device->lastFrame.begin());
     log_.record(false, device->name, device->lastFrame);
@@ -356,10 +356,10 @@ bool VirtualHidBus::getFeature(Handle handle, uint8_t* report, size_t length) {
   busyWork(costs_.feature);
   std::lock_guard<std::mutex> guard(lock_);
   Device* device = nullptr;
-  const Interface* interface = resolve(handle, &device);
-  if (!interface || !report) return false;
-  if (interface->caps.featureReportByteLength == 0 || length != interface->caps.featureReportByteLength) return false;
-  if (device->firmware && interface == &device->interfaces[0]) return device->firmware->getFeature(report, length);
+  const Interface* iface = resolve(handle, &device);
+  if (!iface || !report) return false;
+  if (iface->caps.featureReportByteLength == 0 || length != iface->caps.featureReportByteLength) return false;
+  if (device->firmware && iface == &device->interfaces[0]) return device->firmware->getFeature(report, length);
   std::fill(report, report + length, 0);
   if (length == kFrameLength) {
     std::copy(device->lastFrame.begin(), device->lastFrame.end(), report);

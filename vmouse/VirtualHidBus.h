@@ -119,7 +119,7 @@ private:
   class MouseAdapter;
   struct OpenHandle {
     size_t device;
-    size_t interface;
+    size_t ifaceIndex;
     uint32_t generation;
   };
 

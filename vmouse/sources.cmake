@@ -7,4 +7,8 @@ list(APPEND SKIVOL_VMOUSE_CORE_SOURCES
   vmouse/ControlCommands.cpp
 )
 list(APPEND SKIVOL_VMOUSE_WIN_SOURCES
+  vmouse/VirtualRawInput_win.cpp
+  vmouse/DesktopInput_win.cpp
+  vmouse/ControlChannel_win.cpp
+  vmouse/VirtualMouseRig_win.cpp
 )
