@@ -1,8 +1,25 @@
 #include "app/ProcessObjects.h"
 
+#include "resource.h"
+
 ConfigApp theApp;
+CFont controlFonts[5];
 
 CString programDirectory;
 MainDialog* mainDialog = nullptr;
 HBITMAP skinBackdrop = nullptr;
 HBITMAP backgroundBitmap = nullptr;
+HCURSOR savedClassCursor = nullptr;
+CFont fontTahoma16;
+CFont fontTahoma12;
+HBITMAP defaultButtonBitmaps[5] = {};
+HBITMAP comboBitmaps[4] = {};
+HBITMAP closeButtonBitmaps[5] = {};
+HBITMAP minimizeButtonBitmaps[5] = {};
+HICON trayIcons[3] = {};
+HANDLE localWaitEvent = nullptr;
+
+HCURSOR handCursor() {
+  static HCURSOR hand = ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
+  return hand;
+}

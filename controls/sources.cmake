@@ -1,6 +1,10 @@
 # UI components: skinned controls, the key capture dialog and key tables, the
 # magnifier.
 list(APPEND SKIVOL_CORE_SOURCES
+  controls/RegionRuns.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
+  controls/BitmapRegion_win.cpp
+  controls/SkinButton_win.cpp
+  controls/SkinSlider_win.cpp
 )

@@ -3,5 +3,6 @@
 list(APPEND SKIVOL_CORE_SOURCES
 )
 list(APPEND SKIVOL_WIN_SOURCES
+  mainwnd/DpiLayout_win.cpp
   mainwnd/MainWindowPainter_win.cpp
 )
