@@ -117,6 +117,9 @@ void ControlChannel::acceptLoop() {
     connection.socket = socket;
     connection.thread = std::thread([this, &connection] {
       serve(connection);
+      // The peer sees the end at once; the socket itself is closed when the
+      // thread is reaped.
+      ::shutdown(connection.socket, SD_BOTH);
       connection.finished = true;
     });
   }
@@ -134,14 +137,10 @@ void ControlChannel::serve(Connection& connection) {
       ControlAnswer answer = execute_(line);
       std::string text;
       for (const std::string& l : answer.lines) text += l + "\n";
-      if (!sendAll(connection.socket, text) || answer.closeConnection) {
-        ::shutdown(connection.socket, SD_BOTH);
-        return;
-      }
+      if (!sendAll(connection.socket, text) || answer.closeConnection) return;
     }
     if (pending.size() > kMaxLine) {
       sendAll(connection.socket, "error line too long\n");
-      ::shutdown(connection.socket, SD_BOTH);
       return;
     }
     int n = ::recv(connection.socket, buffer, sizeof(buffer), 0);

@@ -39,11 +39,11 @@ bool parseNumber(const std::string& text, uint64_t limit, uint32_t& value) {
 
 // One byte as one or two hex digits.
 bool parseHexByte(const std::string& text, uint8_t& value) {
-  if (text.size() == 1) return fromHex("0" + text, &value, 1);
-  return fromHex(text, &value, 1);
+  if (text.size() == 1) return parseHexBytes("0" + text, &value, 1);
+  return parseHexBytes(text, &value, 1);
 }
 
-std::string hexByte(uint8_t value) { return toHex(&value, 1); }
+std::string hexByte(uint8_t value) { return hexOf(&value, 1); }
 
 ControlAnswer answer(const std::string& line) { return ControlAnswer{{line}, false}; }
 ControlAnswer error(const std::string& reason) { return answer("error " + reason); }
@@ -106,8 +106,8 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
     return deviceError(bus_.pressDpiButton(device), device);
   }
   if (verb == "report") {
-    InputReport report{};
-    if (words.size() < 2 || !fromHex(words[1], report.data(), report.size()) || !deviceArgument(words, 2, device))
+    VendorReport report{};
+    if (words.size() < 2 || !parseHexBytes(words[1], report.data(), report.size()) || !deviceArgument(words, 2, device))
       return error("usage: report <16 hex digits> [device]");
     return deviceError(bus_.sendReport(device, report), device);
   }
@@ -121,7 +121,7 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
       const std::string& hex = words[3];
       if (hex.size() % 2 != 0 || hex.size() / 2 > kMaxPacketBody) return error("packet body: even number of hex digits, at most 2048 bytes");
       body.resize(hex.size() / 2);
-      if (!fromHex(hex, body.data(), body.size())) return error("packet body: not hex");
+      if (!parseHexBytes(hex, body.data(), body.size())) return error("packet body: not hex");
     }
     if (!host_.injectPacket(type, size, body)) return error("no window takes raw input");
     return answer("ok");
@@ -131,7 +131,7 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
     ControlAnswer result;
     for (const FeatureTransfer& t : bus_.log().take()) {
       result.lines.push_back(std::string(t.isGet ? "get " : "set ") + t.interfaceName + " " +
-                             toHex(t.frame.data(), t.frame.size()));
+                             hexOf(t.frame.data(), t.frame.size()));
     }
     result.lines.push_back("end");
     return result;

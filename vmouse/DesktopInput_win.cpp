@@ -52,7 +52,7 @@ bool usageEvent(uint8_t usage, bool down, std::vector<INPUT>& events) {
     events.push_back(input);
     return true;
   }
-  uint32_t scanCode = scanCodeForUsage(usage);
+  uint32_t scanCode = driverScanCode(usage);
   if (!scanCode) return false;
   events.push_back(keyEvent(scanCode, down));
   return true;
@@ -72,7 +72,7 @@ const struct {
 
 }  // namespace
 
-uint32_t scanCodeForUsage(uint8_t usage) {
+uint32_t driverScanCode(uint8_t usage) {
   if (usage < sizeof(kScanCodes) / sizeof(kScanCodes[0])) return kScanCodes[usage];
   switch (usage) {
     case 0x87: return 0x73;  // International1
@@ -85,9 +85,9 @@ uint32_t scanCodeForUsage(uint8_t usage) {
   return 0;
 }
 
-uint32_t scanCodeForModifier(int bit) { return bit >= 0 && bit < 8 ? kModifierScanCodes[bit] : 0; }
+uint32_t driverModifierScanCode(int bit) { return bit >= 0 && bit < 8 ? kModifierScanCodes[bit] : 0; }
 
-std::vector<INPUT> keyboardEvents(uint8_t oldModifiers, const HeldKeys& oldKeys, uint8_t newModifiers,
+std::vector<INPUT> keyTransitionEvents(uint8_t oldModifiers, const HeldKeys& oldKeys, uint8_t newModifiers,
                                   const HeldKeys& newKeys) {
   std::vector<INPUT> events;
   for (uint8_t usage : oldKeys) {
@@ -113,7 +113,7 @@ std::vector<INPUT> keyboardEvents(uint8_t oldModifiers, const HeldKeys& oldKeys,
   return events;
 }
 
-std::vector<INPUT> buttonEvents(uint8_t oldButtons, uint8_t newButtons) {
+std::vector<INPUT> buttonTransitionEvents(uint8_t oldButtons, uint8_t newButtons) {
   std::vector<INPUT> events;
   for (int bit = 0; bit < 5; ++bit) {
     uint8_t mask = static_cast<uint8_t>(1u << bit);
@@ -129,34 +129,34 @@ std::vector<INPUT> buttonEvents(uint8_t oldButtons, uint8_t newButtons) {
   return events;
 }
 
-DesktopInput::DesktopInput() : sender_(systemSender()) {}
+VirtualDesktopInput::VirtualDesktopInput() : sender_(systemSender()) {}
 
-DesktopInput::Sender DesktopInput::systemSender() {
+VirtualDesktopInput::Sender VirtualDesktopInput::systemSender() {
   return [](const std::vector<INPUT>& events) {
     ::SendInput(static_cast<UINT>(events.size()), const_cast<INPUT*>(events.data()), sizeof(INPUT));
   };
 }
 
-void DesktopInput::setSender(Sender sender) {
+void VirtualDesktopInput::setSender(Sender sender) {
   std::lock_guard<std::mutex> guard(lock_);
   sender_ = std::move(sender);
 }
 
-void DesktopInput::send(const std::vector<INPUT>& events) {
+void VirtualDesktopInput::send(const std::vector<INPUT>& events) {
   if (!events.empty() && sender_) sender_(events);
 }
 
-void DesktopInput::keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys) {
+void VirtualDesktopInput::keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys) {
   std::lock_guard<std::mutex> guard(lock_);
   Held& held = held_[device];
-  send(keyboardEvents(held.modifiers, held.keys, modifiers, keys));
+  send(keyTransitionEvents(held.modifiers, held.keys, modifiers, keys));
   held.modifiers = modifiers;
   held.keys = keys;
 }
 
-void DesktopInput::buttonsChanged(uint32_t device, uint8_t buttons) {
+void VirtualDesktopInput::buttonsChanged(uint32_t device, uint8_t buttons) {
   std::lock_guard<std::mutex> guard(lock_);
   Held& held = held_[device];
-  send(buttonEvents(held.buttons, buttons));
+  send(buttonTransitionEvents(held.buttons, buttons));
   held.buttons = buttons;
 }

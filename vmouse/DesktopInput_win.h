@@ -17,22 +17,22 @@
 
 // The scan code the system's keyboard driver gives a HID keyboard usage:
 // 0xE000 added for an extended key; 0 when the usage has no key.
-uint32_t scanCodeForUsage(uint8_t usage);
+uint32_t driverScanCode(uint8_t usage);
 // Scan code of modifier bit `bit` (0 left Ctrl ... 7 right GUI).
-uint32_t scanCodeForModifier(int bit);
+uint32_t driverModifierScanCode(int bit);
 
 // Key events from one held state to another: released keys, released
 // modifiers, pressed modifiers, pressed keys, in this order.
-std::vector<INPUT> keyboardEvents(uint8_t oldModifiers, const HeldKeys& oldKeys, uint8_t newModifiers,
+std::vector<INPUT> keyTransitionEvents(uint8_t oldModifiers, const HeldKeys& oldKeys, uint8_t newModifiers,
                                   const HeldKeys& newKeys);
 // Mouse button events from one button byte to another, lowest bit first.
-std::vector<INPUT> buttonEvents(uint8_t oldButtons, uint8_t newButtons);
+std::vector<INPUT> buttonTransitionEvents(uint8_t oldButtons, uint8_t newButtons);
 
-class DesktopInput {
+class VirtualDesktopInput {
 public:
   using Sender = std::function<void(const std::vector<INPUT>&)>;
 
-  DesktopInput();
+  VirtualDesktopInput();
   void keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys);
   void buttonsChanged(uint32_t device, uint8_t buttons);
   // Where the events go; SendInput unless a test says otherwise.

@@ -68,14 +68,14 @@ struct VirtualHidBus::Device {
   bool hasInput = false;
   std::unique_ptr<MouseAdapter> adapter;       // mice only
   std::unique_ptr<VirtualMouseFirmware> firmware;  // mice only
-  FeatureFrame lastFrame{};  // what a device without firmware answers a get with
+  FirmwareFrame lastFrame{};  // what a device without firmware answers a get with
 };
 
 // Hands one mouse's output to the bus output with the mouse's id.
 class VirtualHidBus::MouseAdapter : public FirmwareOutput {
 public:
   MouseAdapter(BusOutput& output, uint32_t device) : output_(output), device_(device) {}
-  void inputReport(const InputReport& report) override { output_.inputReport(device_, report); }
+  void inputReport(const VendorReport& report) override { output_.inputReport(device_, report); }
   void keyboardChanged(uint8_t modifiers, const HeldKeys& keys) override {
     output_.keyboardChanged(device_, modifiers, keys);
   }
@@ -111,19 +111,19 @@ std::string VirtualHidBus::addMouse() {
   Device& device = newDevice("mouse", mice_);
   uint32_t instance = 0x2c1d4a80u + device.id;
   Interface config;
-  config.path = interfacePath(MouseIdentity::VendorId, MouseIdentity::ProductId, "&mi_01", instance);
+  config.path = interfacePath(VirtualMouseIdentity::VendorId, VirtualMouseIdentity::ProductId, "&mi_01", instance);
   config.caps.usagePage = 0xFF00;
   config.caps.usage = 0x0001;
-  config.caps.featureReportByteLength = MouseIdentity::FeatureLength;
-  config.attributes = {MouseIdentity::VendorId, MouseIdentity::ProductId};
+  config.caps.featureReportByteLength = VirtualMouseIdentity::FeatureLength;
+  config.attributes = {VirtualMouseIdentity::VendorId, VirtualMouseIdentity::ProductId};
   Interface input;
-  input.path = interfacePath(MouseIdentity::VendorId, MouseIdentity::ProductId, "&mi_02", instance + 0x100);
-  input.caps.usagePage = MouseIdentity::InputUsagePage;
-  input.caps.usage = MouseIdentity::InputUsage;
-  input.caps.inputReportByteLength = MouseIdentity::InputLength;
+  input.path = interfacePath(VirtualMouseIdentity::VendorId, VirtualMouseIdentity::ProductId, "&mi_02", instance + 0x100);
+  input.caps.usagePage = VirtualMouseIdentity::InputUsagePage;
+  input.caps.usage = VirtualMouseIdentity::InputUsage;
+  input.caps.inputReportByteLength = VirtualMouseIdentity::InputLength;
   input.attributes = config.attributes;
   device.interfaces = {config, input};
-  device.strings = {{1, "Pelmor"}, {2, "Gaming Mouse"}, {MouseIdentity::VendorStringIndex, MouseIdentity::VendorString}};
+  device.strings = {{1, "Pelmor"}, {2, "Gaming Mouse"}, {VirtualMouseIdentity::VendorStringIndex, VirtualMouseIdentity::VendorString}};
   device.hasInput = true;
   device.adapter = std::make_unique<MouseAdapter>(output_, device.id);
   device.firmware = std::make_unique<VirtualMouseFirmware>(*device.adapter, log_, device.name);
@@ -135,13 +135,13 @@ std::string VirtualHidBus::addForeignString(const std::string& vendorString) {
   if (!roomFor(1)) return "";
   Device& device = newDevice("foreign", foreignStrings_);
   Interface config;
-  config.path = interfacePath(MouseIdentity::VendorId, MouseIdentity::ProductId, "&mi_01", 0x5e0a1200u + device.id);
+  config.path = interfacePath(VirtualMouseIdentity::VendorId, VirtualMouseIdentity::ProductId, "&mi_01", 0x5e0a1200u + device.id);
   config.caps.usagePage = 0xFF00;
   config.caps.usage = 0x0001;
-  config.caps.featureReportByteLength = MouseIdentity::FeatureLength;
-  config.attributes = {MouseIdentity::VendorId, MouseIdentity::ProductId};
+  config.caps.featureReportByteLength = VirtualMouseIdentity::FeatureLength;
+  config.attributes = {VirtualMouseIdentity::VendorId, VirtualMouseIdentity::ProductId};
   device.interfaces = {config};
-  device.strings = {{MouseIdentity::VendorStringIndex, vendorString}};
+  device.strings = {{VirtualMouseIdentity::VendorStringIndex, vendorString}};
   return device.name;
 }
 
@@ -151,9 +151,9 @@ std::string VirtualHidBus::addForeignCollection() {
   Device& device = newDevice("collection", foreignCollections_);
   Interface input;
   input.path = interfacePath(0x2B17, 0x1001, "&mi_02", 0x6f3b0000u + device.id);
-  input.caps.usagePage = MouseIdentity::InputUsagePage;
-  input.caps.usage = MouseIdentity::InputUsage;
-  input.caps.inputReportByteLength = MouseIdentity::InputLength;
+  input.caps.usagePage = VirtualMouseIdentity::InputUsagePage;
+  input.caps.usage = VirtualMouseIdentity::InputUsage;
+  input.caps.inputReportByteLength = VirtualMouseIdentity::InputLength;
   input.attributes = {0x2B17, 0x1001};
   device.interfaces = {input};
   device.strings = {{1, "Tessaro"}};
@@ -212,7 +212,7 @@ DeviceResult VirtualHidBus::setPlugged(const std::string& name, bool plugged) {
   if (!plugged) ++device->generation;
   // Pulled out, the mouse lets go of everything; plugged in, it starts afresh.
   if (device->firmware) device->firmware->resetToPowerOn();
-  device->lastFrame = FeatureFrame{};
+  device->lastFrame = FirmwareFrame{};
   return DeviceResult::Ok;
 }
 
@@ -236,7 +236,7 @@ DeviceResult VirtualHidBus::pressDpiButton(const std::string& name) {
   return DeviceResult::Ok;
 }
 
-DeviceResult VirtualHidBus::sendReport(const std::string& name, const InputReport& report) {
+DeviceResult VirtualHidBus::sendReport(const std::string& name, const VendorReport& report) {
   std::lock_guard<std::mutex> guard(lock_);
   Device* device = findDevice(name);
   if (!device) return DeviceResult::NoSuchDevice;
@@ -345,7 +345,7 @@ bool VirtualHidBus::setFeature(Handle handle, const uint8_t* report, size_t leng
   if (!iface || !report) return false;
   if (iface->caps.featureReportByteLength == 0 || length != iface->caps.featureReportByteLength) return false;
   if (device->firmware && iface == &device->interfaces[0]) return device->firmware->setFeature(report, length);
-  if (length == kFrameLength) {
+  if (length == kFirmwareFrameLength) {
     std::copy(report, report + length, device->lastFrame.begin());
     log_.record(false, device->name, device->lastFrame);
   }
@@ -361,7 +361,7 @@ bool VirtualHidBus::getFeature(Handle handle, uint8_t* report, size_t length) {
   if (iface->caps.featureReportByteLength == 0 || length != iface->caps.featureReportByteLength) return false;
   if (device->firmware && iface == &device->interfaces[0]) return device->firmware->getFeature(report, length);
   std::fill(report, report + length, 0);
-  if (length == kFrameLength) {
+  if (length == kFirmwareFrameLength) {
     std::copy(device->lastFrame.begin(), device->lastFrame.end(), report);
     log_.record(true, device->name, device->lastFrame);
   }

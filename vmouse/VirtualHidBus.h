@@ -42,13 +42,14 @@ struct BusCosts {
 class BusOutput {
 public:
   virtual ~BusOutput() = default;
-  virtual void inputReport(uint32_t device, const InputReport& report) = 0;
+  virtual void inputReport(uint32_t device, const VendorReport& report) = 0;
   virtual void keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys) = 0;
   virtual void buttonsChanged(uint32_t device, uint8_t buttons) = 0;
 };
 
-// The mouse's identification.
-namespace MouseIdentity {
+// How the virtual mouse identifies itself (its own copy: the link keeps
+// another, and a mistake in one must not be hidden by the other).
+namespace VirtualMouseIdentity {
 constexpr uint16_t VendorId = 0xE0FF;
 constexpr uint16_t ProductId = 0x0005;
 constexpr uint16_t FeatureLength = 9;
@@ -57,7 +58,7 @@ constexpr const char* VendorString = "Pelmor";
 constexpr uint16_t InputUsagePage = 0xFF12;
 constexpr uint16_t InputUsage = 0x0001;
 constexpr uint16_t InputLength = 8;
-}  // namespace MouseIdentity
+}  // namespace VirtualMouseIdentity
 
 // A mouse's state as the control channel shows it.
 struct MouseSnapshot {
@@ -105,7 +106,7 @@ public:
   // with an input collection (a mouse or a foreign collection).
   DeviceResult setPhysicalButtons(const std::string& name, uint8_t buttons);
   DeviceResult pressDpiButton(const std::string& name);
-  DeviceResult sendReport(const std::string& name, const InputReport& report);
+  DeviceResult sendReport(const std::string& name, const VendorReport& report);
   DeviceResult mouseState(const std::string& name, MouseSnapshot& snapshot) const;
   // The id with which `name`'s output reaches BusOutput, or 0.
   uint32_t deviceId(const std::string& name) const;

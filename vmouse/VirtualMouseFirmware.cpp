@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-void TransferLog::record(bool isGet, const std::string& interfaceName, const FeatureFrame& frame) {
+void TransferLog::record(bool isGet, const std::string& interfaceName, const FirmwareFrame& frame) {
   std::lock_guard<std::mutex> guard(lock_);
   if (entries_.size() >= kCapacity) {
     entries_.pop_front();
@@ -29,8 +29,8 @@ VirtualMouseFirmware::VirtualMouseFirmware(FirmwareOutput& output, TransferLog& 
     : output_(output), log_(log), name_(std::move(name)) {}
 
 bool VirtualMouseFirmware::setFeature(const uint8_t* frame, size_t length) {
-  if (!frame || length != kFrameLength) return false;
-  FeatureFrame copy;
+  if (!frame || length != kFirmwareFrameLength) return false;
+  FirmwareFrame copy;
   std::copy(frame, frame + length, copy.begin());
   log_.record(false, name_, copy);
   lastFrame_ = copy;
@@ -39,7 +39,7 @@ bool VirtualMouseFirmware::setFeature(const uint8_t* frame, size_t length) {
 }
 
 bool VirtualMouseFirmware::getFeature(uint8_t* frame, size_t length) {
-  if (!frame || length != kFrameLength) return false;
+  if (!frame || length != kFirmwareFrameLength) return false;
   // The mouse answers with the last frame it took; the program does not look
   // at the answer, but a test can see what was read back.
   std::copy(lastFrame_.begin(), lastFrame_.end(), frame);
@@ -47,7 +47,7 @@ bool VirtualMouseFirmware::getFeature(uint8_t* frame, size_t length) {
   return true;
 }
 
-void VirtualMouseFirmware::handleFrame(const FeatureFrame& f) {
+void VirtualMouseFirmware::handleFrame(const FirmwareFrame& f) {
   if (f[0] != 0x00) return;  // the configuration interface has no report IDs
   switch (f[1]) {
     case FirmwareCommand::ReportMask:
@@ -86,7 +86,7 @@ void VirtualMouseFirmware::handleFrame(const FeatureFrame& f) {
 }
 
 void VirtualMouseFirmware::sendDpiState() {
-  InputReport report{};
+  VendorReport report{};
   report[3] = ReportKind::DpiState;
   report[4] = dpiLevel_;
   report[5] = dpiSteps_[dpiLevel_];
@@ -115,7 +115,7 @@ void VirtualMouseFirmware::setPhysicalButtons(uint8_t buttons) {
   uint8_t changed = buttons ^ physicalButtons_;
   physicalButtons_ = buttons;
   if (changed & reportMask_) {
-    InputReport report{};
+    VendorReport report{};
     report[3] = ReportKind::ButtonState;
     report[4] = buttons;
     output_.inputReport(report);
@@ -137,10 +137,10 @@ void VirtualMouseFirmware::resetToPowerOn() {
   updateDesktopButtons();
   dpiSteps_ = kPowerOnSteps;
   dpiLevel_ = kPowerOnLevel;
-  lastFrame_ = FeatureFrame{};
+  lastFrame_ = FirmwareFrame{};
 }
 
-std::string toHex(const uint8_t* bytes, size_t count) {
+std::string hexOf(const uint8_t* bytes, size_t count) {
   static const char digits[] = "0123456789ABCDEF";
   std::string text;
   text.reserve(count * 2);
@@ -160,7 +160,7 @@ int hexValue(char c) {
 }
 }  // namespace
 
-bool fromHex(const std::string& text, uint8_t* bytes, size_t count) {
+bool parseHexBytes(const std::string& text, uint8_t* bytes, size_t count) {
   if (text.size() != count * 2) return false;
   for (size_t i = 0; i < count; ++i) {
     int high = hexValue(text[2 * i]);

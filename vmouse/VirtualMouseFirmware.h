@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-constexpr size_t kFrameLength = 9;
-constexpr size_t kReportLength = 8;
-using FeatureFrame = std::array<uint8_t, kFrameLength>;
-using InputReport = std::array<uint8_t, kReportLength>;
+constexpr size_t kFirmwareFrameLength = 9;
+constexpr size_t kVendorReportLength = 8;
+using FirmwareFrame = std::array<uint8_t, kFirmwareFrameLength>;
+using VendorReport = std::array<uint8_t, kVendorReportLength>;
 using HeldKeys = std::array<uint8_t, 5>;
 
 // Feature frame commands, byte 1 of the frame.
@@ -49,7 +49,7 @@ constexpr uint8_t All = 0x1F;
 struct FeatureTransfer {
   bool isGet = false;
   std::string interfaceName;
-  FeatureFrame frame{};
+  FirmwareFrame frame{};
   bool operator==(const FeatureTransfer& o) const {
     return isGet == o.isGet && interfaceName == o.interfaceName && frame == o.frame;
   }
@@ -62,7 +62,7 @@ class TransferLog {
 public:
   static constexpr size_t kCapacity = 4096;
 
-  void record(bool isGet, const std::string& interfaceName, const FeatureFrame& frame);
+  void record(bool isGet, const std::string& interfaceName, const FirmwareFrame& frame);
   // The entries since the last take, oldest first; empties the log.
   std::vector<FeatureTransfer> take();
   // Entries dropped because the log was full since the last take.
@@ -78,7 +78,7 @@ class FirmwareOutput {
 public:
   virtual ~FirmwareOutput() = default;
   // An input report of the vendor input collection.
-  virtual void inputReport(const InputReport& report) = 0;
+  virtual void inputReport(const VendorReport& report) = 0;
   // The keyboard the mouse presents now holds these modifiers and keys (HID
   // usages, 0 = none). Called only on a change.
   virtual void keyboardChanged(uint8_t modifiers, const HeldKeys& keys) = 0;
@@ -108,7 +108,7 @@ public:
   // The mouse's own DPI button: the next level, wrapping after the last.
   void pressDpiButton();
   // Sends an arbitrary input report, as a faulty or foreign mouse might.
-  void sendRawReport(const InputReport& report) { output_.inputReport(report); }
+  void sendRawReport(const VendorReport& report) { output_.inputReport(report); }
 
   // Power went away or came back (unplugged, plugged in): everything held is
   // let go and the settings return to their power-on values.
@@ -126,7 +126,7 @@ public:
   const std::string& name() const { return name_; }
 
 private:
-  void handleFrame(const FeatureFrame& frame);
+  void handleFrame(const FirmwareFrame& frame);
   void sendDpiState();
   void updateDesktopButtons();
   void setKeyboard(uint8_t modifiers, const HeldKeys& keys);
@@ -143,10 +143,10 @@ private:
   uint8_t shownButtons_ = 0;  // last state handed to buttonsChanged
   std::array<uint8_t, kLevels> dpiSteps_ = kPowerOnSteps;
   uint8_t dpiLevel_ = kPowerOnLevel;
-  FeatureFrame lastFrame_{};
+  FirmwareFrame lastFrame_{};
 };
 
 // Frames and reports as text: two hex digits a byte, capitals, no blanks.
-std::string toHex(const uint8_t* bytes, size_t count);
+std::string hexOf(const uint8_t* bytes, size_t count);
 // Parses exactly `count` bytes of hex digits (either case); false otherwise.
-bool fromHex(const std::string& text, uint8_t* bytes, size_t count);
+bool parseHexBytes(const std::string& text, uint8_t* bytes, size_t count);

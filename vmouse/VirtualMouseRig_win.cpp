@@ -26,7 +26,7 @@ HANDLE VirtualMouseRig::rawInputHandle(uint32_t device) {
   return reinterpret_cast<HANDLE>(kRawInputHandleBase + 2 * device);
 }
 
-void VirtualMouseRig::inputReport(uint32_t device, const InputReport& report) {
+void VirtualMouseRig::inputReport(uint32_t device, const VendorReport& report) {
   rawInput.deliver(rawInputHandle(device), report);
 }
 

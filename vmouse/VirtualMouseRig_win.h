@@ -16,7 +16,7 @@ public:
   VirtualMouseRig();
 
   VirtualRawInput rawInput;
-  DesktopInput desktop;
+  VirtualDesktopInput desktop;
   VirtualHidBus bus;
   ControlCommands commands;
   ControlChannel channel;
@@ -25,7 +25,7 @@ public:
   static HANDLE rawInputHandle(uint32_t device);
 
   // BusOutput.
-  void inputReport(uint32_t device, const InputReport& report) override;
+  void inputReport(uint32_t device, const VendorReport& report) override;
   void keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys) override;
   void buttonsChanged(uint32_t device, uint8_t buttons) override;
   // ControlHost: WM_DEVICECHANGE (DBT_DEVNODES_CHANGED) is posted to every

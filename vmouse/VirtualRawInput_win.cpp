@@ -91,10 +91,10 @@ bool VirtualRawInput::post(HANDLE device, DWORD type, DWORD announcedSize, const
   return true;
 }
 
-bool VirtualRawInput::deliver(HANDLE device, const InputReport& report) {
+bool VirtualRawInput::deliver(HANDLE device, const VendorReport& report) {
   // RAWHID: the size of one report, their count, then the reports.
-  uint8_t body[offsetof(RAWHID, bRawData) + kReportLength];
-  DWORD sizeHid = kReportLength, reportCount = 1;
+  uint8_t body[offsetof(RAWHID, bRawData) + kVendorReportLength];
+  DWORD sizeHid = kVendorReportLength, reportCount = 1;
   std::memcpy(body + offsetof(RAWHID, dwSizeHid), &sizeHid, sizeof(sizeHid));
   std::memcpy(body + offsetof(RAWHID, dwCount), &reportCount, sizeof(reportCount));
   std::memcpy(body + offsetof(RAWHID, bRawData), report.data(), report.size());

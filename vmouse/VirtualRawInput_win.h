@@ -30,7 +30,7 @@ public:
   // An input report of the device with raw-input handle `device`. Dropped when
   // no window takes raw input (or, registered without RIDEV_INPUTSINK, when
   // the window is not in the foreground). Returns whether it was posted.
-  bool deliver(HANDLE device, const InputReport& report);
+  bool deliver(HANDLE device, const VendorReport& report);
   // A packet made by hand for tests of the reader's checks: the header says
   // `type` and `announcedSize`, the bytes after the header are `body`. The size
   // query answers `announcedSize`; a read needs a buffer of that size, copies

@@ -7,8 +7,8 @@
 namespace {
 
 struct NullBusOutput : BusOutput {
-  std::vector<InputReport> reports;
-  void inputReport(uint32_t, const InputReport& report) override { reports.push_back(report); }
+  std::vector<VendorReport> reports;
+  void inputReport(uint32_t, const VendorReport& report) override { reports.push_back(report); }
   void keyboardChanged(uint32_t, uint8_t, const HeldKeys&) override {}
   void buttonsChanged(uint32_t, uint8_t) override {}
 };
@@ -41,7 +41,7 @@ protected:
   void sendFrame(const char* hex) {
     HidBus::Handle handle = bus.open(bus.enumerateInterfaces()[0]);
     uint8_t frame[9];
-    ASSERT_TRUE(fromHex(hex, frame, 9));
+    ASSERT_TRUE(parseHexBytes(hex, frame, 9));
     ASSERT_TRUE(bus.setFeature(handle, frame, 9));
     bus.close(handle);
   }
@@ -110,7 +110,7 @@ TEST_F(ControlTest, VerbsIgnoreCaseAndBlanks) {
   EXPECT_EQ(run("  BUTTONS   ff  "), "ok");
   EXPECT_EQ(run("Report 0102030405060708"), "ok");
   ASSERT_EQ(out.reports.size(), 1u);
-  EXPECT_EQ(out.reports[0], (InputReport{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(out.reports[0], (VendorReport{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST_F(ControlTest, PacketsGoToTheRawInputSide) {

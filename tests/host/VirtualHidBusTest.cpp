@@ -11,10 +11,10 @@
 namespace {
 
 struct RecordingBusOutput : BusOutput {
-  std::vector<std::pair<uint32_t, InputReport>> reports;
+  std::vector<std::pair<uint32_t, VendorReport>> reports;
   std::vector<std::pair<uint32_t, uint8_t>> buttons;
   std::vector<uint32_t> keyboards;
-  void inputReport(uint32_t device, const InputReport& report) override { reports.push_back({device, report}); }
+  void inputReport(uint32_t device, const VendorReport& report) override { reports.push_back({device, report}); }
   void keyboardChanged(uint32_t device, uint8_t, const HeldKeys&) override { keyboards.push_back(device); }
   void buttonsChanged(uint32_t device, uint8_t b) override { buttons.push_back({device, b}); }
 };
@@ -193,7 +193,7 @@ TEST_F(BusTest, EachDeviceReportsUnderItsOwnId) {
   bus.addMouse();
   bus.addForeignCollection();
   bus.addForeignString();
-  const InputReport report{1, 2, 3, 4, 5, 6, 7, 8};
+  const VendorReport report{1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_EQ(bus.sendReport("mouse", report), DeviceResult::Ok);
   EXPECT_EQ(bus.sendReport("collection1", report), DeviceResult::Ok);
   EXPECT_EQ(bus.pressDpiButton("mouse2"), DeviceResult::Ok);

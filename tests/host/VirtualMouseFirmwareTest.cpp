@@ -10,10 +10,10 @@
 namespace {
 
 struct RecordingOutput : FirmwareOutput {
-  std::vector<InputReport> reports;
+  std::vector<VendorReport> reports;
   std::vector<std::pair<uint8_t, HeldKeys>> keyboards;
   std::vector<uint8_t> buttons;
-  void inputReport(const InputReport& report) override { reports.push_back(report); }
+  void inputReport(const VendorReport& report) override { reports.push_back(report); }
   void keyboardChanged(uint8_t modifiers, const HeldKeys& keys) override { keyboards.push_back({modifiers, keys}); }
   void buttonsChanged(uint8_t b) override { buttons.push_back(b); }
   void clear() {
@@ -23,8 +23,8 @@ struct RecordingOutput : FirmwareOutput {
   }
 };
 
-InputReport buttonReport(uint8_t buttons) { return InputReport{0, 0, 0, 4, buttons, 0, 0, 0}; }
-InputReport dpiReport(uint8_t level, uint8_t step) { return InputReport{0, 0, 0, 5, level, step, 0, 0}; }
+VendorReport buttonReport(uint8_t buttons) { return VendorReport{0, 0, 0, 4, buttons, 0, 0, 0}; }
+VendorReport dpiReport(uint8_t level, uint8_t step) { return VendorReport{0, 0, 0, 5, level, step, 0, 0}; }
 
 class FirmwareTest : public ::testing::Test {
 protected:
@@ -33,7 +33,7 @@ protected:
   VirtualMouseFirmware mouse{out, log, "mouse"};
 
   bool send(std::initializer_list<uint8_t> bytes) {
-    FeatureFrame frame{};
+    FirmwareFrame frame{};
     std::copy(bytes.begin(), bytes.end(), frame.begin());
     return mouse.setFeature(frame.data(), frame.size());
   }
@@ -62,7 +62,7 @@ TEST_F(FirmwareTest, MaskedButtonsAreReportedWithTheWholeByteOthersActNatively) 
   mouse.setPhysicalButtons(0x05);  // left down: native, not reported
   mouse.setPhysicalButtons(0x01);  // wheel up: reported with left still in the byte
   mouse.setPhysicalButtons(0x00);  // left up
-  EXPECT_EQ(out.reports, (std::vector<InputReport>{buttonReport(0x04), buttonReport(0x01)}));
+  EXPECT_EQ(out.reports, (std::vector<VendorReport>{buttonReport(0x04), buttonReport(0x01)}));
   EXPECT_EQ(out.buttons, (std::vector<uint8_t>{0x01, 0x00}));
 }
 
@@ -72,7 +72,7 @@ TEST_F(FirmwareTest, EveryChangeOfAMaskedButtonIsReportedAlsoWhenSeveralChangeAt
   mouse.setPhysicalButtons(0x1A);
   mouse.setPhysicalButtons(0x1A);  // no change: no report
   mouse.setPhysicalButtons(0x80);  // bit 7 unmasked, the others released
-  EXPECT_EQ(out.reports, (std::vector<InputReport>{buttonReport(0x18), buttonReport(0x1A), buttonReport(0x80)}));
+  EXPECT_EQ(out.reports, (std::vector<VendorReport>{buttonReport(0x18), buttonReport(0x1A), buttonReport(0x80)}));
   EXPECT_TRUE(out.buttons.empty());  // bit 7 is no desktop button
 }
 
@@ -81,7 +81,7 @@ TEST_F(FirmwareTest, ChangingTheMaskHandsAHeldButtonOverAtOnce) {
   send({0x00, 0x07, 0x02, 0x02});
   EXPECT_EQ(out.buttons, (std::vector<uint8_t>{0x02, 0x00}));
   mouse.setPhysicalButtons(0x00);
-  EXPECT_EQ(out.reports, (std::vector<InputReport>{buttonReport(0x00)}));
+  EXPECT_EQ(out.reports, (std::vector<VendorReport>{buttonReport(0x00)}));
 
   out.clear();
   mouse.setPhysicalButtons(0x02);
@@ -126,14 +126,14 @@ TEST_F(FirmwareTest, DpiFramesSetStepsAndLevelsAndAnswerWithTheDpiState) {
   send({0x00, 0x19, 0x04});  // no such level: ignored, no answer
   send({0x00, 0x1A});
   EXPECT_EQ(mouse.dpiLevel(), 0);
-  EXPECT_EQ(out.reports, (std::vector<InputReport>{dpiReport(0, 7), dpiReport(0, 7)}));
+  EXPECT_EQ(out.reports, (std::vector<VendorReport>{dpiReport(0, 7), dpiReport(0, 7)}));
 }
 
 TEST_F(FirmwareTest, DpiButtonStepsThroughTheLevelsAndWraps) {
   mouse.pressDpiButton();
   mouse.pressDpiButton();
   mouse.pressDpiButton();
-  EXPECT_EQ(out.reports, (std::vector<InputReport>{dpiReport(3, 5), dpiReport(0, 0), dpiReport(1, 1)}));
+  EXPECT_EQ(out.reports, (std::vector<VendorReport>{dpiReport(3, 5), dpiReport(0, 0), dpiReport(1, 1)}));
 }
 
 TEST_F(FirmwareTest, FramesOfOtherReportIdsOrUnknownCommandsChangeNothing) {
@@ -151,13 +151,13 @@ TEST_F(FirmwareTest, RecordsEveryTransferAndRefusesOtherLengths) {
   send({0x00, 0x07, 0x02, 0x04});
   uint8_t reply[9] = {};
   ASSERT_TRUE(mouse.getFeature(reply, sizeof(reply)));
-  EXPECT_EQ(toHex(reply, 9), "000702040000000000");  // the last frame taken
+  EXPECT_EQ(hexOf(reply, 9), "000702040000000000");  // the last frame taken
   uint8_t shortFrame[8] = {0x00, 0x07, 0x02, 0x01};
   EXPECT_FALSE(mouse.setFeature(shortFrame, sizeof(shortFrame)));
   EXPECT_FALSE(mouse.getFeature(shortFrame, sizeof(shortFrame)));
   EXPECT_EQ(mouse.reportMask(), 0x04);
 
-  FeatureFrame mask{0x00, 0x07, 0x02, 0x04};
+  FirmwareFrame mask{0x00, 0x07, 0x02, 0x04};
   EXPECT_EQ(log.take(), (std::vector<FeatureTransfer>{{false, "mouse", mask}, {true, "mouse", mask}}));
   EXPECT_TRUE(log.take().empty());
 }
@@ -183,7 +183,7 @@ TEST_F(FirmwareTest, ResetToPowerOnLetsGoOfEverythingHeld) {
 
 TEST(TransferLogTest, KeepsTheNewestWhenNobodyReads) {
   TransferLog log;
-  for (size_t i = 0; i < TransferLog::kCapacity + 3; ++i) log.record(false, "mouse", FeatureFrame{0, uint8_t(i)});
+  for (size_t i = 0; i < TransferLog::kCapacity + 3; ++i) log.record(false, "mouse", FirmwareFrame{0, uint8_t(i)});
   EXPECT_EQ(log.droppedSinceTake(), 3u);
   auto entries = log.take();
   ASSERT_EQ(entries.size(), TransferLog::kCapacity);
@@ -192,12 +192,12 @@ TEST(TransferLogTest, KeepsTheNewestWhenNobodyReads) {
 
 TEST(HexTest, ParsesExactlyTheBytesAskedFor) {
   uint8_t bytes[2] = {};
-  EXPECT_TRUE(fromHex("aB0f", bytes, 2));
-  EXPECT_EQ(toHex(bytes, 2), "AB0F");
-  EXPECT_FALSE(fromHex("ab0", bytes, 2));
-  EXPECT_FALSE(fromHex("ab0fe", bytes, 2));
-  EXPECT_FALSE(fromHex("ag0f", bytes, 2));
-  EXPECT_FALSE(fromHex("+a0f", bytes, 2));
+  EXPECT_TRUE(parseHexBytes("aB0f", bytes, 2));
+  EXPECT_EQ(hexOf(bytes, 2), "AB0F");
+  EXPECT_FALSE(parseHexBytes("ab0", bytes, 2));
+  EXPECT_FALSE(parseHexBytes("ab0fe", bytes, 2));
+  EXPECT_FALSE(parseHexBytes("ag0f", bytes, 2));
+  EXPECT_FALSE(parseHexBytes("+a0f", bytes, 2));
 }
 
 }  // namespace

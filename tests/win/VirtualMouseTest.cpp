@@ -176,7 +176,7 @@ void sendFrame(const char* hex) {
   HidBus::Handle handle = openMouseConfiguration(bus);
   ASSERT_NE(handle, nullptr);
   uint8_t frame[9];
-  ASSERT_TRUE(fromHex(hex, frame, 9));
+  ASSERT_TRUE(parseHexBytes(hex, frame, 9));
   EXPECT_TRUE(bus.setFeature(handle, frame, 9));
   bus.close(handle);
 }
@@ -186,7 +186,7 @@ TEST(VirtualRawInput, AnswersAsGetRawInputDataDoes) {
   TestWindow window;
   ASSERT_TRUE(registerFor(api, window.hwnd));
   HANDLE device = reinterpret_cast<HANDLE>(0x1004C);
-  ASSERT_TRUE(api.deliver(device, InputReport{0x00, 0x11, 0x22, 0x04, 0x05, 0x66, 0x77, 0x88}));
+  ASSERT_TRUE(api.deliver(device, VendorReport{0x00, 0x11, 0x22, 0x04, 0x05, 0x66, 0x77, 0x88}));
   ASSERT_TRUE(pumpUntil([&] { return !window.inputs.empty(); }));
   const MSG& msg = window.inputs[0];
   EXPECT_TRUE(msg.wParam == RIM_INPUT || msg.wParam == RIM_INPUTSINK);
@@ -220,7 +220,7 @@ TEST(VirtualRawInput, AnswersAsGetRawInputDataDoes) {
   EXPECT_EQ(raw->header.wParam, msg.wParam);
   EXPECT_EQ(raw->data.hid.dwSizeHid, 8u);
   EXPECT_EQ(raw->data.hid.dwCount, 1u);
-  EXPECT_EQ(toHex(raw->data.hid.bRawData, 8), "0011220405667788");
+  EXPECT_EQ(hexOf(raw->data.hid.bRawData, 8), "0011220405667788");
   EXPECT_EQ(buffer[expected], 0xCC);  // nothing written past the packet
 
   // Unknown tokens and bad arguments.
@@ -235,7 +235,7 @@ TEST(VirtualRawInput, AnswersAsGetRawInputDataDoes) {
 TEST(VirtualRawInput, DeliversOnlyToARegisteredWindow) {
   VirtualRawInput api;
   TestWindow window;
-  const InputReport report{0, 0, 0, 5, 1, 6, 0, 0};
+  const VendorReport report{0, 0, 0, 5, 1, 6, 0, 0};
   EXPECT_FALSE(api.deliver(nullptr, report));
 
   RAWINPUTDEVICE device = {0xFF12, 0x01, RIDEV_INPUTSINK, window.hwnd};
@@ -286,7 +286,7 @@ TEST(VirtualRawInput, PacketsNeverReadAreDropped) {
   VirtualRawInput api;
   TestWindow window;
   ASSERT_TRUE(registerFor(api, window.hwnd));
-  for (int i = 0; i < 300; ++i) api.deliver(nullptr, InputReport{0, 0, 0, 4, uint8_t(i), 0, 0, 0});
+  for (int i = 0; i < 300; ++i) api.deliver(nullptr, VendorReport{0, 0, 0, 4, uint8_t(i), 0, 0, 0});
   EXPECT_EQ(api.queuedPackets(), VirtualRawInput::kMaxPackets);
   ASSERT_TRUE(pumpUntil([&] { return window.inputs.size() == 300; }));
   UINT size = 0;
@@ -314,7 +314,7 @@ protected:
     rig.bus.setPlugged("mouse", true);
     sendFrame("000702000000000000");
     rig.bus.setPhysicalButtons("mouse", 0);
-    rig.desktop.setSender(DesktopInput::systemSender());
+    rig.desktop.setSender(VirtualDesktopInput::systemSender());
     unregister(systemRawInput());
     pumpUntil([] { return false; }, 20);
   }
@@ -328,7 +328,7 @@ TEST_F(VirtualMouseInProcess, ChannelButtonsBecomeRawInputOrDesktopClicks) {
 
   EXPECT_EQ(client.askOne("buttons 04"), "ok");
   ASSERT_TRUE(pumpUntil([&] { return window.inputs.size() == 1; }));
-  EXPECT_EQ(toHex(reportOf(readPacket(systemRawInput(), window.inputs[0].lParam)).data(), 8), "0000000404000000");
+  EXPECT_EQ(hexOf(reportOf(readPacket(systemRawInput(), window.inputs[0].lParam)).data(), 8), "0000000404000000");
   EXPECT_TRUE(desktopEvents.empty());
 
   EXPECT_EQ(client.askOne("buttons 05"), "ok");  // left is not masked: a desktop click
@@ -338,13 +338,13 @@ TEST_F(VirtualMouseInProcess, ChannelButtonsBecomeRawInputOrDesktopClicks) {
   EXPECT_EQ(desktopEvents[0][0].mi.dwFlags, static_cast<DWORD>(MOUSEEVENTF_LEFTDOWN));
   EXPECT_EQ(client.askOne("buttons 00"), "ok");
   ASSERT_TRUE(pumpUntil([&] { return window.inputs.size() == 2; }));
-  EXPECT_EQ(toHex(reportOf(readPacket(systemRawInput(), window.inputs[1].lParam)).data(), 8), "0000000400000000");
+  EXPECT_EQ(hexOf(reportOf(readPacket(systemRawInput(), window.inputs[1].lParam)).data(), 8), "0000000400000000");
 
   EXPECT_EQ(client.askOne("dpibutton"), "ok");
   EXPECT_EQ(client.askOne("report 0102030405060708"), "ok");
   ASSERT_TRUE(pumpUntil([&] { return window.inputs.size() == 4; }));
-  EXPECT_EQ(toHex(reportOf(readPacket(systemRawInput(), window.inputs[2].lParam)).data(), 8), "0000000503050000");
-  EXPECT_EQ(toHex(reportOf(readPacket(systemRawInput(), window.inputs[3].lParam)).data(), 8), "0102030405060708");
+  EXPECT_EQ(hexOf(reportOf(readPacket(systemRawInput(), window.inputs[2].lParam)).data(), 8), "0000000503050000");
+  EXPECT_EQ(hexOf(reportOf(readPacket(systemRawInput(), window.inputs[3].lParam)).data(), 8), "0102030405060708");
 
   std::vector<std::string> frames = client.ask("frames");
   EXPECT_EQ(frames, (std::vector<std::string>{"set mouse 000702040000000000", "end"}));
@@ -411,7 +411,7 @@ TEST_F(VirtualMouseInProcess, ChannelServesSeveralConnectionsAndAnswersErrors) {
 }
 
 TEST(DesktopInputEvents, KeysGoDownModifiersFirstAndUpModifiersLast) {
-  auto press = keyboardEvents(0, {}, 0x81, {0x4F, 0x04, 0x04, 0, 0});
+  auto press = keyTransitionEvents(0, {}, 0x81, {0x4F, 0x04, 0x04, 0, 0});
   ASSERT_EQ(press.size(), 4u);
   EXPECT_EQ(press[0].ki.wScan, 0x1D);  // left Ctrl
   EXPECT_EQ(press[1].ki.wScan, 0x5C);  // right GUI, extended
@@ -420,41 +420,41 @@ TEST(DesktopInputEvents, KeysGoDownModifiersFirstAndUpModifiersLast) {
   EXPECT_EQ(press[2].ki.dwFlags, static_cast<DWORD>(KEYEVENTF_SCANCODE | KEYEVENTF_EXTENDEDKEY));
   EXPECT_EQ(press[3].ki.wScan, 0x1E);  // A, once although in two slots
 
-  auto release = keyboardEvents(0x81, {0x4F, 0x04, 0, 0, 0}, 0x01, {0x04, 0, 0, 0, 0});
+  auto release = keyTransitionEvents(0x81, {0x4F, 0x04, 0, 0, 0}, 0x01, {0x04, 0, 0, 0, 0});
   ASSERT_EQ(release.size(), 2u);
   EXPECT_EQ(release[0].ki.wScan, 0x4D);
   EXPECT_TRUE(release[0].ki.dwFlags & KEYEVENTF_KEYUP);
   EXPECT_EQ(release[1].ki.wScan, 0x5C);
   EXPECT_TRUE(release[1].ki.dwFlags & KEYEVENTF_KEYUP);
 
-  EXPECT_TRUE(keyboardEvents(0, {}, 0, {0x01, 0x03, 0xA5, 0, 0}).empty());  // no keys behind these usages
-  auto pause = keyboardEvents(0, {}, 0, {0x48, 0, 0, 0, 0});
+  EXPECT_TRUE(keyTransitionEvents(0, {}, 0, {0x01, 0x03, 0xA5, 0, 0}).empty());  // no keys behind these usages
+  auto pause = keyTransitionEvents(0, {}, 0, {0x48, 0, 0, 0, 0});
   ASSERT_EQ(pause.size(), 1u);
   EXPECT_EQ(pause[0].ki.wVk, VK_PAUSE);
 }
 
 TEST(DesktopInputEvents, ScanCodesOfTheKeyboardPage) {
-  EXPECT_EQ(scanCodeForUsage(0x04), 0x1Eu);
-  EXPECT_EQ(scanCodeForUsage(0x1D), 0x2Cu);  // Z
-  EXPECT_EQ(scanCodeForUsage(0x27), 0x0Bu);  // 0
-  EXPECT_EQ(scanCodeForUsage(0x2C), 0x39u);  // Space
-  EXPECT_EQ(scanCodeForUsage(0x45), 0x58u);  // F12
-  EXPECT_EQ(scanCodeForUsage(0x46), 0xE037u);
-  EXPECT_EQ(scanCodeForUsage(0x58), 0xE01Cu);
-  EXPECT_EQ(scanCodeForUsage(0x73), 0x76u);  // F24
-  EXPECT_EQ(scanCodeForUsage(0xE6), 0xE038u);
-  EXPECT_EQ(scanCodeForUsage(0x74), 0u);
+  EXPECT_EQ(driverScanCode(0x04), 0x1Eu);
+  EXPECT_EQ(driverScanCode(0x1D), 0x2Cu);  // Z
+  EXPECT_EQ(driverScanCode(0x27), 0x0Bu);  // 0
+  EXPECT_EQ(driverScanCode(0x2C), 0x39u);  // Space
+  EXPECT_EQ(driverScanCode(0x45), 0x58u);  // F12
+  EXPECT_EQ(driverScanCode(0x46), 0xE037u);
+  EXPECT_EQ(driverScanCode(0x58), 0xE01Cu);
+  EXPECT_EQ(driverScanCode(0x73), 0x76u);  // F24
+  EXPECT_EQ(driverScanCode(0xE6), 0xE038u);
+  EXPECT_EQ(driverScanCode(0x74), 0u);
 }
 
 TEST(DesktopInputEvents, ButtonsLowestBitFirst) {
-  auto down = buttonEvents(0x00, 0x1F);
+  auto down = buttonTransitionEvents(0x00, 0x1F);
   ASSERT_EQ(down.size(), 5u);
   const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_XDOWN,
                          MOUSEEVENTF_XDOWN};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(down[i].mi.dwFlags, flags[i]) << i;
   EXPECT_EQ(down[3].mi.mouseData, static_cast<DWORD>(XBUTTON1));
   EXPECT_EQ(down[4].mi.mouseData, static_cast<DWORD>(XBUTTON2));
-  auto up = buttonEvents(0x1F, 0x1B);
+  auto up = buttonTransitionEvents(0x1F, 0x1B);
   ASSERT_EQ(up.size(), 1u);
   EXPECT_EQ(up[0].mi.dwFlags, static_cast<DWORD>(MOUSEEVENTF_MIDDLEUP));
 }
