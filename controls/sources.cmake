@@ -7,4 +7,5 @@ list(APPEND SKIVOL_WIN_SOURCES
   controls/BitmapRegion_win.cpp
   controls/SkinButton_win.cpp
   controls/SkinSlider_win.cpp
+  controls/ZoomWindow_win.cpp
 )
