@@ -3,6 +3,8 @@
 #include <dbt.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -20,6 +22,10 @@ BOOL CALLBACK postDeviceChange(HWND window, LPARAM process) {
 VirtualMouseRig::VirtualMouseRig()
     : bus(*this), commands(bus, *this), channel([this](const std::string& line) { return commands.execute(line); }) {
   bus.addMouse();
+  // SKIVOL_VMOUSE_PLUGGED=0: the program starts without the mouse, which a
+  // later `plug` brings.
+  const char* plugged = std::getenv("SKIVOL_VMOUSE_PLUGGED");
+  if (plugged && std::strcmp(plugged, "0") == 0) bus.setPlugged("mouse", false);
 }
 
 HANDLE VirtualMouseRig::rawInputHandle(uint32_t device) {

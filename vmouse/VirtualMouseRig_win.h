@@ -35,6 +35,7 @@ public:
   bool injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) override;
 };
 
-// The process's virtual mouse; the first call plugs it in and opens the
-// control channel on ControlChannel::configuredPort().
+// The process's virtual mouse; the first call plugs it in (unless the
+// environment says SKIVOL_VMOUSE_PLUGGED=0) and opens the control channel on
+// ControlChannel::configuredPort().
 VirtualMouseRig& virtualMouseRig();

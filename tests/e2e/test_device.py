@@ -99,6 +99,18 @@ def test_unplugging_disables_the_combo_boxes_and_plugging_enables_them(desktop):
     assert mouse.state()["mask"] == "02"
 
 
+def test_started_without_the_mouse_the_controls_wait_for_it(desktop):
+    _, _, mouse = desktop.start_utility(env={"SKIVOL_VMOUSE_PLUGGED": "0"})
+    assert probe("control", MAIN_TITLE, 1018)["enabled"] == "0"
+    wait_for(lambda: combos_enabled() == ["0"] * 4, message="combo boxes disabled by the first re-scan")
+    assert mouse.frames() == []  # nothing reached a mouse that is not there
+
+    assert mouse.command("plug") == "ok"
+    wait_for(lambda: combos_enabled() == ["1"] * 4, message="combo boxes enabled")
+    FrameWatch(mouse).wait_for_set(POST_SCAN)
+    wait_for(lambda: probe("control", MAIN_TITLE, 1018)["enabled"] == "1", message="slider enabled")
+
+
 def test_a_burst_of_device_changes_rescans_once_after_the_last(desktop):
     _, _, mouse = desktop.start_utility()
     watch = FrameWatch(mouse)
