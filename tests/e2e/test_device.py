@@ -161,3 +161,13 @@ def test_unremapped_buttons_click_on_the_desktop(desktop):
         assert mouse.command(f"buttons {buttons}") == "ok"
         assert mouse.command("buttons 00") == "ok"
     wait_for(lambda: probe("control", "Click target", 101).get("text") == "LRMX1X2", message="five clicks")
+
+
+def test_a_dpi_box_click_selects_the_level_on_the_mouse(desktop):
+    from conftest import click
+    _, wid, mouse = desktop.start_utility()
+    watch = FrameWatch(mouse)
+    watch.wait_for_set(POST_SCAN)
+    click(wid, 80, 378)  # box of level 1
+    assert watch.wait_for_set("0019")[0][1] == "001901000000000000"
+    wait_for(lambda: mouse.state()["level"] == "1", message="level 1 on the mouse")
