@@ -16,6 +16,20 @@ bool startWinsock() {
   return started;
 }
 
+// Waits until `socket` has something to read (or a connection to accept),
+// looking up every so often: a socket closed by another thread does not
+// reliably wake a blocked call.
+constexpr long kPollMicroseconds = 100000;
+
+bool readable(SOCKET socket) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(socket, &set);
+  timeval wait = {0, kPollMicroseconds};
+  // An error counts as readable: the call that follows reports it.
+  return ::select(0, &set, nullptr, nullptr, &wait) != 0;
+}
+
 bool sendAll(SOCKET socket, const std::string& text) {
   size_t sent = 0;
   while (sent < text.size()) {
@@ -68,16 +82,15 @@ bool ControlChannel::start(uint16_t port) {
 
 void ControlChannel::stop() {
   if (listener_ == kNoSocket) return;
+  // The threads see the flag within one poll and end.
   stopping_ = true;
-  // Closing the sockets ends the blocking accept and receives.
-  ::closesocket(listener_);
   if (acceptThread_.joinable()) acceptThread_.join();
+  ::closesocket(listener_);
   listener_ = kNoSocket;
   port_ = 0;
   std::list<std::unique_ptr<Connection>> connections;
   {
     std::lock_guard<std::mutex> guard(lock_);
-    for (auto& connection : connections_) ::shutdown(connection->socket, SD_BOTH);
     connections.swap(connections_);
   }
   for (auto& connection : connections) {
@@ -101,6 +114,7 @@ void ControlChannel::reapFinished() {
 
 void ControlChannel::acceptLoop() {
   while (!stopping_) {
+    if (!readable(listener_)) continue;
     SOCKET socket = ::accept(listener_, nullptr, nullptr);
     if (socket == INVALID_SOCKET) {
       if (stopping_) return;
@@ -143,6 +157,8 @@ void ControlChannel::serve(Connection& connection) {
       sendAll(connection.socket, "error line too long\n");
       return;
     }
+    if (stopping_) return;
+    if (!readable(connection.socket)) continue;
     int n = ::recv(connection.socket, buffer, sizeof(buffer), 0);
     if (n == 0 && !pending.empty()) {
       // The peer stopped sending after a last line without its line end.

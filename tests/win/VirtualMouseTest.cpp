@@ -115,6 +115,7 @@ public:
   bool connected() const { return connected_; }
 
   void sendRaw(const std::string& text) { ::send(socket_, text.data(), static_cast<int>(text.size()), 0); }
+  void finishSending() { ::shutdown(socket_, SD_SEND); }
   // Sends a line and reads one answer line (or, for `frames`, up to `end`).
   std::vector<std::string> ask(const std::string& line) {
     sendRaw(line + "\n");
@@ -408,6 +409,30 @@ TEST_F(VirtualMouseInProcess, ChannelServesSeveralConnectionsAndAnswersErrors) {
   ChannelClient flood(rig.channel.port());
   flood.sendRaw(std::string(ControlChannel::kMaxLine + 10, 'x'));
   EXPECT_EQ(flood.readLine(), "error line too long");
+}
+
+TEST(ControlChannelLife, OnePortOneChannelAndStopEndsEveryConnection) {
+  ControlChannel channel([](const std::string& line) { return ControlAnswer{{"echo " + line}, false}; });
+  ASSERT_TRUE(channel.start(0));
+  const uint16_t port = channel.port();
+  ASSERT_NE(port, 0);
+  ControlChannel rival([](const std::string&) { return ControlAnswer{}; });
+  EXPECT_FALSE(rival.start(channel.port()));
+
+  ChannelClient idle(channel.port());
+  ChannelClient talking(channel.port());
+  ASSERT_TRUE(idle.connected() && talking.connected());
+  EXPECT_EQ(talking.askOne("hello"), "echo hello");
+  talking.sendRaw("last line without its end");
+  talking.finishSending();
+  EXPECT_EQ(talking.readLine(), "echo last line without its end");
+
+  channel.stop();  // must not wait for the idle client
+  EXPECT_EQ(channel.port(), 0);
+  idle.readLine();
+  EXPECT_TRUE(idle.closed());
+  ChannelClient late(port);
+  EXPECT_FALSE(late.connected());
 }
 
 TEST(DesktopInputEvents, KeysGoDownModifiersFirstAndUpModifiersLast) {
