@@ -56,11 +56,13 @@ VirtualMouseRig& virtualMouseRig() {
   static VirtualMouseRig* rig = [] {
     auto* made = new VirtualMouseRig();
     uint16_t port = ControlChannel::configuredPort();
-    if (!made->channel.start(port)) {
-      char text[96];
-      std::snprintf(text, sizeof(text), "virtual mouse: control channel could not listen on port %u\n", port);
-      ::OutputDebugStringA(text);
-    }
+    // A port taken by another program (another copy, another user's tests)
+    // must not leave the mouse without a channel: any free port will do, and
+    // the debug output says which.
+    if (!made->channel.start(port)) made->channel.start(0);
+    char text[96];
+    std::snprintf(text, sizeof(text), "virtual mouse: control channel on 127.0.0.1:%u\n", made->channel.port());
+    ::OutputDebugStringA(text);
     return made;
   }();
   return *rig;
