@@ -42,7 +42,15 @@ void onRawInput(InputEngine& engine, RawInputApi& api, HRAWINPUT handle) {
   if (readFirstHidReport(api, handle, report)) engine.onReport(report.data(), report.size());
 }
 
-UINT DesktopInput::sendInput(INPUT& input) { return ::SendInput(1, &input, sizeof(INPUT)); }
+UINT DesktopInput::sendInput(INPUT& input) {
+  // Windows takes the key of a scan-code event from the scan code and ignores
+  // the virtual key. Wine delivers such an event with virtual key 0, which no
+  // window acts on, so the key the scan code stands for is filled in; Windows
+  // still ignores it.
+  if (input.type == INPUT_KEYBOARD && (input.ki.dwFlags & KEYEVENTF_SCANCODE) && input.ki.wVk == 0)
+    input.ki.wVk = static_cast<WORD>(::MapVirtualKeyA(input.ki.wScan, MAPVK_VSC_TO_VK));
+  return ::SendInput(1, &input, sizeof(INPUT));
+}
 
 void DesktopInput::sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
 

@@ -38,6 +38,9 @@ INPUT keyEvent(uint32_t scanCode, bool down) {
   input.ki.wScan = static_cast<WORD>(scanCode & 0xFF);
   input.ki.dwFlags = KEYEVENTF_SCANCODE | (down ? 0 : KEYEVENTF_KEYUP);
   if ((scanCode & 0xFF00) == kExtended) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  // Windows ignores the virtual key of a scan-code event; Wine does not derive
+  // it from the scan code and would deliver key 0, so it is given as well.
+  input.ki.wVk = static_cast<WORD>(::MapVirtualKeyA(scanCode & 0xE0FF, MAPVK_VSC_TO_VK_EX));
   return input;
 }
 

@@ -2,13 +2,15 @@
 state shown in the window."""
 import struct
 
-from conftest import MAIN_TITLE, click, find_window, find_windows, probe, wait_for
+from conftest import MAIN_TITLE, click, find_window, find_windows, move_mouse, probe, wait_for
 
 SLIDER_ID = 1018
 EDIT_ID = 100  # the text box of TestTarget.exe
+CLICKS_ID = 101  # TestTarget.exe's record of the clicks on its bare area
 
 KEY_SHORTCUT = 1
 CLOSE_CURRENT_WINDOW = 10
+DOUBLE_CLICK = 11
 WHEEL = 2  # ButtonIndex of the wheel button; its bit in the button byte is 0x04
 
 
@@ -20,7 +22,8 @@ def settings(wheel_function, scan_code=0, modifiers=0):
         function = wheel_function if index == WHEEL else 0
         mods = modifiers if index == WHEEL else 0
         scan = scan_code if index == WHEEL else 0
-        data += struct.pack("<4i", mods, scan, function, 0)
+        mask = 1 << (function - 4) if 4 <= function <= 8 else 0
+        data += struct.pack("<4i", mods, scan, function, mask)
     data += struct.pack("<5i", 0, 1, 3, 5, 2)
     assert len(data) == 156
     return data
@@ -82,6 +85,18 @@ def test_close_current_window_closes_the_focused_window(desktop):
     # The release does nothing, and the utility itself stays.
     assert mouse.command("buttons 00") == "ok"
     assert find_windows(MAIN_TITLE)
+
+
+def test_double_click_clicks_twice_where_the_pointer_is(desktop):
+    _, mouse = start_with_wheel(desktop, DOUBLE_CLICK)
+    _, target = start_target(desktop, "Click target")
+    move_mouse(target, 260, 55)  # bare client area, clear of the text box and the label
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: probe("control", "Click target", CLICKS_ID).get("text") == "LL", message="two left clicks")
+    # Neither holding nor releasing the button clicks again.
+    assert mouse.command("buttons 00") == "ok"
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: probe("control", "Click target", CLICKS_ID).get("text") == "LLLL", message="two more clicks")
 
 
 def test_dpi_report_moves_the_slider_and_bad_levels_are_ignored(desktop):
