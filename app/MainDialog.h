@@ -1,7 +1,7 @@
 // The utility's main window: a borderless dialog exactly the size of its skin.
 #pragma once
+#include "controls/SkinComboBox.h"
 #include "framework/CButton.h"
-#include "framework/CComboBox.h"
 #include "framework/CDialog.h"
 #include "framework/CSliderCtrl.h"
 
@@ -17,11 +17,20 @@ public:
   CButton defaultButton;
   CButton okButton;
   CButton closeButton;
-  CComboBox comboRight;
-  CComboBox comboWheel;
-  CComboBox combo5th;
-  CComboBox combo4th;
+  SkinComboBox comboRight;
+  SkinComboBox comboWheel;
+  SkinComboBox combo5th;
+  SkinComboBox combo4th;
   HICON windowIcon = nullptr;
+
+  // The assignment rows (mainwnd/AssignmentControls_win.cpp).
+  // Gives button `buttonIndex` the function chosen in `combo`, saves the
+  // settings and tells the mouse which buttons to report.
+  void applyAssignment(int buttonIndex, SkinComboBox& combo);
+  // Selects in each combo box the item of its button's function, without a
+  // selection notification, and gives each its button's shortcut.
+  void showLoadedAssignments();
+  void pushReportMask();
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -31,4 +40,9 @@ protected:
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
+
+private:
+  void fillAssignmentCombos();
 };

@@ -35,6 +35,8 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
+  ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
+  ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -54,6 +56,13 @@ BOOL MainDialog::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
 
+  // Every text that the controls and menus get from here on is the loaded one.
+  loadUiTexts();
+  // Before the first raw input: the input engine reads the table unloaded.
+  loadKeyTable();
+
+  for (int i = 0; i < 3; ++i) controlFonts[i].CreateFont(-14, "Tahoma");
+
   HINSTANCE instance = AfxGetInstanceHandle();
   skinBackdrop = static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0));
   backgroundBitmap = static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0));
@@ -67,7 +76,8 @@ BOOL MainDialog::OnInitDialog() {
   dpiSlider.SetWindowPos(nullptr, kSliderPos.x, kSliderPos.y, kSliderSize.cx, kSliderSize.cy, SWP_NOZORDER);
   SetWindowPos(nullptr, 0, 0, skinWidth, skinHeight, SWP_NOMOVE | SWP_NOZORDER);
 
-  defaultButton.SetWindowText("Default");
+  defaultButton.SetWindowText(uiTexts[UiText::Default]);
+  fillAssignmentCombos();
   moveControl(closeButton, kCloseButtonPos);
   moveControl(minimizeButton, kMinimizeButtonPos);
   moveControl(defaultButton, kDefaultButtonPos);
@@ -94,4 +104,11 @@ LRESULT MainDialog::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT MainDialog::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
   // Controls draw over the skin.
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+LRESULT MainDialog::OnDrawItem(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  // Owner-drawn controls draw themselves.
+  LRESULT result = 0;
+  if (!SkinComboBox::reflectDrawItem(wParam, lParam, result)) handled = FALSE;
+  return result;
 }

@@ -1,7 +1,10 @@
 # Main window behaviour: painting, assignment and DPI controls, tray, input
 # engine and texts.
 list(APPEND SKIVOL_CORE_SOURCES
+  mainwnd/UiTexts.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/MainWindowPainter_win.cpp
+  mainwnd/UiTexts_win.cpp
+  mainwnd/AssignmentControls_win.cpp
 )
