@@ -1,9 +1,9 @@
 // The utility's main window: a borderless dialog exactly the size of its skin.
 #pragma once
+#include "controls/SkinButton.h"
 #include "controls/SkinComboBox.h"
-#include "framework/CButton.h"
+#include "controls/SkinSlider.h"
 #include "framework/CDialog.h"
-#include "framework/CSliderCtrl.h"
 
 class MainDialog : public CDialog {
 public:
@@ -12,16 +12,21 @@ public:
 
   int skinWidth = 0;
   int skinHeight = 0;
-  CButton minimizeButton;
-  CSliderCtrl dpiSlider;
-  CButton defaultButton;
-  CButton okButton;
-  CButton closeButton;
+  SkinButton minimizeButton;
+  SkinSlider dpiSlider;
+  SkinButton defaultButton;
+  SkinButton okButton;  // hidden; bound but never skinned or shown
+  SkinButton closeButton;
   SkinComboBox comboRight;
   SkinComboBox comboWheel;
   SkinComboBox combo5th;
   SkinComboBox combo4th;
   HICON windowIcon = nullptr;
+
+  // What the painter draws over the skin.
+  HBITMAP buttonsHeading() const;
+  HBITMAP dpiHeading() const;
+  const char* rowLabel(int row) const;
 
   // The assignment rows (mainwnd/AssignmentControls_win.cpp).
   // Gives button `buttonIndex` the function chosen in `combo`, saves the
@@ -35,6 +40,12 @@ public:
 protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
+
+  static HBITMAP loadBitmap(UINT id);
+  template <size_t N>
+  static void loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]);
+  static HICON loadTrayIcon(UINT id);
+  void centreInWorkArea();
 
   DECLARE_MESSAGE_MAP()
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);

@@ -53,6 +53,7 @@ void MainDialog::DoDataExchange(CDataExchange* dx) {
 
 BOOL MainDialog::OnInitDialog() {
   CDialog::OnInitDialog();
+
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
 
@@ -61,26 +62,44 @@ BOOL MainDialog::OnInitDialog() {
   // Before the first raw input: the input engine reads the table unloaded.
   loadKeyTable();
 
+  fontTahoma16.CreateFont(-16, "Tahoma");
+  fontTahoma12.CreateFont(-12, "Tahoma");
   for (int i = 0; i < 3; ++i) controlFonts[i].CreateFont(-14, "Tahoma");
 
-  HINSTANCE instance = AfxGetInstanceHandle();
-  skinBackdrop = static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0));
-  backgroundBitmap = static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0));
-  BITMAP info = {};
-  if (skinBackdrop && ::GetObjectA(skinBackdrop, sizeof(info), &info)) {
-    skinWidth = info.bmWidth;
-    skinHeight = info.bmHeight;
+  loadBitmaps(defaultButtonBitmaps, {IDB_DEFAULT_NORMAL, IDB_DEFAULT_HOVER, IDB_DEFAULT_PRESSED, IDB_DEFAULT_NORMAL,
+                                     IDB_DEFAULT_NORMAL});
+  loadBitmaps(comboBitmaps, {IDB_COMBO_FRAME, IDB_COMBO_ARROW, IDB_COMBO_ARROW_HOVER, IDB_COMBO_ARROW_DISABLED});
+  skinBackdrop = loadBitmap(IDB_SKIN);
+  backgroundBitmap = loadBitmap(IDB_SKIN);
+  BITMAP skin = {};
+  if (skinBackdrop && ::GetObjectA(skinBackdrop, sizeof(skin), &skin)) {
+    skinWidth = skin.bmWidth;
+    skinHeight = skin.bmHeight;
   }
+  savedClassCursor = reinterpret_cast<HCURSOR>(::GetClassLongPtrA(m_hWnd, GCLP_HCURSOR));
 
   dpiSlider.SetRange(0, 7, FALSE);
   dpiSlider.SetWindowPos(nullptr, kSliderPos.x, kSliderPos.y, kSliderSize.cx, kSliderSize.cy, SWP_NOZORDER);
   SetWindowPos(nullptr, 0, 0, skinWidth, skinHeight, SWP_NOMOVE | SWP_NOZORDER);
 
+  trayIcons[0] = loadTrayIcon(IDI_TRAY_0);
+  trayIcons[1] = loadTrayIcon(IDI_TRAY_1);
+  trayIcons[2] = loadTrayIcon(IDI_TRAY_2);
+
   defaultButton.SetWindowText(uiTexts[UiText::Default]);
   fillAssignmentCombos();
+
+  loadBitmaps(closeButtonBitmaps, {IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL,
+                                   IDB_CLOSE_NORMAL});
+  loadBitmaps(minimizeButtonBitmaps, {IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED,
+                                      IDB_MINIMIZE_PRESSED, IDB_MINIMIZE_PRESSED});
   moveControl(closeButton, kCloseButtonPos);
+  closeButton.setSkin(closeButtonBitmaps, skinBackdrop, 0, 0);
   moveControl(minimizeButton, kMinimizeButtonPos);
+  minimizeButton.setSkin(minimizeButtonBitmaps, skinBackdrop, 0, 0);
   moveControl(defaultButton, kDefaultButtonPos);
+  defaultButton.setSkin(defaultButtonBitmaps, skinBackdrop, 1, 2);
+
   SetWindowText("Gaming Mouse");
 
   CComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
@@ -88,7 +107,44 @@ BOOL MainDialog::OnInitDialog() {
     rows[row]->SetWindowPos(nullptr, kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row, 190,
                             25, SWP_NOSIZE | SWP_NOZORDER);
   }
+
+  // The template has no position: centre the window, now at its final size,
+  // in the work area.
+  centreInWorkArea();
   return TRUE;
+}
+
+HBITMAP MainDialog::loadBitmap(UINT id) {
+  return static_cast<HBITMAP>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
+}
+
+template <size_t N>
+void MainDialog::loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]) {
+  for (size_t i = 0; i < N; ++i) set[i] = loadBitmap(ids[i]);
+}
+
+HICON MainDialog::loadTrayIcon(UINT id) {
+  return static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON, 24, 24, 0));
+}
+
+void MainDialog::centreInWorkArea() {
+  RECT work = {};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  RECT window;
+  GetWindowRect(&window);
+  int width = window.right - window.left;
+  int height = window.bottom - window.top;
+  SetWindowPos(nullptr, work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+HBITMAP MainDialog::buttonsHeading() const { return headingBitmaps[uiTexts.languageIndex][0]; }
+
+HBITMAP MainDialog::dpiHeading() const { return headingBitmaps[uiTexts.languageIndex][1]; }
+
+const char* MainDialog::rowLabel(int row) const {
+  static const UiText labels[] = {UiText::RightButton, UiText::WheelButton, UiText::Button4th, UiText::Button5th};
+  return uiTexts[labels[row]];
 }
 
 LRESULT MainDialog::OnPaint(UINT, WPARAM, LPARAM, BOOL& handled) {

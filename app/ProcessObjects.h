@@ -14,22 +14,39 @@ class MainDialog;
 
 extern ConfigApp theApp;
 
-// Fonts of the skinned controls: entries 0, 1 and 2 hold "Tahoma" -14 (made by
-// the main window's initialisation), 3 and 4 stay empty. Combo boxes use
-// entry 2; a button's caption names its entry.
-constexpr int kControlFontCount = 5;
-extern CFont controlFonts[kControlFontCount];
-// The replaceable texts (mainwnd/UiTexts.h): `uiTexts`. The key table
-// (controls/KeyTable.h): `keyTable`.
+// Also process-wide: the replaceable texts `uiTexts` (mainwnd/UiTexts.h) and
+// the key table `keyTable` (controls/KeyTable.h).
 
 // The folder of the executable with a trailing backslash.
 extern CString programDirectory;
 // The running main window, set during its initialisation.
 extern MainDialog* mainDialog;
 
+// Fonts of the skinned controls: entries 0, 1 and 2 hold "Tahoma" -14 (three
+// separate handles), 3 and 4 stay empty. Button captions pick an entry by
+// index; combo boxes use entry 2.
+extern CFont controlFonts[5];
+
+// "Tahoma" -16 (row labels, DPI number) and -12 (version text).
+extern CFont fontTahoma16;
+extern CFont fontTahoma12;
+
 // Skin resources, loaded once by the main window and kept for the process.
 extern HBITMAP skinBackdrop;      // back buffer the window paints into
-extern HBITMAP backgroundBitmap;  // the clean skin
+extern HBITMAP backgroundBitmap;  // the clean skin, also the slider's ground
 // Section headings of each language: [languageIndex][0] the buttons heading,
 // [languageIndex][1] the DPI heading.
 extern HBITMAP headingBitmaps[Language::Count][2];
+extern HCURSOR savedClassCursor;  // the window class cursor as it was at start
+// Bitmap sets of the skinned controls, in the order the controls take them.
+extern HBITMAP defaultButtonBitmaps[5];
+extern HBITMAP comboBitmaps[4];
+extern HBITMAP closeButtonBitmaps[5];
+extern HBITMAP minimizeButtonBitmaps[5];
+// Notification-area icons 134, 133, 132 at 24 x 24.
+extern HICON trayIcons[3];
+// "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
+extern HANDLE localWaitEvent;
+
+// The hand shown over the active part of a skinned control (cursor 107).
+HCURSOR handCursor();

@@ -1,7 +1,9 @@
 #include "app/ProcessObjects.h"
 
+#include "resource.h"
+
 ConfigApp theApp;
-CFont controlFonts[kControlFontCount];
+CFont controlFonts[5];
 UiTexts uiTexts;
 // keyTable (controls/KeyTable.cpp) comes next in order; it is
 // constant-initialised, so it exists before any of these.
@@ -11,3 +13,17 @@ MainDialog* mainDialog = nullptr;
 HBITMAP skinBackdrop = nullptr;
 HBITMAP backgroundBitmap = nullptr;
 HBITMAP headingBitmaps[Language::Count][2] = {};
+HCURSOR savedClassCursor = nullptr;
+CFont fontTahoma16;
+CFont fontTahoma12;
+HBITMAP defaultButtonBitmaps[5] = {};
+HBITMAP comboBitmaps[4] = {};
+HBITMAP closeButtonBitmaps[5] = {};
+HBITMAP minimizeButtonBitmaps[5] = {};
+HICON trayIcons[3] = {};
+HANDLE localWaitEvent = nullptr;
+
+HCURSOR handCursor() {
+  static HCURSOR hand = ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
+  return hand;
+}

@@ -55,3 +55,7 @@ foreach(src ${WIN_BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE skivol_vmouse ${STATIC_LINK})
 endforeach()
+
+# Test helper: reads other programs' window and control state.
+add_executable(WinProbe ${SKIVOL_ROOT}/tests/e2e/WinProbe_win.cpp)
+target_link_libraries(WinProbe PRIVATE user32 ${STATIC_LINK})

@@ -1,5 +1,6 @@
 // A trackbar control.
 #pragma once
+#include <windows.h>
 #include <commctrl.h>
 
 #include "framework/CWnd.h"

@@ -78,3 +78,37 @@ public:
 private:
   Handle handle_;
 };
+
+// An off-screen 32-bit image with its own memory DC, for painting a window
+// whole and copying it to the screen in one go.
+class OffscreenImage {
+public:
+  OffscreenImage(HDC reference, int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width > 0 ? width : 1;
+    info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    hdc_ = ::CreateCompatibleDC(reference);
+    old_ = ::SelectObject(hdc_, bitmap_);
+  }
+  ~OffscreenImage() {
+    ::SelectObject(hdc_, old_);
+    ::DeleteDC(hdc_);
+    ::DeleteObject(bitmap_);
+  }
+  OffscreenImage(const OffscreenImage&) = delete;
+  OffscreenImage& operator=(const OffscreenImage&) = delete;
+  operator HDC() const { return hdc_; }
+  void copyTo(HDC target, int x = 0, int y = 0) const { ::BitBlt(target, x, y, width_, height_, hdc_, 0, 0, SRCCOPY); }
+
+private:
+  int width_, height_;
+  HBITMAP bitmap_;
+  HDC hdc_;
+  HGDIOBJ old_;
+};

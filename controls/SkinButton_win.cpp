@@ -1,0 +1,114 @@
+#include "controls/SkinButton.h"
+
+#include "app/ProcessObjects.h"
+#include "controls/BitmapRegion.h"
+#include "framework/GdiObjects.h"
+
+SkinButton::~SkinButton() {
+  if (mask) ::DeleteObject(mask);
+  // The region belongs to the window once SetWindowRgn took it.
+}
+
+BEGIN_MESSAGE_MAP(SkinButton, CButton)
+  ON_MESSAGE(WM_PAINT, OnPaint)
+  ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  ON_MESSAGE(WM_CTLCOLORBTN, OnCtlColor)
+  ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColor)
+  ON_MESSAGE(WM_SETFOCUS, OnFocusChange)
+  ON_MESSAGE(WM_KILLFOCUS, OnFocusChange)
+END_MESSAGE_MAP()
+
+void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int caption, int font) {
+  if (mask) ::DeleteObject(mask);
+  BitmapShape shape = buildRegionFromBitmap(bitmaps[0]);
+  region = shape.region;
+  mask = shape.mask;
+  width = shape.width;
+  height = shape.height;
+  fontIndex = font;
+  captionMode = caption;
+  SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  backdrop = backdropBitmap;
+  ::SetWindowRgn(m_hWnd, region, TRUE);
+  normalBitmap = bitmaps[0];
+  hoverBitmap = bitmaps[1];
+  pressedBitmap = bitmaps[2];
+  disabledBitmap = bitmaps[3];
+  Invalidate(TRUE);
+}
+
+HBITMAP SkinButton::currentBitmap() const {
+  if (!IsWindowEnabled()) return disabledBitmap;
+  if (pressed) return pressedBitmap;
+  if (hovering) return hoverBitmap;
+  return normalBitmap;
+}
+
+LRESULT SkinButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PaintDC dc(m_hWnd);
+  if (!pressedBitmap) return 0;  // not skinned yet: nothing to show
+
+  OffscreenImage image(dc, width, height);
+  // What lies behind the button in the window's last painted picture.
+  RECT client;
+  GetClientRect(&client);
+  ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&client), 2);
+  if (backdrop) {
+    MemoryDC back(dc, backdrop);
+    ::BitBlt(image, 0, 0, width, height, back, client.left, client.top, SRCCOPY);
+  }
+  composeMasked(image, 0, 0, width, height, currentBitmap(), mask);
+
+  if (captionMode == 1) {
+    CString text = GetWindowText();
+    ScopedSelect font(image, controlFonts[fontIndex].GetSafeHandle() ? static_cast<HGDIOBJ>(controlFonts[fontIndex])
+                                                                     : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(image, TRANSPARENT);
+    ::SetTextColor(image, IsWindowEnabled() && pressed ? RGB(255, 255, 255) : RGB(0x20, 0x20, 0x20));
+    SIZE extent = {};
+    ::GetTextExtentPointA(image, text, text.GetLength(), &extent);
+    ::TextOutA(image, (width - extent.cx) / 2, (height - extent.cy) / 2, text, text.GetLength());
+  }
+  image.copyTo(dc);
+  return 0;
+}
+
+LRESULT SkinButton::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+
+LRESULT SkinButton::OnCtlColor(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+  return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+LRESULT SkinButton::OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  Invalidate(FALSE);
+  return result;
+}
+
+BOOL SkinButton::PreTranslateMessage(MSG* msg) {
+  switch (msg->message) {
+    case WM_MOUSEMOVE:
+      if (!hovering) {
+        hovering = 1;
+        Invalidate(FALSE);
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
+        ::TrackMouseEvent(&track);
+      }
+      ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(handCursor()));
+      break;
+    case WM_LBUTTONDOWN:
+      pressed = 1;
+      Invalidate(FALSE);  // an owner-drawn button does not repaint itself on press
+      break;
+    case WM_LBUTTONUP:
+      pressed = 0;
+      Invalidate(FALSE);
+      break;
+    case WM_MOUSELEAVE:
+      hovering = 0;
+      Invalidate(FALSE);
+      break;
+  }
+  return CButton::PreTranslateMessage(msg);
+}

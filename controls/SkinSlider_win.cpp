@@ -1,0 +1,74 @@
+#include "controls/SkinSlider.h"
+
+#include "app/ProcessObjects.h"
+#include "framework/GdiObjects.h"
+
+BEGIN_MESSAGE_MAP(SkinSlider, CSliderCtrl)
+  ON_MESSAGE(WM_PAINT, OnPaint)
+  ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColor)
+  ON_MESSAGE(WM_CTLCOLORBTN, OnCtlColor)
+END_MESSAGE_MAP()
+
+LRESULT SkinSlider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PaintDC dc(m_hWnd);
+  RECT client;
+  GetClientRect(&client);
+  const int w = client.right;
+  const int h = client.bottom;
+  OffscreenImage image(dc, w, h);
+
+  RECT inParent = client;
+  ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&inParent), 2);
+  if (backgroundBitmap) {
+    MemoryDC skin(dc, backgroundBitmap);
+    ::BitBlt(image, 0, 0, w, h, skin, inParent.left, inParent.top, SRCCOPY);
+  }
+
+  RECT thumb;
+  GetThumbRect(&thumb);
+  const int c = (thumb.top + thumb.bottom) / 2;
+  auto fill = [&](RECT r, int stock) { ::FillRect(image, &r, static_cast<HBRUSH>(::GetStockObject(stock))); };
+  fill({0, c - 2, w, c + 2}, GRAY_BRUSH);
+  fill({1, c - 1, w - 1, c + 1}, WHITE_BRUSH);
+  fill(thumb, WHITE_BRUSH);
+  fill({thumb.left + 1, thumb.top + 1, thumb.right - 1, thumb.bottom - 1}, BLACK_BRUSH);
+  image.copyTo(dc);
+  return 0;
+}
+
+LRESULT SkinSlider::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+
+LRESULT SkinSlider::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
+  return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+BOOL SkinSlider::PreTranslateMessage(MSG* msg) {
+  switch (msg->message) {
+    case WM_MOUSEMOVE: {
+      if (!tracking) {
+        tracking = 1;
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
+        ::TrackMouseEvent(&track);
+      }
+      RECT thumb;
+      GetThumbRect(&thumb);
+      POINT at = {static_cast<short>(LOWORD(msg->lParam)), static_cast<short>(HIWORD(msg->lParam))};
+      HCURSOR cursor = ::PtInRect(&thumb, at) ? handCursor() : savedClassCursor;
+      ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+      break;
+    }
+    case WM_LBUTTONUP:
+    case WM_MOUSELEAVE:
+      tracking = 0;
+      break;
+  }
+  // Every message is a chance to notice a new position.
+  int position = GetPos();
+  if (position != lastPosition) {
+    lastPosition = position;
+    Invalidate(FALSE);
+    ::PostMessageA(GetParent(), notifyMessage, reinterpret_cast<WPARAM>(m_hWnd), 0);
+  }
+  return CSliderCtrl::PreTranslateMessage(msg);
+}

@@ -1,0 +1,20 @@
+// The places of the DPI display, which painting and repainting share.
+#pragma once
+#include <windows.h>
+
+class MainDialog;
+
+struct DpiNumberPlace {
+  POINT textOrigin;  // (R + 8, T - 10)
+  RECT area;         // (R, 350) to (R + 100, 400): repainted when the number changes
+};
+
+// R is the right edge of the slider's client rectangle, T the vertical centre
+// of its thumb, both in the window's client coordinates.
+DpiNumberPlace dpiNumberPlace(const MainDialog& window);
+
+// The strip of the four DPI level boxes, repainted when the level changes.
+constexpr RECT kDpiBoxStrip = {18, 350, 168, 400};
+
+// Invalidates, without erasing, the DPI number area and the DPI box strip.
+void invalidateDpiAreas(MainDialog& window);

@@ -1,0 +1,74 @@
+// Reads the state of another program's windows for end-to-end tests, which
+// cannot see inside a Wine window from X. One line of "key=value" pairs:
+//
+//   WinProbe window <title>        hwnd, visible, iconic, client size, position
+//   WinProbe control <title> <id>  enabled, visible, text, combo selection and
+//                                  item data, slider position, window rect
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+HWND findTopLevel(const char* title) { return FindWindowA(nullptr, title); }
+
+std::string windowText(HWND hwnd) {
+  char text[512] = {};
+  GetWindowTextA(hwnd, text, sizeof(text));
+  return text;
+}
+
+int probeWindow(const char* title) {
+  HWND hwnd = findTopLevel(title);
+  if (!hwnd) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  RECT client = {}, window = {};
+  GetClientRect(hwnd, &client);
+  GetWindowRect(hwnd, &window);
+  std::printf("found=1 visible=%d iconic=%d enabled=%d client=%ldx%ld pos=%ld,%ld\n", IsWindowVisible(hwnd) ? 1 : 0,
+              IsIconic(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0, client.right, client.bottom, window.left,
+              window.top);
+  return 0;
+}
+
+int probeControl(const char* title, int id) {
+  HWND top = findTopLevel(title);
+  HWND hwnd = top ? GetDlgItem(top, id) : nullptr;
+  if (!hwnd) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  RECT rect = {};
+  GetWindowRect(hwnd, &rect);
+  MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&rect), 2);
+  std::printf("found=1 class=%s enabled=%d visible=%d rect=%ld,%ld,%ld,%ld", cls, IsWindowEnabled(hwnd) ? 1 : 0,
+              IsWindowVisible(hwnd) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom);
+  if (lstrcmpiA(cls, "ComboBox") == 0) {
+    LRESULT sel = SendMessageA(hwnd, CB_GETCURSEL, 0, 0);
+    LRESULT data = sel >= 0 ? SendMessageA(hwnd, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0) : -1;
+    char item[256] = {};
+    if (sel >= 0) SendMessageA(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(item));
+    std::printf(" count=%ld cursel=%ld itemdata=%ld item=%s", static_cast<long>(SendMessageA(hwnd, CB_GETCOUNT, 0, 0)),
+                static_cast<long>(sel), static_cast<long>(data), item);
+  } else if (lstrcmpiA(cls, TRACKBAR_CLASSA) == 0) {
+    std::printf(" pos=%ld", static_cast<long>(SendMessageA(hwnd, TBM_GETPOS, 0, 0)));
+  }
+  std::printf(" text=%s\n", windowText(hwnd).c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::string(argv[1]) == "window") return probeWindow(argv[2]);
+  if (argc >= 4 && std::string(argv[1]) == "control") return probeControl(argv[2], std::atoi(argv[3]));
+  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id>\n");
+  return 2;
+}

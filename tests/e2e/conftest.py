@@ -1,0 +1,275 @@
+"""End-to-end harness: the real Windows programs under Wine on a virtual X
+display, driven with xdotool and looked at with screenshots.
+
+Every test that starts a program gets it in a temporary folder of its own (so
+`setting.dat` and `lang.ini` are per test) and every process it starts is
+stopped afterwards. Waits poll for a condition with a generous deadline: these
+machines are shared.
+"""
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+from PIL import Image
+
+ROOT = Path(__file__).resolve().parents[2]
+BIN = ROOT / "build" / "bin"
+PREFIX = ROOT / "build" / "wineprefix"
+MAIN_TITLE = "Gaming Mouse"
+DEADLINE = 30.0
+
+
+def wine_env(extra=None):
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": str(PREFIX),
+        "WINEARCH": "win32",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "WINEDEBUG": "-all",
+    })
+    if extra:
+        env.update(extra)
+    return env
+
+
+def wait_for(condition, timeout=DEADLINE, interval=0.2, message="condition"):
+    """Polls `condition` until it returns a true value, which is returned."""
+    end = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise AssertionError(f"timed out waiting for {message}")
+        time.sleep(interval)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+@pytest.fixture(scope="session")
+def display():
+    """The X display: the one the test command started, or a private one."""
+    if os.environ.get("DISPLAY"):
+        yield os.environ["DISPLAY"]
+        return
+    n = 150
+    while Path(f"/tmp/.X11-unix/X{n}").exists() or Path(f"/tmp/.X{n}-lock").exists():
+        n += 1
+    proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.environ["DISPLAY"] = f":{n}"
+    wait_for(lambda: subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0, message="Xvfb")
+    yield os.environ["DISPLAY"]
+    proc.terminate()
+    proc.wait()
+    del os.environ["DISPLAY"]
+
+
+class WinProcess:
+    """A Windows program started under Wine from its own folder."""
+
+    def __init__(self, exe, folder, args=(), env=None):
+        self.folder = Path(folder)
+        self.exe = exe
+        self.proc = subprocess.Popen(["wine", exe, *args], cwd=self.folder, env=wine_env(env),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     start_new_session=True)
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait_exit(self, timeout=DEADLINE):
+        wait_for(lambda: not self.running(), timeout, message=f"{self.exe} to end")
+        return self.proc.returncode
+
+    def stop(self):
+        if self.running():
+            try:
+                os.killpg(self.proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            self.proc.wait()
+
+
+class Desktop:
+    """Starts programs for one test and stops them all at its end."""
+
+    def __init__(self, tmp_path):
+        self.tmp_path = tmp_path
+        self.processes = []
+
+    def start(self, exe="SkivolMouseVirtual.exe", args=(), files=None, env=None, folder=None):
+        """Copies `exe` into a fresh folder (with `files`: name -> bytes or
+        str) and starts it there."""
+        folder = Path(folder) if folder else self.tmp_path / f"run{len(self.processes)}"
+        folder.mkdir(parents=True, exist_ok=True)
+        if not (folder / exe).exists():
+            shutil.copy(BIN / exe, folder / exe)
+        for name, content in (files or {}).items():
+            data = content.encode("latin-1") if isinstance(content, str) else content
+            (folder / name).write_bytes(data)
+        process = WinProcess(exe, folder, args, env)
+        self.processes.append(process)
+        return process
+
+    def start_utility(self, files=None, args=(), port=None, env=None):
+        """Starts SkivolMouseVirtual.exe and waits for its main window. Returns
+        (process, window id, virtual mouse channel)."""
+        port = port or free_port()
+        environment = {"SKIVOL_VMOUSE_PORT": str(port)}
+        environment.update(env or {})
+        process = self.start("SkivolMouseVirtual.exe", args=args, files=files, env=environment)
+        wid = find_window(MAIN_TITLE)
+        return process, wid, VirtualMouse(port)
+
+    def stop_all(self):
+        for process in reversed(self.processes):
+            process.stop()
+        self.processes.clear()
+
+
+@pytest.fixture
+def desktop(display, tmp_path):
+    d = Desktop(tmp_path)
+    yield d
+    d.stop_all()
+    # Let Wine settle the windows of the ended processes before the next test.
+    wait_for(lambda: not find_windows(MAIN_TITLE), timeout=10, message="windows to close")
+
+
+def xdotool(*args, check=True):
+    result = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True)
+    if check and result.returncode != 0:
+        raise AssertionError(f"xdotool {' '.join(map(str, args))}: {result.stderr.strip()}")
+    return result.stdout.strip()
+
+
+def find_windows(title):
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                            capture_output=True, text=True)
+    return [int(w) for w in result.stdout.split()]
+
+
+def find_window(title, timeout=DEADLINE):
+    """Waits for a visible window with exactly this title; returns its X id."""
+    return wait_for(lambda: (find_windows(title) or [None])[0], timeout, message=f"window '{title}'")
+
+
+def window_origin(wid):
+    out = xdotool("getwindowgeometry", "--shell", wid)
+    values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    return int(values["X"]), int(values["Y"])
+
+
+def click(wid, x, y, button=1):
+    """Clicks at client coordinates (x, y) of the window."""
+    ox, oy = window_origin(wid)
+    xdotool("mousemove", "--sync", ox + x, oy + y)
+    xdotool("click", button)
+
+
+def move_mouse(wid, x, y):
+    ox, oy = window_origin(wid)
+    xdotool("mousemove", "--sync", ox + x, oy + y)
+
+
+def key(*keys):
+    """Presses key combinations, e.g. key("ctrl+c") or key("Escape")."""
+    xdotool("key", "--clearmodifiers", *keys)
+
+
+def type_text(text):
+    xdotool("type", "--delay", "50", text)
+
+
+def screenshot(path):
+    subprocess.run(["import", "-window", "root", str(path)], check=True)
+    return Image.open(path).convert("RGB")
+
+
+def window_pixel(image, wid, x, y):
+    ox, oy = window_origin(wid)
+    return image.getpixel((ox + x, oy + y))
+
+
+def probe(*args):
+    """Asks WinProbe about a window or control: a dict of its key=value pairs."""
+    result = subprocess.run(["wine", str(BIN / "WinProbe.exe"), *map(str, args)], env=wine_env(),
+                            capture_output=True, text=True, timeout=60)
+    line = result.stdout.strip().splitlines()[-1] if result.stdout.strip() else ""
+    values = {}
+    for part in line.split(" "):
+        if "=" in part:
+            k, v = part.split("=", 1)
+            values[k] = v
+        elif values:
+            # a text value with blanks: glue it back to the previous key
+            last = list(values)[-1]
+            values[last] += " " + part
+    return values
+
+
+def set_registry(key_path, name, value, kind="REG_SZ"):
+    """Sets a registry value in the test prefix (key like
+    r"HKLM\\SOFTWARE\\Skivol Gaming Mouse")."""
+    subprocess.run(["wine", "reg", "add", key_path, "/v", name, "/t", kind, "/d", str(value), "/f"],
+                   env=wine_env(), capture_output=True, check=True, timeout=60)
+
+
+def delete_registry(key_path):
+    subprocess.run(["wine", "reg", "delete", key_path, "/f"], env=wine_env(), capture_output=True, timeout=60)
+
+
+class VirtualMouse:
+    """The virtual mouse's control channel: one command a line; the answer is
+    `ok`, a result line, or `error <reason>`; `frames` ends with `end`."""
+
+    def __init__(self, port):
+        self.port = port
+
+    def command(self, line, timeout=DEADLINE):
+        end = time.monotonic() + timeout
+        while True:
+            try:
+                with socket.create_connection(("127.0.0.1", self.port), timeout=5) as s:
+                    s.sendall((line + "\n").encode())
+                    return self._read_answer(s, line)
+            except (ConnectionRefusedError, socket.timeout, OSError):
+                if time.monotonic() > end:
+                    raise
+                time.sleep(0.2)
+
+    @staticmethod
+    def _read_answer(sock, line):
+        data = b""
+        multi = line.split()[0] == "frames"
+        while True:
+            chunk = sock.recv(65536)
+            if not chunk:
+                break
+            data += chunk
+            text = data.decode()
+            lines = text.splitlines()
+            if text.endswith("\n") and lines:
+                if not multi or lines[-1] == "end" or lines[-1].startswith("error"):
+                    break
+        lines = data.decode().splitlines()
+        return lines if multi else (lines[0] if lines else "")
+
+    def frames(self):
+        """Feature transfers since the last call: [(kind, interface, hex)]."""
+        lines = self.command("frames")
+        return [tuple(l.split()) for l in lines if l != "end"]
+
+    def state(self):
+        line = self.command("state")
+        return dict(part.split("=", 1) for part in line.split())
