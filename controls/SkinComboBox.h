@@ -47,6 +47,10 @@ public:
   int32_t scanCode = 0;
   int32_t modifiers = 0;
 
+  // The text the selection field shows: the selected item's text, or the
+  // shortcut's name when the item is the shortcut item; "" without selection.
+  CString selectionText() const;
+
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
@@ -58,8 +62,6 @@ private:
   void drawItem(const DRAWITEMSTRUCT& item);
   void drawListItem(const DRAWITEMSTRUCT& item);
   void drawSelectionField(const DRAWITEMSTRUCT& item);
-  // The text the selection field shows.
-  CString selectionText() const;
 
   // Set while a WM_DRAWITEM that reached the control directly goes on to
   // default processing, which hands it to the parent: the reflection that
