@@ -1,9 +1,23 @@
 // The utility's main window: a borderless dialog exactly the size of its skin.
 #pragma once
+#include <cstdint>
+
 #include "controls/SkinButton.h"
 #include "controls/SkinComboBox.h"
 #include "controls/SkinSlider.h"
+#include "device/DpiCommands.h"
 #include "framework/CDialog.h"
+#include "mainwnd/TrayIcon.h"
+
+// Posted by the device re-scan worker: start the post-scan timer. Window
+// timers belong to the window's thread, so the worker cannot start it itself.
+constexpr UINT WM_APP_START_POSTSCAN = WM_APP + 122;
+// Posted by requestExit: the window closes itself for good.
+constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
+// Posted by the combo boxes on focus changes and by the zoom window when it
+// closes; the main window gives them no effect.
+constexpr UINT WM_APP_COMBO_FOCUS = 11881;
+constexpr UINT WM_APP_ZOOM_CLOSED = 1298;
 
 class MainDialog : public CDialog {
 public:
@@ -23,6 +37,20 @@ public:
   SkinComboBox combo4th;
   HICON windowIcon = nullptr;
 
+  // Device commands, on the window's thread.
+  // ReportMask from the model, when the last scan found the input collection.
+  void pushReportMask();
+  // Reads setting.dat; a valid file reaches the model, the combo boxes and
+  // the mouse, anything else leaves the defaults in place.
+  void loadSettings();
+  // The DPI commands with their gate; the commit timer is this window's.
+  bool setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7);
+  bool selectDpiLevel(int32_t level);
+  void commitDpi();
+
+  // Sets exitRequested and asks the window to close for good. Any thread.
+  void requestExit();
+
   // What the painter draws over the skin.
   HBITMAP buttonsHeading() const;
   HBITMAP dpiHeading() const;
@@ -35,11 +63,13 @@ public:
   // Selects in each combo box the item of its button's function, without a
   // selection notification, and gives each its button's shortcut.
   void showLoadedAssignments();
-  void pushReportMask();
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnInitDialog() override;
+  void OnCancel() override;
 
   static HBITMAP loadBitmap(UINT id);
   template <size_t N>
@@ -48,12 +78,49 @@ protected:
   void centreInWorkArea();
 
   DECLARE_MESSAGE_MAP()
+  LRESULT OnSysCommand(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnDeviceTimer(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnWindowTimer(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnShowWindow(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTrayCallback(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnHideCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnMinimizeCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnPropertyCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnExitCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
 
+  // The slider rule: a slider change becomes the current level's step.
+  void applySliderRule();
+  // The DPI level boxes and the window drag; true when the message was
+  // taken for a drag.
+  bool applyDpiBoxRules(const MSG* msg);
+  void updateClassCursor();
+
+  TrayIcon trayIcon;
+  int hoverDpiBox = -1;
+
 private:
+  class DialogTimers : public WindowTimers {
+  public:
+    explicit DialogTimers(CWnd& window) : window_(window) {}
+    void start(unsigned id, unsigned milliseconds) override { window_.SetTimer(id, milliseconds); }
+    void kill(unsigned id) override { window_.KillTimer(id); }
+
+  private:
+    CWnd& window_;
+  };
+
+  void registerRawInput();
+  void startRescanWorker();
   void fillAssignmentCombos();
+
+  DialogTimers deviceTimers{*this};
+  DpiCommands dpiCommands;
 };

@@ -1,7 +1,22 @@
 #include "app/MainDialog.h"
 
+#include <dbt.h>
+#include <windowsx.h>
+
+#include <memory>
+
+#include "app/AboutDialog.h"
 #include "app/ProcessObjects.h"
+#include "app/Seams.h"
+#include "device/DeviceRescan.h"
+#include "device/MouseConfig.h"
+#include "device/SettingsFile.h"
+#include "app/WatchThreads.h"
+#include "controls/ZoomWindow.h"
+#include "mainwnd/DpiBoxes.h"
+#include "mainwnd/DpiLayout.h"
 #include "mainwnd/MainWindowPainter.h"
+#include "mainwnd/RawInputApi.h"
 #include "resource.h"
 
 namespace {
@@ -16,18 +31,55 @@ constexpr POINT kCloseButtonPos = {585, 10};
 constexpr POINT kMinimizeButtonPos = {557, 10};
 constexpr POINT kDefaultButtonPos = {240, 410};
 
+// Window timers of the main window besides the device ones.
+constexpr UINT_PTR kShowNormalTimer = 104;  // show the window normally once it is visible
+constexpr UINT kShowNormalPeriodMs = 2;
+constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
+constexpr UINT kHideAtStartPeriodMs = 100;
+
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
+
+// The re-scan worker's view of the window. It holds window handles, not the
+// dialog object: a worker that outlives the dialog then only makes calls
+// that fail on a destroyed window, instead of reaching a destroyed object.
+class WindowRescanTarget : public RescanTarget {
+public:
+  explicit WindowRescanTarget(MainDialog& dialog)
+      : window_(dialog.m_hWnd),
+        slider_(dialog.dpiSlider.m_hWnd),
+        boxes_{dialog.comboRight.m_hWnd, dialog.comboWheel.m_hWnd, dialog.combo4th.m_hWnd, dialog.combo5th.m_hWnd} {}
+
+  // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
+  // holds no lock here, so that thread can always get on.
+  void enableDpiSlider(bool enable) override { ::EnableWindow(slider_, enable); }
+  void enableAssignmentBoxes(bool enable) override {
+    for (HWND box : boxes_) ::EnableWindow(box, enable);
+  }
+  void startPostScanTimer() override { ::PostMessageA(window_, WM_APP_START_POSTSCAN, 0, 0); }
+
+private:
+  HWND window_;
+  HWND slider_;
+  HWND boxes_[4];
+};
+
+DWORD WINAPI RescanWorker(LPVOID parameter) {
+  std::unique_ptr<WindowRescanTarget> target(static_cast<WindowRescanTarget*>(parameter));
+  rescanDevice(hidLink, mouseConfig, *target);
+  return 0;
+}
 }  // namespace
 
-MainDialog::MainDialog(CWnd* parent) : CDialog(IDD_MAIN, parent) {
+MainDialog::MainDialog(CWnd* parent) : CDialog(IDD_MAIN, parent), dpiCommands(hidLink, deviceTimers) {
   windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
 MainDialog::~MainDialog() = default;
 
 BEGIN_MESSAGE_MAP(MainDialog, CDialog)
+  ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
   ON_MESSAGE(WM_PAINT, OnPaint)
   ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
   ON_MESSAGE(WM_CTLCOLORBTN, OnCtlColor)
@@ -35,6 +87,17 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
+  ON_MESSAGE(WM_TIMER, OnDeviceTimer)
+  ON_MESSAGE(WM_APP_START_POSTSCAN, OnStartPostScan)
+  ON_MESSAGE(WM_TIMER, OnWindowTimer)
+  ON_MESSAGE(WM_CLOSE, OnClose)
+  ON_MESSAGE(WM_DESTROY, OnDestroy)
+  ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
+  ON_MESSAGE(TrayIcon::kCallbackMessage, OnTrayCallback)
+  ON_COMMAND(IDC_CLOSE_BUTTON, OnHideCommand)
+  ON_COMMAND(IDC_MINIMIZE_BUTTON, OnMinimizeCommand)
+  ON_COMMAND(ID_TRAY_PROPERTY, OnPropertyCommand)
+  ON_COMMAND(ID_TRAY_EXIT, OnExitCommand)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
   ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
 END_MESSAGE_MAP()
@@ -54,13 +117,31 @@ void MainDialog::DoDataExchange(CDataExchange* dx) {
 BOOL MainDialog::OnInitDialog() {
   CDialog::OnInitDialog();
 
+  if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+    char about[256] = {};
+    if (::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+      ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+    }
+  }
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
 
+  char modulePath[510] = {};
+  ::GetModuleFileNameA(nullptr, modulePath, sizeof modulePath - 1);
+  programDirectory = programDirectoryFromModulePath(modulePath);
+
+  hidLink.scan();
   // Every text that the controls and menus get from here on is the loaded one.
   loadUiTexts();
+  // The combo boxes stay enabled until the first re-scan settles them.
+  dpiSlider.EnableWindow(hidLink.presentCount() != 0);
+  registerRawInput();
   // Before the first raw input: the input engine reads the table unloaded.
   loadKeyTable();
+
+  localWaitEvent = ::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent");
+  if (localWaitEvent) ::ResetEvent(localWaitEvent);
 
   fontTahoma16.CreateFont(-16, "Tahoma");
   fontTahoma12.CreateFont(-12, "Tahoma");
@@ -86,6 +167,27 @@ BOOL MainDialog::OnInitDialog() {
   trayIcons[1] = loadTrayIcon(IDI_TRAY_1);
   trayIcons[2] = loadTrayIcon(IDI_TRAY_2);
 
+  for (ButtonAssignment& assignment : mouseConfig.assignments) {
+    assignment.function = ButtonFunction::Native;
+    assignment.scanCode = 0;
+    assignment.modifiers = 0;
+  }
+
+  // From here on the timers and the threads may reach the window.
+  hidLink.setNotifyWindow(m_hWnd);
+  mainDialog = this;
+
+  trayMenu.LoadMenu(IDR_TRAYMENU);
+  if (HMENU popup = trayMenu.GetSubMenu(0)) {
+    ::SetMenuDefaultItem(popup, ID_TRAY_PROPERTY, FALSE);
+    ::ModifyMenuA(popup, ID_TRAY_PROPERTY, MF_BYCOMMAND | MF_STRING, ID_TRAY_PROPERTY, uiTexts[UiText::Property]);
+    ::ModifyMenuA(popup, ID_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, ID_TRAY_EXIT, uiTexts[UiText::Exit]);
+  }
+  trayIcon.add(m_hWnd, trayIcons[0]);
+
+  SetTimer(kRescanTimer, kFirstRescanDelayMs);
+  SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
+
   defaultButton.SetWindowText(uiTexts[UiText::Default]);
   fillAssignmentCombos();
 
@@ -102,11 +204,20 @@ BOOL MainDialog::OnInitDialog() {
 
   SetWindowText("Gaming Mouse");
 
+  // The magnifier exists, hidden, for the life of the process.
+  zoomWindow = new ZoomWindow(this);
+  zoomWindow->Create(IDD_ZOOM, nullptr);
+
+  loadSettings();
+
   CComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
   for (int row = 0; row < 4; ++row) {
     rows[row]->SetWindowPos(nullptr, kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row, 190,
                             25, SWP_NOSIZE | SWP_NOZORDER);
   }
+
+  startWatchThreads(this);
+  if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
 
   // The template has no position: centre the window, now at its final size,
   // in the work area.
@@ -147,6 +258,22 @@ const char* MainDialog::rowLabel(int row) const {
   return uiTexts[labels[row]];
 }
 
+void MainDialog::loadSettings() {
+  if (!loadSettingsIntoModel()) return;
+  showLoadedAssignments();
+  pushReportMask();
+}
+
+LRESULT MainDialog::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  if ((wParam & 0xFFF0) != IDM_ABOUTBOX) {
+    handled = FALSE;
+    return 0;
+  }
+  AboutDialog about;
+  about.DoModal();
+  return 0;
+}
+
 LRESULT MainDialog::OnPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
   MainWindowPainter::paint(*this);
   handled = FALSE;  // default processing follows, as after every paint
@@ -160,6 +287,218 @@ LRESULT MainDialog::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT MainDialog::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
   // Controls draw over the skin.
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+void MainDialog::registerRawInput() {
+  // The mouse's vendor collection, also while the window is hidden or in the
+  // background.
+  RAWINPUTDEVICE device = {};
+  device.usUsagePage = MouseIdentity::InputUsagePage;
+  device.usUsage = MouseIdentity::InputUsage;
+  device.dwFlags = RIDEV_INPUTSINK;
+  device.hwndTarget = m_hWnd;
+  if (!systemRawInput().registerDevices(&device, 1, sizeof(device))) {
+    // The window still works; only the remapped buttons will do nothing.
+    CWinApp* app = AfxGetApp();
+    ::MessageBoxA(m_hWnd, "error", app ? app->m_appName.c_str() : nullptr, MB_OK);
+  }
+}
+
+void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseConfig); }
+
+bool MainDialog::setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7) {
+  return dpiCommands.setDpiStep(level, step, a4, a5, a6, a7);
+}
+
+bool MainDialog::selectDpiLevel(int32_t level) { return dpiCommands.selectDpiLevel(level); }
+
+void MainDialog::commitDpi() { dpiCommands.commitDpi(); }
+
+void MainDialog::startRescanWorker() {
+  // The worker runs on its own; nobody waits for it.
+  auto* target = new WindowRescanTarget(*this);
+  HANDLE thread = ::CreateThread(nullptr, 0, &RescanWorker, target, 0, nullptr);
+  if (thread) {
+    ::CloseHandle(thread);
+  } else {
+    delete target;
+  }
+}
+
+LRESULT MainDialog::OnDeviceTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  // Each of these timers acts once per start.
+  switch (wParam) {
+    case kRescanTimer:
+      KillTimer(kRescanTimer);
+      startRescanWorker();
+      break;
+    case kPostScanTimer:
+      KillTimer(kPostScanTimer);
+      hidLink.sendFeature(FeatureFrame::PostScan());
+      break;
+    case kCommitDpiTimer:
+      dpiCommands.onCommitTimer();
+      break;
+    default:
+      handled = FALSE;  // another owner's timer
+      break;
+  }
+  return 0;
+}
+
+LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
+  SetTimer(kPostScanTimer, kPostScanDelayMs);
+  return 0;
+}
+
+LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED) {
+    // A burst of changes yields one re-scan, a while after the last of them.
+    KillTimer(kRescanTimer);
+    SetTimer(kRescanTimer, kRescanAfterChangeMs);
+  }
+  return CDialog::DefWindowProc(message, wParam, lParam);
+}
+
+void MainDialog::requestExit() {
+  // The flag first: the window's thread must see it when WM_CLOSE arrives.
+  mouseConfig.exitRequested = true;
+  PostMessage(WM_APP_CLOSE_REQUEST);
+}
+
+BOOL MainDialog::PreTranslateMessage(MSG* msg) {
+  if (msg->hwnd == dpiSlider.m_hWnd) applySliderRule();
+  switch (msg->message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+      if (applyDpiBoxRules(msg)) return TRUE;
+      break;
+    case WM_APP_CLOSE_REQUEST:
+      // Not consumed: it goes on to be dispatched like any message.
+      if (msg->hwnd == m_hWnd) PostMessage(WM_CLOSE);
+      break;
+    default:
+      break;
+  }
+  updateClassCursor();
+  return CDialog::PreTranslateMessage(msg);
+}
+
+void MainDialog::applySliderRule() {
+  invalidateDpiAreas(*this);
+  const int32_t level = mouseConfig.dpiLevel;
+  // Until the mouse has told its DPI state after a scan, the slider shows
+  // what it is moved to but neither the model nor the mouse follows.
+  if (level < 0 || level >= kDpiLevels || mouseConfig.dpiSyncPending) return;
+  const int position = dpiSlider.GetPos();
+  if (position == mouseConfig.dpiStep[level]) return;
+  mouseConfig.dpiStep[level] = position;
+  setDpiStep(level, position, 1, 1, 1, 1);
+  saveSettings();
+}
+
+bool MainDialog::applyDpiBoxRules(const MSG* msg) {
+  if (msg->message == WM_MOUSEMOVE) {
+    hoverDpiBox = dpiBoxHitTest(GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam), hidLink.presentCount() != 0);
+    return false;
+  }
+  if (hoverDpiBox != -1 && hoverDpiBox != mouseConfig.dpiLevel) {
+    mouseConfig.dpiLevel = hoverDpiBox;
+    dpiSlider.SetPos(mouseConfig.dpiStep[hoverDpiBox]);
+    selectDpiLevel(hoverDpiBox);
+    invalidateDpiAreas(*this);
+    return false;
+  }
+  if (msg->hwnd == m_hWnd) {
+    // A press on the bare skin drags the window.
+    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, msg->lParam);
+    return true;
+  }
+  return false;
+}
+
+void MainDialog::updateClassCursor() {
+  HCURSOR cursor = hoverDpiBox != -1 ? handCursor() : savedClassCursor;
+  if (reinterpret_cast<HCURSOR>(::GetClassLongPtrA(m_hWnd, GCLP_HCURSOR)) != cursor)
+    ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+}
+
+void MainDialog::OnCancel() {
+  // Escape never closes the window; only the exit path ends the dialog.
+  if (mouseConfig.exitRequested) CDialog::OnCancel();
+}
+
+LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
+  ShowWindow(SW_HIDE);
+  if (!mouseConfig.exitRequested) return 0;  // closing only hides the window
+  // Default processing issues IDCANCEL, which ends the dialog.
+  handled = FALSE;
+  return 0;
+}
+
+LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  hidLink.cancelPending();
+  for (int32_t slot = 0; slot < hidLink.presentCount(); ++slot) hidLink.setSlotState(slot, 0, 0xFF);
+  trayIcon.remove();
+  return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  invalidateDpiAreas(*this);
+  return result;
+}
+
+LRESULT MainDialog::OnWindowTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  switch (wParam) {
+    case TrayIcon::kMenuTimer:
+      trayIcon.onMenuTimer(m_hWnd, trayMenu.GetSubMenu(0));
+      break;
+    case kShowNormalTimer:
+      if (IsWindowVisible()) {
+        ShowWindow(SW_SHOWNORMAL);
+        KillTimer(kShowNormalTimer);
+      }
+      break;
+    case kHideAtStartTimer:
+      if (IsWindowVisible()) {
+        SetWindowPos(nullptr, 0, 0, skinWidth, skinHeight, SWP_NOMOVE | SWP_NOZORDER);
+        ShowWindow(SW_HIDE);
+      } else {
+        KillTimer(kHideAtStartTimer);
+      }
+      break;
+    default:
+      handled = FALSE;
+      break;
+  }
+  return 0;
+}
+
+LRESULT MainDialog::OnTrayCallback(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  return trayIcon.onCallback(m_hWnd, wParam, lParam);
+}
+
+LRESULT MainDialog::OnHideCommand(WORD, WORD, HWND, BOOL&) {
+  ShowWindow(SW_HIDE);  // the program lives on in the notification area
+  return 0;
+}
+
+LRESULT MainDialog::OnMinimizeCommand(WORD, WORD, HWND, BOOL&) {
+  ShowWindow(SW_MINIMIZE);
+  return 0;
+}
+
+LRESULT MainDialog::OnPropertyCommand(WORD, WORD, HWND, BOOL&) {
+  ShowWindow(SW_SHOWNA);
+  ::BringWindowToTop(m_hWnd);
+  ::SetForegroundWindow(m_hWnd);
+  return 0;
+}
+
+LRESULT MainDialog::OnExitCommand(WORD, WORD, HWND, BOOL&) {
+  requestExit();
+  return 0;
 }
 
 LRESULT MainDialog::OnDrawItem(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {

@@ -5,22 +5,36 @@
 #include <windows.h>
 
 #include "app/ConfigApp.h"
+#include "app/ProgramDirectory.h"
 #include "controls/KeyTable.h"
+#include "device/HidLink.h"
 #include "framework/CFont.h"
+#include "framework/CMenu.h"
 #include "framework/CString.h"
 #include "mainwnd/UiTexts.h"
 
 class MainDialog;
+class ZoomWindow;
 
 extern ConfigApp theApp;
+// The road to the mouse, over the seam's HID bus.
+extern HidLink hidLink;
 
 // Also process-wide: the replaceable texts `uiTexts` (mainwnd/UiTexts.h) and
 // the key table `keyTable` (controls/KeyTable.h).
 
-// The folder of the executable with a trailing backslash.
-extern CString programDirectory;
 // The running main window, set during its initialisation.
 extern MainDialog* mainDialog;
+
+// Start-up switches: "/hide" and "/close".
+extern int hideAtStart;
+extern int closeSwitch;
+// The single-instance events: a later copy pulses them.
+extern HANDLE waitEventOpen;
+extern HANDLE waitEventClose;
+
+// The notification-area menu (resource 129).
+extern CMenu trayMenu;
 
 // Fonts of the skinned controls: entries 0, 1 and 2 hold "Tahoma" -14 (three
 // separate handles), 3 and 4 stay empty. Button captions pick an entry by
@@ -47,6 +61,8 @@ extern HBITMAP minimizeButtonBitmaps[5];
 extern HICON trayIcons[3];
 // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
 extern HANDLE localWaitEvent;
+// The magnifier, created hidden by the main window; no command shows it.
+extern ZoomWindow* zoomWindow;
 
 // The hand shown over the active part of a skinned control (cursor 107).
 HCURSOR handCursor();

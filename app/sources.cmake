@@ -1,9 +1,12 @@
 # Application shell: start-up, the main window class and its initialisation,
 # watch threads and the exit request.
 list(APPEND SKIVOL_CORE_SOURCES
+  app/ProgramDirectory.cpp
+  app/CommandLine.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
   app/ConfigApp_win.cpp
   app/MainDialog_win.cpp
   app/ProcessObjects_win.cpp
+  app/WatchThreads_win.cpp
 )

@@ -5,7 +5,7 @@ add_link_options(${SANITIZE_FLAGS})
 
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-add_library(skivol_core STATIC ${SKIVOL_CORE_SOURCES} ${SKIVOL_VMOUSE_CORE_SOURCES})
+add_library(skivol_core STATIC ${SKIVOL_CORE_SOURCES} ${SKIVOL_HOST_SOURCES} ${SKIVOL_VMOUSE_CORE_SOURCES})
 target_include_directories(skivol_core PUBLIC ${SKIVOL_ROOT} ${SKIVOL_ROOT}/res)
 target_link_libraries(skivol_core PUBLIC pthread)
 

@@ -12,7 +12,7 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 set(SYSTEM_LIBS setupapi hid comctl32 gdi32 user32 shell32 advapi32 ws2_32 kernel32)
 
-add_library(skivol_core STATIC ${SKIVOL_CORE_SOURCES})
+add_library(skivol_core STATIC ${SKIVOL_CORE_SOURCES} ${SKIVOL_WIN_CORE_SOURCES})
 target_include_directories(skivol_core PUBLIC ${SKIVOL_ROOT} ${SKIVOL_ROOT}/res)
 
 add_library(skivol_win STATIC ${SKIVOL_WIN_SOURCES})

@@ -13,4 +13,5 @@ list(APPEND SKIVOL_WIN_SOURCES
   controls/SkinButton_win.cpp
   controls/SkinComboBox_win.cpp
   controls/SkinSlider_win.cpp
+  controls/ZoomWindow_win.cpp
 )

@@ -41,4 +41,11 @@ public:
   virtual bool getFeature(Handle handle, uint8_t* report, size_t length) = 0;
   // Cancels pending I/O and closes the handle.
   virtual void close(Handle handle) = 0;
+
+  // Bookkeeping for handles the link may hold between operations: pending
+  // I/O on a read handle, and an event that wakes its reader. A bus that
+  // never hands out such handles can keep these defaults, which do nothing.
+  virtual void cancelIo(Handle) {}
+  virtual void pulseEvent(Handle) {}
+  virtual void closeEvent(Handle) {}  // resets the event, then closes it
 };

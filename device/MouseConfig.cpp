@@ -16,6 +16,11 @@ void MouseConfig::resetStoredValues() {
   dpiLevel = 0;
 }
 
+void MouseConfig::setDefaultDpi() {
+  for (int level = 0; level < kDpiLevels; ++level) dpiStep[level] = kDefaultDpiSteps[level];
+  dpiLevel = kDefaultDpiLevel;
+}
+
 int32_t buttonMaskFor(int32_t function) {
   if (function >= ButtonFunction::LeftButton && function <= ButtonFunction::Button4th)
     return 1 << (function - ButtonFunction::LeftButton);
@@ -23,6 +28,7 @@ int32_t buttonMaskFor(int32_t function) {
 }
 
 int32_t currentDpiStep(const MouseConfig& config) {
-  if (config.dpiLevel < 0 || config.dpiLevel >= kDpiLevels) return -1;
-  return config.dpiStep[config.dpiLevel];
+  if (!isValidDpiLevel(config.dpiLevel)) return -1;
+  int32_t step = config.dpiStep[config.dpiLevel];
+  return isValidDpiStep(step) ? step : -1;
 }

@@ -57,7 +57,12 @@ struct ButtonAssignment {
 constexpr int kDpiLevels = 4;
 constexpr int kDpiSteps = 8;  // step s means 400 * (s + 1) counts per inch
 constexpr int32_t kDefaultDpiSteps[kDpiLevels] = {0, 1, 3, 5};
+// The level that the "Default" button selects. A fresh start runs at level 0
+// until the mouse reports its own.
 constexpr int32_t kDefaultDpiLevel = 2;
+
+constexpr bool isValidDpiStep(int32_t step) { return step >= 0 && step < kDpiSteps; }
+constexpr bool isValidDpiLevel(int32_t level) { return level >= 0 && level < kDpiLevels; }
 
 struct MouseConfig {
   ButtonAssignment assignments[ButtonIndex::Count];
@@ -74,13 +79,16 @@ struct MouseConfig {
   uint8_t reportMask() const;
   // The stored values of a fresh installation (flags untouched).
   void resetStoredValues();
+  // The DPI values that the "Default" button restores.
+  void setDefaultDpi();
 };
 
 // The buttonMask that goes with a function code: 1 << (code - 4) for the five
 // mouse-button functions, otherwise 0.
 int32_t buttonMaskFor(int32_t function);
 
-// The DPI step of the current level, or -1 when the level is out of range.
+// The DPI step of the current level, or -1 when the level or its step is out
+// of range; a -1 must never reach the mouse.
 int32_t currentDpiStep(const MouseConfig& config);
 
 // The process's configuration.

@@ -12,3 +12,10 @@ list(APPEND SKIVOL_WIN_SOURCES
   framework/CMenu_win.cpp
   framework/CFont_win.cpp
 )
+# Replacing a file in one step: called by the settings file code in the core.
+list(APPEND SKIVOL_WIN_CORE_SOURCES
+  framework/FileReplace_win.cpp
+)
+list(APPEND SKIVOL_HOST_SOURCES
+  framework/FileReplace_posix.cpp
+)

@@ -6,6 +6,7 @@
 #include "app/ProcessObjects.h"
 #include "controls/KeyCaptureDialog.h"
 #include "device/MouseConfig.h"
+#include "device/SettingsFile.h"
 #include "resource.h"
 
 namespace {
@@ -49,9 +50,6 @@ const AssignmentRow* rowOfControl(int controlId) {
   }
   return nullptr;
 }
-
-// Stands in for the settings file until it is wired in.
-int saveSettings() { return 0; }
 
 }  // namespace
 
@@ -120,6 +118,3 @@ void MainDialog::showLoadedAssignments() {
     (this->*row.combo).setShortcut(slot.scanCode, slot.modifiers);
   }
 }
-
-// Stands in for the device link's report mask until it is wired in.
-void MainDialog::pushReportMask() {}

@@ -1,11 +1,14 @@
 # Main window behaviour: painting, assignment and DPI controls, tray, input
 # engine and texts.
 list(APPEND SKIVOL_CORE_SOURCES
+  mainwnd/DpiBoxes.cpp
   mainwnd/UiTexts.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/DpiLayout_win.cpp
+  mainwnd/TrayIcon_win.cpp
   mainwnd/MainWindowPainter_win.cpp
   mainwnd/UiTexts_win.cpp
   mainwnd/AssignmentControls_win.cpp
+  mainwnd/Win32RawInput_win.cpp
 )

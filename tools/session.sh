@@ -22,8 +22,11 @@ start_xvfb() {
 start_wineserver() {
   # One persistent wineserver for the whole session, so that each Windows
   # process does not pay Wine's start-up again.
-  "$root/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
-  wineserver -p
+  "$root/tools/wine-run.sh" --init
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  # Start Wine's own services now, detached from any test's output: a test
+  # runner waits for every process holding its output pipe to end.
+  "$root/tools/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 stop_session() {

@@ -1,0 +1,34 @@
+// A small resizable magnifier: while on the screen it shows the area around
+// the pointer, enlarged zoomFactor times, refreshed 25 times a second unless
+// the pointer is over the magnifier itself. The main window creates one,
+// hidden, and keeps it for the life of the process.
+#pragma once
+#include "framework/CDialog.h"
+
+// How many times the magnifier enlarges.
+extern int zoomFactor;
+
+// Posted to the owner when the user closes the magnifier.
+constexpr UINT WM_APP_ZOOM_HIDDEN = 1298;
+
+class ZoomWindow : public CDialog {
+public:
+  explicit ZoomWindow(CWnd* owner);
+  ~ZoomWindow() override;
+
+  // Source rectangle for a client area: (width / zoom + 1) x (height / zoom + 1).
+  static SIZE sourceSize(int clientWidth, int clientHeight);
+
+  CWnd* owner;
+  HBITMAP workBitmap = nullptr;  // 2048 x 2048, 32 bits: the captured screen area
+  int resizeHold = 0;            // refresh ticks still to skip after a resize
+
+protected:
+  BOOL OnInitDialog() override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  DECLARE_MESSAGE_MAP()
+  LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+};

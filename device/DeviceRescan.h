@@ -1,0 +1,37 @@
+// The re-scan that follows start-up and every device change: it looks for the
+// mouse again, enables the controls that need it, and gives the mouse its
+// report mask back.
+#pragma once
+#include <cstdint>
+
+class HidLink;
+struct MouseConfig;
+
+constexpr unsigned kRescanTimer = 103;
+constexpr unsigned kFirstRescanDelayMs = 1000;
+// A burst of device changes yields one re-scan this long after the last one.
+constexpr unsigned kRescanAfterChangeMs = 5000;
+constexpr unsigned kPostScanTimer = 122;
+constexpr unsigned kPostScanDelayMs = 700;
+
+// What the re-scan does to the window. Called on the re-scan worker.
+class RescanTarget {
+public:
+  virtual ~RescanTarget() = default;
+  virtual void enableDpiSlider(bool enable) = 0;
+  virtual void enableAssignmentBoxes(bool enable) = 0;
+  // Timer kPostScanTimer with kPostScanDelayMs. Timers belong to the window's
+  // thread, so this asks that thread to start it.
+  virtual void startPostScanTimer() = 0;
+};
+
+// Sends ReportMask built from the model, when the last scan recorded a vendor
+// input collection (the mask is what makes the mouse report there). Returns
+// whether it was sent.
+bool sendReportMask(HidLink& link, const MouseConfig& config);
+
+// Slider writes wait for the mouse's next DPI report; the scan runs; the DPI
+// slider is disabled, and then either the assignment boxes are disabled (no
+// mouse) or the boxes and the slider are enabled, the post-scan timer is
+// started and the report mask is sent.
+void rescanDevice(HidLink& link, MouseConfig& config, RescanTarget& target);

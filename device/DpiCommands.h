@@ -1,0 +1,40 @@
+// The DPI commands and the commit timer. A run of SetDpiStep frames (the
+// slider sends one per position it passes) ends with exactly one CommitDpi,
+// sent when the commit timer expires 2 s after the last frame of the run.
+#pragma once
+#include <cstdint>
+
+class HidLink;
+
+// Window timers, as the operations that run on the window's thread see them.
+class WindowTimers {
+public:
+  virtual ~WindowTimers() = default;
+  // Starts timer `id`; starting a running timer restarts it.
+  virtual void start(unsigned id, unsigned milliseconds) = 0;
+  virtual void kill(unsigned id) = 0;
+};
+
+constexpr unsigned kCommitDpiTimer = 124;
+constexpr unsigned kCommitDpiDelayMs = 2000;
+
+class DpiCommands {
+public:
+  DpiCommands(HidLink& link, WindowTimers& timers) : link_(link), timers_(timers) {}
+
+  // Level `level` gets DPI step `step`; a4..a7 are passed to the mouse as
+  // they are (every sender gives 1). Sends nothing while the last scan found
+  // no mouse, and nothing for a level outside 0..3 or a step outside 0..7.
+  // When sent, the commit timer is (re)started. Returns whether it was sent.
+  bool setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7);
+  // Makes `level` the mouse's current level; the same gate and range.
+  bool selectDpiLevel(int32_t level);
+  // Sends CommitDpi now, mouse or not (the "Default" sequence does).
+  void commitDpi();
+  // The commit timer expired: stop it, so it acts once per run, and commit.
+  void onCommitTimer();
+
+private:
+  HidLink& link_;
+  WindowTimers& timers_;
+};

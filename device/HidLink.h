@@ -1,0 +1,112 @@
+// The program's only road to the mouse. It finds the mouse among the HID
+// interfaces of the machine, counts its configuration interfaces, records its
+// vendor input collections and carries the 9-byte feature frames to it.
+//
+// Nothing stays open between operations: every scan and every transfer walks
+// the interfaces afresh, opens each one, uses it and closes it again, so a
+// replugged mouse is reached by the next transfer without a re-scan. One
+// recursive lock serialises all traffic, whichever thread it comes from.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "device/FeatureFrame.h"
+#include "device/HidBus.h"
+
+// How the mouse is recognised.
+namespace MouseIdentity {
+constexpr uint16_t VendorId = 0xE0FF;
+constexpr uint16_t ProductId = 0x0005;
+constexpr uint16_t FeatureReportLength = 9;  // report ID included
+constexpr uint32_t VendorStringIndex = 250;
+constexpr char VendorString[] = "Pelmor";
+// The collection that reports remapped buttons and the DPI state.
+constexpr uint16_t InputUsagePage = 0xFF12;
+constexpr uint16_t InputUsage = 0x0001;
+constexpr uint16_t InputReportLength = 8;
+}  // namespace MouseIdentity
+
+constexpr int kHidSlots = 20;
+// Wide-character buffer sizes of the string requests.
+constexpr size_t kScanStringBufferBytes = 512;
+constexpr size_t kSlotStringBufferBytes = 128;
+
+// A vendor input collection found by the scan. Only the path and the report
+// length are ever recorded; the handles stay empty (see setSlotState).
+struct HidSlot {
+  std::string devicePath;
+  int32_t inputReportLength = 0;
+  HidBus::Handle deviceHandle = nullptr;       // for the state-word requests
+  HidBus::Handle pendingReadHandle = nullptr;  // whose pending I/O cancelPending cancels
+  HidBus::Handle event = nullptr;              // pulsed by cancelPending
+  int32_t stateWord = 0;
+};
+
+class HidLink {
+public:
+  // The bus must outlive the link: the destructor closes what the slots hold.
+  explicit HidLink(HidBus& bus);
+  virtual ~HidLink();
+  HidLink(const HidLink&) = delete;
+  HidLink& operator=(const HidLink&) = delete;
+
+  // Rebuilds presentCount, inputCount and the slots from the interfaces
+  // present now. Runs on the window's thread at start and on the re-scan
+  // worker later.
+  void scan();
+  // Configuration interfaces of the mouse found by the last scan; 0 means
+  // "no mouse" to every caller. Read without the lock.
+  int32_t presentCount() const { return presentCount_.load(); }
+  // Vendor input collections recorded by the last scan (at most kHidSlots).
+  int32_t inputCount() const { return inputCount_.load(); }
+
+  // The main window, as an opaque handle value.
+  void setNotifyWindow(void* window) { notifyWindow_.store(window); }
+  void* notifyWindow() const { return notifyWindow_.load(); }
+
+  // Sends the frame to every interface of the mouse, in enumeration order.
+  // Nothing is acknowledged; with no mouse the frame reaches nothing.
+  void sendFeature(const FeatureFrame& frame);
+  // Sends the request to the first interface of the mouse and reads a frame
+  // back into `reply` (left as it was when no interface matches).
+  void exchangeFeature(const FeatureFrame& request, FeatureFrame& reply);
+
+  // state word := (state word & ~mask) | value, then sends the state word as
+  // a series of string requests on the slot's device handle. A slot outside
+  // 0..kHidSlots-1 is ignored. The scan records no device handle, so today
+  // the requests reach no device; they are kept so that a slot that does get
+  // a handle behaves as the mouse expects.
+  void setSlotState(int slot, int32_t value, int32_t mask);
+  // Wakes and cancels whatever reads the slots have pending, forgetting the
+  // paths of those slots. With no handles recorded it finds nothing to do.
+  void cancelPending();
+
+  // A copy of a slot, taken under the lock (an empty slot when out of range).
+  HidSlot slot(int index) const;
+  // The lock that serialises all traffic. Recursive: the thread that holds
+  // it may enter again.
+  std::recursive_mutex& lock() const { return lock_; }
+
+protected:
+  // For a link that keeps handles in its slots between operations.
+  HidSlot& slotAt(int index) { return slots_[index]; }
+
+private:
+  // Walks the present interfaces under the lock, opening each and reading
+  // its capabilities; `visit` returns false to end the walk. Each interface
+  // is closed before the next one is opened.
+  template <typename Visit>
+  void forEachInterface(Visit visit);
+  bool isMouseConfiguration(HidBus::Handle handle, const HidCapabilities& caps);
+  void clearSlot(HidSlot& slot);
+  void sendSlotState(HidSlot& slot);
+
+  HidBus& bus_;
+  std::atomic<int32_t> presentCount_{0};
+  std::atomic<int32_t> inputCount_{0};
+  HidSlot slots_[kHidSlots];
+  std::atomic<void*> notifyWindow_{nullptr};
+  mutable std::recursive_mutex lock_;
+};

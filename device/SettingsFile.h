@@ -1,0 +1,38 @@
+// setting.dat: the configuration kept between runs, beside the executable.
+//
+// Layout (156 bytes, integers signed 32-bit little-endian): the marker
+// "_@_SF3_" as an archive string (one length byte 0x07 when written), then
+// modifiers, scanCode, function and buttonMask of buttons 0..7, then the DPI
+// steps of levels 0..3, then the current DPI level.
+#pragma once
+#include "device/MouseConfig.h"
+#include "framework/CFile.h"
+#include "framework/CString.h"
+
+constexpr int kSettingsFileSize = 156;
+
+// programDirectory followed by "setting.dat".
+CString settingsFilePath();
+
+// Writes mouseConfig to settingsFilePath(), unless an exit has been
+// requested. Failures are silent: the change then stays in memory only.
+// Returns 0 always.
+int saveSettings();
+
+// Writes `config` to `path` through a temporary file beside it, so that the
+// previous file stays whole until the new one is complete on disk. False when
+// the file was not replaced (exit requested, or any failure); `path` is then
+// untouched and no temporary file is left behind.
+bool saveSettingsTo(const char* path, const MouseConfig& config);
+
+// Reads a settings record from the current position of `file` into `config`.
+// All or nothing: the values are put into the model only when the marker is
+// right and all 37 integers are there, and then true is returned. A DPI level
+// or a DPI step out of its range is replaced by its default. Bytes after the
+// record are ignored. The run-time flags are not touched.
+bool readSettings(CFile& file, MouseConfig& config);
+// The same for the file at `path`; false when it does not open.
+bool readSettingsFile(const char* path, MouseConfig& config);
+// Reads settingsFilePath() into mouseConfig. True when the model took the
+// file's values; the window then updates its controls and the mouse.
+bool loadSettingsIntoModel();

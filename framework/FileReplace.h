@@ -1,0 +1,8 @@
+// Puts a finished file in the place of another in one step, so that a reader
+// finds either the old file or the new one, never a half-written one.
+#pragma once
+
+// Moves `from` over `to`, replacing `to` if it exists; both in the same
+// folder. False when the move did not happen; `from` is then left where it is
+// and `to` untouched.
+bool replaceFile(const char* from, const char* to);

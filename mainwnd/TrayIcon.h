@@ -1,0 +1,31 @@
+// The utility's icon in the notification area, with its greeting balloon and
+// the click rules that open the menu or restore the window.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+class TrayIcon {
+public:
+  static constexpr UINT kCallbackMessage = WM_USER + 100;
+  static constexpr UINT kIconId = 1219;
+  static constexpr UINT_PTR kMenuTimer = 2;
+  static constexpr UINT kSingleClickMenuDelayMs = 500;
+  static constexpr UINT kRightClickMenuDelayMs = 10;
+
+  // Adds the icon, brings the window forward and shows the balloon for 3 s.
+  void add(HWND window, HICON icon);
+  void remove();
+
+  // The icon's callback (wParam: icon ID, lParam: mouse message). Returns 1
+  // for a double-click, which restores the window, else 0.
+  LRESULT onCallback(HWND window, WPARAM wParam, LPARAM lParam);
+  // Timer 2: the menu at the cursor.
+  void onMenuTimer(HWND window, HMENU popup);
+
+  // Brings a hidden or minimised window back to the front.
+  static void restoreWindow(HWND window);
+
+private:
+  NOTIFYICONDATAA data_ = {};
+  int trayDoubleClicked = 0;
+};

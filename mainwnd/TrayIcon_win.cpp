@@ -1,0 +1,78 @@
+#include "mainwnd/TrayIcon.h"
+
+#include <cstring>
+
+namespace {
+const char kTip[] = "Skivol Gaming Mouse v1.01";
+const char kBalloonTitle[] = "Skivol Gaming Mouse";
+constexpr UINT kBalloonTimeoutMs = 3000;
+
+void copyText(char* target, size_t size, const char* text) {
+  std::strncpy(target, text, size - 1);
+  target[size - 1] = '\0';
+}
+}  // namespace
+
+void TrayIcon::add(HWND window, HICON icon) {
+  data_ = {};
+  // The record as shells since the balloon era know it (488 bytes).
+  data_.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  data_.hWnd = window;
+  data_.uID = kIconId;
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data_.uCallbackMessage = kCallbackMessage;
+  data_.hIcon = icon;
+  copyText(data_.szTip, sizeof data_.szTip, kTip);
+  ::Shell_NotifyIconA(NIM_ADD, &data_);
+  ::SetForegroundWindow(window);
+
+  data_.uFlags |= NIF_INFO;
+  data_.dwInfoFlags = NIIF_INFO;
+  data_.uTimeout = kBalloonTimeoutMs;
+  copyText(data_.szInfoTitle, sizeof data_.szInfoTitle, kBalloonTitle);
+  copyText(data_.szInfo, sizeof data_.szInfo, kTip);
+  ::Shell_NotifyIconA(NIM_MODIFY, &data_);
+}
+
+void TrayIcon::remove() {
+  if (data_.hWnd) ::Shell_NotifyIconA(NIM_DELETE, &data_);
+  data_.hWnd = nullptr;
+}
+
+LRESULT TrayIcon::onCallback(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (wParam != kIconId) return 0;
+  switch (lParam) {
+    case WM_LBUTTONUP:
+      // A single click opens the menu after a pause in which a double-click
+      // may still come; the button-up that ends a double-click opens nothing.
+      if (trayDoubleClicked == 0) ::SetTimer(window, kMenuTimer, kSingleClickMenuDelayMs, nullptr);
+      trayDoubleClicked = 0;
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      restoreWindow(window);
+      trayDoubleClicked = 1;
+      ::KillTimer(window, kMenuTimer);
+      return 1;
+    case WM_RBUTTONUP:
+      ::SetTimer(window, kMenuTimer, kRightClickMenuDelayMs, nullptr);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void TrayIcon::onMenuTimer(HWND window, HMENU popup) {
+  POINT cursor;
+  ::GetCursorPos(&cursor);
+  // The menu closes when the user clicks elsewhere only if its owner is the
+  // foreground window.
+  ::SetForegroundWindow(window);
+  ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
+  ::KillTimer(window, kMenuTimer);
+}
+
+void TrayIcon::restoreWindow(HWND window) {
+  ::ShowWindow(window, SW_RESTORE);
+  ::BringWindowToTop(window);
+  ::SetForegroundWindow(window);
+}

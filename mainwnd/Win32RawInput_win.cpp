@@ -1,0 +1,9 @@
+#include "mainwnd/Win32RawInput.h"
+
+BOOL Win32RawInput::registerDevices(const RAWINPUTDEVICE* devices, UINT count, UINT entrySize) {
+  return ::RegisterRawInputDevices(devices, count, entrySize);
+}
+
+UINT Win32RawInput::getData(HRAWINPUT input, UINT command, void* data, UINT* size, UINT headerSize) {
+  return ::GetRawInputData(input, command, data, size, headerSize);
+}

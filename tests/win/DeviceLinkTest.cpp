@@ -1,0 +1,141 @@
+// The system's HID services behind the device seam, and the main window's
+// device wiring: the first re-scan and the re-scan after device changes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <dbt.h>
+
+#include <functional>
+
+#include "app/MainDialog.h"
+#include "app/ProcessObjects.h"
+#include "device/DeviceRescan.h"
+#include "device/HidLink.h"
+#include "device/MouseConfig.h"
+#include "device/Win32HidBus.h"
+#include "resource.h"
+
+namespace {
+
+// Wine presents a HID mouse and keyboard of its own; a real machine has
+// more. None of them is the mouse.
+TEST(Win32HidBus, WalksOpensAndQueriesThePresentInterfaces) {
+  Win32HidBus bus;
+  for (const std::string& path : bus.enumerateInterfaces()) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(path.empty());
+    HidBus::Handle handle = bus.open(path);
+    if (!handle) continue;
+    HidCapabilities caps;
+    HidAttributes attributes;
+    std::string vendor;
+    bus.capabilities(handle, caps);
+    bus.attributes(handle, attributes);
+    bus.indexedString(handle, MouseIdentity::VendorStringIndex, kScanStringBufferBytes, vendor);
+    EXPECT_NE(vendor, MouseIdentity::VendorString);
+    bus.close(handle);
+  }
+}
+
+TEST(Win32HidBus, RequestsWithoutAHandleReachNothing) {
+  Win32HidBus bus;
+  HidCapabilities caps;
+  HidAttributes attributes;
+  std::string text = "kept";
+  uint8_t frame[kFeatureFrameLength] = {};
+  EXPECT_EQ(bus.open("\\\\?\\hid#no_such_device"), nullptr);
+  EXPECT_FALSE(bus.capabilities(nullptr, caps));
+  EXPECT_FALSE(bus.attributes(nullptr, attributes));
+  EXPECT_FALSE(bus.indexedString(nullptr, 0xFA, kSlotStringBufferBytes, text));
+  EXPECT_EQ(text, "kept");
+  EXPECT_FALSE(bus.setFeature(nullptr, frame, sizeof frame));
+  EXPECT_FALSE(bus.getFeature(nullptr, frame, sizeof frame));
+  bus.close(nullptr);
+  bus.cancelIo(nullptr);
+  bus.pulseEvent(nullptr);
+  bus.closeEvent(nullptr);
+}
+
+TEST(Win32HidBus, ScanAndTransfersFindNoMouse) {
+  Win32HidBus bus;
+  HidLink link(bus);
+  link.scan();
+  EXPECT_EQ(link.presentCount(), 0);
+  link.sendFeature(FeatureFrame::ReportMask(0x04));
+  FeatureFrame reply = FeatureFrame::CommitDpi();
+  link.exchangeFeature(FeatureFrame::InjectButtons(0x10), reply);
+  EXPECT_EQ(reply, FeatureFrame::CommitDpi());  // nothing answered
+  link.setSlotState(0, 0x25, 0xFF);
+  link.cancelPending();
+}
+
+// Pumps the test thread's messages (the dialog is modeless on this thread,
+// and the re-scan worker's EnableWindow calls wait for it) until `done`
+// holds or the deadline passes.
+bool pumpUntil(const std::function<bool()>& done, DWORD deadlineMs) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > deadlineMs) return false;
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+class MainWindowDevice : public ::testing::Test {
+protected:
+  MainDialog dialog{nullptr};
+
+  void SetUp() override {
+    mouseConfig.dpiSyncPending = false;
+    ASSERT_TRUE(dialog.Create(IDD_MAIN));
+  }
+  void TearDown() override {
+    dialog.DestroyWindow();
+    mainDialog = nullptr;
+  }
+  bool controlsFollowThePresence() const {
+    const bool present = hidLink.presentCount() != 0;
+    for (const CWnd* box : {&dialog.comboRight, &dialog.comboWheel, &dialog.combo4th, &dialog.combo5th})
+      if ((box->IsWindowEnabled() != FALSE) != present) return false;
+    return (dialog.dpiSlider.IsWindowEnabled() != FALSE) == present;
+  }
+};
+
+TEST_F(MainWindowDevice, FirstRescanSettlesTheControls) {
+  EXPECT_EQ(mainDialog, &dialog);
+  EXPECT_EQ(hidLink.notifyWindow(), static_cast<void*>(dialog.m_hWnd));
+  // Before the re-scan only the slider follows the scan at start.
+  EXPECT_EQ(dialog.dpiSlider.IsWindowEnabled() != FALSE, hidLink.presentCount() != 0);
+  EXPECT_TRUE(dialog.comboRight.IsWindowEnabled());
+
+  ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000)) << "no re-scan";
+  EXPECT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
+}
+
+TEST_F(MainWindowDevice, BurstOfDeviceChangesRescansOnceAfterTheLast) {
+  ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000));
+  ASSERT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
+  for (CWnd* box : {&dialog.comboRight, &dialog.comboWheel, &dialog.combo4th, &dialog.combo5th})
+    box->EnableWindow(hidLink.presentCount() == 0);  // the opposite of what a re-scan leaves
+  mouseConfig.dpiSyncPending = false;
+
+  DWORD last = 0;
+  for (int n = 0; n < 20; ++n) {
+    dialog.SendMessage(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    dialog.SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);  // not a re-scan of its own
+    last = ::GetTickCount();
+    pumpUntil([] { return false; }, 50);
+  }
+  ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 30000)) << "no re-scan";
+  // Window timers never fire early: a re-scan any sooner than this would
+  // mean the burst had not restarted the timer.
+  EXPECT_GE(::GetTickCount() - last, kRescanAfterChangeMs - 50);
+  EXPECT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
+}
+
+}  // namespace
