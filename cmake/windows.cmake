@@ -44,6 +44,8 @@ target_link_libraries(win_tests PRIVATE skivol_vmouse gtest_main ${STATIC_LINK})
 target_sources(win_tests PRIVATE ${SKIVOL_ROOT}/vmouse/VirtualSeams_win.cpp)
 target_compile_definitions(win_tests PRIVATE SKIVOL_SOURCE_DIR="${SKIVOL_ROOT}")
 add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
+# The virtual mouse's control channel listens on any free port in the tests.
+set_tests_properties(win_tests PROPERTIES ENVIRONMENT SKIVOL_VMOUSE_PORT=0)
 
 # Test helper: a plain window with a text box, the target of injected input.
 add_executable(TestTarget WIN32 ${SKIVOL_ROOT}/tests/e2e/TestTarget_win.cpp)

@@ -1,17 +1,13 @@
-// The virtual build reaches the virtual mouse behind the same seams.
-//
-// Until the virtual mouse is in, these hand out the system's own services so
-// that the virtual build and the tests link.
+// The virtual build reaches the virtual mouse behind the same seams as the
+// product reaches the real one. The mouse is plugged in, and its control
+// channel opened, as the program starts, before the window looks for it.
 #include "app/Seams.h"
-#include "device/Win32HidBus.h"
-#include "mainwnd/Win32RawInput.h"
+#include "vmouse/VirtualMouseRig_win.h"
 
-HidBus& systemHidBus() {
-  static Win32HidBus bus;
-  return bus;
-}
+HidBus& systemHidBus() { return virtualMouseRig().bus; }
 
-RawInputApi& systemRawInput() {
-  static Win32RawInput rawInput;
-  return rawInput;
-}
+RawInputApi& systemRawInput() { return virtualMouseRig().rawInput; }
+
+namespace {
+const bool pluggedInAtStart = (virtualMouseRig(), true);
+}  // namespace

@@ -2,6 +2,13 @@
 # device seams, input on the desktop, the control channel). Linked only into
 # SkivolMouseVirtual.exe and the tests.
 list(APPEND SKIVOL_VMOUSE_CORE_SOURCES
+  vmouse/VirtualMouseFirmware.cpp
+  vmouse/VirtualHidBus.cpp
+  vmouse/ControlCommands.cpp
 )
 list(APPEND SKIVOL_VMOUSE_WIN_SOURCES
+  vmouse/VirtualRawInput_win.cpp
+  vmouse/DesktopInput_win.cpp
+  vmouse/ControlChannel_win.cpp
+  vmouse/VirtualMouseRig_win.cpp
 )

@@ -1,16 +1,41 @@
 // A plain test window with a text box: the target of injected keystrokes and
 // of the close-window function. Title from the command line ("Target" if none).
+// Mouse buttons pressed over the bare window are written into a label
+// (control 101) as L, R, M, X1 and X2.
 #include <windows.h>
+
+#include <string>
 
 namespace {
 HWND edit = nullptr;
+HWND clicks = nullptr;
+
+void noteClick(const char* button) {
+  std::string text(256, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(clicks, &text[0], static_cast<int>(text.size()))));
+  SetWindowTextA(clicks, (text + button).c_str());
+}
 
 LRESULT CALLBACK targetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 260, 24,
                              hwnd, reinterpret_cast<HMENU>(100), nullptr, nullptr);
+      clicks = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 40, 200, 20, hwnd,
+                               reinterpret_cast<HMENU>(101), nullptr, nullptr);
       return 0;
+    case WM_LBUTTONDOWN:
+      noteClick("L");
+      return 0;
+    case WM_RBUTTONDOWN:
+      noteClick("R");
+      return 0;
+    case WM_MBUTTONDOWN:
+      noteClick("M");
+      return 0;
+    case WM_XBUTTONDOWN:
+      noteClick(GET_XBUTTON_WPARAM(wParam) == XBUTTON1 ? "X1" : "X2");
+      return TRUE;
     case WM_SETFOCUS:
       SetFocus(edit);
       return 0;
@@ -30,8 +55,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = "SkivolTestTarget";
   RegisterClassA(&wc);
-  const char* title = (commandLine && *commandLine) ? commandLine : "Target";
-  HWND hwnd = CreateWindowA("SkivolTestTarget", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 100, nullptr,
+  // A title with blanks arrives quoted.
+  std::string title = (commandLine && *commandLine) ? commandLine : "Target";
+  if (title.size() >= 2 && title.front() == '"' && title.back() == '"') title = title.substr(1, title.size() - 2);
+  HWND hwnd = CreateWindowA("SkivolTestTarget", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 100, nullptr,
                             nullptr, instance, nullptr);
   SetForegroundWindow(hwnd);
   MSG msg;

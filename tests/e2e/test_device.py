@@ -1,0 +1,173 @@
+"""The utility and the virtual mouse: what the mouse is told at start and
+after device changes, and the controls following the mouse's presence."""
+import struct
+import time
+
+from conftest import MAIN_TITLE, find_window, move_mouse, probe, wait_for
+
+COMBO_IDS = (1010, 1009, 1007, 1008)
+REPORT_MASK = "000702"
+POST_SCAN = "001A00000000000000"
+
+
+def settings(functions=None, steps=(0, 1, 3, 5), level=2):
+    """A valid setting.dat: `functions` maps ButtonIndex -> function code."""
+    functions = functions or {}
+    data = bytes([7]) + b"_@_SF3_"
+    for index in range(8):
+        data += struct.pack("<4i", 0, 0, functions.get(index, 0), 0)
+    data += struct.pack("<5i", *steps, level)
+    assert len(data) == 156
+    return data
+
+
+class FrameWatch:
+    """Collects the feature frames the mouse receives, with the time each was
+    first seen (to within the polling interval)."""
+
+    def __init__(self, mouse):
+        self.mouse = mouse
+        self.seen = []  # (time, kind, interface, hex)
+
+    def poll(self):
+        now = time.monotonic()
+        for kind, interface, frame in self.mouse.frames():
+            self.seen.append((now, kind, interface, frame.upper()))
+        return self.seen
+
+    def sets(self, prefix="", interface="mouse"):
+        return [(t, f) for t, k, i, f in self.seen if k == "set" and i == interface and f.startswith(prefix)]
+
+    def wait_for_set(self, prefix, count=1, interface="mouse", timeout=30):
+        def enough():
+            self.poll()
+            return len(self.sets(prefix, interface)) >= count
+        wait_for(enough, timeout=timeout, interval=0.05, message=f"{count} frame(s) {prefix}... to {interface}")
+        return self.sets(prefix, interface)
+
+    def forget(self):
+        self.poll()
+        self.seen.clear()
+
+
+def combos_enabled():
+    return [probe("control", MAIN_TITLE, i).get("enabled") for i in COMBO_IDS]
+
+
+def test_first_rescan_sends_the_mask_and_then_post_scan(desktop):
+    _, _, mouse = desktop.start_utility()
+    watch = FrameWatch(mouse)
+    post_scan = watch.wait_for_set(POST_SCAN)[0][0]
+    masks = watch.sets(REPORT_MASK)
+    # No settings file: the re-scan's mask is the only one, nothing remapped.
+    assert [f for _, f in masks] == ["000702000000000000"]
+    # Window timers never fire early: PostScan comes a good while after the mask.
+    assert post_scan - masks[0][0] >= 0.5
+    state = mouse.state()
+    assert state["mask"] == "00"
+    assert state["dpi"] == "0,1,3,5" and state["level"] == "2"
+
+
+def test_a_remapped_button_in_the_settings_file_reaches_the_mask(desktop):
+    double_click = 11
+    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({2: double_click})})
+    watch = FrameWatch(mouse)
+    watch.wait_for_set(POST_SCAN)
+    masks = [f for _, f in watch.sets(REPORT_MASK)]
+    # The one from loading the file, then the re-scan's.
+    assert masks[0] == "000702040000000000"
+    assert set(masks) == {"000702040000000000"}
+    assert mouse.state()["mask"] == "04"
+
+
+def test_unplugging_disables_the_combo_boxes_and_plugging_enables_them(desktop):
+    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({1: 8})})
+    watch = FrameWatch(mouse)
+    watch.wait_for_set(POST_SCAN)
+    assert probe("control", MAIN_TITLE, 1009)["enabled"] == "1"
+
+    assert mouse.command("unplug") == "ok"
+    wait_for(lambda: combos_enabled() == ["0"] * 4, message="combo boxes disabled")
+    assert probe("control", MAIN_TITLE, 1018)["enabled"] == "0"  # the slider too
+
+    watch.forget()
+    assert mouse.command("plug") == "ok"
+    wait_for(lambda: combos_enabled() == ["1"] * 4, message="combo boxes enabled")
+    # The mouse came back with its power-on state; the re-scan gives it the
+    # mask again and asks for its DPI state.
+    watch.wait_for_set(POST_SCAN)
+    assert mouse.state()["mask"] == "02"
+
+
+def test_started_without_the_mouse_the_controls_wait_for_it(desktop):
+    _, _, mouse = desktop.start_utility(env={"SKIVOL_VMOUSE_PLUGGED": "0"})
+    assert probe("control", MAIN_TITLE, 1018)["enabled"] == "0"
+    wait_for(lambda: combos_enabled() == ["0"] * 4, message="combo boxes disabled by the first re-scan")
+    assert mouse.frames() == []  # nothing reached a mouse that is not there
+
+    assert mouse.command("plug") == "ok"
+    wait_for(lambda: combos_enabled() == ["1"] * 4, message="combo boxes enabled")
+    FrameWatch(mouse).wait_for_set(POST_SCAN)
+    wait_for(lambda: probe("control", MAIN_TITLE, 1018)["enabled"] == "1", message="slider enabled")
+
+
+def test_a_burst_of_device_changes_rescans_once_after_the_last(desktop):
+    _, _, mouse = desktop.start_utility()
+    watch = FrameWatch(mouse)
+    watch.wait_for_set(POST_SCAN)
+    watch.forget()
+
+    for _ in range(20):
+        assert mouse.command("add hid 1") == "ok"
+    last_change = time.monotonic()
+    first_mask = watch.wait_for_set(REPORT_MASK)[0][0]
+    watch.wait_for_set(POST_SCAN)
+    # Once the re-scan is over, give a stray second one time to show.
+    time.sleep(2)
+    watch.poll()
+    assert len(watch.sets(REPORT_MASK)) == 1
+    assert len(watch.sets(POST_SCAN)) == 1
+    # The burst restarted the re-scan timer each time: nothing before 5 s
+    # after the last change (less the polling slack).
+    assert first_mask - last_change >= 4.5
+
+
+def test_every_mouse_like_interface_gets_the_frames(desktop):
+    _, _, mouse = desktop.start_utility()
+    watch = FrameWatch(mouse)
+    watch.wait_for_set(POST_SCAN)
+    for what in ("second-mouse", "foreign-string", "foreign-collection", "hid 30"):
+        assert mouse.command(f"add {what}") == "ok"
+    watch.forget()
+    # The re-scan sends its mask to both mice and to the interface with the
+    # mouse's IDs but another maker's string; the transfer rule does not
+    # read the string.
+    for interface in ("mouse", "mouse2", "foreign1"):
+        watch.wait_for_set(POST_SCAN, interface=interface)
+        assert [f for _, f in watch.sets(REPORT_MASK, interface)] == ["000702000000000000"]
+    interfaces = {i for _, _, i, _ in watch.seen}
+    assert interfaces == {"mouse", "mouse2", "foreign1"}
+
+
+def test_unremapped_buttons_click_on_the_desktop(desktop):
+    """Buttons the mouse is not told to report are its own: pressed over a
+    window, they are that window's clicks."""
+    _, _, mouse = desktop.start_utility()
+    assert mouse.state()["mask"] == "00"
+    desktop.start("TestTarget.exe", args=["Click target"])
+    target = find_window("Click target")
+    move_mouse(target, 260, 55)  # bare client area, clear of the text box and the label
+    for buttons in ("01", "02", "04", "08", "10"):
+        assert mouse.command(f"buttons {buttons}") == "ok"
+        assert mouse.command("buttons 00") == "ok"
+    wait_for(lambda: probe("control", "Click target", 101).get("text") == "LRMX1X2", message="five clicks")
+
+
+def test_a_dpi_box_click_selects_the_level_on_the_mouse(desktop):
+    from conftest import click
+    _, wid, mouse = desktop.start_utility()
+    watch = FrameWatch(mouse)
+    watch.wait_for_set(POST_SCAN)
+    click(wid, 80, 378)  # box of level 1
+    assert watch.wait_for_set("0019")[0][1] == "001901000000000000"
+    wait_for(lambda: mouse.state()["level"] == "1", message="level 1 on the mouse")

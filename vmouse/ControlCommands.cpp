@@ -1,0 +1,180 @@
+#include "vmouse/ControlCommands.h"
+
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+
+#include "vmouse/VirtualHidBus.h"
+
+namespace {
+
+const char kDefaultDevice[] = "mouse";
+const int kMaxHidPerCommand = 1000;
+
+std::vector<std::string> splitWords(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  std::string word;
+  while (in >> word) words.push_back(word);
+  return words;
+}
+
+std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A decimal number without sign, below `limit`.
+bool parseNumber(const std::string& text, uint64_t limit, uint32_t& value) {
+  if (text.empty() || text.size() > 10) return false;
+  uint64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (v >= limit) return false;
+  value = static_cast<uint32_t>(v);
+  return true;
+}
+
+// One byte as one or two hex digits.
+bool parseHexByte(const std::string& text, uint8_t& value) {
+  if (text.size() == 1) return parseHexBytes("0" + text, &value, 1);
+  return parseHexBytes(text, &value, 1);
+}
+
+std::string hexByte(uint8_t value) { return hexOf(&value, 1); }
+
+ControlAnswer answer(const std::string& line) { return ControlAnswer{{line}, false}; }
+ControlAnswer error(const std::string& reason) { return answer("error " + reason); }
+
+ControlAnswer deviceError(DeviceResult result, const std::string& device) {
+  switch (result) {
+    case DeviceResult::Ok:
+      return answer("ok");
+    case DeviceResult::NoSuchDevice:
+      return error("no device '" + device + "'");
+    case DeviceResult::Unplugged:
+      return error(device + " is unplugged");
+    case DeviceResult::NotAMouse:
+      return error(device + " is not a mouse");
+    case DeviceResult::CannotSend:
+      return error(device + " has no input collection");
+  }
+  return error("internal");
+}
+
+// The optional device argument at `index`; false when there are more words.
+bool deviceArgument(const std::vector<std::string>& words, size_t index, std::string& device) {
+  if (words.size() > index + 1) return false;
+  device = words.size() == index + 1 ? words[index] : kDefaultDevice;
+  return true;
+}
+
+std::string stateLine(const MouseSnapshot& s) {
+  std::string line = "mask=" + hexByte(s.reportMask) + " modifiers=" + hexByte(s.modifiers) + " keys=";
+  for (size_t i = 0; i < s.keys.size(); ++i) line += (i ? "," : "") + hexByte(s.keys[i]);
+  line += " buttons=" + hexByte(s.injectedButtons) + " dpi=";
+  for (size_t i = 0; i < s.dpiSteps.size(); ++i) line += (i ? "," : "") + std::to_string(s.dpiSteps[i]);
+  line += " level=" + std::to_string(s.dpiLevel);
+  line += " physical=" + hexByte(s.physicalButtons);
+  line += std::string(" plugged=") + (s.plugged ? "1" : "0");
+  return line;
+}
+
+const char kHelp[] =
+    "commands: buttons <hex> | dpibutton | report <16 hex> | packet <type> <size> [hex] | frames | state | "
+    "unplug | plug | add second-mouse|foreign-string [text]|foreign-collection|hid <n> | quit "
+    "(buttons, dpibutton, report, state, unplug, plug take an optional device name; default mouse)";
+
+}  // namespace
+
+ControlAnswer ControlCommands::execute(const std::string& line) {
+  std::vector<std::string> words = splitWords(line);
+  if (words.empty()) return ControlAnswer{};
+  const std::string verb = lower(words[0]);
+  std::string device;
+
+  if (verb == "buttons") {
+    uint8_t buttons = 0;
+    if (words.size() < 2 || !parseHexByte(words[1], buttons) || !deviceArgument(words, 2, device))
+      return error("usage: buttons <hex byte> [device]");
+    return deviceError(bus_.setPhysicalButtons(device, buttons), device);
+  }
+  if (verb == "dpibutton") {
+    if (!deviceArgument(words, 1, device)) return error("usage: dpibutton [device]");
+    return deviceError(bus_.pressDpiButton(device), device);
+  }
+  if (verb == "report") {
+    VendorReport report{};
+    if (words.size() < 2 || !parseHexBytes(words[1], report.data(), report.size()) || !deviceArgument(words, 2, device))
+      return error("usage: report <16 hex digits> [device]");
+    return deviceError(bus_.sendReport(device, report), device);
+  }
+  if (verb == "packet") {
+    uint32_t type = 0, size = 0;
+    if (words.size() < 3 || words.size() > 4 || !parseNumber(words[1], 1ull << 32, type) ||
+        !parseNumber(words[2], 1ull << 32, size))
+      return error("usage: packet <type> <size> [hex bytes after the header]");
+    std::vector<uint8_t> body;
+    if (words.size() == 4) {
+      const std::string& hex = words[3];
+      if (hex.size() % 2 != 0 || hex.size() / 2 > kMaxPacketBody) return error("packet body: even number of hex digits, at most 2048 bytes");
+      body.resize(hex.size() / 2);
+      if (!parseHexBytes(hex, body.data(), body.size())) return error("packet body: not hex");
+    }
+    if (!host_.injectPacket(type, size, body)) return error("no window takes raw input");
+    return answer("ok");
+  }
+  if (verb == "frames") {
+    if (words.size() != 1) return error("usage: frames");
+    ControlAnswer result;
+    for (const FeatureTransfer& t : bus_.log().take()) {
+      result.lines.push_back(std::string(t.isGet ? "get " : "set ") + t.interfaceName + " " +
+                             hexOf(t.frame.data(), t.frame.size()));
+    }
+    result.lines.push_back("end");
+    return result;
+  }
+  if (verb == "state") {
+    if (!deviceArgument(words, 1, device)) return error("usage: state [device]");
+    MouseSnapshot snapshot;
+    DeviceResult result = bus_.mouseState(device, snapshot);
+    if (result != DeviceResult::Ok) return deviceError(result, device);
+    return answer(stateLine(snapshot));
+  }
+  if (verb == "unplug" || verb == "plug") {
+    if (!deviceArgument(words, 1, device)) return error("usage: " + verb + " [device]");
+    DeviceResult result = bus_.setPlugged(device, verb == "plug");
+    if (result != DeviceResult::Ok) return deviceError(result, device);
+    host_.announceDeviceChange();
+    return answer("ok");
+  }
+  if (verb == "add") {
+    const std::string what = words.size() >= 2 ? lower(words[1]) : "";
+    std::string added;
+    if (what == "second-mouse" && words.size() == 2) {
+      added = bus_.addMouse();
+    } else if (what == "foreign-string" && words.size() <= 3) {
+      added = words.size() == 3 ? bus_.addForeignString(words[2]) : bus_.addForeignString();
+    } else if (what == "foreign-collection" && words.size() == 2) {
+      added = bus_.addForeignCollection();
+    } else if (what == "hid" && words.size() == 3) {
+      uint32_t count = 0;
+      if (!parseNumber(words[2], kMaxHidPerCommand + 1, count) || count == 0)
+        return error("usage: add hid <n>, n from 1 to 1000");
+      int done = bus_.addUnrelated(static_cast<int>(count));
+      if (done > 0) host_.announceDeviceChange();
+      if (done < static_cast<int>(count)) return error("bus full: added " + std::to_string(done));
+      return answer("ok");
+    } else {
+      return error("usage: add second-mouse | add foreign-string [text] | add foreign-collection | add hid <n>");
+    }
+    if (added.empty()) return error("bus full");
+    host_.announceDeviceChange();
+    return answer("ok");
+  }
+  if (verb == "help" && words.size() == 1) return answer(kHelp);
+  if (verb == "quit" && words.size() == 1) return ControlAnswer{{"ok"}, true};
+  return error("unknown command '" + words[0] + "' (try help)");
+}

@@ -1,0 +1,58 @@
+// The command language of the virtual mouse's control channel: one command a
+// line, answered by `ok`, one result line, or `error <reason>`; `frames`
+// answers one line per feature transfer and then `end`. The channel itself
+// (sockets, threads) is Windows-side; the language is here so that it can be
+// tested on the host against a real VirtualHidBus.
+//
+//   buttons <hex byte> [device]   the mouse's buttons now stand as this byte
+//   dpibutton [device]            the mouse's own DPI button, pressed once
+//   report <16 hex digits> [device]  these 8 bytes as an input report, unchecked
+//   packet <type> <size> [hex]    a raw-input packet with this header type and
+//                                 announced size, the hex bytes after the header
+//   frames                        the feature transfers since the last `frames`:
+//                                 `set <device> <18 hex>` / `get <device> <18 hex>`
+//   state [device]                mask=XX modifiers=XX keys=K1,K2,K3,K4,K5
+//                                 buttons=XX dpi=S0,S1,S2,S3 level=L
+//                                 physical=XX plugged=0|1
+//   unplug [device], plug [device]
+//   add second-mouse | add foreign-string [text] | add foreign-collection | add hid <n>
+//   help, quit
+//
+// [device] defaults to "mouse", the first mouse. Device names are those of
+// VirtualHidBus.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class VirtualHidBus;
+
+// The parts of executing a command that reach beyond the bus.
+class ControlHost {
+public:
+  virtual ~ControlHost() = default;
+  // A device came or went: tell the windows, as the system would.
+  virtual void announceDeviceChange() = 0;
+  // Queues a raw-input packet whose header has type `type` and announced size
+  // `size`, followed by `body`. False when no window takes raw input.
+  virtual bool injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) = 0;
+};
+
+struct ControlAnswer {
+  std::vector<std::string> lines;
+  bool closeConnection = false;
+};
+
+class ControlCommands {
+public:
+  static constexpr size_t kMaxPacketBody = 2048;
+
+  ControlCommands(VirtualHidBus& bus, ControlHost& host) : bus_(bus), host_(host) {}
+
+  // Runs one command line (without its line end). Blank lines get no answer.
+  ControlAnswer execute(const std::string& line);
+
+private:
+  VirtualHidBus& bus_;
+  ControlHost& host_;
+};

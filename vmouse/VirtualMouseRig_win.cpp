@@ -1,0 +1,69 @@
+#include "vmouse/VirtualMouseRig_win.h"
+
+#include <dbt.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr uintptr_t kRawInputHandleBase = 0x0001004A;
+
+BOOL CALLBACK postDeviceChange(HWND window, LPARAM process) {
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == static_cast<DWORD>(process)) ::PostMessageA(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  return TRUE;
+}
+
+}  // namespace
+
+VirtualMouseRig::VirtualMouseRig()
+    : bus(*this), commands(bus, *this), channel([this](const std::string& line) { return commands.execute(line); }) {
+  bus.addMouse();
+  // SKIVOL_VMOUSE_PLUGGED=0: the program starts without the mouse, which a
+  // later `plug` brings.
+  const char* plugged = std::getenv("SKIVOL_VMOUSE_PLUGGED");
+  if (plugged && std::strcmp(plugged, "0") == 0) bus.setPlugged("mouse", false);
+}
+
+HANDLE VirtualMouseRig::rawInputHandle(uint32_t device) {
+  return reinterpret_cast<HANDLE>(kRawInputHandleBase + 2 * device);
+}
+
+void VirtualMouseRig::inputReport(uint32_t device, const VendorReport& report) {
+  rawInput.deliver(rawInputHandle(device), report);
+}
+
+void VirtualMouseRig::keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys) {
+  desktop.keyboardChanged(device, modifiers, keys);
+}
+
+void VirtualMouseRig::buttonsChanged(uint32_t device, uint8_t buttons) { desktop.buttonsChanged(device, buttons); }
+
+void VirtualMouseRig::announceDeviceChange() {
+  ::EnumWindows(postDeviceChange, static_cast<LPARAM>(::GetCurrentProcessId()));
+}
+
+bool VirtualMouseRig::injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) {
+  return rawInput.deliverPacket(rawInputHandle(bus.deviceId("mouse")), type, size, body);
+}
+
+VirtualMouseRig& virtualMouseRig() {
+  // Never destroyed: the channel's threads may still be serving when the
+  // process ends.
+  static VirtualMouseRig* rig = [] {
+    auto* made = new VirtualMouseRig();
+    uint16_t port = ControlChannel::configuredPort();
+    // A port taken by another program (another copy, another user's tests)
+    // must not leave the mouse without a channel: any free port will do, and
+    // the debug output says which.
+    if (!made->channel.start(port)) made->channel.start(0);
+    char text[96];
+    std::snprintf(text, sizeof(text), "virtual mouse: control channel on 127.0.0.1:%u\n", made->channel.port());
+    ::OutputDebugStringA(text);
+    return made;
+  }();
+  return *rig;
+}

@@ -1,0 +1,41 @@
+// The virtual mouse plugged into this process: the HID bus with the mouse on
+// it, raw input from it, its input on the desktop, and the control channel
+// through which a test or a person handles it. One per process, made on first
+// use and kept until the process ends.
+#pragma once
+#include <windows.h>
+
+#include "vmouse/ControlChannel_win.h"
+#include "vmouse/ControlCommands.h"
+#include "vmouse/DesktopInput_win.h"
+#include "vmouse/VirtualHidBus.h"
+#include "vmouse/VirtualRawInput_win.h"
+
+class VirtualMouseRig : public BusOutput, public ControlHost {
+public:
+  VirtualMouseRig();
+
+  VirtualRawInput rawInput;
+  VirtualDesktopInput desktop;
+  VirtualHidBus bus;
+  ControlCommands commands;
+  ControlChannel channel;
+
+  // The raw-input device handle of a bus device.
+  static HANDLE rawInputHandle(uint32_t device);
+
+  // BusOutput.
+  void inputReport(uint32_t device, const VendorReport& report) override;
+  void keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys) override;
+  void buttonsChanged(uint32_t device, uint8_t buttons) override;
+  // ControlHost: WM_DEVICECHANGE (DBT_DEVNODES_CHANGED) is posted to every
+  // top-level window of this process, as the system tells windows of a new
+  // or departed device.
+  void announceDeviceChange() override;
+  bool injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) override;
+};
+
+// The process's virtual mouse; the first call plugs it in (unless the
+// environment says SKIVOL_VMOUSE_PLUGGED=0) and opens the control channel on
+// ControlChannel::configuredPort().
+VirtualMouseRig& virtualMouseRig();

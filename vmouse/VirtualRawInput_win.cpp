@@ -1,0 +1,136 @@
+#include "vmouse/VirtualRawInput_win.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+constexpr USHORT kVendorUsagePage = 0xFF12;
+constexpr USHORT kVendorUsage = 0x0001;
+
+// The window that has the user's attention, or one of its owned windows.
+bool inForeground(HWND window) {
+  HWND foreground = ::GetForegroundWindow();
+  return foreground && ::GetAncestor(window, GA_ROOT) == ::GetAncestor(foreground, GA_ROOT);
+}
+
+}  // namespace
+
+BOOL VirtualRawInput::registerDevices(const RAWINPUTDEVICE* devices, UINT count, UINT entrySize) {
+  if (!devices || count == 0 || entrySize != sizeof(RAWINPUTDEVICE)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  for (UINT i = 0; i < count; ++i) {
+    const RAWINPUTDEVICE& d = devices[i];
+    bool remove = (d.dwFlags & RIDEV_REMOVE) != 0;
+    if ((remove && d.hwndTarget) || ((d.dwFlags & RIDEV_INPUTSINK) && !d.hwndTarget) ||
+        (d.hwndTarget && !::IsWindow(d.hwndTarget))) {
+      ::SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+  }
+  std::lock_guard<std::mutex> guard(lock_);
+  for (UINT i = 0; i < count; ++i) {
+    const RAWINPUTDEVICE& d = devices[i];
+    // Other collections are accepted and have nothing to deliver here.
+    if (d.usUsagePage != kVendorUsagePage || d.usUsage != kVendorUsage) continue;
+    if (d.dwFlags & RIDEV_REMOVE) {
+      target_ = nullptr;
+      inputSink_ = false;
+    } else {
+      target_ = d.hwndTarget;
+      inputSink_ = (d.dwFlags & RIDEV_INPUTSINK) != 0;
+    }
+  }
+  return TRUE;
+}
+
+HWND VirtualRawInput::target() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return target_;
+}
+
+size_t VirtualRawInput::queuedPackets() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return packets_.size();
+}
+
+void VirtualRawInput::dropStale(DWORD now) {
+  while (!packets_.empty() &&
+         (packets_.size() > kMaxPackets || now - packets_.front().postedAt > kPacketLifetimeMs)) {
+    packets_.pop_front();
+  }
+}
+
+bool VirtualRawInput::post(HANDLE device, DWORD type, DWORD announcedSize, const uint8_t* body, size_t bodyLength) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!target_ || !::IsWindow(target_)) return false;
+  bool foreground = inForeground(target_);
+  if (!foreground && !inputSink_) return false;
+  WPARAM code = foreground ? RIM_INPUT : RIM_INPUTSINK;
+
+  Packet packet;
+  packet.token = reinterpret_cast<HRAWINPUT>(nextToken_);
+  nextToken_ += 4;
+  if (nextToken_ == 0) nextToken_ = 4;
+  packet.postedAt = ::GetTickCount();
+  packet.announcedSize = announcedSize;
+  RAWINPUTHEADER header = {};
+  header.dwType = type;
+  header.dwSize = announcedSize;
+  header.hDevice = device;
+  header.wParam = code;
+  packet.bytes.resize(sizeof(header) + bodyLength);
+  std::memcpy(packet.bytes.data(), &header, sizeof(header));
+  if (bodyLength) std::memcpy(packet.bytes.data() + sizeof(header), body, bodyLength);
+
+  if (!::PostMessageA(target_, WM_INPUT, code, reinterpret_cast<LPARAM>(packet.token))) return false;
+  packets_.push_back(std::move(packet));
+  dropStale(::GetTickCount());
+  return true;
+}
+
+bool VirtualRawInput::deliver(HANDLE device, const VendorReport& report) {
+  // RAWHID: the size of one report, their count, then the reports.
+  uint8_t body[offsetof(RAWHID, bRawData) + kVendorReportLength];
+  DWORD sizeHid = kVendorReportLength, reportCount = 1;
+  std::memcpy(body + offsetof(RAWHID, dwSizeHid), &sizeHid, sizeof(sizeHid));
+  std::memcpy(body + offsetof(RAWHID, dwCount), &reportCount, sizeof(reportCount));
+  std::memcpy(body + offsetof(RAWHID, bRawData), report.data(), report.size());
+  return post(device, RIM_TYPEHID, sizeof(RAWINPUTHEADER) + sizeof(body), body, sizeof(body));
+}
+
+bool VirtualRawInput::deliverPacket(HANDLE device, DWORD type, DWORD announcedSize, const std::vector<uint8_t>& body) {
+  return post(device, type, announcedSize, body.data(), body.size());
+}
+
+UINT VirtualRawInput::getData(HRAWINPUT input, UINT command, void* data, UINT* size, UINT headerSize) {
+  const UINT failed = static_cast<UINT>(-1);
+  if (!size || headerSize != sizeof(RAWINPUTHEADER) || (command != RID_INPUT && command != RID_HEADER)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return failed;
+  }
+  std::lock_guard<std::mutex> guard(lock_);
+  dropStale(::GetTickCount());
+  const Packet* packet = nullptr;
+  for (const Packet& p : packets_) {
+    if (p.token == input) packet = &p;
+  }
+  if (!packet) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return failed;
+  }
+  UINT needed = command == RID_HEADER ? sizeof(RAWINPUTHEADER) : packet->announcedSize;
+  if (!data) {
+    *size = needed;
+    return 0;
+  }
+  if (*size < needed) {
+    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return failed;
+  }
+  UINT length = command == RID_HEADER ? sizeof(RAWINPUTHEADER) : static_cast<UINT>(packet->bytes.size());
+  std::memcpy(data, packet->bytes.data(), length < *size ? length : *size);
+  return length;
+}
