@@ -37,18 +37,6 @@ void expectBuiltIn(const UiTexts& texts, std::initializer_list<UiText> except = 
   }
 }
 
-TEST(UiTexts, BuiltInTextsAndKeys) {
-  UiTexts texts;
-  EXPECT_EQ(texts[UiText::LeftButton], "Left Button");
-  EXPECT_EQ(texts[UiText::Property], "Propertys");
-  EXPECT_EQ(texts[UiText::DoubleClick], "Double-click");
-  EXPECT_STREQ(UiTexts::key(UiText::LeftButton), "b_str0");
-  EXPECT_STREQ(UiTexts::key(UiText::Button5th), "b_str4");
-  EXPECT_STREQ(UiTexts::key(UiText::Shortcuts), "str0");
-  EXPECT_STREQ(UiTexts::key(UiText::DoubleClick), "str10");
-  EXPECT_EQ(texts.languageIndex, Language::English);
-}
-
 TEST(UiTexts, LanguageIndexFromTheCodesLeadingNumber) {
   EXPECT_EQ(languageIndexFor("1031"), Language::German);
   EXPECT_EQ(languageIndexFor("1036"), Language::French);

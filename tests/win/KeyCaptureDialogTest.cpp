@@ -97,19 +97,6 @@ TEST(KeyCaptureDialog, UnsetShortcutProposesTheAKeyAndCancelHandsItBack) {
   EXPECT_EQ(ok, uiTexts[UiText::Ok].str());
 }
 
-TEST(KeyCaptureDialog, SeedIsShownAndModifiersAloneKeepTheScanCodeZero) {
-  ScriptedCapture dialog;
-  dialog.scanCode = 0;
-  dialog.modifiers = 0x01;  // only a modifier: no key proposed
-  dialog.steps = {[&](ScriptedCapture& d) {
-    EXPECT_EQ(d.editText(), "Ctrl + " + platformName(0, 0));
-    d.EndDialog(IDOK);
-  }};
-  dialog.DoModal();
-  EXPECT_EQ(dialog.scanCode, 0);
-  EXPECT_EQ(dialog.modifiers, 0x01);
-}
-
 TEST(KeyCaptureDialog, EscapeIsCapturedAndDoesNotClose) {
   ScriptedCapture dialog;
   dialog.scanCode = 0x2E;
