@@ -69,6 +69,7 @@ protected:
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnInitDialog() override;
+  void OnOK() override;
   void OnCancel() override;
 
   static HBITMAP loadBitmap(UINT id);
@@ -95,6 +96,13 @@ protected:
   LRESULT OnExitCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
+
+  // Every row back to its own button, each saved and sent to the mouse.
+  void restoreNativeAssignments();
+  // The "Default" button: native rows, default DPI steps written to the
+  // mouse level by level, level 2 current.
+  void resetToDefaults();
 
   // The slider rule: a slider change becomes the current level's step.
   void applySliderRule();

@@ -100,6 +100,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_COMMAND(ID_TRAY_EXIT, OnExitCommand)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
   ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
+  ON_COMMAND(IDC_DEFAULT, OnDefaultCommand)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -210,8 +211,9 @@ BOOL MainDialog::OnInitDialog() {
 
   loadSettings();
 
-  CComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
+  SkinComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
   for (int row = 0; row < 4; ++row) {
+    rows[row]->setSkin(comboBitmaps, skinBackdrop);
     rows[row]->SetWindowPos(nullptr, kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row, 190,
                             25, SWP_NOSIZE | SWP_NOZORDER);
   }
@@ -431,6 +433,9 @@ void MainDialog::OnCancel() {
 LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   ShowWindow(SW_HIDE);
   if (!mouseConfig.exitRequested) return 0;  // closing only hides the window
+  // The mouse goes back to handling every button itself; saving is off now,
+  // so the file keeps the user's assignments.
+  restoreNativeAssignments();
   // Default processing issues IDCANCEL, which ends the dialog.
   handled = FALSE;
   return 0;

@@ -15,12 +15,22 @@ public:
   // WM_DRAWITEM of this control, sent back to it by its parent.
   static constexpr UINT kReflectedDrawItem = 0x2000 + WM_DRAWITEM;
 
+  // Posted to the parent whenever the box gains or loses the focus.
+  static constexpr UINT kFocusNotify = 11881;
+
   SkinComboBox();
   ~SkinComboBox() override;
 
   // Sends a parent's WM_DRAWITEM to the combo box it is about, when that box
   // is a SkinComboBox. Returns false for any other control.
   static bool reflectDrawItem(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  // Gives the box its skin: the frame (its shape and size), the arrow in its
+  // three states, and the window's backdrop. Sizes the box to the frame plus
+  // room for the drop-down list.
+  void setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap);
+
+  BOOL PreTranslateMessage(MSG* msg) override;
 
   // The row's shortcut changed: keep the copy and show it.
   void setShortcut(int32_t newScanCode, int32_t newModifiers);
@@ -57,11 +67,18 @@ protected:
   DECLARE_MESSAGE_MAP()
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnReflectedDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
 
 private:
   void drawItem(const DRAWITEMSTRUCT& item);
   void drawListItem(const DRAWITEMSTRUCT& item);
   void drawSelectionField(const DRAWITEMSTRUCT& item);
+  // The colour of the field's text in the control's present state.
+  COLORREF fieldTextColor() const;
 
   // Set while a WM_DRAWITEM that reached the control directly goes on to
   // default processing, which hands it to the parent: the reflection that

@@ -1,12 +1,17 @@
 #include "controls/SkinComboBox.h"
 
 #include "app/ProcessObjects.h"
+#include "controls/BitmapRegion.h"
 #include "controls/Shortcut.h"
 #include "device/MouseConfig.h"
+#include "framework/GdiObjects.h"
 
 namespace {
 constexpr int kTextFontIndex = 2;  // controlFonts entry of combo box texts
 constexpr int kTextIndent = 4;
+constexpr POINT kFieldTextOrigin = {8, 2};
+// Height of the drop-down list below the field.
+constexpr int kListHeight = 311;
 
 constexpr COLORREF kItemText = 0x808080;
 constexpr COLORREF kHighlightedItemText = 0x202020;
@@ -35,12 +40,139 @@ void selectTextFont(HDC hdc) {
 
 SkinComboBox::SkinComboBox() = default;
 
-SkinComboBox::~SkinComboBox() = default;
+SkinComboBox::~SkinComboBox() {
+  if (frameMask) ::DeleteObject(frameMask);
+  if (arrowMask) ::DeleteObject(arrowMask);
+}
 
 BEGIN_MESSAGE_MAP(SkinComboBox, CComboBox)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
   ON_MESSAGE(kReflectedDrawItem, OnReflectedDrawItem)
+  ON_MESSAGE(WM_PAINT, OnPaint)
+  ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColor)
+  ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColor)
+  ON_MESSAGE(WM_SETFOCUS, OnSetFocus)
+  ON_MESSAGE(WM_KILLFOCUS, OnKillFocus)
 END_MESSAGE_MAP()
+
+void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap) {
+  backdrop = backdropBitmap;
+  frameBitmap = bitmaps[0];
+  arrowBitmap = bitmaps[1];
+  arrowHoverBitmap = bitmaps[2];
+  arrowDisabledBitmap = bitmaps[3];
+
+  if (frameMask) ::DeleteObject(frameMask);
+  if (arrowMask) ::DeleteObject(arrowMask);
+  BitmapShape frame = buildRegionFromBitmap(frameBitmap);
+  frameMask = frame.mask;
+  frameWidth = frame.width;
+  frameHeight = frame.height;
+  BitmapShape arrow = buildRegionFromBitmap(arrowBitmap);
+  arrowMask = arrow.mask;
+  arrowWidth = arrow.width;
+  arrowHeight = arrow.height;
+  if (arrow.region) ::DeleteObject(arrow.region);  // only the arrow's mask is used
+
+  SetItemHeight(-1, static_cast<UINT>(frameHeight - 5));
+  SetWindowPos(nullptr, 0, 0, frameWidth + 2, frameHeight + kListHeight, SWP_NOMOVE | SWP_NOZORDER);
+  ::SetWindowRgn(m_hWnd, frame.region, TRUE);
+  Invalidate(FALSE);
+}
+
+COLORREF SkinComboBox::fieldTextColor() const {
+  if (!IsWindowEnabled()) return kDisabledFieldText;
+  if (::GetFocus() == m_hWnd) return kFocusedFieldText;
+  return kFieldText;
+}
+
+LRESULT SkinComboBox::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  if (!frameBitmap) {
+    // Not skinned: the platform draws the box, and the field comes through
+    // WM_DRAWITEM.
+    return CComboBox::DefWindowProc(message, wParam, lParam);
+  }
+  PaintDC dc(m_hWnd);
+  RECT client;
+  GetClientRect(&client);
+  OffscreenImage image(dc, client.right + 1, client.bottom + 1);
+
+  // What the window shows under the box just now.
+  RECT inParent = client;
+  HWND parent = GetParent();
+  ::MapWindowPoints(m_hWnd, parent, reinterpret_cast<POINT*>(&inParent), 2);
+  if (HDC parentDc = ::GetDC(parent)) {
+    ::BitBlt(image, 0, 0, client.right + 1, client.bottom + 1, parentDc, inParent.left, inParent.top, SRCCOPY);
+    ::ReleaseDC(parent, parentDc);
+  }
+  composeMasked(image, 0, 0, frameWidth, frameHeight, frameBitmap, frameMask);
+
+  {
+    ScopedSelect font(image, controlFonts[kTextFontIndex].GetSafeHandle()
+                                 ? static_cast<HGDIOBJ>(controlFonts[kTextFontIndex])
+                                 : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(image, TRANSPARENT);
+    ::SetTextColor(image, fieldTextColor());
+    const CString text = selectionText();
+    ::TextOutA(image, kFieldTextOrigin.x, kFieldTextOrigin.y, text, text.GetLength());
+  }
+
+  HBITMAP arrow = !IsWindowEnabled() ? arrowDisabledBitmap : hovering ? arrowHoverBitmap : arrowBitmap;
+  composeMasked(image, frameWidth - arrowWidth - 1, frameHeight - arrowHeight - 1, arrowWidth, arrowHeight, arrow,
+                arrowMask);
+  image.copyTo(dc);
+  return 0;
+}
+
+LRESULT SkinComboBox::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+
+LRESULT SkinComboBox::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
+  return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+LRESULT SkinComboBox::OnSetFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  ::PostMessageA(GetParent(), kFocusNotify, 0, 0);
+  Invalidate(FALSE);
+  return result;
+}
+
+LRESULT SkinComboBox::OnKillFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  // The platform's own focus-loss handling runs too: it closes an open list.
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  ::PostMessageA(GetParent(), kFocusNotify, 0, 0);
+  Invalidate(FALSE);
+  return result;
+}
+
+BOOL SkinComboBox::PreTranslateMessage(MSG* msg) {
+  switch (msg->message) {
+    case WM_MOUSEMOVE:
+      if (!hovering) {
+        hovering = 1;
+        Invalidate(FALSE);
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
+        ::TrackMouseEvent(&track);
+      }
+      if (pressed) Invalidate(FALSE);
+      ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(handCursor()));
+      break;
+    case WM_LBUTTONDOWN:
+      Invalidate(FALSE);
+      pressed = 1;
+      break;
+    case WM_LBUTTONUP:
+      pressed = 0;
+      Invalidate(FALSE);
+      break;
+    case WM_MOUSELEAVE:
+      hovering = 0;
+      Invalidate(FALSE);
+      break;
+  }
+  return CComboBox::PreTranslateMessage(msg);
+}
 
 bool SkinComboBox::reflectDrawItem(WPARAM wParam, LPARAM lParam, LRESULT& result) {
   const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

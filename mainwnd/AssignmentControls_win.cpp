@@ -118,3 +118,59 @@ void MainDialog::showLoadedAssignments() {
     (this->*row.combo).setShortcut(slot.scanCode, slot.modifiers);
   }
 }
+
+void MainDialog::restoreNativeAssignments() {
+  for (const AssignmentRow& row : kRows) (this->*row.combo).SetCurSel(row.ownItem);
+  for (int controlId : {IDC_COMBO_4TH, IDC_COMBO_5TH, IDC_COMBO_WHEEL, IDC_COMBO_RIGHT}) {
+    const AssignmentRow& row = *rowOfControl(controlId);
+    applyAssignment(row.buttonIndex, this->*row.combo);
+  }
+}
+
+namespace {
+// The default DPI steps go to the mouse in this order, the current level last.
+struct DefaultDpiWrite {
+  int32_t level;
+  int32_t step;
+};
+constexpr DefaultDpiWrite kDefaultDpiWrites[] = {{0, 0}, {1, 1}, {3, 5}, {2, 3}};
+constexpr DWORD kPauseBetweenLevelsMs = 120;
+constexpr DWORD kPauseAfterLastLevelMs = 80;
+constexpr DWORD kPauseBetweenStepsMs = 30;
+}  // namespace
+
+void MainDialog::resetToDefaults() {
+  restoreNativeAssignments();
+  for (int level = 0; level < kDpiLevels; ++level) mouseConfig.dpiStep[level] = kDefaultDpiSteps[level];
+  // The mouse takes a level's step while that level is current; each write
+  // is committed at once. The pauses give its firmware time between levels.
+  const size_t writes = std::size(kDefaultDpiWrites);
+  for (size_t i = 0; i < writes; ++i) {
+    const DefaultDpiWrite& write = kDefaultDpiWrites[i];
+    selectDpiLevel(write.level);
+    setDpiStep(write.level, write.step, 1, 1, 1, 1);
+    commitDpi();
+    ::Sleep(i + 1 < writes ? kPauseBetweenLevelsMs : kPauseAfterLastLevelMs);
+  }
+  mouseConfig.dpiLevel = kDefaultDpiLevel;
+  dpiSlider.SetPos(mouseConfig.dpiStep[kDefaultDpiLevel]);
+  Invalidate(FALSE);
+}
+
+LRESULT MainDialog::OnDefaultCommand(WORD, WORD, HWND, BOOL&) {
+  resetToDefaults();
+  return 0;
+}
+
+void MainDialog::OnOK() {
+  // Enter resets like "Default" but never ends the dialog, moves no slider and
+  // leaves the commit to the timer.
+  restoreNativeAssignments();
+  for (int level = 0; level < kDpiLevels; ++level) mouseConfig.dpiStep[level] = kDefaultDpiSteps[level];
+  mouseConfig.dpiLevel = kDefaultDpiLevel;
+  setDpiStep(0, mouseConfig.dpiStep[0], 1, 1, 1, 1);
+  for (int level = 1; level < kDpiLevels; ++level) {
+    ::Sleep(kPauseBetweenStepsMs);
+    setDpiStep(level, mouseConfig.dpiStep[level], 1, 1, 1, 1);
+  }
+}
