@@ -76,7 +76,6 @@ protected:
   template <size_t N>
   static void loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]);
   static HICON loadTrayIcon(UINT id);
-  void centreInWorkArea();
 
   DECLARE_MESSAGE_MAP()
   LRESULT OnSysCommand(UINT, WPARAM, LPARAM, BOOL&);

@@ -220,10 +220,6 @@ BOOL MainDialog::OnInitDialog() {
 
   startWatchThreads(this);
   if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
-
-  // The template has no position: centre the window, now at its final size,
-  // in the work area.
-  centreInWorkArea();
   return TRUE;
 }
 
@@ -238,17 +234,6 @@ void MainDialog::loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]) {
 
 HICON MainDialog::loadTrayIcon(UINT id) {
   return static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON, 24, 24, 0));
-}
-
-void MainDialog::centreInWorkArea() {
-  RECT work = {};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  RECT window;
-  GetWindowRect(&window);
-  int width = window.right - window.left;
-  int height = window.bottom - window.top;
-  SetWindowPos(nullptr, work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 HBITMAP MainDialog::buttonsHeading() const { return headingBitmaps[uiTexts.languageIndex][0]; }
