@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "controls/SkinButton.h"
+#include "controls/SkinComboBox.h"
 #include "controls/SkinSlider.h"
 #include "device/DpiCommands.h"
-#include "framework/CComboBox.h"
 #include "framework/CDialog.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
@@ -41,10 +41,10 @@ public:
   SkinButton defaultButton;
   SkinButton okButton;  // hidden; bound but never skinned or shown
   SkinButton closeButton;
-  CComboBox comboRight;
-  CComboBox comboWheel;
-  CComboBox combo5th;
-  CComboBox combo4th;
+  SkinComboBox comboRight;
+  SkinComboBox comboWheel;
+  SkinComboBox combo5th;
+  SkinComboBox combo4th;
   HICON windowIcon = nullptr;
 
   // Device commands, on the window's thread.
@@ -71,18 +71,26 @@ public:
   HBITMAP dpiHeading() const;
   const char* rowLabel(int row) const;
 
+  // The assignment rows (mainwnd/AssignmentControls_win.cpp).
+  // Gives button `buttonIndex` the function chosen in `combo`, saves the
+  // settings and tells the mouse which buttons to report.
+  void applyAssignment(int buttonIndex, SkinComboBox& combo);
+  // Selects in each combo box the item of its button's function, without a
+  // selection notification, and gives each its button's shortcut.
+  void showLoadedAssignments();
+
 protected:
   void DoDataExchange(CDataExchange* dx) override;
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnInitDialog() override;
+  void OnOK() override;
   void OnCancel() override;
 
   static HBITMAP loadBitmap(UINT id);
   template <size_t N>
   static void loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]);
   static HICON loadTrayIcon(UINT id);
-  void centreInWorkArea();
 
   DECLARE_MESSAGE_MAP()
   LRESULT OnSysCommand(UINT, WPARAM, LPARAM, BOOL&);
@@ -101,6 +109,15 @@ protected:
   LRESULT OnPropertyCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnExitCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
+
+  // Every row back to its own button, each saved and sent to the mouse.
+  void restoreNativeAssignments();
+  // The "Default" button: native rows, default DPI steps written to the
+  // mouse level by level, level 2 current.
+  void resetToDefaults();
 
   // The slider rule: a slider change becomes the current level's step.
   void applySliderRule();
@@ -125,6 +142,7 @@ private:
 
   void registerRawInput();
   void startRescanWorker();
+  void fillAssignmentCombos();
 
   DialogTimers deviceTimers{*this};
   DpiCommands dpiCommands;

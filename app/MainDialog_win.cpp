@@ -12,6 +12,7 @@
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
 #include "app/WatchThreads.h"
+#include "controls/KeyTable.h"
 #include "controls/ZoomWindow.h"
 #include "mainwnd/DpiBoxes.h"
 #include "mainwnd/DpiLayout.h"
@@ -30,8 +31,6 @@ constexpr SIZE kSliderSize = {156, 40};
 constexpr POINT kCloseButtonPos = {585, 10};
 constexpr POINT kMinimizeButtonPos = {557, 10};
 constexpr POINT kDefaultButtonPos = {240, 410};
-
-int noUsage(int32_t) { return 0; }
 
 // Window timers of the main window besides the device ones.
 constexpr UINT_PTR kShowNormalTimer = 104;  // show the window normally once it is visible
@@ -81,7 +80,7 @@ MainDialog::MainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       dpiCommands(hidLink, deviceTimers),
       inputOutput([this](int step) { showDpiState(step); }),
-      inputEngine(mouseConfig, &noUsage, inputOutput) {
+      inputEngine(mouseConfig, &usageForScanCode, inputOutput) {
   windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -108,6 +107,9 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_COMMAND(ID_TRAY_PROPERTY, OnPropertyCommand)
   ON_COMMAND(ID_TRAY_EXIT, OnExitCommand)
   ON_MESSAGE(WM_APP_MICE_CHANGED, OnMiceChanged)
+  ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
+  ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
+  ON_COMMAND(IDC_DEFAULT, OnDefaultCommand)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -140,9 +142,13 @@ BOOL MainDialog::OnInitDialog() {
   programDirectory = programDirectoryFromModulePath(modulePath);
 
   hidLink.scan();
+  // Every text that the controls and menus get from here on is the loaded one.
+  loadUiTexts();
   // The combo boxes stay enabled until the first re-scan settles them.
   dpiSlider.EnableWindow(hidLink.presentCount() != 0);
   registerRawInput();
+  // Before the first raw input: the input engine reads the table unloaded.
+  loadKeyTable();
 
   localWaitEvent = ::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent");
   if (localWaitEvent) ::ResetEvent(localWaitEvent);
@@ -184,15 +190,16 @@ BOOL MainDialog::OnInitDialog() {
   trayMenu.LoadMenu(IDR_TRAYMENU);
   if (HMENU popup = trayMenu.GetSubMenu(0)) {
     ::SetMenuDefaultItem(popup, ID_TRAY_PROPERTY, FALSE);
-    ::ModifyMenuA(popup, ID_TRAY_PROPERTY, MF_BYCOMMAND | MF_STRING, ID_TRAY_PROPERTY, "Propertys");
-    ::ModifyMenuA(popup, ID_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, ID_TRAY_EXIT, "Exit");
+    ::ModifyMenuA(popup, ID_TRAY_PROPERTY, MF_BYCOMMAND | MF_STRING, ID_TRAY_PROPERTY, uiTexts[UiText::Property]);
+    ::ModifyMenuA(popup, ID_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, ID_TRAY_EXIT, uiTexts[UiText::Exit]);
   }
   trayIcon.add(m_hWnd, trayIcons[0]);
 
   SetTimer(kRescanTimer, kFirstRescanDelayMs);
   SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
 
-  defaultButton.SetWindowText("Default");
+  defaultButton.SetWindowText(uiTexts[UiText::Default]);
+  fillAssignmentCombos();
 
   loadBitmaps(closeButtonBitmaps, {IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL,
                                    IDB_CLOSE_NORMAL});
@@ -213,18 +220,15 @@ BOOL MainDialog::OnInitDialog() {
 
   loadSettings();
 
-  CComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
+  SkinComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
   for (int row = 0; row < 4; ++row) {
+    rows[row]->setSkin(comboBitmaps, skinBackdrop);
     rows[row]->SetWindowPos(nullptr, kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row, 190,
                             25, SWP_NOSIZE | SWP_NOZORDER);
   }
 
   startWatchThreads(this);
   if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
-
-  // The template has no position: centre the window, now at its final size,
-  // in the work area.
-  centreInWorkArea();
   return TRUE;
 }
 
@@ -241,34 +245,18 @@ HICON MainDialog::loadTrayIcon(UINT id) {
   return static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON, 24, 24, 0));
 }
 
-void MainDialog::centreInWorkArea() {
-  RECT work = {};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  RECT window;
-  GetWindowRect(&window);
-  int width = window.right - window.left;
-  int height = window.bottom - window.top;
-  SetWindowPos(nullptr, work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
+HBITMAP MainDialog::buttonsHeading() const { return headingBitmaps[uiTexts.languageIndex][0]; }
 
-HBITMAP MainDialog::buttonsHeading() const {
-  static HBITMAP english = loadBitmap(IDB_HEADING_BUTTONS_EN);
-  return english;
-}
-
-HBITMAP MainDialog::dpiHeading() const {
-  static HBITMAP english = loadBitmap(IDB_HEADING_DPI_EN);
-  return english;
-}
+HBITMAP MainDialog::dpiHeading() const { return headingBitmaps[uiTexts.languageIndex][1]; }
 
 const char* MainDialog::rowLabel(int row) const {
-  static const char* const labels[] = {"Right Button", "Wheel Button", "Button 4th", "Button 5th"};
-  return labels[row];
+  static const UiText labels[] = {UiText::RightButton, UiText::WheelButton, UiText::Button4th, UiText::Button5th};
+  return uiTexts[labels[row]];
 }
 
 void MainDialog::loadSettings() {
   if (!loadSettingsIntoModel()) return;
+  showLoadedAssignments();
   pushReportMask();
 }
 
@@ -445,6 +433,9 @@ void MainDialog::OnCancel() {
 LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   ShowWindow(SW_HIDE);
   if (!mouseConfig.exitRequested) return 0;  // closing only hides the window
+  // The mouse goes back to handling every button itself; saving is off now,
+  // so the file keeps the user's assignments.
+  restoreNativeAssignments();
   // Default processing issues IDCANCEL, which ends the dialog.
   handled = FALSE;
   return 0;
@@ -529,4 +520,11 @@ void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after
 LRESULT MainDialog::OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&) {
   inputEngine.reset();
   return 0;
+}
+
+LRESULT MainDialog::OnDrawItem(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  // Owner-drawn controls draw themselves.
+  LRESULT result = 0;
+  if (!SkinComboBox::reflectDrawItem(wParam, lParam, result)) handled = FALSE;
+  return result;
 }

@@ -6,10 +6,12 @@
 
 #include "app/ConfigApp.h"
 #include "app/ProgramDirectory.h"
+#include "controls/KeyTable.h"
 #include "device/HidLink.h"
 #include "framework/CFont.h"
 #include "framework/CMenu.h"
 #include "framework/CString.h"
+#include "mainwnd/UiTexts.h"
 
 class MainDialog;
 class ZoomWindow;
@@ -17,6 +19,9 @@ class ZoomWindow;
 extern ConfigApp theApp;
 // The road to the mouse, over the seam's HID bus.
 extern HidLink hidLink;
+
+// Also process-wide: the replaceable texts `uiTexts` (mainwnd/UiTexts.h) and
+// the key table `keyTable` (controls/KeyTable.h).
 
 // The running main window, set during its initialisation.
 extern MainDialog* mainDialog;
@@ -43,6 +48,9 @@ extern CFont fontTahoma12;
 // Skin resources, loaded once by the main window and kept for the process.
 extern HBITMAP skinBackdrop;      // back buffer the window paints into
 extern HBITMAP backgroundBitmap;  // the clean skin, also the slider's ground
+// Section headings of each language: [languageIndex][0] the buttons heading,
+// [languageIndex][1] the DPI heading.
+extern HBITMAP headingBitmaps[Language::Count][2];
 extern HCURSOR savedClassCursor;  // the window class cursor as it was at start
 // Bitmap sets of the skinned controls, in the order the controls take them.
 extern HBITMAP defaultButtonBitmaps[5];

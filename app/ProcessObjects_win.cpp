@@ -7,6 +7,9 @@ ConfigApp theApp;
 HidLink hidLink(systemHidBus());
 CFont controlFonts[5];
 CMenu trayMenu;
+UiTexts uiTexts;
+// keyTable (controls/KeyTable.cpp) comes next in order; it is
+// constant-initialised, so it exists before any of these.
 
 int hideAtStart = 0;
 int closeSwitch = 0;
@@ -16,6 +19,7 @@ HANDLE waitEventClose = nullptr;
 MainDialog* mainDialog = nullptr;
 HBITMAP skinBackdrop = nullptr;
 HBITMAP backgroundBitmap = nullptr;
+HBITMAP headingBitmaps[Language::Count][2] = {};
 HCURSOR savedClassCursor = nullptr;
 CFont fontTahoma16;
 CFont fontTahoma12;

@@ -6,7 +6,8 @@
 // it only if none takes it. The dialog's own PreTranslateMessage runs the
 // platform's dialog keyboard handling. The dialog is shown (SW_SHOWNORMAL) the
 // first time the loop runs out of messages, so OnInitDialog runs on a hidden
-// window.
+// window. A dialog that OnInitDialog leaves where it was is centred over its
+// owner (or in the work area) before it is shown.
 #pragma once
 #include "framework/CWnd.h"
 
@@ -30,6 +31,8 @@ public:
   // otherwise.
   BOOL Create(UINT templateId, CWnd* parent = nullptr);
   void EndDialog(int result);
+  // Centres the dialog over its owner, or in the work area.
+  void CenterWindow();
 
   BOOL UpdateData(BOOL saveAndValidate = TRUE);
 

@@ -38,7 +38,28 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM, LPAR
   // window procedure; this dialog procedure only hands over the object.
   CDialog* dialog = reinterpret_cast<CDialog*>(lParam);
   dialog->SubclassWindow(hwnd);
-  return dialog->OnInitDialog();
+  RECT before;
+  ::GetWindowRect(hwnd, &before);
+  INT_PTR result = dialog->OnInitDialog();
+  // A dialog that its initialisation did not move is centred over its owner,
+  // or in the work area when it has none to speak of.
+  RECT after;
+  if (::IsWindow(hwnd) && ::GetWindowRect(hwnd, &after) && after.left == before.left && after.top == before.top)
+    dialog->CenterWindow();
+  return result;
+}
+
+void CDialog::CenterWindow() {
+  RECT area = {};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+  if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &area);
+  RECT window;
+  GetWindowRect(&window);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  SetWindowPos(nullptr, area.left + (area.right - area.left - width) / 2, area.top + (area.bottom - area.top - height) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND CDialog::OwnerForModal() const {

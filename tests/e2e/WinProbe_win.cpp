@@ -2,8 +2,9 @@
 // cannot see inside a Wine window from X. One line of "key=value" pairs:
 //
 //   WinProbe window <title>        hwnd, visible, iconic, client size, position
-//   WinProbe control <title> <id>  enabled, visible, text, combo selection and
-//                                  item data, slider position, window rect
+//   WinProbe control <title> <id>  enabled, visible, text, combo selection,
+//                                  item data and list item height, slider
+//                                  position, window rect
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,10 +16,21 @@ namespace {
 
 HWND findTopLevel(const char* title) { return FindWindowA(nullptr, title); }
 
+std::string narrow(const wchar_t* text) {
+  char out[1024] = {};
+  WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof(out) - 1, nullptr, nullptr);
+  return out;
+}
+
+// GetWindowText does not ask a control of another process for its text, so
+// the text is asked for with WM_GETTEXT; wide, because the ANSI form comes back
+// mangled across processes under Wine.
 std::string windowText(HWND hwnd) {
-  char text[512] = {};
-  GetWindowTextA(hwnd, text, sizeof(text));
-  return text;
+  wchar_t text[512] = {};
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, sizeof(text) / sizeof(text[0]), reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 5000, &result);
+  return narrow(text);
 }
 
 int probeWindow(const char* title) {
@@ -53,10 +65,13 @@ int probeControl(const char* title, int id) {
   if (lstrcmpiA(cls, "ComboBox") == 0) {
     LRESULT sel = SendMessageA(hwnd, CB_GETCURSEL, 0, 0);
     LRESULT data = sel >= 0 ? SendMessageA(hwnd, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0) : -1;
-    char item[256] = {};
-    if (sel >= 0) SendMessageA(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(item));
-    std::printf(" count=%ld cursel=%ld itemdata=%ld item=%s", static_cast<long>(SendMessageA(hwnd, CB_GETCOUNT, 0, 0)),
-                static_cast<long>(sel), static_cast<long>(data), item);
+    wchar_t itemText[256] = {};
+    if (sel >= 0 && SendMessageW(hwnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(sel), 0) < 256)
+      SendMessageW(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(itemText));
+    const std::string item = narrow(itemText);
+    std::printf(" count=%ld cursel=%ld itemdata=%ld itemheight=%ld item=%s",
+                static_cast<long>(SendMessageA(hwnd, CB_GETCOUNT, 0, 0)), static_cast<long>(sel),
+                static_cast<long>(data), static_cast<long>(SendMessageA(hwnd, CB_GETITEMHEIGHT, 0, 0)), item.c_str());
   } else if (lstrcmpiA(cls, TRACKBAR_CLASSA) == 0) {
     std::printf(" pos=%ld", static_cast<long>(SendMessageA(hwnd, TBM_GETPOS, 0, 0)));
   }

@@ -38,11 +38,11 @@ def start_with_wheel(desktop, function, scan_code=0, modifiers=0):
 
 
 def inject_frames(mouse, seen):
-    """Collects the InjectKeys / InjectButtons frames sent since last asked."""
-    for transfer in mouse.frames():
-        frame = transfer[-1].upper()
-        if frame.startswith("0015"):
-            seen.append(frame)
+    """Collects the InjectKeys / InjectButtons frames sent to the mouse since
+    last asked (the frames it answers with are not counted)."""
+    for kind, _, frame in mouse.frames():
+        if kind == "set" and frame.upper().startswith("0015"):
+            seen.append(frame.upper())
     return seen
 
 

@@ -1,0 +1,27 @@
+// The "Key" dialog in which the user presses the keyboard shortcut that a
+// mouse button is to send. The owner seeds it with a shortcut, runs it
+// modally and reads back the last shortcut pressed, however it was closed:
+// the dialog never restores the seed.
+#pragma once
+#include <cstdint>
+
+#include "framework/CDialog.h"
+
+class KeyCaptureDialog : public CDialog {
+public:
+  KeyCaptureDialog();
+  ~KeyCaptureDialog() override;
+
+  int32_t modifiers = 0;  // modifier bits of the shortcut (low 8 bits used)
+  int32_t scanCode = 0;   // 0xE000 added for an extended key; 0: none
+  CString cancelText;     // caption of the Cancel button, from the owner
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnInitDialog() override;
+
+private:
+  void capture(LPARAM keyData);
+  void showShortcut();
+};

@@ -1,0 +1,63 @@
+#include "controls/KeyCaptureDialog.h"
+
+#include "controls/Shortcut.h"
+#include "mainwnd/UiTexts.h"
+#include "resource.h"
+
+namespace {
+// What a shortcut that was never set proposes: the A key.
+constexpr int32_t kProposedScanCode = 0x1E;
+
+bool isKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
+
+bool isKeyMessage(UINT message) {
+  return isKeyDown(message) || message == WM_KEYUP || message == WM_SYSKEYUP;
+}
+}  // namespace
+
+KeyCaptureDialog::KeyCaptureDialog() : CDialog(IDD_KEYCAPTURE) {}
+
+KeyCaptureDialog::~KeyCaptureDialog() = default;
+
+void KeyCaptureDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL KeyCaptureDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  if (scanCode == 0 && modifiers == 0) scanCode = kProposedScanCode;
+  showShortcut();
+  SetWindowText(uiTexts[UiText::KeyTitle]);
+  ::SetDlgItemTextA(m_hWnd, IDCANCEL, cancelText);
+  ::SetDlgItemTextA(m_hWnd, IDOK, uiTexts[UiText::Ok]);
+  return TRUE;
+}
+
+BOOL KeyCaptureDialog::PreTranslateMessage(MSG* msg) {
+  // A press on the dialog's body drags it, like one on its caption.
+  if (msg->message == WM_LBUTTONDOWN && msg->hwnd == m_hWnd) {
+    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, msg->lParam);
+    return TRUE;
+  }
+  if (isKeyDown(msg->message)) capture(msg->lParam);
+  // Escape is a key like any other here: it must not close the dialog.
+  if (isKeyMessage(msg->message) && msg->wParam == VK_ESCAPE) return TRUE;
+  // Everything else, captured key-downs included, gets the dialog keyboard
+  // handling: Enter is captured and then closes the dialog as OK, Tab is
+  // captured and then moves the focus.
+  return CDialog::PreTranslateMessage(msg);
+}
+
+void KeyCaptureDialog::capture(LPARAM keyData) {
+  // The physical state of each side's modifier key at this moment tells left
+  // from right, which the key message itself does not.
+  int32_t held = 0;
+  for (const ModifierKey& key : kModifierKeys) {
+    if (::GetAsyncKeyState(key.virtualKey) & 0x8000) held |= key.bit;
+  }
+  scanCode = scanCodeFromKeyData(static_cast<uint32_t>(keyData));
+  modifiers = modifiersWithoutKey(held, scanCode);
+  showShortcut();
+}
+
+void KeyCaptureDialog::showShortcut() {
+  ::SetDlgItemTextA(m_hWnd, IDC_KEY_EDIT, shortcutName(scanCode, modifiers));
+}

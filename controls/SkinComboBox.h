@@ -1,0 +1,87 @@
+// An assignment combo box: a drop-down list with owner-drawn items. It keeps
+// its own copy of its current selection and of its row's keyboard shortcut,
+// so that a row assigned "Shortcuts" shows the shortcut's name instead of the
+// item text.
+//
+// Owner-drawn items are drawn by the control itself: its parent hands every
+// WM_DRAWITEM of the control back to it as kReflectedDrawItem.
+#pragma once
+#include <cstdint>
+
+#include "framework/CComboBox.h"
+
+class SkinComboBox : public CComboBox {
+public:
+  // WM_DRAWITEM of this control, sent back to it by its parent.
+  static constexpr UINT kReflectedDrawItem = 0x2000 + WM_DRAWITEM;
+
+  // Posted to the parent whenever the box gains or loses the focus.
+  static constexpr UINT kFocusNotify = 11881;
+
+  SkinComboBox();
+  ~SkinComboBox() override;
+
+  // Sends a parent's WM_DRAWITEM to the combo box it is about, when that box
+  // is a SkinComboBox. Returns false for any other control.
+  static bool reflectDrawItem(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  // Gives the box its skin: the frame (its shape and size), the arrow in its
+  // three states, and the window's backdrop. Sizes the box to the frame plus
+  // room for the drop-down list.
+  void setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap);
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+  // The row's shortcut changed: keep the copy and show it.
+  void setShortcut(int32_t newScanCode, int32_t newModifiers);
+
+  // Skin, set with the bitmap set of the combo boxes (frame, arrow, arrow
+  // while hovered, arrow while disabled) and the window's backdrop.
+  HBITMAP frameBitmap = nullptr;
+  HBITMAP arrowBitmap = nullptr;
+  HBITMAP arrowHoverBitmap = nullptr;
+  HBITMAP arrowDisabledBitmap = nullptr;
+  HBITMAP frameMask = nullptr;
+  HBITMAP arrowMask = nullptr;
+  int frameWidth = 0;
+  int frameHeight = 0;
+  int arrowWidth = 0;
+  int arrowHeight = 0;
+  HBITMAP backdrop = nullptr;
+  int hovering = 0;
+  int pressed = 0;
+
+  // The control's copy of its current selection.
+  int selectedIndex = 0;
+  // The control's copy of its row's shortcut; low 8 bits of modifiers used.
+  int32_t scanCode = 0;
+  int32_t modifiers = 0;
+
+  // The text the selection field shows: the selected item's text, or the
+  // shortcut's name when the item is the shortcut item; "" without selection.
+  CString selectionText() const;
+
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+  DECLARE_MESSAGE_MAP()
+  LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnReflectedDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
+
+private:
+  void drawItem(const DRAWITEMSTRUCT& item);
+  void drawListItem(const DRAWITEMSTRUCT& item);
+  void drawSelectionField(const DRAWITEMSTRUCT& item);
+  // The colour of the field's text in the control's present state.
+  COLORREF fieldTextColor() const;
+
+  // Set while a WM_DRAWITEM that reached the control directly goes on to
+  // default processing, which hands it to the parent: the reflection that
+  // comes back is then already drawn.
+  bool forwardingDrawItem_ = false;
+};

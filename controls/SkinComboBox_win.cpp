@@ -1,0 +1,267 @@
+#include "controls/SkinComboBox.h"
+
+#include "app/ProcessObjects.h"
+#include "controls/BitmapRegion.h"
+#include "controls/Shortcut.h"
+#include "device/MouseConfig.h"
+#include "framework/GdiObjects.h"
+
+namespace {
+constexpr int kTextFontIndex = 2;  // controlFonts entry of combo box texts
+constexpr int kTextIndent = 4;
+constexpr POINT kFieldTextOrigin = {8, 2};
+// Height of the drop-down list below the field.
+constexpr int kListHeight = 311;
+
+constexpr COLORREF kItemText = 0x808080;
+constexpr COLORREF kHighlightedItemText = 0x202020;
+constexpr COLORREF kCurrentItemText = 0x0000FF;  // red
+constexpr COLORREF kFieldText = 0x808080;
+constexpr COLORREF kFocusedFieldText = 0xDE1616;  // blue
+constexpr COLORREF kDisabledFieldText = 0xDCDCDC;
+
+// Restores everything the drawing changed in a DC it was lent.
+class SavedDC {
+public:
+  explicit SavedDC(HDC hdc) : hdc_(hdc), saved_(::SaveDC(hdc)) {}
+  ~SavedDC() { ::RestoreDC(hdc_, saved_); }
+  SavedDC(const SavedDC&) = delete;
+  SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+  HDC hdc_;
+  int saved_;
+};
+
+void selectTextFont(HDC hdc) {
+  if (HFONT font = controlFonts[kTextFontIndex].GetSafeHandle()) ::SelectObject(hdc, font);
+}
+}  // namespace
+
+SkinComboBox::SkinComboBox() = default;
+
+SkinComboBox::~SkinComboBox() {
+  if (frameMask) ::DeleteObject(frameMask);
+  if (arrowMask) ::DeleteObject(arrowMask);
+}
+
+BEGIN_MESSAGE_MAP(SkinComboBox, CComboBox)
+  ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
+  ON_MESSAGE(kReflectedDrawItem, OnReflectedDrawItem)
+  ON_MESSAGE(WM_PAINT, OnPaint)
+  ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColor)
+  ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColor)
+  ON_MESSAGE(WM_SETFOCUS, OnSetFocus)
+  ON_MESSAGE(WM_KILLFOCUS, OnKillFocus)
+END_MESSAGE_MAP()
+
+void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap) {
+  backdrop = backdropBitmap;
+  frameBitmap = bitmaps[0];
+  arrowBitmap = bitmaps[1];
+  arrowHoverBitmap = bitmaps[2];
+  arrowDisabledBitmap = bitmaps[3];
+
+  if (frameMask) ::DeleteObject(frameMask);
+  if (arrowMask) ::DeleteObject(arrowMask);
+  BitmapShape frame = buildRegionFromBitmap(frameBitmap);
+  frameMask = frame.mask;
+  frameWidth = frame.width;
+  frameHeight = frame.height;
+  BitmapShape arrow = buildRegionFromBitmap(arrowBitmap);
+  arrowMask = arrow.mask;
+  arrowWidth = arrow.width;
+  arrowHeight = arrow.height;
+  if (arrow.region) ::DeleteObject(arrow.region);  // only the arrow's mask is used
+
+  SetItemHeight(-1, static_cast<UINT>(frameHeight - 5));
+  SetWindowPos(nullptr, 0, 0, frameWidth + 2, frameHeight + kListHeight, SWP_NOMOVE | SWP_NOZORDER);
+  ::SetWindowRgn(m_hWnd, frame.region, TRUE);
+  Invalidate(FALSE);
+}
+
+COLORREF SkinComboBox::fieldTextColor() const {
+  if (!IsWindowEnabled()) return kDisabledFieldText;
+  if (::GetFocus() == m_hWnd) return kFocusedFieldText;
+  return kFieldText;
+}
+
+LRESULT SkinComboBox::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  if (!frameBitmap) {
+    // Not skinned: the platform draws the box, and the field comes through
+    // WM_DRAWITEM.
+    return CComboBox::DefWindowProc(message, wParam, lParam);
+  }
+  PaintDC dc(m_hWnd);
+  RECT client;
+  GetClientRect(&client);
+  OffscreenImage image(dc, client.right + 1, client.bottom + 1);
+
+  // What the window shows under the box just now.
+  RECT inParent = client;
+  HWND parent = GetParent();
+  ::MapWindowPoints(m_hWnd, parent, reinterpret_cast<POINT*>(&inParent), 2);
+  if (HDC parentDc = ::GetDC(parent)) {
+    ::BitBlt(image, 0, 0, client.right + 1, client.bottom + 1, parentDc, inParent.left, inParent.top, SRCCOPY);
+    ::ReleaseDC(parent, parentDc);
+  }
+  composeMasked(image, 0, 0, frameWidth, frameHeight, frameBitmap, frameMask);
+
+  {
+    ScopedSelect font(image, controlFonts[kTextFontIndex].GetSafeHandle()
+                                 ? static_cast<HGDIOBJ>(controlFonts[kTextFontIndex])
+                                 : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(image, TRANSPARENT);
+    ::SetTextColor(image, fieldTextColor());
+    const CString text = selectionText();
+    ::TextOutA(image, kFieldTextOrigin.x, kFieldTextOrigin.y, text, text.GetLength());
+  }
+
+  HBITMAP arrow = !IsWindowEnabled() ? arrowDisabledBitmap : hovering ? arrowHoverBitmap : arrowBitmap;
+  composeMasked(image, frameWidth - arrowWidth - 1, frameHeight - arrowHeight - 1, arrowWidth, arrowHeight, arrow,
+                arrowMask);
+  image.copyTo(dc);
+  return 0;
+}
+
+LRESULT SkinComboBox::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+
+LRESULT SkinComboBox::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
+  return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+LRESULT SkinComboBox::OnSetFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  ::PostMessageA(GetParent(), kFocusNotify, 0, 0);
+  Invalidate(FALSE);
+  return result;
+}
+
+LRESULT SkinComboBox::OnKillFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  // The platform's own focus-loss handling runs too: it closes an open list.
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  ::PostMessageA(GetParent(), kFocusNotify, 0, 0);
+  Invalidate(FALSE);
+  return result;
+}
+
+BOOL SkinComboBox::PreTranslateMessage(MSG* msg) {
+  switch (msg->message) {
+    case WM_MOUSEMOVE:
+      if (!hovering) {
+        hovering = 1;
+        Invalidate(FALSE);
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
+        ::TrackMouseEvent(&track);
+      }
+      if (pressed) Invalidate(FALSE);
+      ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(handCursor()));
+      break;
+    case WM_LBUTTONDOWN:
+      Invalidate(FALSE);
+      pressed = 1;
+      break;
+    case WM_LBUTTONUP:
+      pressed = 0;
+      Invalidate(FALSE);
+      break;
+    case WM_MOUSELEAVE:
+      hovering = 0;
+      Invalidate(FALSE);
+      break;
+  }
+  return CComboBox::PreTranslateMessage(msg);
+}
+
+bool SkinComboBox::reflectDrawItem(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  if (!item || item->CtlType != ODT_COMBOBOX) return false;
+  if (!dynamic_cast<SkinComboBox*>(CWnd::FromHandlePermanent(item->hwndItem))) return false;
+  result = ::SendMessageA(item->hwndItem, kReflectedDrawItem, wParam, lParam);
+  return true;
+}
+
+void SkinComboBox::setShortcut(int32_t newScanCode, int32_t newModifiers) {
+  scanCode = newScanCode;
+  modifiers = newModifiers;
+  Invalidate(FALSE);
+}
+
+LRESULT SkinComboBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The copy of the selection follows every way the selection changes: a
+  // request from the program, and a choice in the drop-down list.
+  if (message == CB_SETCURSEL) {
+    selectedIndex = static_cast<int>(wParam);
+  } else if (message == WM_COMMAND && (HIWORD(wParam) == 1 || HIWORD(wParam) == 8)) {
+    selectedIndex = static_cast<int>(CComboBox::DefWindowProc(CB_GETCURSEL, 0, 0));
+  }
+  return CComboBox::DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT SkinComboBox::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+  forwardingDrawItem_ = true;
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  forwardingDrawItem_ = false;
+  return result;
+}
+
+LRESULT SkinComboBox::OnReflectedDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&) {
+  // No default processing here: the combo box's own would hand the message to
+  // the parent again.
+  if (!forwardingDrawItem_) drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+  return TRUE;
+}
+
+void SkinComboBox::drawItem(const DRAWITEMSTRUCT& item) {
+  if (item.itemState & ODS_COMBOBOXEDIT) {
+    drawSelectionField(item);
+  } else {
+    drawListItem(item);
+  }
+}
+
+void SkinComboBox::drawListItem(const DRAWITEMSTRUCT& item) {
+  SavedDC saved(item.hDC);
+  ::SetBkMode(item.hDC, TRANSPARENT);
+  selectTextFont(item.hDC);
+  const bool highlighted = (item.itemState & ODS_SELECTED) != 0;
+  COLORREF color = highlighted ? kHighlightedItemText : kItemText;
+  ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(highlighted ? GRAY_BRUSH : WHITE_BRUSH)));
+  // An empty list still asks for its focus rectangle with no item.
+  if (item.itemID == static_cast<UINT>(-1)) return;
+  const int index = static_cast<int>(item.itemID);
+  // The current selection stays marked while the user moves over the others.
+  if (index == selectedIndex) color = kCurrentItemText;
+  ::SetTextColor(item.hDC, color);
+  const CString text = GetLBText(index);
+  RECT rect = item.rcItem;
+  rect.left += kTextIndent;
+  ::DrawTextA(item.hDC, text, -1, &rect, 0);
+}
+
+void SkinComboBox::drawSelectionField(const DRAWITEMSTRUCT& item) {
+  SavedDC saved(item.hDC);
+  ::SetBkMode(item.hDC, TRANSPARENT);
+  selectTextFont(item.hDC);
+  ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  COLORREF color = kFieldText;
+  if (!IsWindowEnabled()) {
+    color = kDisabledFieldText;
+  } else if (::GetFocus() == m_hWnd) {
+    color = kFocusedFieldText;
+  }
+  ::SetTextColor(item.hDC, color);
+  const CString text = selectionText();
+  RECT rect = item.rcItem;
+  rect.left += kTextIndent;
+  ::DrawTextA(item.hDC, text, -1, &rect, DT_SINGLELINE | DT_VCENTER);
+}
+
+CString SkinComboBox::selectionText() const {
+  if (selectedIndex < 0) return CString();
+  if (static_cast<int32_t>(GetItemData(selectedIndex)) == ButtonFunction::KeyShortcut)
+    return shortcutName(scanCode, modifiers);
+  return GetLBText(selectedIndex);
+}

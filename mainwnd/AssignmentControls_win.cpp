@@ -1,0 +1,176 @@
+// The assignment rows of the main window: the four combo boxes through which
+// the user gives each remappable button a function.
+#include <iterator>
+
+#include "app/MainDialog.h"
+#include "app/ProcessObjects.h"
+#include "controls/KeyCaptureDialog.h"
+#include "device/MouseConfig.h"
+#include "device/SettingsFile.h"
+#include "resource.h"
+
+namespace {
+
+// The items of every assignment combo box, in list order, with the function
+// each one assigns. The item that names the box's own button assigns Native
+// instead.
+struct AssignmentItem {
+  UiText text;
+  int32_t function;
+};
+const AssignmentItem kAssignmentItems[] = {
+    {UiText::LeftButton, ButtonFunction::LeftButton},
+    {UiText::RightButton, ButtonFunction::RightButton},
+    {UiText::WheelButton, ButtonFunction::WheelButton},
+    {UiText::Button4th, ButtonFunction::Button4th},
+    {UiText::Button5th, ButtonFunction::Button5th},
+    {UiText::DoubleClick, ButtonFunction::DoubleClick},
+    {UiText::Shortcuts, ButtonFunction::KeyShortcut},
+    {UiText::CloseCurrentWindow, ButtonFunction::CloseCurrentWindow},
+};
+
+// One row per remappable button, top to bottom. "Button 4th" is bit 4 of the
+// mouse's button byte and "Button 5th" bit 3, hence the crossed indexes.
+struct AssignmentRow {
+  int controlId;
+  int buttonIndex;
+  int ownItem;  // the item that names the row's own button
+  SkinComboBox MainDialog::*combo;
+};
+const AssignmentRow kRows[] = {
+    {IDC_COMBO_RIGHT, ButtonIndex::Right, 1, &MainDialog::comboRight},
+    {IDC_COMBO_WHEEL, ButtonIndex::Wheel, 2, &MainDialog::comboWheel},
+    {IDC_COMBO_4TH, ButtonIndex::Button4th, 3, &MainDialog::combo4th},
+    {IDC_COMBO_5TH, ButtonIndex::Button5th, 4, &MainDialog::combo5th},
+};
+
+const AssignmentRow* rowOfControl(int controlId) {
+  for (const AssignmentRow& row : kRows) {
+    if (row.controlId == controlId) return &row;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void MainDialog::fillAssignmentCombos() {
+  // The boxes are filled in this order; only the texts differ between runs.
+  for (int controlId : {IDC_COMBO_4TH, IDC_COMBO_5TH, IDC_COMBO_RIGHT, IDC_COMBO_WHEEL}) {
+    const AssignmentRow& row = *rowOfControl(controlId);
+    SkinComboBox& combo = this->*row.combo;
+    for (int item = 0; item < static_cast<int>(std::size(kAssignmentItems)); ++item) {
+      const int index = combo.AddString(uiTexts[kAssignmentItems[item].text]);
+      if (item == row.ownItem) {
+        combo.SetCurSel(index);
+        combo.SetItemData(index, static_cast<DWORD_PTR>(ButtonFunction::Native));
+      } else {
+        combo.SetItemData(index, static_cast<DWORD_PTR>(kAssignmentItems[item].function));
+      }
+    }
+  }
+}
+
+LRESULT MainDialog::OnAssignmentChange(WORD, WORD id, HWND, BOOL&) {
+  if (const AssignmentRow* row = rowOfControl(id)) applyAssignment(row->buttonIndex, this->*row->combo);
+  return 0;
+}
+
+void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
+  const int selection = combo.GetCurSel();
+  if (selection < 0) return;
+  const int32_t function = static_cast<int32_t>(combo.GetItemData(selection));
+  ButtonAssignment& slot = mouseConfig.assignments[buttonIndex];
+  slot.buttonMask = 0;
+  if (function == ButtonFunction::KeyShortcut) {
+    // Every choice of "Shortcuts" asks for the shortcut again, proposing the
+    // one the button has.
+    KeyCaptureDialog dialog;
+    dialog.scanCode = slot.scanCode;
+    dialog.modifiers = slot.modifiers;
+    dialog.cancelText = uiTexts[UiText::Cancel];
+    dialog.DoModal();
+    // Taken however the dialog was closed: Cancel keeps the last key pressed.
+    slot.scanCode = dialog.scanCode;
+    slot.modifiers = dialog.modifiers;
+    combo.setShortcut(slot.scanCode, slot.modifiers);
+  } else {
+    slot.buttonMask = buttonMaskFor(function);
+  }
+  slot.function = function;
+  saveSettings();
+  pushReportMask();
+}
+
+void MainDialog::showLoadedAssignments() {
+  for (const AssignmentRow& row : kRows) {
+    SkinComboBox& combo = this->*row.combo;
+    const ButtonAssignment& slot = mouseConfig.assignments[row.buttonIndex];
+    const int count = combo.GetCount();
+    for (int item = 0; item < count; ++item) {
+      if (static_cast<int32_t>(combo.GetItemData(item)) == slot.function) {
+        combo.SetCurSel(item);
+        break;
+      }
+    }
+  }
+  for (const AssignmentRow& row : kRows) {
+    const ButtonAssignment& slot = mouseConfig.assignments[row.buttonIndex];
+    (this->*row.combo).setShortcut(slot.scanCode, slot.modifiers);
+  }
+}
+
+void MainDialog::restoreNativeAssignments() {
+  for (const AssignmentRow& row : kRows) (this->*row.combo).SetCurSel(row.ownItem);
+  for (int controlId : {IDC_COMBO_4TH, IDC_COMBO_5TH, IDC_COMBO_WHEEL, IDC_COMBO_RIGHT}) {
+    const AssignmentRow& row = *rowOfControl(controlId);
+    applyAssignment(row.buttonIndex, this->*row.combo);
+  }
+}
+
+namespace {
+// The default DPI steps go to the mouse in this order, the current level last.
+struct DefaultDpiWrite {
+  int32_t level;
+  int32_t step;
+};
+constexpr DefaultDpiWrite kDefaultDpiWrites[] = {{0, 0}, {1, 1}, {3, 5}, {2, 3}};
+constexpr DWORD kPauseBetweenLevelsMs = 120;
+constexpr DWORD kPauseAfterLastLevelMs = 80;
+constexpr DWORD kPauseBetweenStepsMs = 30;
+}  // namespace
+
+void MainDialog::resetToDefaults() {
+  restoreNativeAssignments();
+  for (int level = 0; level < kDpiLevels; ++level) mouseConfig.dpiStep[level] = kDefaultDpiSteps[level];
+  // The mouse takes a level's step while that level is current; each write
+  // is committed at once. The pauses give its firmware time between levels.
+  const size_t writes = std::size(kDefaultDpiWrites);
+  for (size_t i = 0; i < writes; ++i) {
+    const DefaultDpiWrite& write = kDefaultDpiWrites[i];
+    selectDpiLevel(write.level);
+    setDpiStep(write.level, write.step, 1, 1, 1, 1);
+    commitDpi();
+    ::Sleep(i + 1 < writes ? kPauseBetweenLevelsMs : kPauseAfterLastLevelMs);
+  }
+  mouseConfig.dpiLevel = kDefaultDpiLevel;
+  dpiSlider.SetPos(mouseConfig.dpiStep[kDefaultDpiLevel]);
+  Invalidate(FALSE);
+}
+
+LRESULT MainDialog::OnDefaultCommand(WORD, WORD, HWND, BOOL&) {
+  resetToDefaults();
+  return 0;
+}
+
+void MainDialog::OnOK() {
+  // Enter resets like "Default" but never ends the dialog, moves no slider and
+  // leaves the commit to the timer.
+  restoreNativeAssignments();
+  for (int level = 0; level < kDpiLevels; ++level) mouseConfig.dpiStep[level] = kDefaultDpiSteps[level];
+  mouseConfig.dpiLevel = kDefaultDpiLevel;
+  setDpiStep(0, mouseConfig.dpiStep[0], 1, 1, 1, 1);
+  for (int level = 1; level < kDpiLevels; ++level) {
+    ::Sleep(kPauseBetweenStepsMs);
+    setDpiStep(level, mouseConfig.dpiStep[level], 1, 1, 1, 1);
+  }
+}

@@ -1,0 +1,92 @@
+// The sixteen replaceable texts of the window, the tray menu and the key
+// dialog, with their English built-in texts, and the language they are shown
+// in. A language file (lang.ini) may replace any of them, section by language
+// code; the language code also picks the language of the two heading bitmaps.
+#pragma once
+#include <cstddef>
+#include <functional>
+
+#include "framework/CString.h"
+
+// The texts, in the order of their keys in lang.ini.
+enum class UiText : int {
+  LeftButton,          // b_str0 "Left Button"
+  RightButton,         // b_str1 "Right Button"
+  WheelButton,         // b_str2 "Wheel Button"
+  Button4th,           // b_str3 "Button 4th"
+  Button5th,           // b_str4 "Button 5th"
+  Shortcuts,           // str0 "Shortcuts"
+  CloseCurrentWindow,  // str1 "Close Current Window"
+  ButtonSettings,      // str2 "Button Settings" (the heading is a bitmap)
+  DpiSettings,         // str3 "DPI Settings" (the heading is a bitmap)
+  Default,             // str4 "Default"
+  Property,            // str5 "Propertys" (tray menu)
+  Exit,                // str6 "Exit" (tray menu)
+  KeyTitle,            // str7 "Key" (key dialog title)
+  Ok,                  // str8 "OK" (key dialog)
+  Cancel,              // str9 "Cancel" (key dialog)
+  DoubleClick,         // str10 "Double-click"
+};
+constexpr int kUiTextCount = 16;
+
+// Heading languages, by languageIndex.
+namespace Language {
+enum : int { English = 0, German = 1, French = 2, Spanish = 3, Italian = 4 };
+constexpr int Count = 5;
+}  // namespace Language
+
+// Heading bitmaps of each language: {buttons heading, DPI heading}.
+extern const int kHeadingBitmapIds[Language::Count][2];
+
+class UiTexts {
+public:
+  UiTexts();  // the built-in texts, English headings, no language code
+
+  const CString& operator[](UiText id) const { return texts_[static_cast<int>(id)]; }
+  void set(UiText id, const CString& text) { texts_[static_cast<int>(id)] = text; }
+
+  static const char* key(UiText id);
+  static const char* builtIn(UiText id);
+
+  // The registry's language code as stored: the section name in lang.ini.
+  CString languageCode;
+  // Language of the heading bitmaps (Language::English ...).
+  int languageIndex = Language::English;
+
+private:
+  CString texts_[kUiTextCount];
+};
+
+// What a profile reader returns for a key that is not there.
+constexpr char kNoText[] = "@_NOSTR_";
+
+// Reads `key` of `section`; returns `fallback` when the file, the section or
+// the key is missing. An entry with an empty value reads as "".
+using ProfileReader =
+    std::function<CString(const CString& section, const char* key, const char* fallback)>;
+
+// Sets the language from `code` and replaces each text for which `read` finds
+// an entry in the section named by the code.
+void applyLanguage(UiTexts& texts, const CString& code, const ProfileReader& read);
+
+// The heading language of a language code: its decimal value (leading digits;
+// text that is not a number counts as 0) 1031 German, 1036 French, 1034
+// Spanish, 1040 Italian, anything else English.
+int languageIndexFor(const char* code);
+
+// The language code in a registry value of `size` bytes: the text up to its
+// first zero byte, and never past the value's end, whatever its type.
+CString languageCodeFromValue(const char* data, size_t size);
+
+// The process's texts.
+extern UiTexts uiTexts;
+
+// Windows build. The registry value "Language" of the key
+// "SOFTWARE\Skivol Gaming Mouse" under HKEY_LOCAL_MACHINE, or "" when it
+// cannot be read.
+CString readLanguageCode();
+// Sets `texts` from the registry's language code and `directory`'s lang.ini.
+void loadUiTexts(UiTexts& texts, const CString& directory);
+// The window's initialisation: the process's texts from programDirectory's
+// lang.ini, and the ten heading bitmaps.
+void loadUiTexts();

@@ -1,0 +1,105 @@
+"""Giving the wheel button a keyboard shortcut through the window, as a person
+would: open its combo box, pick "Shortcuts", press the keys in the "Key"
+dialog, close it."""
+import struct
+
+import pytest
+
+from conftest import MAIN_TITLE, click, find_window, find_windows, key, probe, wait_for
+
+WHEEL_COMBO = 1009
+SHORTCUTS_ITEM = 6
+KEY_TITLE = "Key"
+KEY_EDIT = 1004
+WHEEL = 2  # ButtonIndex of the wheel button
+
+
+def control_rect(title, control_id):
+    info = probe("control", title, control_id)
+    assert info.get("found") == "1", f"control {control_id} of '{title}'"
+    return tuple(int(v) for v in info["rect"].split(",")), info
+
+
+def choose_item(wid, combo_id, index):
+    """Opens the combo box with a click on its field and clicks item `index`
+    of the list that drops down below it."""
+    (left, top, right, bottom), info = control_rect(MAIN_TITLE, combo_id)
+    item_height = int(info["itemheight"])
+    click(wid, (left + right) // 2, (top + bottom) // 2)
+    # The list drops down right below the field.
+    click(wid, left + 40, bottom + index * item_height + item_height // 2)
+
+
+def key_dialog_text():
+    return probe("control", KEY_TITLE, KEY_EDIT).get("text")
+
+
+def click_key_dialog_button(button_id):
+    wid = find_window(KEY_TITLE)
+    (left, top, right, bottom), _ = control_rect(KEY_TITLE, button_id)
+    click(wid, (left + right) // 2, (top + bottom) // 2)
+    wait_for(lambda: not find_windows(KEY_TITLE), message="the Key dialog to close")
+
+
+def wheel_slot(folder):
+    """(modifiers, scanCode, function, buttonMask) of the wheel button in
+    setting.dat, or None while the file is not there."""
+    path = folder / "setting.dat"
+    if not path.exists():
+        return None
+    data = path.read_bytes()
+    if len(data) < 156:
+        return None
+    return struct.unpack_from("<4i", data, 8 + 16 * WHEEL)
+
+
+def start_and_assign_ctrl_c(desktop):
+    """Starts the utility and gives the wheel button Ctrl+C, confirmed with
+    OK. Returns (process, window id, virtual mouse)."""
+    process, wid, mouse = desktop.start_utility()
+    # Without a mouse the first re-scan disables the combo boxes.
+    try:
+        mouse.command("state", timeout=5)
+    except OSError:
+        pytest.skip("the virtual mouse's control channel is not there")
+    wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_COMBO).get("enabled") == "1",
+             message="the combo boxes enabled")
+    choose_item(wid, WHEEL_COMBO, SHORTCUTS_ITEM)
+    find_window(KEY_TITLE)
+    key("ctrl+c")
+    shown = wait_for(lambda: (key_dialog_text() or "").startswith("Ctrl + ") and key_dialog_text(),
+                     message="the shortcut named in the Key dialog")
+    assert shown == "Ctrl + C"
+    click_key_dialog_button(1)  # OK
+    return process, wid, mouse
+
+
+def test_shortcut_for_the_wheel_button(desktop):
+    process, wid, _ = start_and_assign_ctrl_c(desktop)
+    combo = probe("control", MAIN_TITLE, WHEEL_COMBO)
+    assert combo["cursel"] == str(SHORTCUTS_ITEM) and combo["itemdata"] == "1"
+    assert wait_for(lambda: wheel_slot(process.folder) == (0x01, 0x2E, 1, 0),
+                    message="the shortcut in setting.dat")
+
+    # "Shortcuts" again: the dialog proposes the stored shortcut; Escape is a
+    # key like any other and does not close it; Cancel keeps the last key.
+    choose_item(wid, WHEEL_COMBO, SHORTCUTS_ITEM)
+    find_window(KEY_TITLE)
+    wait_for(lambda: key_dialog_text() == "Ctrl + C", message="the stored shortcut proposed")
+    key("Escape")
+    escape = wait_for(lambda: key_dialog_text() != "Ctrl + C" and key_dialog_text(),
+                      message="Escape captured")
+    assert "ctrl" not in escape.lower()
+    assert find_windows(KEY_TITLE), "Escape closed the Key dialog"
+    key("x")
+    wait_for(lambda: key_dialog_text() == "X", message="x captured")
+    click_key_dialog_button(2)  # Cancel
+
+    assert wait_for(lambda: wheel_slot(process.folder) == (0x00, 0x2D, 1, 0),
+                    message="the last key pressed kept after Cancel")
+    assert process.running()
+
+
+def test_the_mouse_then_reports_the_wheel_button(desktop):
+    _, _, mouse = start_and_assign_ctrl_c(desktop)
+    wait_for(lambda: mouse.state().get("mask") == "04", message="ReportMask 04 at the mouse")

@@ -1,0 +1,163 @@
+// The texts read through the platform: the registry value "Language" and the
+// profile reader on lang.ini.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "mainwnd/UiTexts.h"
+
+namespace {
+
+const char kProductKey[] = "SOFTWARE\\Skivol Gaming Mouse";
+
+// Sets the "Language" value for one test and puts back what was there.
+class LanguageValue {
+public:
+  LanguageValue() {
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+      keyExisted_ = true;
+      DWORD size = sizeof(saved_);
+      hadValue_ = ::RegQueryValueExA(key, "Language", nullptr, &savedType_, saved_, &size) == ERROR_SUCCESS;
+      savedSize_ = size;
+      ::RegCloseKey(key);
+    }
+  }
+  ~LanguageValue() {
+    if (!keyExisted_) {
+      ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProductKey);
+      return;
+    }
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (hadValue_) {
+      ::RegSetValueExA(key, "Language", 0, savedType_, saved_, savedSize_);
+    } else {
+      ::RegDeleteValueA(key, "Language");
+    }
+    ::RegCloseKey(key);
+  }
+  bool set(DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+      return false;
+    bool ok = ::RegSetValueExA(key, "Language", 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return ok;
+  }
+  bool setText(const char* code) { return set(REG_SZ, code, static_cast<DWORD>(std::strlen(code) + 1)); }
+
+private:
+  bool keyExisted_ = false;
+  bool hadValue_ = false;
+  DWORD savedType_ = 0;
+  BYTE saved_[1024] = {};
+  DWORD savedSize_ = 0;
+};
+
+// A folder with a lang.ini, removed afterwards.
+class LanguageFolder {
+public:
+  LanguageFolder() {
+    char temp[MAX_PATH];
+    ::GetTempPathA(sizeof(temp), temp);
+    char name[MAX_PATH];
+    ::GetTempFileNameA(temp, "skl", 0, name);
+    ::DeleteFileA(name);
+    ::CreateDirectoryA(name, nullptr);
+    directory_ = std::string(name) + "\\";
+  }
+  ~LanguageFolder() {
+    ::DeleteFileA(iniPath().c_str());
+    ::RemoveDirectoryA(directory_.c_str());
+  }
+  void write(const std::string& text) {
+    if (FILE* f = std::fopen(iniPath().c_str(), "wb")) {
+      std::fwrite(text.data(), 1, text.size(), f);
+      std::fclose(f);
+    }
+  }
+  CString directory() const { return CString(directory_); }
+
+private:
+  std::string iniPath() const { return directory_ + "lang.ini"; }
+  std::string directory_;
+};
+
+TEST(LanguageFile, FrenchSectionWithOneEntryReplacesOnlyThatText) {
+  LanguageValue value;
+  ASSERT_TRUE(value.setText("1036"));
+  LanguageFolder folder;
+  folder.write(
+      "[1033]\r\nstr4=Reset\r\n"
+      "[1036]\r\nstr4=Par defaut\r\n"
+      "[1031]\r\nstr9=Abbrechen\r\n");
+
+  UiTexts texts;
+  loadUiTexts(texts, folder.directory());
+  EXPECT_EQ(texts.languageCode, "1036");
+  EXPECT_EQ(texts.languageIndex, Language::French);
+  EXPECT_EQ(texts[UiText::Default], "Par defaut");
+  for (int i = 0; i < kUiTextCount; ++i) {
+    const UiText id = static_cast<UiText>(i);
+    if (id == UiText::Default) continue;
+    EXPECT_EQ(texts[id], UiTexts::builtIn(id)) << UiTexts::key(id);
+  }
+}
+
+TEST(LanguageFile, EmptyEntriesEmptyTheTextAndLongOnesAreReadWhole) {
+  LanguageValue value;
+  ASSERT_TRUE(value.setText("1031"));
+  LanguageFolder folder;
+  const std::string longText(1999, 'x');
+  folder.write("[1031]\r\nstr9=\r\nb_str0=" + longText + "\r\nstr0=@_NOSTR_\r\n");
+
+  UiTexts texts;
+  loadUiTexts(texts, folder.directory());
+  EXPECT_EQ(texts[UiText::Cancel], "");
+  EXPECT_EQ(texts[UiText::LeftButton].str(), longText);
+  EXPECT_EQ(texts[UiText::Shortcuts], "Shortcuts");
+  EXPECT_EQ(texts.languageIndex, Language::German);
+}
+
+TEST(LanguageFile, NoValueAndNoFileKeepEnglish) {
+  LanguageValue value;
+  LanguageFolder folder;
+  {
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      ::RegDeleteValueA(key, "Language");
+      ::RegCloseKey(key);
+    }
+  }
+  EXPECT_EQ(readLanguageCode(), "");
+  UiTexts texts;
+  loadUiTexts(texts, folder.directory());
+  EXPECT_EQ(texts.languageIndex, Language::English);
+  EXPECT_EQ(texts[UiText::Default], "Default");
+}
+
+TEST(LanguageFile, ValueWithoutTerminatorIsNotReadPastItsEnd) {
+  LanguageValue value;
+  ASSERT_TRUE(value.set(REG_BINARY, "1040", 4));
+  EXPECT_EQ(readLanguageCode(), "1040");
+  ASSERT_TRUE(value.set(REG_SZ, "1034", 4));
+  EXPECT_EQ(readLanguageCode(), "1034");
+
+  // As long as the buffer: all of it and nothing beyond.
+  const std::string full(400, '7');
+  ASSERT_TRUE(value.set(REG_BINARY, full.data(), 400));
+  EXPECT_EQ(readLanguageCode().str(), full);
+
+  // Longer than the buffer: not read at all.
+  const std::string tooLong(401, '7');
+  ASSERT_TRUE(value.set(REG_BINARY, tooLong.data(), 401));
+  EXPECT_EQ(readLanguageCode(), "");
+}
+
+}  // namespace
