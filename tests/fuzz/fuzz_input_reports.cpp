@@ -1,0 +1,62 @@
+// The input engine fed whatever the mouse (or something posing as it) might
+// report, under any assignment: the first 16 bytes assign functions to the
+// eight buttons (function, key), the rest are reports of varying length.
+// Whatever arrives, the DPI level stays one of the four, the held keys stay
+// distinct, and every report sends at most one frame per changed button.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "device/MouseConfig.h"
+#include "mainwnd/InputEngine.h"
+
+namespace {
+
+struct CountingOutput : InputEngineOutput {
+  size_t frames = 0;
+  size_t actions = 0;
+  void exchangeFrame(const FeatureFrame&) override { ++frames; }
+  void closeCurrentWindow() override { ++actions; }
+  void doubleClick() override { ++actions; }
+  void showDpiState(int step) override {
+    if (step < 0 || step >= kDpiSteps) std::abort();
+  }
+};
+
+int anyUsage(int32_t scanCode) { return scanCode & 0x7F; }
+
+const int32_t kFunctions[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 99};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  MouseConfig config;
+  for (int i = 0; i < ButtonIndex::Count && 2 * i + 1 < static_cast<int>(size); ++i) {
+    ButtonAssignment& a = config.assignments[i];
+    a.function = kFunctions[data[2 * i] % (sizeof kFunctions / sizeof kFunctions[0])];
+    a.buttonMask = buttonMaskFor(a.function);
+    a.scanCode = data[2 * i + 1];
+    a.modifiers = data[2 * i] >> 4;
+  }
+  CountingOutput out;
+  InputEngine engine(config, &anyUsage, out);
+  size_t at = 16;
+  while (at < size) {
+    const size_t length = data[at] % 10;  // 0..9 bytes, a full report is 8
+    ++at;
+    const size_t take = length < size - at ? length : size - at;
+    const uint8_t before = engine.lastButtonByte;
+    const size_t framesBefore = out.frames + out.actions;
+    engine.onReport(data + at, take);
+    at += take;
+
+    if (config.dpiLevel < 0 || config.dpiLevel >= kDpiLevels) std::abort();
+    const auto& keys = engine.keyboardState.keys;
+    for (size_t i = 0; i < keys.size(); ++i)
+      for (size_t j = i + 1; j < keys.size(); ++j)
+        if (keys[i] != 0 && keys[i] == keys[j]) std::abort();
+    const unsigned changed = static_cast<unsigned>(before ^ engine.lastButtonByte) & 0x7F;
+    if (out.frames + out.actions - framesBefore > static_cast<size_t>(__builtin_popcount(changed))) std::abort();
+  }
+  return 0;
+}
