@@ -5,12 +5,19 @@
 // distinct, and every report sends at most one frame per changed button.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "device/MouseConfig.h"
 #include "mainwnd/InputEngine.h"
 
 namespace {
+
+void require(bool holds, const char* what) {
+  if (holds) return;
+  std::fprintf(stderr, "broken: %s\n", what);
+  std::abort();
+}
 
 struct CountingOutput : InputEngineOutput {
   size_t frames = 0;
@@ -19,7 +26,7 @@ struct CountingOutput : InputEngineOutput {
   void closeCurrentWindow() override { ++actions; }
   void doubleClick() override { ++actions; }
   void showDpiState(int step) override {
-    if (step < 0 || step >= kDpiSteps) std::abort();
+    require(step >= 0 && step < kDpiSteps, "the slider is set to a step it does not have");
   }
 };
 
@@ -50,13 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     engine.onReport(data + at, take);
     at += take;
 
-    if (config.dpiLevel < 0 || config.dpiLevel >= kDpiLevels) std::abort();
+    require(config.dpiLevel >= 0 && config.dpiLevel < kDpiLevels, "the DPI level left 0..3");
     const auto& keys = engine.keyboardState.keys;
     for (size_t i = 0; i < keys.size(); ++i)
       for (size_t j = i + 1; j < keys.size(); ++j)
-        if (keys[i] != 0 && keys[i] == keys[j]) std::abort();
+        require(keys[i] == 0 || keys[i] != keys[j], "a key held in two slots");
     const unsigned changed = static_cast<unsigned>(before ^ engine.lastButtonByte) & 0x7F;
-    if (out.frames + out.actions - framesBefore > static_cast<size_t>(__builtin_popcount(changed))) std::abort();
+    require(out.frames + out.actions - framesBefore <= static_cast<size_t>(__builtin_popcount(changed)),
+            "more frames or actions than changed buttons");
   }
   return 0;
 }
