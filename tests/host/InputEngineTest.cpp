@@ -2,6 +2,7 @@
 // the mouse's DPI state taken into the model.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
