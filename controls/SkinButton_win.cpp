@@ -2,6 +2,7 @@
 
 #include "app/ProcessObjects.h"
 #include "controls/BitmapRegion.h"
+#include "controls/MouseTracking.h"
 #include "framework/GdiObjects.h"
 
 SkinButton::~SkinButton() {
@@ -89,13 +90,8 @@ LRESULT SkinButton::OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam, BO
 BOOL SkinButton::PreTranslateMessage(MSG* msg) {
   switch (msg->message) {
     case WM_MOUSEMOVE:
-      if (!hovering) {
-        hovering = 1;
-        Invalidate(FALSE);
-        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
-        ::TrackMouseEvent(&track);
-      }
-      ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(handCursor()));
+      beginHover(m_hWnd, hovering);
+      setClassCursor(m_hWnd, handCursor());
       break;
     case WM_LBUTTONDOWN:
       pressed = 1;

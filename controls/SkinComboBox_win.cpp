@@ -2,6 +2,7 @@
 
 #include "app/ProcessObjects.h"
 #include "controls/BitmapRegion.h"
+#include "controls/MouseTracking.h"
 #include "controls/Shortcut.h"
 #include "device/MouseConfig.h"
 #include "framework/GdiObjects.h"
@@ -19,19 +20,6 @@ constexpr COLORREF kCurrentItemText = 0x0000FF;  // red
 constexpr COLORREF kFieldText = 0x808080;
 constexpr COLORREF kFocusedFieldText = 0xDE1616;  // blue
 constexpr COLORREF kDisabledFieldText = 0xDCDCDC;
-
-// Restores everything the drawing changed in a DC it was lent.
-class SavedDC {
-public:
-  explicit SavedDC(HDC hdc) : hdc_(hdc), saved_(::SaveDC(hdc)) {}
-  ~SavedDC() { ::RestoreDC(hdc_, saved_); }
-  SavedDC(const SavedDC&) = delete;
-  SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-  HDC hdc_;
-  int saved_;
-};
 
 void selectTextFont(HDC hdc) {
   if (HFONT font = controlFonts[kTextFontIndex].GetSafeHandle()) ::SelectObject(hdc, font);
@@ -149,14 +137,9 @@ LRESULT SkinComboBox::OnKillFocus(UINT message, WPARAM wParam, LPARAM lParam, BO
 BOOL SkinComboBox::PreTranslateMessage(MSG* msg) {
   switch (msg->message) {
     case WM_MOUSEMOVE:
-      if (!hovering) {
-        hovering = 1;
-        Invalidate(FALSE);
-        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
-        ::TrackMouseEvent(&track);
-      }
+      beginHover(m_hWnd, hovering);
       if (pressed) Invalidate(FALSE);
-      ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(handCursor()));
+      setClassCursor(m_hWnd, handCursor());
       break;
     case WM_LBUTTONDOWN:
       Invalidate(FALSE);

@@ -1,6 +1,7 @@
 #include "controls/SkinSlider.h"
 
 #include "app/ProcessObjects.h"
+#include "controls/MouseTracking.h"
 #include "framework/GdiObjects.h"
 
 BEGIN_MESSAGE_MAP(SkinSlider, CSliderCtrl)
@@ -48,14 +49,13 @@ BOOL SkinSlider::PreTranslateMessage(MSG* msg) {
     case WM_MOUSEMOVE: {
       if (!tracking) {
         tracking = 1;
-        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
-        ::TrackMouseEvent(&track);
+        trackMouseLeave(m_hWnd);
       }
       RECT thumb;
       GetThumbRect(&thumb);
       POINT at = {static_cast<short>(LOWORD(msg->lParam)), static_cast<short>(HIWORD(msg->lParam))};
       HCURSOR cursor = ::PtInRect(&thumb, at) ? handCursor() : savedClassCursor;
-      ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+      setClassCursor(m_hWnd, cursor);
       break;
     }
     case WM_LBUTTONUP:

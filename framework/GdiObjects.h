@@ -53,6 +53,20 @@ private:
   HGDIOBJ old_;
 };
 
+// Restores everything drawing changed in a DC it was lent (selections, modes,
+// colours).
+class SavedDC {
+public:
+  explicit SavedDC(HDC hdc) : hdc_(hdc), saved_(::SaveDC(hdc)) {}
+  ~SavedDC() { ::RestoreDC(hdc_, saved_); }
+  SavedDC(const SavedDC&) = delete;
+  SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+  HDC hdc_;
+  int saved_;
+};
+
 // Owns a GDI object (bitmap, pen, brush, region) and deletes it.
 template <typename Handle>
 class GdiObject {
