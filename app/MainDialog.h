@@ -17,10 +17,9 @@
 constexpr UINT WM_APP_START_POSTSCAN = WM_APP + 122;
 // Posted by requestExit: the window closes itself for good.
 constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
-// Posted by the combo boxes on focus changes and by the zoom window when it
-// closes; the main window gives them no effect.
-constexpr UINT WM_APP_COMBO_FOCUS = 11881;
-constexpr UINT WM_APP_ZOOM_CLOSED = 1298;
+// The combo boxes (SkinComboBox::kFocusNotify), the slider
+// (WM_APP_SLIDER_MOVED) and the magnifier (WM_APP_ZOOM_HIDDEN) post messages
+// of their own to the window, which gives them no effect.
 // Posted by the re-scan when it found another set of mice than the scan before.
 constexpr UINT WM_APP_MICE_CHANGED = WM_APP + 0x2FB;
 
