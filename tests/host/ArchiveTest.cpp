@@ -10,23 +10,6 @@
 
 namespace {
 
-std::vector<uint8_t> storeBytes(const std::string& path, void (*write)(CArchive&)) {
-  {
-    CFile file;
-    EXPECT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
-    CArchive ar(&file, CArchive::store);
-    write(ar);
-    EXPECT_TRUE(ar.Close());
-  }
-  return readAll(path);
-}
-
-TEST(Archive, IntegersAreLittleEndian) {
-  TempDir dir;
-  auto bytes = storeBytes(dir.path("a"), [](CArchive& ar) { ar << int32_t(0x01020304) << int32_t(-2); });
-  EXPECT_EQ(bytes, (std::vector<uint8_t>{4, 3, 2, 1, 0xFE, 0xFF, 0xFF, 0xFF}));
-}
-
 TEST(Archive, StringLengthFormsRoundTrip) {
   TempDir dir;
   for (size_t length : {size_t(0), size_t(7), size_t(254), size_t(255), size_t(0xFFFE), size_t(0xFFFF), size_t(70000)}) {

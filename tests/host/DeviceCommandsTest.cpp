@@ -95,18 +95,6 @@ protected:
   }
 };
 
-TEST_F(DpiCommandsTest, StepIsCommittedTwoSecondsLater) {
-  EXPECT_TRUE(dpi.setDpiStep(2, 3, 1, 1, 1, 1));
-  timers.advanceTo(1999);
-  EXPECT_EQ(frames().size(), 1u);
-  timers.advanceTo(10000);
-  auto all = frames();
-  ASSERT_EQ(all.size(), 2u);
-  EXPECT_EQ(all[0].second, FeatureFrame::SetDpiStep(2, 3, 1, 1, 1, 1));
-  EXPECT_EQ(all[1], std::make_pair(2000u, FeatureFrame::CommitDpi()));
-  EXPECT_FALSE(timers.running(kCommitDpiTimer));
-}
-
 TEST_F(DpiCommandsTest, ARunOfStepsEndsWithOneCommit) {
   for (int32_t step = 0; step < 5; ++step) {
     timers.advanceTo(400 * step);
@@ -144,19 +132,6 @@ TEST_F(DpiCommandsTest, NoMouseNoFrameNoTimer) {
   // CommitDpi is not gated: it goes out to whatever has the mouse's IDs.
   dpi.commitDpi();
   EXPECT_EQ(frames().size(), 1u);
-}
-
-TEST_F(DpiCommandsTest, LevelsAndStepsOutOfRangeAreRejected) {
-  EXPECT_FALSE(dpi.setDpiStep(4, 0, 1, 1, 1, 1));
-  EXPECT_FALSE(dpi.setDpiStep(-1, 0, 1, 1, 1, 1));
-  EXPECT_FALSE(dpi.setDpiStep(0, 8, 1, 1, 1, 1));
-  EXPECT_FALSE(dpi.setDpiStep(0, -1, 1, 1, 1, 1));
-  EXPECT_FALSE(dpi.selectDpiLevel(4));
-  EXPECT_FALSE(dpi.selectDpiLevel(-1));
-  EXPECT_TRUE(frames().empty());
-  EXPECT_EQ(timers.starts, 0);
-  EXPECT_TRUE(dpi.setDpiStep(3, 7, 1, 1, 1, 1));
-  EXPECT_TRUE(dpi.selectDpiLevel(3));
 }
 
 // The window as the re-scan sees it.

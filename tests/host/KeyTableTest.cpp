@@ -79,30 +79,19 @@ TEST(KeyTable, SkipsMalformedLinesAndKeepsTheRest) {
   EXPECT_EQ(table.scanCodeFor(0), 40);
   EXPECT_EQ(table.usageFor(40), 0);  // an entry at usage 0 still names no usage
   EXPECT_EQ(table.scanCodeFor(10), 0);
-}
 
-TEST(KeyTable, UsagesOutOfRangeLandOnUsageZero) {
-  KeyTable table;
+  // Usages out of range land on usage zero; parsing again replaces every entry.
   table.parse("300 57\n-4 58\n99999999999999999999 59\n11 12\n");
   EXPECT_EQ(table.scanCodeFor(0), 59);
   EXPECT_EQ(table.usageFor(57), 0);
   EXPECT_EQ(table.usageFor(12), 11);
-}
+  EXPECT_EQ(table.scanCodeFor(4), 0);
 
-TEST(KeyTable, TextEndsAtItsFirstZeroByte) {
-  KeyTable table;
+  // The text ends at its first zero byte.
   const char text[] = "4 30\n\0" "5 48\n";
   table.parse(text, sizeof(text) - 1);
   EXPECT_EQ(table.scanCodeFor(4), 30);
   EXPECT_EQ(table.scanCodeFor(5), 0);
-}
-
-TEST(KeyTable, ParsingAgainReplacesEveryEntry) {
-  KeyTable table;
-  table.parse("4 30\n5 48\n");
-  table.parse("5 49\n");
-  EXPECT_EQ(table.scanCodeFor(4), 0);
-  EXPECT_EQ(table.scanCodeFor(5), 49);
 }
 
 }  // namespace

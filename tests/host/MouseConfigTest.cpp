@@ -37,21 +37,6 @@ TEST(MouseConfig, ReportMaskHasABitForEachButtonNotLeftToTheMouse) {
   EXPECT_EQ(config.reportMask(), 0x99);
 }
 
-TEST(MouseConfig, StartAndDefaultValues) {
-  MouseConfig config;
-  EXPECT_EQ(std::vector<int32_t>(config.dpiStep, config.dpiStep + 4), (std::vector<int32_t>{0, 1, 3, 5}));
-  EXPECT_EQ(config.dpiLevel, 0);
-  EXPECT_FALSE(config.exitRequested);
-  EXPECT_TRUE(config.dpiSyncPending);
-
-  config.dpiStep[2] = 7;
-  config.dpiLevel = 1;
-  config.setDefaultDpi();
-  EXPECT_EQ(std::vector<int32_t>(config.dpiStep, config.dpiStep + 4), (std::vector<int32_t>{0, 1, 3, 5}));
-  EXPECT_EQ(config.dpiLevel, 2);
-  EXPECT_EQ(currentDpiStep(config), 3);
-}
-
 TEST(MouseConfig, NoDpiStepOutOfRangeIsHandedOut) {
   MouseConfig config;
   for (int32_t level : {-1, 4, 1000}) {

@@ -125,23 +125,6 @@ TEST(SettingsFile, DoubleClickOnTheRightButtonIsLoadedAndReported) {
   EXPECT_EQ(config.dpiLevel, 1);
 }
 
-TEST(SettingsFile, StoredValuesAreTakenAsTheyAre) {
-  // The left button can only be remapped through the file; an unknown
-  // function and a buttonMask that does not match its function stay as stored.
-  TempDir dir;
-  std::vector<int32_t> values(37, 0);
-  values[0 * 4 + 2] = ButtonFunction::LeftButton;
-  values[0 * 4 + 3] = 0;
-  values[5 * 4 + 2] = 99;
-  values[32] = 2, values[33] = 2, values[34] = 2, values[35] = 2, values[36] = 0;
-  MouseConfig config;
-  ASSERT_TRUE(load(dir, record(values), config));
-  EXPECT_EQ(config.assignments[ButtonIndex::Left].function, ButtonFunction::LeftButton);
-  EXPECT_EQ(config.assignments[ButtonIndex::Left].buttonMask, 0);
-  EXPECT_EQ(config.assignments[5].function, 99);
-  EXPECT_EQ(config.reportMask(), 0x21);
-}
-
 TEST(SettingsFile, DpiValuesOutOfRangeFallBackToTheirDefaults) {
   TempDir dir;
   struct Case {
@@ -264,18 +247,6 @@ TEST_F(SavingFails, FullDiskKeepsTheOldFileAndLeavesNoTemporaryFile) {
   EXPECT_FALSE(saveSettingsTo(path.c_str(), changed));
   EXPECT_EQ(readAll(path), oldBytes);
   EXPECT_FALSE(exists(temporary));
-}
-
-TEST_F(SavingFails, ReplaceThatFailsKeepsTheOldFile) {
-  // A non-empty folder under the file's name cannot be replaced by a file.
-  std::string folder = dir.path("taken");
-  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-  std::string inside = folder + "/setting.dat";
-  writeAll(inside, oldBytes);
-  EXPECT_FALSE(saveSettingsTo(folder.c_str(), changed));
-  EXPECT_EQ(readAll(inside), oldBytes);
-  EXPECT_FALSE(exists(folder + ".tmp"));
-  std::remove(inside.c_str());
 }
 
 }  // namespace

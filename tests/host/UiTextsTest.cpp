@@ -80,16 +80,6 @@ TEST(UiTexts, ACodeWithoutSectionOrWithoutCodeKeepsEnglish) {
   EXPECT_EQ(none.languageIndex, Language::English);
 }
 
-TEST(UiTexts, TheSectionIsTheWholeCodeWhileTheHeadingsTakeItsNumber) {
-  FakeLanguageFile file;
-  file.sections["1040"] = {{"str0", "Scorciatoie"}};
-  file.sections["1040abc"] = {{"str0", "Tasti"}};
-  UiTexts texts;
-  applyLanguage(texts, "1040abc", file.reader());
-  EXPECT_EQ(texts[UiText::Shortcuts], "Tasti");
-  EXPECT_EQ(texts.languageIndex, Language::Italian);
-}
-
 TEST(UiTexts, LanguageCodeEndsWithTheRegistryValue) {
   // Bytes past the value's size must not be taken, terminator or not.
   const char unterminated[] = {'1', '0', '3', '6', '9', '9'};

@@ -39,21 +39,6 @@ protected:
   }
 };
 
-TEST_F(FirmwareTest, PowersOnWithNothingMaskedOrHeldAndTheDefaultSteps) {
-  EXPECT_EQ(mouse.reportMask(), 0);
-  EXPECT_EQ(mouse.modifiers(), 0);
-  EXPECT_EQ(mouse.keys(), HeldKeys{});
-  EXPECT_EQ(mouse.injectedButtons(), 0);
-  EXPECT_EQ(mouse.dpiSteps(), (std::array<uint8_t, 4>{0, 1, 3, 5}));
-  EXPECT_EQ(mouse.dpiLevel(), 2);
-
-  // Unmasked, every button acts on the desktop and nothing is reported.
-  mouse.setPhysicalButtons(0x1F);
-  mouse.setPhysicalButtons(0x00);
-  EXPECT_TRUE(out.reports.empty());
-  EXPECT_EQ(out.buttons, (std::vector<uint8_t>{0x1F, 0x00}));
-}
-
 TEST_F(FirmwareTest, MaskedButtonsAreReportedWithTheWholeByteOthersActNatively) {
   ASSERT_TRUE(send({0x00, 0x07, 0x02, 0x04}));  // wheel reported
   EXPECT_EQ(mouse.reportMask(), 0x04);
@@ -66,30 +51,7 @@ TEST_F(FirmwareTest, MaskedButtonsAreReportedWithTheWholeByteOthersActNatively) 
   EXPECT_EQ(out.buttons, (std::vector<uint8_t>{0x01, 0x00}));
 }
 
-TEST_F(FirmwareTest, EveryChangeOfAMaskedButtonIsReportedAlsoWhenSeveralChangeAtOnce) {
-  send({0x00, 0x07, 0x02, 0x1A});  // right, bit 3, bit 4
-  mouse.setPhysicalButtons(0x18);
-  mouse.setPhysicalButtons(0x1A);
-  mouse.setPhysicalButtons(0x1A);  // no change: no report
-  mouse.setPhysicalButtons(0x80);  // bit 7 unmasked, the others released
-  EXPECT_EQ(out.reports, (std::vector<VendorReport>{buttonReport(0x18), buttonReport(0x1A), buttonReport(0x80)}));
-  EXPECT_TRUE(out.buttons.empty());  // bit 7 is no desktop button
-}
-
-TEST_F(FirmwareTest, ChangingTheMaskHandsAHeldButtonOverAtOnce) {
-  mouse.setPhysicalButtons(0x02);  // right held natively
-  send({0x00, 0x07, 0x02, 0x02});
-  EXPECT_EQ(out.buttons, (std::vector<uint8_t>{0x02, 0x00}));
-  mouse.setPhysicalButtons(0x00);
-  EXPECT_EQ(out.reports, (std::vector<VendorReport>{buttonReport(0x00)}));
-
-  out.clear();
-  mouse.setPhysicalButtons(0x02);
-  send({0x00, 0x07, 0x02, 0x00});  // back to native while held
-  EXPECT_EQ(out.buttons, (std::vector<uint8_t>{0x02}));
-}
-
-TEST_F(FirmwareTest, InjectedKeysAreHeldUntilChanged) {
+TEST_F(FirmwareTest, InjectedKeysAndButtonsAreHeldUntilChanged) {
   send({0x00, 0x15, 0x01, 0x01, 0x06});
   EXPECT_EQ(mouse.modifiers(), 0x01);
   EXPECT_EQ(mouse.keys(), (HeldKeys{0x06, 0, 0, 0, 0}));
@@ -101,9 +63,8 @@ TEST_F(FirmwareTest, InjectedKeysAreHeldUntilChanged) {
   EXPECT_EQ(out.keyboards[1], (std::pair<uint8_t, HeldKeys>{0x00, {0x06, 0x07, 0x08, 0x09, 0x0A}}));
   EXPECT_EQ(out.keyboards[2], (std::pair<uint8_t, HeldKeys>{0x00, {}}));
   EXPECT_TRUE(out.reports.empty());
-}
 
-TEST_F(FirmwareTest, InjectedButtonsJoinTheNativeOnes) {
+  // Injected buttons join the native ones.
   send({0x00, 0x15, 0x02, 0x10});
   EXPECT_EQ(mouse.injectedButtons(), 0x10);
   mouse.setPhysicalButtons(0x01);           // left, native
@@ -113,7 +74,7 @@ TEST_F(FirmwareTest, InjectedButtonsJoinTheNativeOnes) {
   EXPECT_EQ(out.buttons, (std::vector<uint8_t>{0x10, 0x11, 0x00}));
 }
 
-TEST_F(FirmwareTest, DpiFramesSetStepsAndLevelsAndAnswerWithTheDpiState) {
+TEST_F(FirmwareTest, DpiFramesAndTheDpiButtonAnswerWithTheDpiState) {
   send({0x00, 0x18, 0x02, 0x03, 0x01, 0x01, 0x01, 0x01});
   send({0x00, 0x18, 0x00, 0x07, 0x01, 0x01, 0x01, 0x01});
   send({0x00, 0x18, 0x04, 0x01});  // no such level
@@ -127,39 +88,14 @@ TEST_F(FirmwareTest, DpiFramesSetStepsAndLevelsAndAnswerWithTheDpiState) {
   send({0x00, 0x1A});
   EXPECT_EQ(mouse.dpiLevel(), 0);
   EXPECT_EQ(out.reports, (std::vector<VendorReport>{dpiReport(0, 7), dpiReport(0, 7)}));
-}
 
-TEST_F(FirmwareTest, DpiButtonStepsThroughTheLevelsAndWraps) {
+  // The DPI button steps through the levels and wraps.
+  out.clear();
   mouse.pressDpiButton();
   mouse.pressDpiButton();
   mouse.pressDpiButton();
-  EXPECT_EQ(out.reports, (std::vector<VendorReport>{dpiReport(3, 5), dpiReport(0, 0), dpiReport(1, 1)}));
-}
-
-TEST_F(FirmwareTest, FramesOfOtherReportIdsOrUnknownCommandsChangeNothing) {
-  send({0x01, 0x07, 0x02, 0xFF});
-  send({0x00, 0x07, 0x03, 0xFF});
-  send({0x00, 0x15, 0x03, 0xFF});
-  send({0x00, 0x42, 0x02, 0xFF});
-  EXPECT_EQ(mouse.reportMask(), 0);
-  EXPECT_EQ(mouse.injectedButtons(), 0);
-  EXPECT_TRUE(out.reports.empty() && out.buttons.empty() && out.keyboards.empty());
-  EXPECT_EQ(log.take().size(), 4u);  // still on record
-}
-
-TEST_F(FirmwareTest, RecordsEveryTransferAndRefusesOtherLengths) {
-  send({0x00, 0x07, 0x02, 0x04});
-  uint8_t reply[9] = {};
-  ASSERT_TRUE(mouse.getFeature(reply, sizeof(reply)));
-  EXPECT_EQ(hexOf(reply, 9), "000702040000000000");  // the last frame taken
-  uint8_t shortFrame[8] = {0x00, 0x07, 0x02, 0x01};
-  EXPECT_FALSE(mouse.setFeature(shortFrame, sizeof(shortFrame)));
-  EXPECT_FALSE(mouse.getFeature(shortFrame, sizeof(shortFrame)));
-  EXPECT_EQ(mouse.reportMask(), 0x04);
-
-  FirmwareFrame mask{0x00, 0x07, 0x02, 0x04};
-  EXPECT_EQ(log.take(), (std::vector<FeatureTransfer>{{false, "mouse", mask}, {true, "mouse", mask}}));
-  EXPECT_TRUE(log.take().empty());
+  mouse.pressDpiButton();
+  EXPECT_EQ(out.reports, (std::vector<VendorReport>{dpiReport(1, 1), dpiReport(2, 3), dpiReport(3, 5), dpiReport(0, 7)}));
 }
 
 TEST_F(FirmwareTest, ResetToPowerOnLetsGoOfEverythingHeld) {
@@ -179,25 +115,6 @@ TEST_F(FirmwareTest, ResetToPowerOnLetsGoOfEverythingHeld) {
   EXPECT_EQ(mouse.physicalButtons(), 0);
   EXPECT_EQ(mouse.dpiSteps(), (std::array<uint8_t, 4>{0, 1, 3, 5}));
   EXPECT_EQ(mouse.dpiLevel(), 2);
-}
-
-TEST(TransferLogTest, KeepsTheNewestWhenNobodyReads) {
-  TransferLog log;
-  for (size_t i = 0; i < TransferLog::kCapacity + 3; ++i) log.record(false, "mouse", FirmwareFrame{0, uint8_t(i)});
-  EXPECT_EQ(log.droppedSinceTake(), 3u);
-  auto entries = log.take();
-  ASSERT_EQ(entries.size(), TransferLog::kCapacity);
-  EXPECT_EQ(entries.front().frame[1], 3);
-}
-
-TEST(HexTest, ParsesExactlyTheBytesAskedFor) {
-  uint8_t bytes[2] = {};
-  EXPECT_TRUE(parseHexBytes("aB0f", bytes, 2));
-  EXPECT_EQ(hexOf(bytes, 2), "AB0F");
-  EXPECT_FALSE(parseHexBytes("ab0", bytes, 2));
-  EXPECT_FALSE(parseHexBytes("ab0fe", bytes, 2));
-  EXPECT_FALSE(parseHexBytes("ag0f", bytes, 2));
-  EXPECT_FALSE(parseHexBytes("+a0f", bytes, 2));
 }
 
 }  // namespace

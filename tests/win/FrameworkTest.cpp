@@ -107,27 +107,4 @@ TEST(ModalDialog, WalksFiltersShowsWhenIdleRoutesCommandsAndEnds) {
   EXPECT_EQ(dialog.m_hWnd, nullptr);  // the window is gone and the object detached
 }
 
-class CancelDialog : public CDialog {
-public:
-  CancelDialog() : CDialog(IDD_KEYCAPTURE) {}
-  int cancels = 0;
-
-protected:
-  BOOL OnInitDialog() override {
-    CDialog::OnInitDialog();
-    PostMessage(WM_COMMAND, IDCANCEL);
-    return TRUE;
-  }
-  void OnCancel() override {
-    ++cancels;
-    CDialog::OnCancel();
-  }
-};
-
-TEST(ModalDialog, CancelCommandReachesOverride) {
-  CancelDialog dialog;
-  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-  EXPECT_EQ(dialog.cancels, 1);
-}
-
 }  // namespace

@@ -60,7 +60,7 @@ const std::vector<uint8_t> kWheelDown = {0, 0, 0, 4, 0x04, 0, 0, 0};
 
 HRAWINPUT anyHandle() { return reinterpret_cast<HRAWINPUT>(static_cast<uintptr_t>(0x1234)); }
 
-TEST(RawInputPacket, FirstHidReportIsRead) {
+TEST(RawInputPacket, OnlyTheFirstHidReportIsReadAndNeverPastThePacket) {
   FakeRawInput fake = FakeRawInput::hidPacket(kWheelDown);
   std::vector<uint8_t> report;
   ASSERT_TRUE(readFirstHidReport(fake, anyHandle(), report));
@@ -68,33 +68,33 @@ TEST(RawInputPacket, FirstHidReportIsRead) {
   EXPECT_EQ(fake.calls, 2);  // size query, then the read
   EXPECT_EQ(fake.lastCommand, static_cast<UINT>(RID_INPUT));
   EXPECT_EQ(fake.lastHeaderSize, 16u);
-}
 
-TEST(RawInputPacket, OnlyTheFirstOfSeveralReportsIsRead) {
   std::vector<uint8_t> two = kWheelDown;
   two.insert(two.end(), {0, 0, 0, 4, 0x00, 0, 0, 0});
-  FakeRawInput fake = FakeRawInput::hidPacket(two, RIM_TYPEHID, 2);
-  reinterpret_cast<RAWINPUT*>(fake.packet.data())->data.hid.dwSizeHid = 8;
-  std::vector<uint8_t> report;
-  ASSERT_TRUE(readFirstHidReport(fake, anyHandle(), report));
+  FakeRawInput several = FakeRawInput::hidPacket(two, RIM_TYPEHID, 2);
+  reinterpret_cast<RAWINPUT*>(several.packet.data())->data.hid.dwSizeHid = 8;
+  ASSERT_TRUE(readFirstHidReport(several, anyHandle(), report));
+  EXPECT_EQ(report, kWheelDown);
+
+  FakeRawInput overlong = FakeRawInput::hidPacket(kWheelDown);
+  reinterpret_cast<RAWINPUT*>(overlong.packet.data())->data.hid.dwSizeHid = 500;
+  ASSERT_TRUE(readFirstHidReport(overlong, anyHandle(), report));
   EXPECT_EQ(report, kWheelDown);
 }
 
-TEST(RawInputPacket, OversizedPacketsAreDroppedUnread) {
+TEST(RawInputPacket, OversizedOrUnexpectedPacketsAreDropped) {
   FakeRawInput fake = FakeRawInput::hidPacket(std::vector<uint8_t>(1000 - kHidData, 0x04));
   ASSERT_EQ(fake.announced, 1000u);
   std::vector<uint8_t> report;
   EXPECT_FALSE(readFirstHidReport(fake, anyHandle(), report));
-  EXPECT_EQ(fake.calls, 1);
+  EXPECT_EQ(fake.calls, 1);  // dropped unread
 
   // One byte less fits the buffer.
   FakeRawInput fits = FakeRawInput::hidPacket(std::vector<uint8_t>(999 - kHidData, 0x04));
   EXPECT_TRUE(readFirstHidReport(fits, anyHandle(), report));
   EXPECT_EQ(report.size(), 999 - kHidData);
-}
 
-TEST(RawInputPacket, PacketsOtherThanAnnouncedOrNotFromHidAreDropped) {
-  std::vector<uint8_t> report;
+  report.clear();
   FakeRawInput shorter = FakeRawInput::hidPacket(kWheelDown);
   shorter.returned -= 1;
   EXPECT_FALSE(readFirstHidReport(shorter, anyHandle(), report));
@@ -115,14 +115,6 @@ TEST(RawInputPacket, PacketsOtherThanAnnouncedOrNotFromHidAreDropped) {
   FakeRawInput empty = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEHID, 0);
   EXPECT_FALSE(readFirstHidReport(empty, anyHandle(), report));
   EXPECT_TRUE(report.empty());
-}
-
-TEST(RawInputPacket, ReportNeverReadPastThePacket) {
-  FakeRawInput fake = FakeRawInput::hidPacket(kWheelDown);
-  reinterpret_cast<RAWINPUT*>(fake.packet.data())->data.hid.dwSizeHid = 500;
-  std::vector<uint8_t> report;
-  ASSERT_TRUE(readFirstHidReport(fake, anyHandle(), report));
-  EXPECT_EQ(report, kWheelDown);
 }
 
 struct NoUsageOutput : InputEngineOutput {
@@ -253,13 +245,6 @@ TEST_F(HubTest, CloseRequestPostsCloseAndGoesOn) {
   EXPECT_EQ(messages[0].message, static_cast<UINT>(WM_CLOSE));
   EXPECT_EQ(messages[0].wParam, 0u);
   EXPECT_EQ(messages[0].lParam, 0);
-}
-
-TEST_F(HubTest, PrivateNotesHaveNoEffect) {
-  for (UINT note : {0x512u, 0x2E69u, 0x2E6Au}) {
-    EXPECT_FALSE(offer(note)) << note;
-  }
-  EXPECT_TRUE(posted().empty());
 }
 
 TEST_F(HubTest, ResetIsHandedToTheWindowOnlyWhenTheMiceChanged) {

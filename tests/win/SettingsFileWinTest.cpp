@@ -90,14 +90,6 @@ TEST_F(SettingsFileWin, TheProcessSettingsLiveBesideTheExecutable) {
   programDirectory = savedDirectory;
 }
 
-TEST_F(SettingsFileWin, TemporaryFileThatCannotBeCreatedKeepsTheOldFile) {
-  std::string blocker = path + ".tmp";
-  ASSERT_TRUE(::CreateDirectoryA(blocker.c_str(), nullptr));
-  EXPECT_FALSE(saveSettingsTo(path.c_str(), changed));
-  EXPECT_EQ(readAll(path), oldBytes);
-  EXPECT_TRUE(::GetFileAttributesA(blocker.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 TEST_F(SettingsFileWin, RefusedReplaceKeepsTheOldFileAndRemovesTheTemporaryOne) {
   // Another program holds the file open without letting it be replaced.
   HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -76,9 +76,8 @@ TEST_F(SkinComboBoxTest, KeepsACopyOfEverySelectionRequest) {
   combo().SetCurSel(-1);
   EXPECT_EQ(combo().selectedIndex, -1);
   EXPECT_EQ(combo().selectionText(), "");
-}
 
-TEST_F(SkinComboBoxTest, ShortcutItemShowsTheShortcutsName) {
+  // The shortcut item shows the shortcut's name.
   combo().setShortcut(0x1E, 0x01);
   combo().SetCurSel(3);
   EXPECT_EQ(combo().selectionText(), shortcutName(0x1E, 0x01));

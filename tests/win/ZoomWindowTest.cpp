@@ -14,12 +14,6 @@ public:
   }
 };
 
-TEST(ZoomWindow, SourceAreaIsTheClientAreaDividedByTheFactorPlusOne) {
-  SIZE source = ZoomWindow::sourceSize(200, 150);
-  EXPECT_EQ(source.cx, 101);
-  EXPECT_EQ(source.cy, 76);
-}
-
 TEST(ZoomWindow, CreatedHiddenAndClosingOnlyHidesIt) {
   OwnerProbe owner;
   HWND ownerWindow = ::CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
