@@ -110,4 +110,22 @@ TEST(LanguageFile, FrenchSectionWithOneEntryReplacesOnlyThatText) {
   }
 }
 
+TEST(LanguageFile, ValueWithoutTerminatorIsNotReadPastItsEnd) {
+  LanguageValue value;
+  ASSERT_TRUE(value.set(REG_BINARY, "1040", 4));
+  EXPECT_EQ(readLanguageCode(), "1040");
+  ASSERT_TRUE(value.set(REG_SZ, "1034", 4));
+  EXPECT_EQ(readLanguageCode(), "1034");
+
+  // As long as the buffer: all of it and nothing beyond.
+  const std::string full(400, '7');
+  ASSERT_TRUE(value.set(REG_BINARY, full.data(), 400));
+  EXPECT_EQ(readLanguageCode().str(), full);
+
+  // Longer than the buffer: not read at all.
+  const std::string tooLong(401, '7');
+  ASSERT_TRUE(value.set(REG_BINARY, tooLong.data(), 401));
+  EXPECT_EQ(readLanguageCode(), "");
+}
+
 }  // namespace
