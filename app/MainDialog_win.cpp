@@ -13,6 +13,7 @@
 #include "device/SettingsFile.h"
 #include "app/WatchThreads.h"
 #include "controls/KeyTable.h"
+#include "controls/MouseTracking.h"
 #include "controls/ZoomWindow.h"
 #include "mainwnd/DpiBoxes.h"
 #include "mainwnd/DpiLayout.h"
@@ -95,9 +96,8 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
-  ON_MESSAGE(WM_TIMER, OnDeviceTimer)
+  ON_MESSAGE(WM_TIMER, OnTimer)
   ON_MESSAGE(WM_APP_START_POSTSCAN, OnStartPostScan)
-  ON_MESSAGE(WM_TIMER, OnWindowTimer)
   ON_MESSAGE(WM_CLOSE, OnClose)
   ON_MESSAGE(WM_DESTROY, OnDestroy)
   ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
@@ -321,9 +321,9 @@ void MainDialog::startRescanWorker() {
   }
 }
 
-LRESULT MainDialog::OnDeviceTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-  // Each of these timers acts once per start.
+LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
   switch (wParam) {
+    // The device timers act once per start.
     case kRescanTimer:
       KillTimer(kRescanTimer);
       startRescanWorker();
@@ -335,8 +335,26 @@ LRESULT MainDialog::OnDeviceTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     case kCommitDpiTimer:
       dpiCommands.onCommitTimer();
       break;
+    case TrayIcon::kMenuTimer:
+      trayIcon.onMenuTimer(m_hWnd, trayMenu.GetSubMenu(0));
+      break;
+    case kShowNormalTimer:
+      if (IsWindowVisible()) {
+        ShowWindow(SW_SHOWNORMAL);
+        KillTimer(kShowNormalTimer);
+      }
+      break;
+    case kHideAtStartTimer:
+      // Hides the window each time it finds it visible; ends once it does not.
+      if (IsWindowVisible()) {
+        SetWindowPos(nullptr, 0, 0, skinWidth, skinHeight, SWP_NOMOVE | SWP_NOZORDER);
+        ShowWindow(SW_HIDE);
+      } else {
+        KillTimer(kHideAtStartTimer);
+      }
+      break;
     default:
-      handled = FALSE;  // another owner's timer
+      handled = FALSE;
       break;
   }
   return 0;
@@ -420,9 +438,7 @@ bool MainDialog::applyDpiBoxRules(const MSG* msg) {
 }
 
 void MainDialog::updateClassCursor() {
-  HCURSOR cursor = hoverDpiBox != -1 ? handCursor() : savedClassCursor;
-  if (reinterpret_cast<HCURSOR>(::GetClassLongPtrA(m_hWnd, GCLP_HCURSOR)) != cursor)
-    ::SetClassLongPtrA(m_hWnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+  setClassCursor(m_hWnd, hoverDpiBox != -1 ? handCursor() : savedClassCursor);
 }
 
 void MainDialog::OnCancel() {
@@ -452,32 +468,6 @@ LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOO
   LRESULT result = DefWindowProc(message, wParam, lParam);
   invalidateDpiAreas(*this);
   return result;
-}
-
-LRESULT MainDialog::OnWindowTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-  switch (wParam) {
-    case TrayIcon::kMenuTimer:
-      trayIcon.onMenuTimer(m_hWnd, trayMenu.GetSubMenu(0));
-      break;
-    case kShowNormalTimer:
-      if (IsWindowVisible()) {
-        ShowWindow(SW_SHOWNORMAL);
-        KillTimer(kShowNormalTimer);
-      }
-      break;
-    case kHideAtStartTimer:
-      if (IsWindowVisible()) {
-        SetWindowPos(nullptr, 0, 0, skinWidth, skinHeight, SWP_NOMOVE | SWP_NOZORDER);
-        ShowWindow(SW_HIDE);
-      } else {
-        KillTimer(kHideAtStartTimer);
-      }
-      break;
-    default:
-      handled = FALSE;
-      break;
-  }
-  return 0;
 }
 
 LRESULT MainDialog::OnTrayCallback(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {

@@ -19,7 +19,33 @@ inline void beginHover(HWND control, int& hovering) {
   trackMouseLeave(control);
 }
 
-// The control's window class shows `cursor` from now on.
-inline void setClassCursor(HWND control, HCURSOR cursor) {
-  ::SetClassLongPtrA(control, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+// The window class of `window` shows `cursor` from now on.
+inline void setClassCursor(HWND window, HCURSOR cursor) {
+  if (reinterpret_cast<HCURSOR>(::GetClassLongPtrA(window, GCLP_HCURSOR)) != cursor)
+    ::SetClassLongPtrA(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+}
+
+// The hover and pressed states of a skinned button or combo box, following
+// the mouse messages queued to it (or to its drop-down list); each change repaints the control, and the
+// hand shows while the mouse is over it.
+inline void followMouse(HWND control, const MSG& msg, int& hovering, int& pressed) {
+  switch (msg.message) {
+    case WM_MOUSEMOVE:
+      beginHover(control, hovering);
+      setClassCursor(control, handCursor());
+      return;
+    case WM_LBUTTONDOWN:
+      pressed = 1;
+      break;
+    case WM_LBUTTONUP:
+      pressed = 0;
+      break;
+    case WM_MOUSELEAVE:
+      hovering = 0;
+      break;
+    default:
+      return;
+  }
+  // An owner-drawn control does not repaint itself on these.
+  ::InvalidateRect(control, nullptr, FALSE);
 }

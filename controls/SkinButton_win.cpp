@@ -88,23 +88,6 @@ LRESULT SkinButton::OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam, BO
 }
 
 BOOL SkinButton::PreTranslateMessage(MSG* msg) {
-  switch (msg->message) {
-    case WM_MOUSEMOVE:
-      beginHover(m_hWnd, hovering);
-      setClassCursor(m_hWnd, handCursor());
-      break;
-    case WM_LBUTTONDOWN:
-      pressed = 1;
-      Invalidate(FALSE);  // an owner-drawn button does not repaint itself on press
-      break;
-    case WM_LBUTTONUP:
-      pressed = 0;
-      Invalidate(FALSE);
-      break;
-    case WM_MOUSELEAVE:
-      hovering = 0;
-      Invalidate(FALSE);
-      break;
-  }
+  followMouse(m_hWnd, *msg, hovering, pressed);
   return CButton::PreTranslateMessage(msg);
 }

@@ -135,25 +135,9 @@ LRESULT SkinComboBox::OnKillFocus(UINT message, WPARAM wParam, LPARAM lParam, BO
 }
 
 BOOL SkinComboBox::PreTranslateMessage(MSG* msg) {
-  switch (msg->message) {
-    case WM_MOUSEMOVE:
-      beginHover(m_hWnd, hovering);
-      if (pressed) Invalidate(FALSE);
-      setClassCursor(m_hWnd, handCursor());
-      break;
-    case WM_LBUTTONDOWN:
-      Invalidate(FALSE);
-      pressed = 1;
-      break;
-    case WM_LBUTTONUP:
-      pressed = 0;
-      Invalidate(FALSE);
-      break;
-    case WM_MOUSELEAVE:
-      hovering = 0;
-      Invalidate(FALSE);
-      break;
-  }
+  // While the button is held over the box, every move repaints it.
+  if (msg->message == WM_MOUSEMOVE && pressed) Invalidate(FALSE);
+  followMouse(m_hWnd, *msg, hovering, pressed);
   return CComboBox::PreTranslateMessage(msg);
 }
 

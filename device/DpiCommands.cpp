@@ -4,16 +4,11 @@
 #include "device/HidLink.h"
 #include "device/MouseConfig.h"
 
-namespace {
-bool validLevel(int32_t level) { return level >= 0 && level < kDpiLevels; }
-bool validStep(int32_t step) { return step >= 0 && step < kDpiSteps; }
-}  // namespace
-
 bool DpiCommands::setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7) {
   if (link_.presentCount() == 0) return false;
   // A level or step from a damaged settings file or a stray report must not
   // reach the firmware.
-  if (!validLevel(level) || !validStep(step)) return false;
+  if (!isValidDpiLevel(level) || !isValidDpiStep(step)) return false;
   link_.sendFeature(
       FeatureFrame::SetDpiStep(static_cast<uint8_t>(level), static_cast<uint8_t>(step), a4, a5, a6, a7));
   timers_.start(kCommitDpiTimer, kCommitDpiDelayMs);
@@ -21,7 +16,7 @@ bool DpiCommands::setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5
 }
 
 bool DpiCommands::selectDpiLevel(int32_t level) {
-  if (link_.presentCount() == 0 || !validLevel(level)) return false;
+  if (link_.presentCount() == 0 || !isValidDpiLevel(level)) return false;
   link_.sendFeature(FeatureFrame::SelectDpiLevel(static_cast<uint8_t>(level)));
   return true;
 }

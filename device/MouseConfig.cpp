@@ -12,8 +12,8 @@ uint8_t MouseConfig::reportMask() const {
 
 void MouseConfig::resetStoredValues() {
   for (ButtonAssignment& a : assignments) a = ButtonAssignment();
-  for (int level = 0; level < kDpiLevels; ++level) dpiStep[level] = kDefaultDpiSteps[level];
-  dpiLevel = 0;
+  setDefaultDpi();
+  dpiLevel = 0;  // a fresh start has the first level current
 }
 
 void MouseConfig::setDefaultDpi() {

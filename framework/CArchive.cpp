@@ -87,7 +87,9 @@ bool CArchive::ReadBytes(void* data, size_t count) {
     failed_ = true;
     return false;
   }
-  if (count > Remaining()) {
+  // Asking the file how much is left costs seeks: only when the buffer
+  // cannot serve the read.
+  if (count > end_ - begin_ && count > Remaining()) {
     failed_ = true;
     return false;
   }

@@ -23,9 +23,6 @@ public:
   CArchive(const CArchive&) = delete;
   CArchive& operator=(const CArchive&) = delete;
 
-  bool IsLoading() const { return mode_ == load; }
-  bool IsStoring() const { return mode_ == store; }
-
   CArchive& operator<<(int32_t value);
   CArchive& operator<<(const CString& text);
   CArchive& operator>>(int32_t& value);

@@ -47,9 +47,6 @@ protected:
   LRESULT OnOkCommand(WORD code, WORD id, HWND control, BOOL& handled);
   LRESULT OnCancelCommand(WORD code, WORD id, HWND control, BOOL& handled);
 
-  // True while the modal loop is to go on.
-  bool ContinueModal() const { return m_inModalLoop; }
-
 private:
   static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   HWND OwnerForModal() const;

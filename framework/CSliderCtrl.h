@@ -13,5 +13,4 @@ public:
     SendMessage(TBM_SETRANGE, redraw, MAKELPARAM(minimum, maximum));
   }
   void GetThumbRect(RECT* rect) const { SendMessage(TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(rect)); }
-  void GetChannelRect(RECT* rect) const { SendMessage(TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(rect)); }
 };

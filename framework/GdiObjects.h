@@ -97,7 +97,15 @@ private:
 // whole and copying it to the screen in one go.
 class OffscreenImage {
 public:
-  OffscreenImage(HDC reference, int width, int height) : width_(width), height_(height) {
+  OffscreenImage(HDC reference, int width, int height)
+      : width_(width), height_(height), bitmap_(createBitmap(reference, width, height)), dc_(reference, bitmap_) {}
+  OffscreenImage(const OffscreenImage&) = delete;
+  OffscreenImage& operator=(const OffscreenImage&) = delete;
+  operator HDC() const { return dc_; }
+  void copyTo(HDC target, int x = 0, int y = 0) const { ::BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY); }
+
+private:
+  static HBITMAP createBitmap(HDC reference, int width, int height) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width > 0 ? width : 1;
@@ -106,23 +114,10 @@ public:
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_ = ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    hdc_ = ::CreateCompatibleDC(reference);
-    old_ = ::SelectObject(hdc_, bitmap_);
+    return ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   }
-  ~OffscreenImage() {
-    ::SelectObject(hdc_, old_);
-    ::DeleteDC(hdc_);
-    ::DeleteObject(bitmap_);
-  }
-  OffscreenImage(const OffscreenImage&) = delete;
-  OffscreenImage& operator=(const OffscreenImage&) = delete;
-  operator HDC() const { return hdc_; }
-  void copyTo(HDC target, int x = 0, int y = 0) const { ::BitBlt(target, x, y, width_, height_, hdc_, 0, 0, SRCCOPY); }
 
-private:
   int width_, height_;
-  HBITMAP bitmap_;
-  HDC hdc_;
-  HGDIOBJ old_;
+  GdiObject<HBITMAP> bitmap_;  // declared before the DC: deleted after it lets go
+  MemoryDC dc_;
 };

@@ -141,7 +141,9 @@ constexpr DWORD kPauseBetweenStepsMs = 30;
 
 void MainDialog::resetToDefaults() {
   restoreNativeAssignments();
-  for (int level = 0; level < kDpiLevels; ++level) mouseConfig.dpiStep[level] = kDefaultDpiSteps[level];
+  // The assignments were saved above; the DPI defaults reach the file with
+  // the next save.
+  mouseConfig.setDefaultDpi();
   // The mouse takes a level's step while that level is current; each write
   // is committed at once. The pauses give its firmware time between levels.
   const size_t writes = std::size(kDefaultDpiWrites);
@@ -152,7 +154,6 @@ void MainDialog::resetToDefaults() {
     commitDpi();
     ::Sleep(i + 1 < writes ? kPauseBetweenLevelsMs : kPauseAfterLastLevelMs);
   }
-  mouseConfig.dpiLevel = kDefaultDpiLevel;
   dpiSlider.SetPos(mouseConfig.dpiStep[kDefaultDpiLevel]);
   Invalidate(FALSE);
 }
@@ -166,8 +167,7 @@ void MainDialog::OnOK() {
   // Enter resets like "Default" but never ends the dialog, moves no slider and
   // leaves the commit to the timer.
   restoreNativeAssignments();
-  for (int level = 0; level < kDpiLevels; ++level) mouseConfig.dpiStep[level] = kDefaultDpiSteps[level];
-  mouseConfig.dpiLevel = kDefaultDpiLevel;
+  mouseConfig.setDefaultDpi();
   setDpiStep(0, mouseConfig.dpiStep[0], 1, 1, 1, 1);
   for (int level = 1; level < kDpiLevels; ++level) {
     ::Sleep(kPauseBetweenStepsMs);

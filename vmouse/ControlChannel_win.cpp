@@ -114,13 +114,15 @@ void ControlChannel::reapFinished() {
 
 void ControlChannel::acceptLoop() {
   while (!stopping_) {
+    reapFinished();
     if (!readable(listener_)) continue;
     SOCKET socket = ::accept(listener_, nullptr, nullptr);
     if (socket == INVALID_SOCKET) {
       if (stopping_) return;
+      // A listener that keeps failing must not spin a core.
+      ::Sleep(kPollMicroseconds / 1000);
       continue;
     }
-    reapFinished();
     std::lock_guard<std::mutex> guard(lock_);
     if (stopping_) {
       ::closesocket(socket);

@@ -7,7 +7,6 @@ void TransferLog::record(bool isGet, const std::string& interfaceName, const Fir
   std::lock_guard<std::mutex> guard(lock_);
   if (entries_.size() >= kCapacity) {
     entries_.pop_front();
-    ++dropped_;
   }
   entries_.push_back(FeatureTransfer{isGet, interfaceName, frame});
 }
@@ -16,13 +15,7 @@ std::vector<FeatureTransfer> TransferLog::take() {
   std::lock_guard<std::mutex> guard(lock_);
   std::vector<FeatureTransfer> out(entries_.begin(), entries_.end());
   entries_.clear();
-  dropped_ = 0;
   return out;
-}
-
-size_t TransferLog::droppedSinceTake() const {
-  std::lock_guard<std::mutex> guard(lock_);
-  return dropped_;
 }
 
 VirtualMouseFirmware::VirtualMouseFirmware(FirmwareOutput& output, TransferLog& log, std::string name)

@@ -65,13 +65,10 @@ public:
   void record(bool isGet, const std::string& interfaceName, const FirmwareFrame& frame);
   // The entries since the last take, oldest first; empties the log.
   std::vector<FeatureTransfer> take();
-  // Entries dropped because the log was full since the last take.
-  size_t droppedSinceTake() const;
 
 private:
   mutable std::mutex lock_;
   std::deque<FeatureTransfer> entries_;
-  size_t dropped_ = 0;
 };
 
 class FirmwareOutput {
@@ -107,8 +104,6 @@ public:
   void setPhysicalButtons(uint8_t buttons);
   // The mouse's own DPI button: the next level, wrapping after the last.
   void pressDpiButton();
-  // Sends an arbitrary input report, as a faulty or foreign mouse might.
-  void sendRawReport(const VendorReport& report) { output_.inputReport(report); }
 
   // Power went away or came back (unplugged, plugged in): everything held is
   // let go and the settings return to their power-on values.

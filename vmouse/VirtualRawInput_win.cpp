@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstring>
 
+#include "vmouse/VirtualHidBus.h"
+
 namespace {
 
-constexpr USHORT kVendorUsagePage = 0xFF12;
-constexpr USHORT kVendorUsage = 0x0001;
 
 // The window that has the user's attention, or one of its owned windows.
 bool inForeground(HWND window) {
@@ -34,7 +34,7 @@ BOOL VirtualRawInput::registerDevices(const RAWINPUTDEVICE* devices, UINT count,
   for (UINT i = 0; i < count; ++i) {
     const RAWINPUTDEVICE& d = devices[i];
     // Other collections are accepted and have nothing to deliver here.
-    if (d.usUsagePage != kVendorUsagePage || d.usUsage != kVendorUsage) continue;
+    if (d.usUsagePage != VirtualMouseIdentity::InputUsagePage || d.usUsage != VirtualMouseIdentity::InputUsage) continue;
     if (d.dwFlags & RIDEV_REMOVE) {
       target_ = nullptr;
       inputSink_ = false;
@@ -44,16 +44,6 @@ BOOL VirtualRawInput::registerDevices(const RAWINPUTDEVICE* devices, UINT count,
     }
   }
   return TRUE;
-}
-
-HWND VirtualRawInput::target() const {
-  std::lock_guard<std::mutex> guard(lock_);
-  return target_;
-}
-
-size_t VirtualRawInput::queuedPackets() const {
-  std::lock_guard<std::mutex> guard(lock_);
-  return packets_.size();
 }
 
 void VirtualRawInput::dropStale(DWORD now) {

@@ -37,10 +37,6 @@ public:
   // the header and body (as far as the buffer goes) and returns their length.
   bool deliverPacket(HANDLE device, DWORD type, DWORD announcedSize, const std::vector<uint8_t>& body);
 
-  // The registered target, or null.
-  HWND target() const;
-  size_t queuedPackets() const;
-
 private:
   struct Packet {
     HRAWINPUT token;
