@@ -4,9 +4,15 @@ set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${JOBS:-2}
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+# ccache, where installed, lets other checkouts of the tree reuse objects.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$root"
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake "${launcher[@]}" >/dev/null
 cmake --build build/win -j "$jobs"
 if [ "$1" != "--windows-only" ]; then
-  cmake -S . -B build/host >/dev/null
+  cmake -S . -B build/host "${launcher[@]}" >/dev/null
   cmake --build build/host -j "$jobs"
 fi
