@@ -32,6 +32,9 @@ set(RESOURCE_SCRIPT ${SKIVOL_ROOT}/res/SkivolMouse.rc)
 # mouse behind the same seams instead.
 add_executable(SkivolMouse WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/app/ProductSeams_win.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(SkivolMouse PRIVATE skivol_win ${STATIC_LINK})
+# The shipped program goes without symbols (a third of the size); the virtual
+# build and the tests keep theirs for debugging.
+target_link_options(SkivolMouse PRIVATE -s)
 
 add_executable(SkivolMouseVirtual WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/vmouse/VirtualSeams_win.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(SkivolMouseVirtual PRIVATE skivol_vmouse ${STATIC_LINK})
