@@ -21,7 +21,7 @@ if [ -z "$SKIVOL_SIGN_PKCS12" ] && [ -z "$SKIVOL_SIGN_CERT" ]; then
   openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj "/CN=Skivol throw-away test signing/O=Skivol" \
     -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=digitalSignature" \
     -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null
-  export SKIVOL_SIGN_CERT="$keys/cert.pem" SKIVOL_SIGN_KEY="$keys/key.pem" SKIVOL_SIGN_THROWAWAY="$keys/cert.pem"
+  export SKIVOL_SIGN_CERT="$keys/cert.pem" SKIVOL_SIGN_KEY="$keys/key.pem" SKIVOL_SIGN_CAFILE="$keys/cert.pem"
   unset SKIVOL_SIGN_PASSWORD SKIVOL_SIGN_TIMESTAMP
 fi
 

@@ -7,8 +7,9 @@
 #   SKIVOL_SIGN_CERT=<cert.pem> SKIVOL_SIGN_KEY=<key.pem>
 #   SKIVOL_SIGN_PASSWORD=<password>            of the PKCS#12 file or the key, if any
 #   SKIVOL_SIGN_TIMESTAMP=<url>                RFC 3161 time-stamp server (optional)
-#   SKIVOL_SIGN_THROWAWAY=<cert.pem>           set by the build for its own
-#                                              self-signed certificate
+#   SKIVOL_SIGN_CAFILE=<roots.pem>             roots to verify against (default:
+#                                              the system's); the build names its
+#                                              own throw-away certificate here
 set -e
 file=$1
 [ -f "$file" ] || { echo "sign.sh: no such file: $file" >&2; exit 2; }
@@ -39,11 +40,11 @@ if [ "$(grep -c '^Signature Index:' <<<"$report")" != 1 ] || [ -z "$current" ] |
   echo "$report" >&2
   exit 1
 fi
-if [ -n "$SKIVOL_SIGN_THROWAWAY" ]; then
-  # Untrusted is expected for the build's own certificate; taken as the root,
-  # it must verify completely.
-  if ! osslsigncode verify -CAfile "$SKIVOL_SIGN_THROWAWAY" -in "$file" >/dev/null 2>&1; then
-    echo "sign.sh: the signature of $file does not verify against $SKIVOL_SIGN_THROWAWAY" >&2
+if [ -n "$SKIVOL_SIGN_CAFILE" ]; then
+  # The build's throw-away certificate is untrusted, as expected; taken as
+  # the root, it must verify completely.
+  if ! osslsigncode verify -CAfile "$SKIVOL_SIGN_CAFILE" -in "$file" >/dev/null 2>&1; then
+    echo "sign.sh: the signature of $file does not verify against $SKIVOL_SIGN_CAFILE" >&2
     exit 1
   fi
 elif [ "$trusted" = 0 ]; then
