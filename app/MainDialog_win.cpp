@@ -194,6 +194,7 @@ BOOL MainDialog::OnInitDialog() {
     ::ModifyMenuA(popup, ID_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, ID_TRAY_EXIT, uiTexts[UiText::Exit]);
   }
   trayIcon.add(m_hWnd, trayIcons[0]);
+  TrayIcon::allowTaskbarCreated(m_hWnd);
 
   SetTimer(kRescanTimer, kFirstRescanDelayMs);
   SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
@@ -371,6 +372,8 @@ LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     KillTimer(kRescanTimer);
     SetTimer(kRescanTimer, kRescanAfterChangeMs);
   }
+  // A registered message, so it has no entry in the static message map.
+  if (message == TrayIcon::taskbarCreatedMessage()) trayIcon.addAgain();
   return CDialog::DefWindowProc(message, wParam, lParam);
 }
 

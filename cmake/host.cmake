@@ -31,3 +31,7 @@ foreach(src ${BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE skivol_core)
 endforeach()
+
+# The default settings record that the setup installs (tools/build_installer.sh).
+add_executable(make_default_settings ${SKIVOL_ROOT}/installer/make_default_settings.cpp)
+target_link_libraries(make_default_settings PRIVATE skivol_core)

@@ -32,6 +32,9 @@ set(RESOURCE_SCRIPT ${SKIVOL_ROOT}/res/SkivolMouse.rc)
 # mouse behind the same seams instead.
 add_executable(SkivolMouse WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/app/ProductSeams_win.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(SkivolMouse PRIVATE skivol_win ${STATIC_LINK})
+# The shipped program goes without symbols (a third of the size); the virtual
+# build and the tests keep theirs for debugging.
+target_link_options(SkivolMouse PRIVATE -s)
 
 add_executable(SkivolMouseVirtual WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/vmouse/VirtualSeams_win.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(SkivolMouseVirtual PRIVATE skivol_vmouse ${STATIC_LINK})
@@ -39,7 +42,7 @@ target_link_libraries(SkivolMouseVirtual PRIVATE skivol_vmouse ${STATIC_LINK})
 # Windows-side tests. They link the product's code and its resources.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${SKIVOL_ROOT}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPT})
-target_link_libraries(win_tests PRIVATE skivol_vmouse gtest_main ${STATIC_LINK})
+target_link_libraries(win_tests PRIVATE skivol_vmouse gtest_main version ${STATIC_LINK})
 # The tests run with the virtual mouse behind the seams.
 target_sources(win_tests PRIVATE ${SKIVOL_ROOT}/vmouse/VirtualSeams_win.cpp)
 target_compile_definitions(win_tests PRIVATE SKIVOL_SOURCE_DIR="${SKIVOL_ROOT}")
@@ -60,4 +63,4 @@ endforeach()
 
 # Test helper: reads other programs' window and control state.
 add_executable(WinProbe ${SKIVOL_ROOT}/tests/e2e/WinProbe_win.cpp)
-target_link_libraries(WinProbe PRIVATE user32 ${STATIC_LINK})
+target_link_libraries(WinProbe PRIVATE user32 shell32 ${STATIC_LINK})

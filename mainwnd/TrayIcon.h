@@ -16,6 +16,14 @@ public:
   void add(HWND window, HICON icon);
   void remove();
 
+  // The shell's "TaskbarCreated" broadcast, sent when it (re)starts and has
+  // forgotten every icon. Also lets that message through to a window that
+  // runs at a higher integrity level than the shell.
+  static UINT taskbarCreatedMessage();
+  static void allowTaskbarCreated(HWND window);
+  // Puts the icon back after such a restart, without the greeting balloon.
+  void addAgain();
+
   // The icon's callback (wParam: icon ID, lParam: mouse message). Returns 1
   // for a double-click, which restores the window, else 0.
   LRESULT onCallback(HWND window, WPARAM wParam, LPARAM lParam);

@@ -34,6 +34,24 @@ void TrayIcon::add(HWND window, HICON icon) {
   ::Shell_NotifyIconA(NIM_MODIFY, &data_);
 }
 
+UINT TrayIcon::taskbarCreatedMessage() {
+  static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+void TrayIcon::allowTaskbarCreated(HWND window) {
+  // Without this, an elevated copy (started by its installer) never hears of
+  // the shell's restart.
+  ::ChangeWindowMessageFilterEx(window, taskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+}
+
+void TrayIcon::addAgain() {
+  if (!data_.hWnd) return;
+  NOTIFYICONDATAA again = data_;
+  again.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  ::Shell_NotifyIconA(NIM_ADD, &again);
+}
+
 void TrayIcon::remove() {
   if (data_.hWnd) ::Shell_NotifyIconA(NIM_DELETE, &data_);
   data_.hWnd = nullptr;

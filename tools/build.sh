@@ -1,5 +1,6 @@
 #!/bin/bash
-# Builds the Windows programs (build/bin) and the host test build (build/host).
+# Builds the Windows programs (build/bin), the host test build (build/host)
+# and the signed setup (build/bin/SkivolMouse-1.01-setup.exe).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -15,4 +16,6 @@ cmake --build build/win -j "$jobs"
 if [ "$1" != "--windows-only" ]; then
   cmake -S . -B build/host "${launcher[@]}" >/dev/null
   cmake --build build/host -j "$jobs"
+  # The setup needs both builds: the program and its default settings.
+  bash tools/build_installer.sh
 fi

@@ -4,7 +4,8 @@ set -e
 packages=(cmake g++ make googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick
-          python3 python3-pytest python3-pil fonts-dejavu-core fonts-wine netcat-openbsd)
+          python3 python3-pytest python3-pil fonts-dejavu-core fonts-wine netcat-openbsd
+          nsis osslsigncode openssl)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1

@@ -5,8 +5,15 @@
 //   WinProbe control <title> <id>  enabled, visible, text, combo selection,
 //                                  item data and list item height, slider
 //                                  position, window rect
+//   WinProbe tray <title> <id>     present: whether the shell holds that
+//                                  window's icon
+//   WinProbe tray-forget <title> <id>  the shell drops the icon, as a
+//                                  restarted shell would have
+//   WinProbe broadcast <name>      sends the registered message to every
+//                                  top-level window
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -79,11 +86,39 @@ int probeControl(const char* title, int id) {
   return 0;
 }
 
+// The shell answers a change of an icon it does not hold with failure, and
+// an empty change alters nothing.
+int probeTray(const char* title, UINT id, bool forget) {
+  NOTIFYICONDATAA data = {};
+  data.cbSize = sizeof data;
+  data.hWnd = findTopLevel(title);
+  data.uID = id;
+  if (!data.hWnd) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  if (forget) ::Shell_NotifyIconA(NIM_DELETE, &data);
+  std::printf("found=1 present=%d\n", ::Shell_NotifyIconA(NIM_MODIFY, &data) ? 1 : 0);
+  return 0;
+}
+
+int broadcast(const char* name) {
+  DWORD_PTR result = 0;
+  const UINT message = ::RegisterWindowMessageA(name);
+  ::SendMessageTimeoutA(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+  std::printf("sent=1\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 3 && std::string(argv[1]) == "window") return probeWindow(argv[2]);
   if (argc >= 4 && std::string(argv[1]) == "control") return probeControl(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id>\n");
+  if (argc >= 4 && std::string(argv[1]) == "tray") return probeTray(argv[2], std::atoi(argv[3]), false);
+  if (argc >= 4 && std::string(argv[1]) == "tray-forget") return probeTray(argv[2], std::atoi(argv[3]), true);
+  if (argc >= 3 && std::string(argv[1]) == "broadcast") return broadcast(argv[2]);
+  std::fprintf(stderr,
+               "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>\n");
   return 2;
 }

@@ -1,0 +1,169 @@
+"""The setup and the uninstaller in a fresh Wine prefix, with the real program.
+
+The cases run in order on one installation: install, start as at sign-in,
+install again over the running copy, uninstall while it runs. Wine does not
+enforce file ACLs, so of the rights on setting.dat only this is checked: the
+setup grants them without error (its exit code).
+"""
+import os
+import shutil
+import subprocess
+from pathlib import Path
+
+import pytest
+
+from conftest import BIN, DEADLINE, MAIN_TITLE, ROOT, wait_for
+
+SETUP = BIN / "SkivolMouse-1.01-setup.exe"
+PREFIX = ROOT / "build" / "wineprefix-install"
+INSTALL_DIR = PREFIX / "drive_c" / "Program Files" / "Skivol Gaming Mouse"
+SHORTCUT = PREFIX / "drive_c" / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / \
+    "Skivol Gaming Mouse.lnk"
+PRODUCT_KEY = r"HKLM\SOFTWARE\Skivol Gaming Mouse"
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Skivol Gaming Mouse"
+TRAY_ICON_ID = 1219
+
+
+def env():
+    environment = dict(os.environ)
+    environment.update({"WINEPREFIX": str(PREFIX), "WINEARCH": "win32",
+                        "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEDEBUG": "-all"})
+    return environment
+
+
+def wine(*args, timeout=120):
+    return subprocess.run(["wine", *map(str, args)], env=env(), capture_output=True, text=True, timeout=timeout)
+
+
+@pytest.fixture(scope="module")
+def prefix(display):
+    """A prefix of its own, made for these tests, with its own wineserver."""
+    if not SETUP.exists():
+        pytest.fail(f"{SETUP} is missing: tools/build.sh builds it")
+    shutil.rmtree(PREFIX, ignore_errors=True)
+    PREFIX.mkdir(parents=True)
+    subprocess.run(["wineboot", "-i"], env=env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=300)
+    subprocess.run(["wineserver", "-w"], env=env(), timeout=300)
+    # Wine's services inherit the output of the first program: keep them off ours.
+    subprocess.run(["wineserver", "-p"], env=env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wine", "cmd", "/c", "exit"], env=env(), stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+    yield PREFIX
+    subprocess.run(["wineserver", "-k"], env=env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def registry(key_path):
+    """The values of a key: {name: (type, data)}; None when the key is missing."""
+    result = wine("reg", "query", key_path)
+    if result.returncode != 0:
+        return None
+    values = {}
+    for line in result.stdout.splitlines():
+        parts = line.strip().split("    ")
+        if len(parts) == 3:
+            values[parts[0]] = (parts[1], parts[2])
+    return values
+
+
+def probe(*args):
+    result = wine(BIN / "WinProbe.exe", *args, timeout=60)
+    line = result.stdout.strip().splitlines()[-1] if result.stdout.strip() else ""
+    return dict(part.split("=", 1) for part in line.split() if "=" in part)
+
+
+def program_processes():
+    """Pids of SkivolMouse.exe processes of this prefix (not of other prefixes)."""
+    pids = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            cmdline = (entry / "cmdline").read_bytes()
+            environ = (entry / "environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        if b"SkivolMouse.exe" in cmdline and f"WINEPREFIX={PREFIX}".encode() in environ:
+            pids.append(int(entry.name))
+    return pids
+
+
+def hidden_in_tray():
+    window = probe("window", MAIN_TITLE)
+    return window.get("found") == "1" and window.get("visible") == "0" and \
+        probe("tray", MAIN_TITLE, TRAY_ICON_ID).get("present") == "1"
+
+
+def run_silently(program, *args):
+    """The exit code. Output not captured: the processes that setup and
+    uninstaller start would hold the pipes open."""
+    return subprocess.run(["wine", str(program), *args], env=env(), stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL, timeout=300).returncode
+
+
+def install(*options):
+    assert run_silently(SETUP, "/S", *options) == 0
+    wait_for(lambda: (INSTALL_DIR / "uninstall.exe").exists(), message="the setup to finish")
+
+
+def test_silent_install_puts_everything_in_place(prefix):
+    install("/LANG=1036")
+    for name in ("SkivolMouse.exe", "lang.ini", "setting.dat", "uninstall.exe"):
+        assert (INSTALL_DIR / name).is_file(), name
+    assert (INSTALL_DIR / "setting.dat").read_bytes() == (ROOT / "build" / "installer" / "setting.dat").read_bytes()
+    assert (INSTALL_DIR / "lang.ini").read_bytes() == (ROOT / "res" / "lang.ini").read_bytes()
+    assert SHORTCUT.is_file()
+
+    assert registry(PRODUCT_KEY)["Language"] == ("REG_SZ", "1036")
+    program = r"C:\Program Files\Skivol Gaming Mouse\SkivolMouse.exe"
+    assert registry(RUN_KEY)["Skivol Gaming Mouse"] == ("REG_SZ", f'"{program}" /hide')
+    entry = {name: data for name, (_, data) in registry(UNINSTALL_KEY).items()}
+    assert entry.items() >= {
+        "DisplayName": "Skivol Gaming Mouse", "DisplayVersion": "1.01", "Publisher": "Skivol",
+        "DisplayIcon": program + ",0", "NoModify": "0x1", "NoRepair": "0x1",
+        "QuietUninstallString": r'"C:\Program Files\Skivol Gaming Mouse\uninstall.exe" /S'}.items()
+    assert int(entry["EstimatedSize"], 16) > 0
+
+
+def test_run_command_starts_hidden_with_a_tray_icon_that_survives_a_shell_restart(prefix):
+    command = registry(RUN_KEY)["Skivol Gaming Mouse"][1]
+    program, switch = command.rsplit(" ", 1)
+    started = subprocess.Popen(["wine", program.strip('"'), switch], env=env(), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, start_new_session=True)
+    wait_for(hidden_in_tray, message="the program hidden in the tray")
+
+    # A restarted shell has forgotten every icon and says so with a broadcast.
+    assert probe("tray-forget", MAIN_TITLE, TRAY_ICON_ID).get("present") == "0"
+    probe("broadcast", "TaskbarCreated")
+    wait_for(lambda: probe("tray", MAIN_TITLE, TRAY_ICON_ID).get("present") == "1",
+             message="the icon added again")
+    assert started.poll() is None
+
+
+def test_install_over_a_running_copy_ends_it_keeps_settings_and_starts_the_new_one(prefix):
+    before = program_processes()
+    assert before
+    # Settings of the user, which an update must not replace.
+    settings = INSTALL_DIR / "setting.dat"
+    mine = bytearray(settings.read_bytes())
+    mine[136:140] = (7).to_bytes(4, "little")
+    settings.write_bytes(bytes(mine))
+
+    install("/LANG=1031")
+    wait_for(lambda: not set(before) & set(program_processes()), message="the old copy to end")
+    assert settings.read_bytes() == bytes(mine)
+    assert registry(PRODUCT_KEY)["Language"] == ("REG_SZ", "1031")
+    # "Start with Windows" is on: the new copy runs, hidden, as at sign-in.
+    wait_for(hidden_in_tray, message="the new copy hidden in the tray")
+
+
+def test_silent_uninstall_ends_the_program_and_removes_everything(prefix):
+    assert program_processes()
+    assert run_silently(INSTALL_DIR / "uninstall.exe", "/S") == 0
+    wait_for(lambda: not INSTALL_DIR.exists(), timeout=DEADLINE * 2, message="the install folder to go")
+    assert not program_processes()
+    assert not SHORTCUT.exists()
+    assert registry(PRODUCT_KEY) is None
+    assert registry(UNINSTALL_KEY) is None
+    assert "Skivol Gaming Mouse" not in (registry(RUN_KEY) or {})
