@@ -15,6 +15,9 @@ constexpr POINT kDpiHeading = {26, 321};
 constexpr SIZE kHeadingSize = {353, 22};
 constexpr POINT kVersionText = {26, 464};
 const char kVersion[] = "Ver. 1.01 ,  HW. 1.0";
+// The connection state follows the version text on the bottom bar.
+constexpr int kStateLineGap = 24;
+constexpr RECT kStateLineArea = {kVersionText.x, kVersionText.y - 2, 520, kVersionText.y + 18};
 
 void drawText(HDC dc, int x, int y, const char* text) { ::TextOutA(dc, x, y, text, lstrlenA(text)); }
 
@@ -22,6 +25,14 @@ void drawHeading(HDC target, HBITMAP heading, POINT at) {
   if (!heading) return;
   MemoryDC source(target, heading);
   ::BitBlt(target, at.x, at.y, kHeadingSize.cx, kHeadingSize.cy, source, 0, 0, SRCCOPY);
+}
+
+// Bottom-bar text: grey with a black shadow one pixel to the right.
+void drawBarText(HDC dc, int x, int y, const char* text) {
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  drawText(dc, x + 1, y, text);
+  ::SetTextColor(dc, RGB(0x7A, 0x7A, 0x7A));
+  drawText(dc, x, y, text);
 }
 
 // White text with a one-pixel black shadow to the right and below.
@@ -84,11 +95,25 @@ void MainWindowPainter::paint(MainDialog& window) {
       drawShadowedLabel(back, 30, 143 + 40 * row, window.rowLabel(row));
 
     ScopedSelect font12(back, fontTahoma12);
-    ::SetTextColor(back, RGB(0, 0, 0));
-    drawText(back, kVersionText.x + 1, kVersionText.y, kVersion);
-    ::SetTextColor(back, RGB(0x7A, 0x7A, 0x7A));
-    drawText(back, kVersionText.x, kVersionText.y, kVersion);
+    drawBarText(back, kVersionText.x, kVersionText.y, kVersion);
+    // Without the mouse every control is disabled; the bar says why.
+    if (hidLink.presentCount() == 0) {
+      SIZE version = {};
+      ::GetTextExtentPoint32A(back, kVersion, lstrlenA(kVersion), &version);
+      const char* state = uiTexts[UiText::MouseNotConnected];
+      RECT area = kStateLineArea;
+      area.left = kVersionText.x + version.cx + kStateLineGap;
+      area.top = kVersionText.y;
+      ::SetTextColor(back, RGB(0, 0, 0));
+      ::OffsetRect(&area, 1, 0);
+      ::DrawTextA(back, state, -1, &area, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+      ::SetTextColor(back, RGB(0x7A, 0x7A, 0x7A));
+      ::OffsetRect(&area, -1, 0);
+      ::DrawTextA(back, state, -1, &area, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
 
     ::BitBlt(dc, 0, 0, window.skinWidth, window.skinHeight, back, 0, 0, SRCCOPY);
   }
 }
+
+void MainWindowPainter::invalidateStateLine(HWND window) { ::InvalidateRect(window, &kStateLineArea, FALSE); }

@@ -5,6 +5,8 @@
 //   WinProbe control <title> <id>  enabled, visible, text, combo selection,
 //                                  item data and list item height, slider
 //                                  position, window rect
+//   WinProbe post <title> <message> <wParam> <lParam>
+//                                  posts a message to the window (numbers)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -79,11 +81,21 @@ int probeControl(const char* title, int id) {
   return 0;
 }
 
+int postToWindow(const char* title, const char* message, const char* wParam, const char* lParam) {
+  HWND hwnd = findTopLevel(title);
+  const bool posted = hwnd && PostMessageA(hwnd, static_cast<UINT>(std::strtoul(message, nullptr, 0)),
+                                           static_cast<WPARAM>(std::strtoul(wParam, nullptr, 0)),
+                                           static_cast<LPARAM>(std::strtol(lParam, nullptr, 0)));
+  std::printf("found=%d posted=%d\n", hwnd ? 1 : 0, posted ? 1 : 0);
+  return posted ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 3 && std::string(argv[1]) == "window") return probeWindow(argv[2]);
   if (argc >= 4 && std::string(argv[1]) == "control") return probeControl(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id>\n");
+  if (argc >= 6 && std::string(argv[1]) == "post") return postToWindow(argv[2], argv[3], argv[4], argv[5]);
+  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id> | post <title> <msg> <wp> <lp>\n");
   return 2;
 }
