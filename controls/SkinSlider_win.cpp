@@ -8,6 +8,7 @@ BEGIN_MESSAGE_MAP(SkinSlider, CSliderCtrl)
   ON_MESSAGE(WM_PAINT, OnPaint)
   ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
   ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+  ON_MESSAGE(WM_ENABLE, OnEnable)
   ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORBTN, OnCtlColor)
 END_MESSAGE_MAP()
@@ -44,6 +45,13 @@ LRESULT SkinSlider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT SkinSlider::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+
+LRESULT SkinSlider::OnEnable(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  // The trackbar does not repaint itself for this, and the skin shows it.
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  Invalidate(FALSE);
+  return result;
+}
 
 LRESULT SkinSlider::OnSetCursor(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
   // The hand over the thumb only; elsewhere the slider's own cursor.
