@@ -27,12 +27,31 @@ void drawHeading(HDC target, HBITMAP heading, POINT at) {
   ::BitBlt(target, at.x, at.y, kHeadingSize.cx, kHeadingSize.cy, source, 0, 0, SRCCOPY);
 }
 
-// Bottom-bar text: grey with a black shadow one pixel to the right.
-void drawBarText(HDC dc, int x, int y, const char* text) {
+// Bottom-bar text as the version text is drawn (grey with a black shadow one
+// pixel to the right), ending with "..." where it would leave `area`.
+void drawBarText(HDC dc, RECT area, const char* text) {
+  constexpr UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
   ::SetTextColor(dc, RGB(0, 0, 0));
-  drawText(dc, x + 1, y, text);
+  RECT shadow = area;
+  ::OffsetRect(&shadow, 1, 0);
+  ::DrawTextA(dc, text, -1, &shadow, format);
   ::SetTextColor(dc, RGB(0x7A, 0x7A, 0x7A));
-  drawText(dc, x, y, text);
+  ::DrawTextA(dc, text, -1, &area, format);
+}
+
+// The version text, and beside it, while no mouse is found, the reason why
+// every control is disabled. `dc` has the bar's font selected.
+void drawBottomBar(HDC dc) {
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  drawText(dc, kVersionText.x + 1, kVersionText.y, kVersion);
+  ::SetTextColor(dc, RGB(0x7A, 0x7A, 0x7A));
+  drawText(dc, kVersionText.x, kVersionText.y, kVersion);
+  if (hidLink.presentCount() != 0) return;
+  SIZE version = {};
+  ::GetTextExtentPoint32A(dc, kVersion, lstrlenA(kVersion), &version);
+  const RECT state = {kVersionText.x + version.cx + kStateLineGap, kVersionText.y, kStateLineArea.right,
+                      kStateLineArea.bottom};
+  drawBarText(dc, state, uiTexts[UiText::MouseNotConnected]);
 }
 
 // White text with a one-pixel black shadow to the right and below.
@@ -95,22 +114,7 @@ void MainWindowPainter::paint(MainDialog& window) {
       drawShadowedLabel(back, 30, 143 + 40 * row, window.rowLabel(row));
 
     ScopedSelect font12(back, fontTahoma12);
-    drawBarText(back, kVersionText.x, kVersionText.y, kVersion);
-    // Without the mouse every control is disabled; the bar says why.
-    if (hidLink.presentCount() == 0) {
-      SIZE version = {};
-      ::GetTextExtentPoint32A(back, kVersion, lstrlenA(kVersion), &version);
-      const char* state = uiTexts[UiText::MouseNotConnected];
-      RECT area = kStateLineArea;
-      area.left = kVersionText.x + version.cx + kStateLineGap;
-      area.top = kVersionText.y;
-      ::SetTextColor(back, RGB(0, 0, 0));
-      ::OffsetRect(&area, 1, 0);
-      ::DrawTextA(back, state, -1, &area, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-      ::SetTextColor(back, RGB(0x7A, 0x7A, 0x7A));
-      ::OffsetRect(&area, -1, 0);
-      ::DrawTextA(back, state, -1, &area, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
+    drawBottomBar(back);
 
     ::BitBlt(dc, 0, 0, window.skinWidth, window.skinHeight, back, 0, 0, SRCCOPY);
   }
