@@ -90,10 +90,4 @@ TEST(UiTexts, LanguageCodeEndsWithTheRegistryValue) {
   EXPECT_EQ(languageCodeFromValue(nullptr, 8), "");
 }
 
-TEST(UiTexts, TrayAndStateLineTextsInEnglish) {
-  EXPECT_STREQ(UiTexts::builtIn(UiText::Property), "Properties");
-  EXPECT_STREQ(UiTexts::key(UiText::MouseNotConnected), "str11");
-  EXPECT_STREQ(UiTexts::builtIn(UiText::MouseNotConnected), "Mouse not connected");
-}
-
 }  // namespace
