@@ -122,7 +122,7 @@ protected:
   // The DPI level boxes and the window drag; true when the message was
   // taken for a drag.
   bool applyDpiBoxRules(const MSG* msg);
-  void updateClassCursor();
+  LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
 
   TrayIcon trayIcon;
   int hoverDpiBox = -1;

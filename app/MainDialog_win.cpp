@@ -58,6 +58,8 @@ public:
   void enableDpiSlider(bool enable) override { ::EnableWindow(slider_, enable); }
   void enableAssignmentBoxes(bool enable) override {
     for (HWND box : boxes_) ::EnableWindow(box, enable);
+    // The bottom bar says whether the mouse is there.
+    MainWindowPainter::invalidateStateLine(window_);
   }
   void startPostScanTimer() override { ::PostMessageA(window_, WM_APP_START_POSTSCAN, 0, 0); }
   HWND window() const { return window_; }
@@ -108,6 +110,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_COMMAND(ID_TRAY_EXIT, OnExitCommand)
   ON_MESSAGE(WM_APP_MICE_CHANGED, OnMiceChanged)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
+  ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
   ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
   ON_COMMAND(IDC_DEFAULT, OnDefaultCommand)
 END_MESSAGE_MAP()
@@ -128,10 +131,11 @@ BOOL MainDialog::OnInitDialog() {
   CDialog::OnInitDialog();
 
   if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
-    char about[256] = {};
-    if (::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
-      ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-      ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+    // Wide: the entry's text is not in every ANSI code page.
+    wchar_t about[256] = {};
+    if (::LoadStringW(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about / sizeof about[0]) > 0) {
+      ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
     }
   }
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
@@ -188,11 +192,7 @@ BOOL MainDialog::OnInitDialog() {
   mainDialog = this;
 
   trayMenu.LoadMenu(IDR_TRAYMENU);
-  if (HMENU popup = trayMenu.GetSubMenu(0)) {
-    ::SetMenuDefaultItem(popup, ID_TRAY_PROPERTY, FALSE);
-    ::ModifyMenuA(popup, ID_TRAY_PROPERTY, MF_BYCOMMAND | MF_STRING, ID_TRAY_PROPERTY, uiTexts[UiText::Property]);
-    ::ModifyMenuA(popup, ID_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, ID_TRAY_EXIT, uiTexts[UiText::Exit]);
-  }
+  TrayIcon::setMenuTexts(trayMenu.GetSubMenu(0), uiTexts[UiText::Property], uiTexts[UiText::Exit]);
   trayIcon.add(m_hWnd, trayIcons[0]);
   TrayIcon::allowTaskbarCreated(m_hWnd);
 
@@ -403,7 +403,6 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
       // slider: nothing to do here.
       break;
   }
-  updateClassCursor();
   return CDialog::PreTranslateMessage(msg);
 }
 
@@ -440,8 +439,17 @@ bool MainDialog::applyDpiBoxRules(const MSG* msg) {
   return false;
 }
 
-void MainDialog::updateClassCursor() {
-  setClassCursor(m_hWnd, hoverDpiBox != -1 ? handCursor() : savedClassCursor);
+LRESULT MainDialog::OnSetCursor(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  // The hand over the DPI boxes of the window itself; a control under the
+  // mouse asks here first and chooses its own cursor.
+  if (reinterpret_cast<HWND>(wParam) == m_hWnd) {
+    POINT at;
+    ::GetCursorPos(&at);
+    ::ScreenToClient(m_hWnd, &at);
+    if (dpiBoxHitTest(at.x, at.y, hidLink.presentCount() != 0) != -1 && showHandCursor(lParam)) return TRUE;
+  }
+  handled = FALSE;
+  return 0;
 }
 
 void MainDialog::OnCancel() {

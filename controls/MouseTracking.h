@@ -19,10 +19,15 @@ inline void beginHover(HWND control, int& hovering) {
   trackMouseLeave(control);
 }
 
-// The window class of `window` shows `cursor` from now on.
-inline void setClassCursor(HWND window, HCURSOR cursor) {
-  if (reinterpret_cast<HCURSOR>(::GetClassLongPtrA(window, GCLP_HCURSOR)) != cursor)
-    ::SetClassLongPtrA(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+// WM_SETCURSOR of a skinned control (or of the window over its DPI boxes):
+// the hand while the mouse is over the client area. Answered before default
+// processing, which would let the parent choose first. The window classes
+// are never changed: they are the system's, shared by every button, combo
+// box and dialog of the process.
+inline bool showHandCursor(LPARAM hitTest) {
+  if (LOWORD(hitTest) != HTCLIENT) return false;
+  ::SetCursor(handCursor());
+  return true;
 }
 
 // The hover and pressed states of a skinned button or combo box, following
@@ -32,7 +37,6 @@ inline void followMouse(HWND control, const MSG& msg, int& hovering, int& presse
   switch (msg.message) {
     case WM_MOUSEMOVE:
       beginHover(control, hovering);
-      setClassCursor(control, handCursor());
       return;
     case WM_LBUTTONDOWN:
       pressed = 1;

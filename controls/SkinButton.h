@@ -33,9 +33,12 @@ protected:
   DECLARE_MESSAGE_MAP()
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnFocusChange(UINT, WPARAM, LPARAM, BOOL&);
 
   // The state bitmap to show now.
   HBITMAP currentBitmap() const;
+  // The window text over the bitmap, centred, made to fit the face.
+  void drawCaption(HDC image);
 };

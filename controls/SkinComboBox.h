@@ -69,6 +69,7 @@ protected:
   LRESULT OnReflectedDrawItem(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
@@ -79,6 +80,8 @@ private:
   void drawSelectionField(const DRAWITEMSTRUCT& item);
   // The colour of the field's text in the control's present state.
   COLORREF fieldTextColor() const;
+  // Where the field's text may go: inside the frame, left of the arrow.
+  RECT textArea() const;
 
   // Set while a WM_DRAWITEM that reached the control directly goes on to
   // default processing, which hands it to the parent: the reflection that

@@ -19,7 +19,14 @@ constexpr COLORREF kHighlightedItemText = 0x202020;
 constexpr COLORREF kCurrentItemText = 0x0000FF;  // red
 constexpr COLORREF kFieldText = 0x808080;
 constexpr COLORREF kFocusedFieldText = 0xDE1616;  // blue
-constexpr COLORREF kDisabledFieldText = 0xDCDCDC;
+// A disabled box is washed out: a flat pale field with lighter text, which
+// still stands out from it by more than 3 : 1.
+constexpr COLORREF kDisabledFieldText = 0x8C8C8C;
+constexpr COLORREF kDisabledField = 0xF9F8F7;
+// Room kept free between the field's text and the arrow.
+constexpr int kArrowGap = 3;
+// Texts that do not fit end with "..."; "&" is shown as it stands.
+constexpr UINT kFieldTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
 
 void selectTextFont(HDC hdc) {
   if (HFONT font = controlFonts[kTextFontIndex].GetSafeHandle()) ::SelectObject(hdc, font);
@@ -38,6 +45,7 @@ BEGIN_MESSAGE_MAP(SkinComboBox, CComboBox)
   ON_MESSAGE(kReflectedDrawItem, OnReflectedDrawItem)
   ON_MESSAGE(WM_PAINT, OnPaint)
   ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
   ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColor)
   ON_MESSAGE(WM_SETFOCUS, OnSetFocus)
@@ -96,6 +104,11 @@ LRESULT SkinComboBox::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
   }
   composeMasked(image, 0, 0, frameWidth, frameHeight, frameBitmap, frameMask);
 
+  if (!IsWindowEnabled()) {
+    GdiObject<HBRUSH> wash(::CreateSolidBrush(kDisabledField));
+    RECT inner = {2, 2, frameWidth - 2, frameHeight - 2};
+    ::FillRect(image, &inner, wash);
+  }
   {
     ScopedSelect font(image, controlFonts[kTextFontIndex].GetSafeHandle()
                                  ? static_cast<HGDIOBJ>(controlFonts[kTextFontIndex])
@@ -103,7 +116,8 @@ LRESULT SkinComboBox::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
     ::SetBkMode(image, TRANSPARENT);
     ::SetTextColor(image, fieldTextColor());
     const CString text = selectionText();
-    ::TextOutA(image, kFieldTextOrigin.x, kFieldTextOrigin.y, text, text.GetLength());
+    RECT field = textArea();
+    ::DrawTextA(image, text, text.GetLength(), &field, kFieldTextFormat);
   }
 
   HBITMAP arrow = !IsWindowEnabled() ? arrowDisabledBitmap : hovering ? arrowHoverBitmap : arrowBitmap;
@@ -114,6 +128,12 @@ LRESULT SkinComboBox::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
 }
 
 LRESULT SkinComboBox::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+
+LRESULT SkinComboBox::OnSetCursor(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+  if (showHandCursor(lParam)) return TRUE;
+  handled = FALSE;
+  return 0;
+}
 
 LRESULT SkinComboBox::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
@@ -205,25 +225,31 @@ void SkinComboBox::drawListItem(const DRAWITEMSTRUCT& item) {
   const CString text = GetLBText(index);
   RECT rect = item.rcItem;
   rect.left += kTextIndent;
-  ::DrawTextA(item.hDC, text, -1, &rect, 0);
+  ::DrawTextA(item.hDC, text, -1, &rect, kFieldTextFormat);
 }
 
 void SkinComboBox::drawSelectionField(const DRAWITEMSTRUCT& item) {
+  // The platform asks for the field outside of the box's own paint too (a
+  // new selection, a change of focus). The skinned paint draws the whole box,
+  // field included, so the field is only marked for it; drawing here into
+  // the platform's rectangle would cover the frame and the arrow.
+  if (frameBitmap) {
+    Invalidate(FALSE);
+    return;
+  }
+  // Not skinned yet: the platform's box with the field's text.
   SavedDC saved(item.hDC);
   ::SetBkMode(item.hDC, TRANSPARENT);
   selectTextFont(item.hDC);
-  ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-  COLORREF color = kFieldText;
-  if (!IsWindowEnabled()) {
-    color = kDisabledFieldText;
-  } else if (::GetFocus() == m_hWnd) {
-    color = kFocusedFieldText;
-  }
-  ::SetTextColor(item.hDC, color);
+  ::SetTextColor(item.hDC, fieldTextColor());
   const CString text = selectionText();
   RECT rect = item.rcItem;
   rect.left += kTextIndent;
-  ::DrawTextA(item.hDC, text, -1, &rect, DT_SINGLELINE | DT_VCENTER);
+  ::DrawTextA(item.hDC, text, -1, &rect, kFieldTextFormat | DT_VCENTER);
+}
+
+RECT SkinComboBox::textArea() const {
+  return {kFieldTextOrigin.x, kFieldTextOrigin.y, frameWidth - arrowWidth - 1 - kArrowGap, frameHeight - 2};
 }
 
 CString SkinComboBox::selectionText() const {

@@ -7,6 +7,8 @@
 BEGIN_MESSAGE_MAP(SkinSlider, CSliderCtrl)
   ON_MESSAGE(WM_PAINT, OnPaint)
   ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+  ON_MESSAGE(WM_ENABLE, OnEnable)
   ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColor)
   ON_MESSAGE(WM_CTLCOLORBTN, OnCtlColor)
 END_MESSAGE_MAP()
@@ -30,9 +32,13 @@ LRESULT SkinSlider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   GetThumbRect(&thumb);
   const int c = (thumb.top + thumb.bottom) / 2;
   auto fill = [&](RECT r, int stock) { ::FillRect(image, &r, static_cast<HBRUSH>(::GetStockObject(stock))); };
-  fill({0, c - 2, w, c + 2}, GRAY_BRUSH);
-  fill({1, c - 1, w - 1, c + 1}, WHITE_BRUSH);
-  fill(thumb, WHITE_BRUSH);
+  // Disabled, the white parts turn grey and the channel's edge darker, so
+  // the slider visibly greys out against the dark skin.
+  const bool enabled = IsWindowEnabled() != FALSE;
+  const int light = enabled ? WHITE_BRUSH : GRAY_BRUSH;
+  fill({0, c - 2, w, c + 2}, enabled ? GRAY_BRUSH : DKGRAY_BRUSH);
+  fill({1, c - 1, w - 1, c + 1}, light);
+  fill(thumb, light);
   fill({thumb.left + 1, thumb.top + 1, thumb.right - 1, thumb.bottom - 1}, BLACK_BRUSH);
   image.copyTo(dc);
   return 0;
@@ -40,24 +46,37 @@ LRESULT SkinSlider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT SkinSlider::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
 
+LRESULT SkinSlider::OnEnable(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  // The trackbar does not repaint itself for this, and the skin shows it.
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  Invalidate(FALSE);
+  return result;
+}
+
+LRESULT SkinSlider::OnSetCursor(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+  // The hand over the thumb only; elsewhere the slider's own cursor.
+  POINT at;
+  ::GetCursorPos(&at);
+  ::ScreenToClient(m_hWnd, &at);
+  RECT thumb;
+  GetThumbRect(&thumb);
+  if (::PtInRect(&thumb, at) && showHandCursor(lParam)) return TRUE;
+  handled = FALSE;
+  return 0;
+}
+
 LRESULT SkinSlider::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
 }
 
 BOOL SkinSlider::PreTranslateMessage(MSG* msg) {
   switch (msg->message) {
-    case WM_MOUSEMOVE: {
+    case WM_MOUSEMOVE:
       if (!tracking) {
         tracking = 1;
         trackMouseLeave(m_hWnd);
       }
-      RECT thumb;
-      GetThumbRect(&thumb);
-      POINT at = {static_cast<short>(LOWORD(msg->lParam)), static_cast<short>(HIWORD(msg->lParam))};
-      HCURSOR cursor = ::PtInRect(&thumb, at) ? handCursor() : savedClassCursor;
-      setClassCursor(m_hWnd, cursor);
       break;
-    }
     case WM_LBUTTONUP:
     case WM_MOUSELEAVE:
       tracking = 0;

@@ -50,6 +50,7 @@ protected:
 private:
   static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   HWND OwnerForModal() const;
+  HWND createFromTemplate(UINT templateId, HWND owner);
   void RunModalLoop();
 
   UINT m_templateId;

@@ -62,6 +62,14 @@ void CDialog::CenterWindow() {
                0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+HWND CDialog::createFromTemplate(UINT templateId, HWND owner) {
+  // Wide: a template's texts are UTF-16, and the ANSI function would turn
+  // every character outside the system's code page (a Chinese caption, say)
+  // into "?".
+  return ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(templateId), owner, &CDialog::StaticDialogProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
 HWND CDialog::OwnerForModal() const {
   if (m_parent && m_parent->m_hWnd) return m_parent->m_hWnd;
   CWinApp* app = AfxGetApp();
@@ -74,8 +82,7 @@ INT_PTR CDialog::DoModal() {
   HWND owner = OwnerForModal();
   m_modalResult = -1;
   m_inModalLoop = true;
-  HWND hwnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
-                                   &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+  HWND hwnd = createFromTemplate(m_templateId, owner);
   if (!hwnd) {
     m_inModalLoop = false;
     return -1;
@@ -123,9 +130,7 @@ void CDialog::RunModalLoop() {
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
   m_templateId = templateId;
   m_parent = parent;
-  HWND hwnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
-                                   parent ? parent->m_hWnd : nullptr, &CDialog::StaticDialogProc,
-                                   reinterpret_cast<LPARAM>(this));
+  HWND hwnd = createFromTemplate(templateId, parent ? parent->m_hWnd : nullptr);
   return hwnd != nullptr;
 }
 

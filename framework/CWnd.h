@@ -79,4 +79,10 @@ protected:
 
   static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   WNDPROC m_superProc = nullptr;
+  // The window was made with the wide functions; its messages come and go
+  // in their wide form.
+  bool m_unicode = false;
+
+private:
+  static LRESULT callSuper(WNDPROC super, bool unicode, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };

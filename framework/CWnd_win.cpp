@@ -26,11 +26,24 @@ void CWnd::Detach() {
   m_hWnd = nullptr;
 }
 
+LRESULT CWnd::callSuper(WNDPROC super, bool unicode, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (super) {
+    return unicode ? ::CallWindowProcW(super, hwnd, message, wParam, lParam)
+                   : ::CallWindowProcA(super, hwnd, message, wParam, lParam);
+  }
+  return unicode ? ::DefWindowProcW(hwnd, message, wParam, lParam) : ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return FALSE;
   Attach(hwnd);
-  m_superProc = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
+  // A window made with the wide functions stays wide: an ANSI procedure in
+  // its chain would pass its texts through the system code page, which turns
+  // every character outside it into "?".
+  m_unicode = ::IsWindowUnicode(hwnd) != FALSE;
+  const LONG_PTR proc = reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc);
+  m_superProc = reinterpret_cast<WNDPROC>(m_unicode ? ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc)
+                                                    : ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc));
   return TRUE;
 }
 
@@ -43,7 +56,14 @@ HWND CWnd::UnsubclassWindow() {
   if (!hwnd) return nullptr;
   // Stop dispatching to this object first, then restore the procedure while
   // the window is still valid.
-  if (m_superProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superProc));
+  if (m_superProc) {
+    const LONG_PTR proc = reinterpret_cast<LONG_PTR>(m_superProc);
+    if (m_unicode) {
+      ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc);
+    } else {
+      ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc);
+    }
+  }
   Detach();
   m_superProc = nullptr;
   return hwnd;
@@ -100,19 +120,18 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (m_superProc) return ::CallWindowProcA(m_superProc, m_hWnd, message, wParam, lParam);
-  return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+  return callSuper(m_superProc, m_unicode, m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* wnd = FromHandlePermanent(hwnd);
-  if (!wnd) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  if (!wnd) return callSuper(nullptr, ::IsWindowUnicode(hwnd) != FALSE, hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     // Last message: let the window finish, then detach before the HWND dies.
     WNDPROC super = wnd->m_superProc;
+    const bool unicode = wnd->m_unicode;
     wnd->UnsubclassWindow();
-    LRESULT result = super ? ::CallWindowProcA(super, hwnd, message, wParam, lParam)
-                           : ::DefWindowProcA(hwnd, message, wParam, lParam);
+    LRESULT result = callSuper(super, unicode, hwnd, message, wParam, lParam);
     wnd->PostNcDestroy();
     return result;
   }

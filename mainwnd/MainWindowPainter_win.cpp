@@ -15,6 +15,9 @@ constexpr POINT kDpiHeading = {26, 321};
 constexpr SIZE kHeadingSize = {353, 22};
 constexpr POINT kVersionText = {26, 464};
 const char kVersion[] = "Ver. 1.01 ,  HW. 1.0";
+// The connection state follows the version text on the bottom bar.
+constexpr int kStateLineGap = 24;
+constexpr RECT kStateLineArea = {kVersionText.x, kVersionText.y - 2, 520, kVersionText.y + 18};
 
 void drawText(HDC dc, int x, int y, const char* text) { ::TextOutA(dc, x, y, text, lstrlenA(text)); }
 
@@ -22,6 +25,33 @@ void drawHeading(HDC target, HBITMAP heading, POINT at) {
   if (!heading) return;
   MemoryDC source(target, heading);
   ::BitBlt(target, at.x, at.y, kHeadingSize.cx, kHeadingSize.cy, source, 0, 0, SRCCOPY);
+}
+
+// Bottom-bar text as the version text is drawn (grey with a black shadow one
+// pixel to the right), ending with "..." where it would leave `area`.
+void drawBarText(HDC dc, RECT area, const char* text) {
+  constexpr UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  RECT shadow = area;
+  ::OffsetRect(&shadow, 1, 0);
+  ::DrawTextA(dc, text, -1, &shadow, format);
+  ::SetTextColor(dc, RGB(0x7A, 0x7A, 0x7A));
+  ::DrawTextA(dc, text, -1, &area, format);
+}
+
+// The version text, and beside it, while no mouse is found, the reason why
+// every control is disabled. `dc` has the bar's font selected.
+void drawBottomBar(HDC dc) {
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  drawText(dc, kVersionText.x + 1, kVersionText.y, kVersion);
+  ::SetTextColor(dc, RGB(0x7A, 0x7A, 0x7A));
+  drawText(dc, kVersionText.x, kVersionText.y, kVersion);
+  if (hidLink.presentCount() != 0) return;
+  SIZE version = {};
+  ::GetTextExtentPoint32A(dc, kVersion, lstrlenA(kVersion), &version);
+  const RECT state = {kVersionText.x + version.cx + kStateLineGap, kVersionText.y, kStateLineArea.right,
+                      kStateLineArea.bottom};
+  drawBarText(dc, state, uiTexts[UiText::MouseNotConnected]);
 }
 
 // White text with a one-pixel black shadow to the right and below.
@@ -84,11 +114,10 @@ void MainWindowPainter::paint(MainDialog& window) {
       drawShadowedLabel(back, 30, 143 + 40 * row, window.rowLabel(row));
 
     ScopedSelect font12(back, fontTahoma12);
-    ::SetTextColor(back, RGB(0, 0, 0));
-    drawText(back, kVersionText.x + 1, kVersionText.y, kVersion);
-    ::SetTextColor(back, RGB(0x7A, 0x7A, 0x7A));
-    drawText(back, kVersionText.x, kVersionText.y, kVersion);
+    drawBottomBar(back);
 
     ::BitBlt(dc, 0, 0, window.skinWidth, window.skinHeight, back, 0, 0, SRCCOPY);
   }
 }
+
+void MainWindowPainter::invalidateStateLine(HWND window) { ::InvalidateRect(window, &kStateLineArea, FALSE); }

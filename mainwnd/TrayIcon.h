@@ -33,6 +33,11 @@ public:
   // Brings a hidden or minimised window back to the front.
   static void restoreWindow(HWND window);
 
+  // The menu's two commands get their texts; "Property" is the default
+  // (bold) item. Replacing an item's text clears its default state, so the
+  // default is set last.
+  static void setMenuTexts(HMENU popup, const char* property, const char* exit);
+
 private:
   NOTIFYICONDATAA data_ = {};
   int trayDoubleClicked = 0;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "resource.h"
+
 namespace {
 const char kTip[] = "Skivol Gaming Mouse v1.01";
 const char kBalloonTitle[] = "Skivol Gaming Mouse";
@@ -93,4 +95,11 @@ void TrayIcon::restoreWindow(HWND window) {
   ::ShowWindow(window, SW_RESTORE);
   ::BringWindowToTop(window);
   ::SetForegroundWindow(window);
+}
+
+void TrayIcon::setMenuTexts(HMENU popup, const char* property, const char* exit) {
+  if (!popup) return;
+  ::ModifyMenuA(popup, ID_TRAY_PROPERTY, MF_BYCOMMAND | MF_STRING, ID_TRAY_PROPERTY, property);
+  ::ModifyMenuA(popup, ID_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, ID_TRAY_EXIT, exit);
+  ::SetMenuDefaultItem(popup, ID_TRAY_PROPERTY, FALSE);
 }

@@ -31,12 +31,13 @@ const TextEntry kTexts[kUiTextCount] = {
     {"str2", "Button Settings"},
     {"str3", "DPI Settings"},
     {"str4", "Default"},
-    {"str5", "Propertys"},
+    {"str5", "Properties"},
     {"str6", "Exit"},
     {"str7", "Key"},
     {"str8", "OK"},
     {"str9", "Cancel"},
     {"str10", "Double-click"},
+    {"str11", "Mouse not connected"},
 };
 
 }  // namespace

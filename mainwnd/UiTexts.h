@@ -1,6 +1,6 @@
-// The sixteen replaceable texts of the window, the tray menu and the key
-// dialog, with their English built-in texts, and the language they are shown
-// in. A language file (lang.ini) may replace any of them, section by language
+// The replaceable texts of the window, the tray menu and the key dialog, with
+// their English built-in texts, and the language they are shown in. A
+// language file (lang.ini) may replace any of them, section by language
 // code; the language code also picks the language of the two heading bitmaps.
 #pragma once
 #include <cstddef>
@@ -20,14 +20,15 @@ enum class UiText : int {
   ButtonSettings,      // str2 "Button Settings" (the heading is a bitmap)
   DpiSettings,         // str3 "DPI Settings" (the heading is a bitmap)
   Default,             // str4 "Default"
-  Property,            // str5 "Propertys" (tray menu)
+  Property,            // str5 "Properties" (tray menu)
   Exit,                // str6 "Exit" (tray menu)
   KeyTitle,            // str7 "Key" (key dialog title)
   Ok,                  // str8 "OK" (key dialog)
   Cancel,              // str9 "Cancel" (key dialog)
   DoubleClick,         // str10 "Double-click"
+  MouseNotConnected,   // str11 "Mouse not connected" (bottom bar, without the mouse)
 };
-constexpr int kUiTextCount = 16;
+constexpr int kUiTextCount = 17;
 
 // Heading languages, by languageIndex.
 namespace Language {

@@ -11,6 +11,8 @@
 //                                  restarted shell would have
 //   WinProbe broadcast <name>      sends the registered message to every
 //                                  top-level window
+//   WinProbe post <title> <message> <wParam> <lParam>
+//                                  posts a message to the window (numbers)
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -110,6 +112,15 @@ int broadcast(const char* name) {
   return 0;
 }
 
+int postToWindow(const char* title, const char* message, const char* wParam, const char* lParam) {
+  HWND hwnd = findTopLevel(title);
+  const bool posted = hwnd && PostMessageA(hwnd, static_cast<UINT>(std::strtoul(message, nullptr, 0)),
+                                           static_cast<WPARAM>(std::strtoul(wParam, nullptr, 0)),
+                                           static_cast<LPARAM>(std::strtol(lParam, nullptr, 0)));
+  std::printf("found=%d posted=%d\n", hwnd ? 1 : 0, posted ? 1 : 0);
+  return posted ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,7 +129,9 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "tray") return probeTray(argv[2], std::atoi(argv[3]), false);
   if (argc >= 4 && std::string(argv[1]) == "tray-forget") return probeTray(argv[2], std::atoi(argv[3]), true);
   if (argc >= 3 && std::string(argv[1]) == "broadcast") return broadcast(argv[2]);
+  if (argc >= 6 && std::string(argv[1]) == "post") return postToWindow(argv[2], argv[3], argv[4], argv[5]);
   std::fprintf(stderr,
-               "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>\n");
+               "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>"
+               " | post <title> <msg> <wp> <lp>\n");
   return 2;
 }

@@ -203,8 +203,9 @@ def window_pixel(image, wid, x, y):
 
 def probe(*args):
     """Asks WinProbe about a window or control: a dict of its key=value pairs."""
+    # WinProbe writes its texts in the ANSI code page of the prefix.
     result = subprocess.run(["wine", str(BIN / "WinProbe.exe"), *map(str, args)], env=wine_env(),
-                            capture_output=True, text=True, timeout=60)
+                            capture_output=True, encoding="cp1252", errors="replace", timeout=60)
     line = result.stdout.strip().splitlines()[-1] if result.stdout.strip() else ""
     values = {}
     for part in line.split(" "):
