@@ -368,6 +368,8 @@ LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED) {
     // A burst of changes yields one re-scan, a while after the last of them.
+    // Until then transfers look for the mouse afresh, as it may have moved.
+    hidLink.markDeviceSetChanged();
     KillTimer(kRescanTimer);
     SetTimer(kRescanTimer, kRescanAfterChangeMs);
   }
