@@ -57,6 +57,8 @@ foreach(src ${WIN_BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE skivol_vmouse ${STATIC_LINK})
 endforeach()
+# The start-up steps read the program's own resources, behind its own seams.
+target_sources(win_startup_steps PRIVATE ${RESOURCE_SCRIPT} ${SKIVOL_ROOT}/app/ProductSeams_win.cpp)
 
 # Test helper: reads other programs' window and control state.
 add_executable(WinProbe ${SKIVOL_ROOT}/tests/e2e/WinProbe_win.cpp)
