@@ -1,4 +1,7 @@
 // Paints the main window: the skin, then what the program draws over it.
+// The picture is composed once into skinBackdrop and composed again only when
+// something drawn on it changes (the DPI number and level, the headings and
+// the row labels); a paint copies the part of it the system asks for.
 #pragma once
 
 class MainDialog;
@@ -6,4 +9,7 @@ class MainDialog;
 class MainWindowPainter {
 public:
   static void paint(MainDialog& window);
+  // Something the picture shows changed in a way the painter does not see
+  // (the skin itself was redrawn): compose afresh at the next paint.
+  static void recompose();
 };
