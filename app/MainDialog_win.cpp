@@ -11,6 +11,7 @@
 #include "device/DeviceRescan.h"
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
+#include "framework/GdiObjects.h"
 #include "app/WatchThreads.h"
 #include "controls/KeyTable.h"
 #include "controls/MouseTracking.h"
@@ -98,6 +99,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
   ON_MESSAGE(WM_TIMER, OnTimer)
   ON_MESSAGE(WM_APP_START_POSTSCAN, OnStartPostScan)
+  ON_MESSAGE(WM_APP_FINISH_START, OnFinishStart)
   ON_MESSAGE(WM_CLOSE, OnClose)
   ON_MESSAGE(WM_DESTROY, OnDestroy)
   ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
@@ -161,7 +163,7 @@ BOOL MainDialog::OnInitDialog() {
                                      IDB_DEFAULT_NORMAL});
   loadBitmaps(comboBitmaps, {IDB_COMBO_FRAME, IDB_COMBO_ARROW, IDB_COMBO_ARROW_HOVER, IDB_COMBO_ARROW_DISABLED});
   skinBackdrop = loadBitmap(IDB_SKIN);
-  backgroundBitmap = loadBitmap(IDB_SKIN);
+  backgroundBitmap = copyBitmap(skinBackdrop);
   BITMAP skin = {};
   if (skinBackdrop && ::GetObjectA(skinBackdrop, sizeof(skin), &skin)) {
     skinWidth = skin.bmWidth;
@@ -193,7 +195,6 @@ BOOL MainDialog::OnInitDialog() {
     ::ModifyMenuA(popup, ID_TRAY_PROPERTY, MF_BYCOMMAND | MF_STRING, ID_TRAY_PROPERTY, uiTexts[UiText::Property]);
     ::ModifyMenuA(popup, ID_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, ID_TRAY_EXIT, uiTexts[UiText::Exit]);
   }
-  trayIcon.add(m_hWnd, trayIcons[0]);
 
   SetTimer(kRescanTimer, kFirstRescanDelayMs);
   SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
@@ -214,10 +215,6 @@ BOOL MainDialog::OnInitDialog() {
 
   SetWindowText("Gaming Mouse");
 
-  // The magnifier exists, hidden, for the life of the process.
-  zoomWindow = new ZoomWindow(this);
-  zoomWindow->Create(IDD_ZOOM, nullptr);
-
   loadSettings();
 
   SkinComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
@@ -229,7 +226,35 @@ BOOL MainDialog::OnInitDialog() {
 
   startWatchThreads(this);
   if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
+  PostMessage(WM_APP_FINISH_START);
   return TRUE;
+}
+
+LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
+  // Nothing here shows in the window, so the window does not wait for it:
+  // the first message after it appeared.
+  trayIcon.add(m_hWnd, trayIcons[0]);
+  // The magnifier exists, hidden, for the life of the process.
+  if (!zoomWindow) {
+    zoomWindow = new ZoomWindow(this);
+    zoomWindow->Create(IDD_ZOOM, nullptr);
+  }
+  return 0;
+}
+
+HBITMAP MainDialog::copyBitmap(HBITMAP source) {
+  // A copy costs less than decoding the resource again.
+  BITMAP info = {};
+  if (!source || !::GetObjectA(source, sizeof(info), &info)) return nullptr;
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP copy = ::CreateCompatibleBitmap(screen, info.bmWidth, info.bmHeight);
+  if (copy) {
+    MemoryDC from(screen, source);
+    MemoryDC to(screen, copy);
+    ::BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY);
+  }
+  ::ReleaseDC(nullptr, screen);
+  return copy;
 }
 
 HBITMAP MainDialog::loadBitmap(UINT id) {
