@@ -42,13 +42,16 @@ target_link_libraries(SkivolMouseVirtual PRIVATE skivol_vmouse ${STATIC_LINK})
 # private memory.
 # Sections aligned in the file as in memory let the loader map the image
 # instead of copying it into private memory.
-find_program(MINGW_OBJCOPY NAMES i686-w64-mingw32-objcopy objcopy)
+find_program(MINGW_OBJCOPY NAMES i686-w64-mingw32-objcopy)
 foreach(program SkivolMouse SkivolMouseVirtual)
   target_link_options(${program} PRIVATE -Wl,--file-alignment,0x1000)
-  add_custom_command(TARGET ${program} POST_BUILD
-    COMMAND ${MINGW_OBJCOPY} --only-keep-debug $<TARGET_FILE:${program}> $<TARGET_FILE:${program}>.dbg
-    COMMAND ${MINGW_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${program}>.dbg $<TARGET_FILE:${program}>
-    VERBATIM)
+  if(MINGW_OBJCOPY)
+    add_custom_command(TARGET ${program} POST_BUILD
+      COMMAND ${MINGW_OBJCOPY} --only-keep-debug $<TARGET_FILE:${program}> $<TARGET_FILE:${program}>.dbg
+      COMMAND ${MINGW_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${program}>.dbg
+              $<TARGET_FILE:${program}>
+      VERBATIM)
+  endif()
 endforeach()
 
 # Windows-side tests. They link the product's code and its resources.
