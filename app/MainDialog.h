@@ -15,6 +15,9 @@
 // Posted by the device re-scan worker: start the post-scan timer. Window
 // timers belong to the window's thread, so the worker cannot start it itself.
 constexpr UINT WM_APP_START_POSTSCAN = WM_APP + 122;
+// Posted to itself at the end of the initialisation: what the window does not
+// show (the tray icon, the hidden magnifier) is set up once it is on the screen.
+constexpr UINT WM_APP_FINISH_START = WM_APP + 123;
 // Posted by requestExit: the window closes itself for good.
 constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
 // The combo boxes (SkinComboBox::kFocusNotify), the slider
@@ -86,6 +89,7 @@ protected:
   void OnOK() override;
   void OnCancel() override;
 
+  static HBITMAP copyBitmap(HBITMAP source);
   static HBITMAP loadBitmap(UINT id);
   template <size_t N>
   static void loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]);
@@ -98,6 +102,7 @@ protected:
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnFinishStart(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnShowWindow(UINT, WPARAM, LPARAM, BOOL&);

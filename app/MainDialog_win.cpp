@@ -11,6 +11,7 @@
 #include "device/DeviceRescan.h"
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
+#include "framework/GdiObjects.h"
 #include "app/WatchThreads.h"
 #include "controls/KeyTable.h"
 #include "controls/MouseTracking.h"
@@ -100,6 +101,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
   ON_MESSAGE(WM_TIMER, OnTimer)
   ON_MESSAGE(WM_APP_START_POSTSCAN, OnStartPostScan)
+  ON_MESSAGE(WM_APP_FINISH_START, OnFinishStart)
   ON_MESSAGE(WM_CLOSE, OnClose)
   ON_MESSAGE(WM_DESTROY, OnDestroy)
   ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
@@ -165,7 +167,7 @@ BOOL MainDialog::OnInitDialog() {
                                      IDB_DEFAULT_NORMAL});
   loadBitmaps(comboBitmaps, {IDB_COMBO_FRAME, IDB_COMBO_ARROW, IDB_COMBO_ARROW_HOVER, IDB_COMBO_ARROW_DISABLED});
   skinBackdrop = loadBitmap(IDB_SKIN);
-  backgroundBitmap = loadBitmap(IDB_SKIN);
+  backgroundBitmap = copyBitmap(skinBackdrop);
   BITMAP skin = {};
   if (skinBackdrop && ::GetObjectA(skinBackdrop, sizeof(skin), &skin)) {
     skinWidth = skin.bmWidth;
@@ -193,7 +195,6 @@ BOOL MainDialog::OnInitDialog() {
 
   trayMenu.LoadMenu(IDR_TRAYMENU);
   TrayIcon::setMenuTexts(trayMenu.GetSubMenu(0), uiTexts[UiText::Property], uiTexts[UiText::Exit]);
-  trayIcon.add(m_hWnd, trayIcons[0]);
   TrayIcon::allowTaskbarCreated(m_hWnd);
 
   SetTimer(kRescanTimer, kFirstRescanDelayMs);
@@ -215,10 +216,6 @@ BOOL MainDialog::OnInitDialog() {
 
   SetWindowText("Gaming Mouse");
 
-  // The magnifier exists, hidden, for the life of the process.
-  zoomWindow = new ZoomWindow(this);
-  zoomWindow->Create(IDD_ZOOM, nullptr);
-
   loadSettings();
 
   SkinComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
@@ -230,7 +227,35 @@ BOOL MainDialog::OnInitDialog() {
 
   startWatchThreads(this);
   if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
+  PostMessage(WM_APP_FINISH_START);
   return TRUE;
+}
+
+LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
+  // Nothing here shows in the window, so the window does not wait for it:
+  // the first message after it appeared.
+  trayIcon.add(m_hWnd, trayIcons[0]);
+  // The magnifier exists, hidden, for the life of the process.
+  if (!zoomWindow) {
+    zoomWindow = new ZoomWindow(this);
+    zoomWindow->Create(IDD_ZOOM, nullptr);
+  }
+  return 0;
+}
+
+HBITMAP MainDialog::copyBitmap(HBITMAP source) {
+  // A copy costs less than decoding the resource again.
+  BITMAP info = {};
+  if (!source || !::GetObjectA(source, sizeof(info), &info)) return nullptr;
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP copy = ::CreateCompatibleBitmap(screen, info.bmWidth, info.bmHeight);
+  if (copy) {
+    MemoryDC from(screen, source);
+    MemoryDC to(screen, copy);
+    ::BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY);
+  }
+  ::ReleaseDC(nullptr, screen);
+  return copy;
 }
 
 HBITMAP MainDialog::loadBitmap(UINT id) {
@@ -369,6 +394,8 @@ LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED) {
     // A burst of changes yields one re-scan, a while after the last of them.
+    // Until then transfers look for the mouse afresh, as it may have moved.
+    hidLink.markDeviceSetChanged();
     KillTimer(kRescanTimer);
     SetTimer(kRescanTimer, kRescanAfterChangeMs);
   }

@@ -39,6 +39,24 @@ target_link_options(SkivolMouse PRIVATE -s)
 add_executable(SkivolMouseVirtual WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/vmouse/VirtualSeams_win.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(SkivolMouseVirtual PRIVATE skivol_vmouse ${STATIC_LINK})
 
+# The debug information goes to a file of its own beside each program (.dbg,
+# found by gdb through the debug link): the loader reads every section of an
+# image into memory, so debug sections left in the exe cost start-up time and
+# private memory.
+# Sections aligned in the file as in memory let the loader map the image
+# instead of copying it into private memory.
+find_program(MINGW_OBJCOPY NAMES i686-w64-mingw32-objcopy)
+foreach(program SkivolMouse SkivolMouseVirtual)
+  target_link_options(${program} PRIVATE -Wl,--file-alignment,0x1000)
+  if(MINGW_OBJCOPY)
+    add_custom_command(TARGET ${program} POST_BUILD
+      COMMAND ${MINGW_OBJCOPY} --only-keep-debug $<TARGET_FILE:${program}> $<TARGET_FILE:${program}>.dbg
+      COMMAND ${MINGW_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${program}>.dbg
+              $<TARGET_FILE:${program}>
+      VERBATIM)
+  endif()
+endforeach()
+
 # Windows-side tests. They link the product's code and its resources.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${SKIVOL_ROOT}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPT})
@@ -60,6 +78,8 @@ foreach(src ${WIN_BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE skivol_vmouse ${STATIC_LINK})
 endforeach()
+# The start-up steps read the program's own resources, behind its own seams.
+target_sources(win_startup_steps PRIVATE ${RESOURCE_SCRIPT} ${SKIVOL_ROOT}/app/ProductSeams_win.cpp)
 
 # Test helper: reads other programs' window and control state.
 add_executable(WinProbe ${SKIVOL_ROOT}/tests/e2e/WinProbe_win.cpp)

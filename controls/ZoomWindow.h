@@ -1,7 +1,9 @@
 // A small resizable magnifier: while on the screen it shows the area around
 // the pointer, enlarged zoomFactor times, refreshed 25 times a second unless
 // the pointer is over the magnifier itself. The main window creates one,
-// hidden, and keeps it for the life of the process.
+// hidden, and keeps it for the life of the process. The refresh timer and the
+// work bitmap exist only while the magnifier is on the screen, so a hidden
+// one costs no time and little memory.
 #pragma once
 #include "framework/CDialog.h"
 
@@ -20,7 +22,7 @@ public:
   static SIZE sourceSize(int clientWidth, int clientHeight);
 
   CWnd* owner;
-  HBITMAP workBitmap = nullptr;  // 2048 x 2048, 32 bits: the captured screen area
+  HBITMAP workBitmap = nullptr;  // 2048 x 2048, 32 bits: the captured screen area; only while shown
   int resizeHold = 0;            // refresh ticks still to skip after a resize
 
 protected:
@@ -31,4 +33,8 @@ protected:
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+
+private:
+  void startRefreshing();
+  void stopRefreshing();
 };

@@ -32,23 +32,38 @@ SIZE ZoomWindow::sourceSize(int clientWidth, int clientHeight) {
 
 BOOL ZoomWindow::OnInitDialog() {
   CDialog::OnInitDialog();
-  workBitmap = ::CreateBitmap(kWorkSize, kWorkSize, 1, 32, nullptr);
   resizeHold = 0;
   char title[32];
   std::snprintf(title, sizeof title, "Zoom (x%d)", zoomFactor);
   SetWindowText(title);
-  SetTimer(kRefreshTimer, kRefreshPeriodMs);
+  if (IsWindowVisible()) startRefreshing();
   return TRUE;
+}
+
+void ZoomWindow::startRefreshing() {
+  if (!workBitmap) workBitmap = ::CreateBitmap(kWorkSize, kWorkSize, 1, 32, nullptr);
+  SetTimer(kRefreshTimer, kRefreshPeriodMs);
+}
+
+void ZoomWindow::stopRefreshing() {
+  KillTimer(kRefreshTimer);
+  if (workBitmap) ::DeleteObject(workBitmap);
+  workBitmap = nullptr;
 }
 
 LRESULT ZoomWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // While the user drags the border, refreshing pauses.
   if (message == WM_SIZING) resizeHold = kTicksHeldAfterSizing;
+  if (message == WM_WINDOWPOSCHANGED) {
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+    if (pos->flags & SWP_SHOWWINDOW) startRefreshing();
+    if (pos->flags & SWP_HIDEWINDOW) stopRefreshing();
+  }
   return CDialog::WindowProc(message, wParam, lParam);
 }
 
 LRESULT ZoomWindow::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
-  // Closing only hides the magnifier; the object and its timer stay.
+  // Closing only hides the magnifier; the object stays.
   ShowWindow(SW_HIDE);
   if (owner && owner->m_hWnd) owner->PostMessage(WM_APP_ZOOM_HIDDEN);
   return 0;
@@ -66,6 +81,7 @@ LRESULT ZoomWindow::OnTimer(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
 
 LRESULT ZoomWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PaintDC dc(m_hWnd);
+  if (!workBitmap) startRefreshing();  // painted before it was shown
   POINT pointer;
   ::GetCursorPos(&pointer);
   RECT client;

@@ -1,5 +1,6 @@
 #include "device/HidLink.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -26,6 +27,7 @@ HidLink::HidLink(HidBus& bus) : bus_(bus) {}
 
 HidLink::~HidLink() {
   Guard hold(lock_);
+  closeTargets();
   for (HidSlot& slot : slots_) {
     if (slot.event) bus_.closeEvent(slot.event);
     if (slot.deviceHandle) bus_.close(slot.deviceHandle);
@@ -33,33 +35,35 @@ HidLink::~HidLink() {
 }
 
 template <typename Visit>
-void HidLink::forEachInterface(Visit visit) {
+bool HidLink::forEachInterface(Visit visit) {
   Guard hold(lock_);
   std::vector<std::string> paths;
   try {
     paths = bus_.enumerateInterfaces();
   } catch (...) {
-    return;  // no interface set: nothing is found, nothing is sent
+    return false;  // no interface set: nothing is found, nothing is sent
   }
   for (const std::string& path : paths) {
     HidBus::Handle handle = nullptr;
-    bool goOn = true;
+    Walk next = Walk::Next;
     // A failure while one interface is handled skips that interface only.
     try {
       handle = bus_.open(path);
       if (!handle) continue;
       HidCapabilities caps;
-      if (bus_.capabilities(handle, caps)) goOn = visit(handle, path, caps);
+      if (bus_.capabilities(handle, caps)) next = visit(handle, path, caps);
     } catch (...) {
+      next = Walk::Next;
     }
-    if (handle) {
+    if (handle && next != Walk::KeepOpen) {
       try {
         bus_.close(handle);
       } catch (...) {
       }
     }
-    if (!goOn) break;
+    if (next == Walk::Stop) break;
   }
+  return true;
 }
 
 bool HidLink::isMouseConfiguration(HidBus::Handle handle, const HidCapabilities& caps) {
@@ -74,12 +78,51 @@ void HidLink::clearSlot(HidSlot& slot) {
   slot = HidSlot();
 }
 
+void HidLink::closeTargets() {
+  for (const Target& target : targets_) {
+    try {
+      bus_.close(target.handle);
+    } catch (...) {
+    }
+  }
+  targets_.clear();
+  targetsKnown_ = false;
+}
+
+void HidLink::refreshTargets() {
+  Guard hold(lock_);
+  closeTargets();
+  deviceSetChanged_ = false;
+  targetsKnown_ = forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
+    if (!isMouseConfiguration(handle, caps)) return Walk::Next;
+    targets_.push_back(Target{path, handle, caps.featureReportByteLength});
+    return Walk::KeepOpen;
+  });
+}
+
+bool HidLink::refreshTargetsIfStale() {
+  if (targetsKnown_ && !deviceSetChanged_.load()) return false;
+  refreshTargets();
+  return true;
+}
+
+bool HidLink::isGone(HidBus::Handle handle) {
+  try {
+    HidCapabilities caps;
+    return !bus_.capabilities(handle, caps);
+  } catch (...) {
+    return true;
+  }
+}
+
 void HidLink::scan() {
   Guard hold(lock_);
   for (HidSlot& slot : slots_) clearSlot(slot);
+  closeTargets();
+  deviceSetChanged_ = false;
   inputCount_ = 0;
   presentCount_ = 0;
-  forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
+  targetsKnown_ = forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
     // A vendor input collection is recorded whoever made it, and is not
     // looked at as a configuration interface as well.
     if (isVendorInput(caps)) {
@@ -89,36 +132,71 @@ void HidLink::scan() {
         slots_[index].inputReportLength = caps.inputReportByteLength;
         inputCount_ = index + 1;
       }
-      return true;
+      return Walk::Next;
     }
-    if (caps.featureReportByteLength != MouseIdentity::FeatureReportLength) return true;
+    if (caps.featureReportByteLength != MouseIdentity::FeatureReportLength) return Walk::Next;
     HidAttributes attributes;
-    if (!bus_.attributes(handle, attributes)) return true;
+    if (!bus_.attributes(handle, attributes)) return Walk::Next;
     std::string vendor;
     if (bus_.indexedString(handle, MouseIdentity::VendorStringIndex, kScanStringBufferBytes, vendor) &&
         vendor == MouseIdentity::VendorString && isMouseIds(attributes)) {
       ++presentCount_;
     }
-    return true;
+    // Frames go to whatever has the mouse's IDs and report length, whatever
+    // its vendor string: keep it open for the transfers to come.
+    if (!isMouseIds(attributes)) return Walk::Next;
+    targets_.push_back(Target{path, handle, caps.featureReportByteLength});
+    return Walk::KeepOpen;
   });
+}
+
+bool HidLink::sendTo(const Target& target, const FeatureFrame& frame) {
+  try {
+    return bus_.setFeature(target.handle, frame.data(), target.featureReportLength);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool HidLink::exchangeWith(const Target& target, const FeatureFrame& request, FeatureFrame& reply) {
+  try {
+    // The reply is read even when the request was refused, as the mouse
+    // answers a read with the last frame it took.
+    const bool sent = bus_.setFeature(target.handle, request.data(), target.featureReportLength);
+    return bus_.getFeature(target.handle, reply.data(), reply.size()) && sent;
+  } catch (...) {
+    return false;
+  }
 }
 
 void HidLink::sendFeature(const FeatureFrame& frame) {
-  // The vendor string is not read here: whatever has the mouse's IDs and
-  // report length gets the frame.
-  forEachInterface([&](HidBus::Handle handle, const std::string&, const HidCapabilities& caps) {
-    if (isMouseConfiguration(handle, caps)) bus_.setFeature(handle, frame.data(), caps.featureReportByteLength);
-    return true;
-  });
+  Guard hold(lock_);
+  const bool fresh = refreshTargetsIfStale();
+  std::vector<std::string> delivered;
+  bool stale = false;
+  for (const Target& target : targets_) {
+    if (sendTo(target, frame))
+      delivered.push_back(target.path);
+    else if (!fresh && isGone(target.handle))
+      stale = true;
+  }
+  if (!stale) return;
+  // An interface has gone (unplugged, or replugged and so at a new handle):
+  // walk again once, and give the frame to those that have not taken it.
+  refreshTargets();
+  for (const Target& target : targets_) {
+    if (std::find(delivered.begin(), delivered.end(), target.path) == delivered.end()) sendTo(target, frame);
+  }
 }
 
 void HidLink::exchangeFeature(const FeatureFrame& request, FeatureFrame& reply) {
-  forEachInterface([&](HidBus::Handle handle, const std::string&, const HidCapabilities& caps) {
-    if (!isMouseConfiguration(handle, caps)) return true;
-    bus_.setFeature(handle, request.data(), caps.featureReportByteLength);
-    bus_.getFeature(handle, reply.data(), reply.size());
-    return false;  // the first interface of the mouse is the only one
-  });
+  Guard hold(lock_);
+  const bool fresh = refreshTargetsIfStale();
+  if (targets_.empty()) return;
+  // Only the first interface of the mouse is asked.
+  if (exchangeWith(targets_.front(), request, reply) || fresh || !isGone(targets_.front().handle)) return;
+  refreshTargets();
+  if (!targets_.empty()) exchangeWith(targets_.front(), request, reply);
 }
 
 void HidLink::setSlotState(int slot, int32_t value, int32_t mask) {

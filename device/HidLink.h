@@ -2,15 +2,19 @@
 // interfaces of the machine, counts its configuration interfaces, records its
 // vendor input collections and carries the 9-byte feature frames to it.
 //
-// Nothing stays open between operations: every scan and every transfer walks
-// the interfaces afresh, opens each one, uses it and closes it again, so a
-// replugged mouse is reached by the next transfer without a re-scan. One
-// recursive lock serialises all traffic, whichever thread it comes from.
+// A scan walks every interface of the machine. The interfaces that take the
+// mouse's frames stay open from one walk to the next, so a transfer costs the
+// same however many other HID devices the machine has. They are looked for
+// again at every scan (which a change of the device set triggers) and when a
+// transfer finds one of them gone, which also reaches a replugged mouse
+// without waiting for the re-scan. One recursive lock serialises all
+// traffic, whichever thread it comes from.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "device/FeatureFrame.h"
 #include "device/HidBus.h"
@@ -62,12 +66,19 @@ public:
   // Vendor input collections recorded by the last scan (at most kHidSlots).
   int32_t inputCount() const { return inputCount_.load(); }
 
+  // The device set may have changed (a device came or went): the next
+  // transfer walks the interfaces again instead of trusting the ones it
+  // kept. Takes no lock, so the window's thread never waits for a scan here.
+  void markDeviceSetChanged() { deviceSetChanged_.store(true); }
+
   // The main window, as an opaque handle value.
   void setNotifyWindow(void* window) { notifyWindow_.store(window); }
   void* notifyWindow() const { return notifyWindow_.load(); }
 
   // Sends the frame to every interface of the mouse, in enumeration order.
-  // Nothing is acknowledged; with no mouse the frame reaches nothing.
+  // Nothing is acknowledged; with no mouse the frame reaches nothing. When an
+  // interface turns out to be gone, the interfaces are walked again and the
+  // ones that have not taken the frame get it.
   void sendFeature(const FeatureFrame& frame);
   // Sends the request to the first interface of the mouse and reads a frame
   // back into `reply` (left as it was when no interface matches).
@@ -94,19 +105,44 @@ protected:
   HidSlot& slotAt(int index) { return slots_[index]; }
 
 private:
+  // An open interface that takes the mouse's frames: the mouse's IDs and its
+  // feature report length, whatever its vendor string says.
+  struct Target {
+    std::string path;
+    HidBus::Handle handle = nullptr;
+    uint16_t featureReportLength = 0;
+  };
+  enum class Walk { Next, KeepOpen, Stop };
+
   // Walks the present interfaces under the lock, opening each and reading
-  // its capabilities; `visit` returns false to end the walk. Each interface
-  // is closed before the next one is opened.
+  // its capabilities; `visit` says whether to go on, and whether the handle
+  // stays open (it then belongs to the visitor). Every other interface is
+  // closed before the next one is opened. False when there is no interface
+  // set to walk.
   template <typename Visit>
-  void forEachInterface(Visit visit);
+  bool forEachInterface(Visit visit);
   bool isMouseConfiguration(HidBus::Handle handle, const HidCapabilities& caps);
   void clearSlot(HidSlot& slot);
   void sendSlotState(HidSlot& slot);
+  // Closes the targets and finds them again.
+  void refreshTargets();
+  void closeTargets();
+  // True when the interface behind the handle no longer answers, so a failed
+  // transfer means the device has gone rather than refused the frame.
+  bool isGone(HidBus::Handle handle);
+  // Whether the kept targets can be used as they are; walks again when not.
+  // True when it had to walk.
+  bool refreshTargetsIfStale();
+  bool sendTo(const Target& target, const FeatureFrame& frame);
+  bool exchangeWith(const Target& target, const FeatureFrame& request, FeatureFrame& reply);
 
   HidBus& bus_;
   std::atomic<int32_t> presentCount_{0};
   std::atomic<int32_t> inputCount_{0};
   HidSlot slots_[kHidSlots];
+  std::vector<Target> targets_;  // in enumeration order; under the lock
+  bool targetsKnown_ = false;    // the targets describe a walk not yet known stale
+  std::atomic<bool> deviceSetChanged_{false};
   std::atomic<void*> notifyWindow_{nullptr};
   mutable std::recursive_mutex lock_;
 };

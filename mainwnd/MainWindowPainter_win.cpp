@@ -1,6 +1,7 @@
 #include "mainwnd/MainWindowPainter.h"
 
 #include <cstdio>
+#include <string>
 
 #include "app/MainDialog.h"
 #include "app/ProcessObjects.h"
@@ -41,17 +42,17 @@ void drawBarText(HDC dc, RECT area, const char* text) {
 
 // The version text, and beside it, while no mouse is found, the reason why
 // every control is disabled. `dc` has the bar's font selected.
-void drawBottomBar(HDC dc) {
+void drawBottomBar(HDC dc, const char* missingMouseText) {
   ::SetTextColor(dc, RGB(0, 0, 0));
   drawText(dc, kVersionText.x + 1, kVersionText.y, kVersion);
   ::SetTextColor(dc, RGB(0x7A, 0x7A, 0x7A));
   drawText(dc, kVersionText.x, kVersionText.y, kVersion);
-  if (hidLink.presentCount() != 0) return;
+  if (!missingMouseText) return;
   SIZE version = {};
   ::GetTextExtentPoint32A(dc, kVersion, lstrlenA(kVersion), &version);
   const RECT state = {kVersionText.x + version.cx + kStateLineGap, kVersionText.y, kStateLineArea.right,
                       kStateLineArea.bottom};
-  drawBarText(dc, state, uiTexts[UiText::MouseNotConnected]);
+  drawBarText(dc, state, missingMouseText);
 }
 
 // White text with a one-pixel black shadow to the right and below.
@@ -64,7 +65,91 @@ void drawShadowedLabel(HDC dc, int x, int y, const char* text) {
   drawText(dc, x, y, text);
 }
 
+// Everything the composed picture depends on besides the fixed skin, fonts
+// and version text. While it stays the same, a paint only copies the
+// composed picture to the screen.
+struct Composition {
+  bool valid = false;
+  int width = 0;
+  int height = 0;
+  HBITMAP buttonsHeading = nullptr;
+  HBITMAP dpiHeading = nullptr;
+  POINT numberOrigin = {0, 0};
+  int sliderPos = 0;
+  int32_t dpiLevel = 0;
+  std::string labels[4];
+  bool mouseMissing = false;
+
+  bool operator==(const Composition& o) const {
+    if (valid != o.valid || width != o.width || height != o.height || buttonsHeading != o.buttonsHeading ||
+        dpiHeading != o.dpiHeading || numberOrigin.x != o.numberOrigin.x || numberOrigin.y != o.numberOrigin.y ||
+        sliderPos != o.sliderPos || dpiLevel != o.dpiLevel || mouseMissing != o.mouseMissing)
+      return false;
+    for (int row = 0; row < 4; ++row)
+      if (labels[row] != o.labels[row]) return false;
+    return true;
+  }
+};
+
+// What skinBackdrop holds now.
+Composition composed;
+
+Composition currentComposition(MainDialog& window) {
+  Composition now;
+  now.valid = true;
+  now.width = window.skinWidth;
+  now.height = window.skinHeight;
+  now.buttonsHeading = window.buttonsHeading();
+  now.dpiHeading = window.dpiHeading();
+  now.numberOrigin = dpiNumberPlace(window).textOrigin;
+  now.sliderPos = window.dpiSlider.GetPos();
+  now.dpiLevel = mouseConfig.dpiLevel;
+  for (int row = 0; row < 4; ++row) {
+    const char* label = window.rowLabel(row);
+    now.labels[row] = label ? label : "";
+  }
+  now.mouseMissing = hidLink.presentCount() == 0;
+  return now;
+}
+
+// Draws the skin and everything over it into skinBackdrop, which the skinned
+// controls also take the pixels behind them from.
+void compose(HDC reference, const Composition& what) {
+  MemoryDC back(reference, skinBackdrop);
+  {
+    MemoryDC clean(reference, backgroundBitmap);
+    ::BitBlt(back, 0, 0, what.width, what.height, clean, 0, 0, SRCCOPY);
+  }
+  ::SetBkMode(back, TRANSPARENT);
+
+  drawHeading(back, what.buttonsHeading, kButtonsHeading);
+  drawHeading(back, what.dpiHeading, kDpiHeading);
+
+  ScopedSelect font16(back, fontTahoma16);
+  char number[16];
+  std::snprintf(number, sizeof number, "%d", 400 * (what.sliderPos + 1));
+  ::SetTextColor(back, RGB(255, 255, 255));
+  drawText(back, what.numberOrigin.x, what.numberOrigin.y, number);
+
+  if (what.dpiLevel >= 0 && what.dpiLevel < kDpiLevels) {
+    GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
+    ScopedSelect selectPen(back, pen);
+    const int x0 = 41 + 30 * what.dpiLevel;
+    const POINT outline[] = {{x0, 366}, {x0 + 20, 366}, {x0, 366}, {x0 + 20, 366},
+                             {x0 + 20, 386}, {x0, 386}, {x0, 366}};
+    ::MoveToEx(back, outline[0].x, outline[0].y, nullptr);
+    for (size_t i = 1; i < sizeof outline / sizeof outline[0]; ++i) ::LineTo(back, outline[i].x, outline[i].y);
+  }
+
+  for (int row = 0; row < 4; ++row) drawShadowedLabel(back, 30, 143 + 40 * row, what.labels[row].c_str());
+
+  ScopedSelect font12(back, fontTahoma12);
+  drawBottomBar(back, what.mouseMissing ? uiTexts[UiText::MouseNotConnected] : nullptr);
+}
+
 }  // namespace
+
+void MainWindowPainter::recompose() { composed = Composition(); }
 
 void MainWindowPainter::paint(MainDialog& window) {
   if (window.IsIconic()) {
@@ -80,44 +165,16 @@ void MainWindowPainter::paint(MainDialog& window) {
   if (!backgroundBitmap) return;
 
   PaintDC dc(window.m_hWnd);
-  {
-    // Everything is drawn into skinBackdrop, which the skinned controls also
-    // take the pixels behind them from.
-    MemoryDC back(dc, skinBackdrop);
-    {
-      MemoryDC clean(dc, backgroundBitmap);
-      ::BitBlt(back, 0, 0, window.skinWidth, window.skinHeight, clean, 0, 0, SRCCOPY);
-    }
-    ::SetBkMode(back, TRANSPARENT);
-
-    drawHeading(back, window.buttonsHeading(), kButtonsHeading);
-    drawHeading(back, window.dpiHeading(), kDpiHeading);
-
-    ScopedSelect font16(back, fontTahoma16);
-    const DpiNumberPlace place = dpiNumberPlace(window);
-    char number[16];
-    std::snprintf(number, sizeof number, "%d", 400 * (window.dpiSlider.GetPos() + 1));
-    ::SetTextColor(back, RGB(255, 255, 255));
-    drawText(back, place.textOrigin.x, place.textOrigin.y, number);
-
-    if (mouseConfig.dpiLevel >= 0 && mouseConfig.dpiLevel < kDpiLevels) {
-      GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
-      ScopedSelect selectPen(back, pen);
-      const int x0 = 41 + 30 * mouseConfig.dpiLevel;
-      const POINT outline[] = {{x0, 366}, {x0 + 20, 366}, {x0, 366}, {x0 + 20, 366},
-                               {x0 + 20, 386}, {x0, 386}, {x0, 366}};
-      ::MoveToEx(back, outline[0].x, outline[0].y, nullptr);
-      for (size_t i = 1; i < sizeof outline / sizeof outline[0]; ++i) ::LineTo(back, outline[i].x, outline[i].y);
-    }
-
-    for (int row = 0; row < 4; ++row)
-      drawShadowedLabel(back, 30, 143 + 40 * row, window.rowLabel(row));
-
-    ScopedSelect font12(back, fontTahoma12);
-    drawBottomBar(back);
-
-    ::BitBlt(dc, 0, 0, window.skinWidth, window.skinHeight, back, 0, 0, SRCCOPY);
+  const Composition now = currentComposition(window);
+  if (!(now == composed)) {
+    compose(dc, now);
+    composed = now;
   }
+  // Only what the system asks for, from the composed picture.
+  const RECT& dirty = dc.paintStruct().rcPaint;
+  MemoryDC back(dc, skinBackdrop);
+  ::BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, back, dirty.left, dirty.top,
+           SRCCOPY);
 }
 
 void MainWindowPainter::invalidateStateLine(HWND window) { ::InvalidateRect(window, &kStateLineArea, FALSE); }

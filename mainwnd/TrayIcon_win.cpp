@@ -9,6 +9,22 @@ const char kTip[] = "Skivol Gaming Mouse v1.01";
 const char kBalloonTitle[] = "Skivol Gaming Mouse";
 constexpr UINT kBalloonTimeoutMs = 3000;
 
+// The shell's library is loaded when the tray icon is first added, which is
+// after the window appeared: loading it with the program would hold up the
+// start. A shell that cannot be loaded shows no icon, as a shell without a
+// notification area would.
+BOOL notifyIcon(DWORD message, NOTIFYICONDATAA* data) {
+  using NotifyIconProc = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAA*);
+  static const NotifyIconProc proc = [] {
+    HMODULE shell = ::LoadLibraryA("shell32.dll");
+    // Through void*: the address is the function of that name, whatever its
+    // declared type.
+    void* address = shell ? reinterpret_cast<void*>(::GetProcAddress(shell, "Shell_NotifyIconA")) : nullptr;
+    return reinterpret_cast<NotifyIconProc>(address);
+  }();
+  return proc ? proc(message, data) : FALSE;
+}
+
 void copyText(char* target, size_t size, const char* text) {
   std::strncpy(target, text, size - 1);
   target[size - 1] = '\0';
@@ -25,7 +41,7 @@ void TrayIcon::add(HWND window, HICON icon) {
   data_.uCallbackMessage = kCallbackMessage;
   data_.hIcon = icon;
   copyText(data_.szTip, sizeof data_.szTip, kTip);
-  ::Shell_NotifyIconA(NIM_ADD, &data_);
+  notifyIcon(NIM_ADD, &data_);
   ::SetForegroundWindow(window);
 
   data_.uFlags |= NIF_INFO;
@@ -33,7 +49,7 @@ void TrayIcon::add(HWND window, HICON icon) {
   data_.uTimeout = kBalloonTimeoutMs;
   copyText(data_.szInfoTitle, sizeof data_.szInfoTitle, kBalloonTitle);
   copyText(data_.szInfo, sizeof data_.szInfo, kTip);
-  ::Shell_NotifyIconA(NIM_MODIFY, &data_);
+  notifyIcon(NIM_MODIFY, &data_);
 }
 
 UINT TrayIcon::taskbarCreatedMessage() {
@@ -55,7 +71,7 @@ void TrayIcon::addAgain() {
 }
 
 void TrayIcon::remove() {
-  if (data_.hWnd) ::Shell_NotifyIconA(NIM_DELETE, &data_);
+  if (data_.hWnd) notifyIcon(NIM_DELETE, &data_);
   data_.hWnd = nullptr;
 }
 

@@ -79,7 +79,7 @@ protected:
 
   void SetUp() override {
     bus.interfaces = {mouseConfiguration("cfg"), mouseInput("in")};
-    bus.onCall = [this] {
+    bus.onReceived = [this] {
       // Stamp every frame the mouse receives with the virtual time.
       auto& received = bus.received(0);
       while (sent.size() < received.size()) sent.emplace_back(timers.now, received[sent.size()]);
@@ -90,7 +90,7 @@ protected:
     link.scan();
   }
   std::vector<std::pair<unsigned, FeatureFrame>> frames() {
-    bus.onCall();
+    bus.onReceived();
     return sent;
   }
 };

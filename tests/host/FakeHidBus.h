@@ -23,6 +23,7 @@ struct FakeInterface {
   bool attributesOk = true;
   HidAttributes attributes;
   std::map<uint32_t, std::string> strings;  // a missing index fails
+  bool refusesFeatures = false;             // feature requests fail, the handle stays good
   FeatureFrame reply;                       // what a feature read returns
   std::vector<FeatureFrame> received;       // frames written to it
 };
@@ -68,6 +69,8 @@ public:
   std::set<uint32_t> succeedingForeignStrings;
   // Called at the start of every bus call.
   std::function<void()> onCall;
+  // Called when an interface has taken a frame.
+  std::function<void()> onReceived;
 
   std::vector<std::string> enumerateInterfaces() override {
     touch();
@@ -129,10 +132,11 @@ public:
     FakeInterface* i = find(handle);
     if (!i) return false;
     log.push_back("set " + i->path);
-    if (length != kFeatureFrameLength) return false;
+    if (length != kFeatureFrameLength || i->refusesFeatures) return false;
     FeatureFrame frame;
     for (size_t n = 0; n < length; ++n) frame.bytes[n] = report[n];
     i->received.push_back(frame);
+    if (onReceived) onReceived();
     return true;
   }
 
@@ -159,6 +163,10 @@ public:
   void cancelIo(Handle handle) override { record("cancel", handle); }
   void pulseEvent(Handle handle) override { record("pulse", handle); }
   void closeEvent(Handle handle) override { record("close-event", handle); }
+
+  // The interface went away and came back: handles opened on it before no
+  // longer work (closing them is then a close of an unknown handle).
+  void replug(size_t n) { openHandles.erase(n); }
 
   size_t openCount() const { return openHandles.size(); }
   std::vector<FeatureFrame>& received(size_t n) { return interfaces[n].received; }

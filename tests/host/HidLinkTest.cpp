@@ -1,6 +1,6 @@
 // Finding the mouse among the machine's HID interfaces, and carrying frames
-// to it: counts, slots, which interfaces receive what, and that everything
-// opened is closed again.
+// to it: counts, slots, which interfaces receive what, which interfaces stay
+// open between transfers, and that everything opened is closed by the end.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,12 +15,17 @@ using Log = std::vector<std::string>;
 
 const FeatureFrame kFrame = FeatureFrame::ReportMask(0x04);
 
+// Checks, once the link is gone, that it closed whatever it kept open.
+struct ClosedAtTheEnd {
+  FakeHidBus bus;
+  ~ClosedAtTheEnd() { EXPECT_EQ(bus.openCount(), 0u) << "an interface was left open"; }
+};
+
 class HidLinkTest : public ::testing::Test {
 protected:
-  FakeHidBus bus;
+  ClosedAtTheEnd end;
+  FakeHidBus& bus = end.bus;
   HidLink link{bus};
-
-  void TearDown() override { EXPECT_EQ(bus.openCount(), 0u) << "an interface was left open"; }
 };
 
 TEST_F(HidLinkTest, FindsTheMouseAmongOtherInterfaces) {
@@ -31,10 +36,11 @@ TEST_F(HidLinkTest, FindsTheMouseAmongOtherInterfaces) {
   EXPECT_EQ(link.slot(0).devicePath, "in");
   EXPECT_EQ(link.slot(0).inputReportLength, 8);
   EXPECT_EQ(link.slot(1).devicePath, "");
-  // Each interface is closed before the next is opened; the vendor string is
-  // read with the large buffer.
+  // Each interface is closed before the next is opened, except the one that
+  // takes the frames; the vendor string is read with the large buffer.
   EXPECT_EQ(bus.entries("open"), (Log{"open kbd", "open in", "open cfg", "open pad"}));
-  EXPECT_EQ(bus.entries("close"), (Log{"close kbd", "close in", "close cfg", "close pad"}));
+  EXPECT_EQ(bus.entries("close"), (Log{"close kbd", "close in", "close pad"}));
+  EXPECT_EQ(bus.openCount(), 1u);
   EXPECT_EQ(bus.log[bus.log.size() - 2], "caps pad");
   EXPECT_EQ(bus.entries("string cfg"), (Log{"string cfg 250/512"}));
 }
@@ -57,8 +63,8 @@ TEST_F(HidLinkTest, TwoMiceGetEveryFrameButOnlyTheFirstExchanges) {
   EXPECT_EQ(bus.received(0).size(), 2u);
   EXPECT_EQ(bus.received(2).size(), 1u);
   EXPECT_EQ(reply, FeatureFrame::InjectButtons(0x11));
-  // The walk ends at the first mouse: the second is not even opened.
-  EXPECT_EQ(bus.log, (Log{"open a", "caps a", "attributes a", "set a", "get a", "close a"}));
+  // Only the first mouse is asked, on the handle the scan kept.
+  EXPECT_EQ(bus.log, (Log{"set a", "get a"}));
 }
 
 TEST_F(HidLinkTest, ForeignVendorStringIsNotCountedButStillReceivesFrames) {
@@ -121,7 +127,7 @@ TEST_F(HidLinkTest, InterfacesThatFailAreSkipped) {
   bus.interfaces[2].throwsOnCapabilities = true;
   link.scan();
   EXPECT_EQ(link.presentCount(), 1);
-  EXPECT_EQ(bus.entries("close"), (Log{"close nocaps", "close gone", "close ok"}));
+  EXPECT_EQ(bus.entries("close"), (Log{"close nocaps", "close gone"}));
   link.sendFeature(kFrame);
   EXPECT_EQ(bus.received(3).size(), 1u);
 
@@ -169,6 +175,62 @@ TEST_F(HidLinkTest, SlotStateGoesOutAsStringRequests) {
   link.setSlotState(-1, 1, 1);
   link.setSlotState(kHidSlots, 1, 1);
   EXPECT_TRUE(bus.log.empty());
+}
+
+TEST_F(HidLinkTest, TransfersUseTheKeptInterfacesUntilTheDeviceSetChanges) {
+  bus.interfaces = {unrelated("kbd"), mouseConfiguration("cfg"), mouseInput("in"), unrelated("pad")};
+  // Before any scan the first transfer walks, the next ones do not.
+  link.sendFeature(kFrame);
+  EXPECT_EQ(bus.entries("open").size(), 4u);
+  bus.log.clear();
+  link.sendFeature(kFrame);
+  FeatureFrame reply;
+  link.exchangeFeature(kFrame, reply);
+  EXPECT_EQ(bus.log, (Log{"set cfg", "set cfg", "get cfg"}));
+
+  bus.interfaces.push_back(mouseConfiguration("cfg2"));
+  link.markDeviceSetChanged();
+  bus.log.clear();
+  link.sendFeature(kFrame);
+  link.sendFeature(kFrame);
+  EXPECT_EQ(bus.entries("open").size(), 5u);  // one walk, which finds the newcomer
+  EXPECT_EQ(bus.received(1).size(), 5u);
+  EXPECT_EQ(bus.received(4).size(), 2u);
+  EXPECT_EQ(bus.entries("close"), (Log{"close cfg", "close kbd", "close in", "close pad"}));
+}
+
+TEST_F(HidLinkTest, AGoneInterfaceIsLookedForOnceAndOnlyMissedFramesAreResent) {
+  bus.interfaces = {mouseConfiguration("a"), mouseConfiguration("b")};
+  link.scan();
+  bus.replug(0);
+  link.sendFeature(kFrame);
+  EXPECT_EQ(bus.received(0).size(), 1u);  // at its new handle
+  EXPECT_EQ(bus.received(1).size(), 1u);  // took it the first time: not again
+
+  bus.replug(0);
+  FeatureFrame reply;
+  bus.interfaces[0].reply = FeatureFrame::InjectButtons(0x02);
+  link.exchangeFeature(kFrame, reply);
+  EXPECT_EQ(bus.received(0).size(), 2u);
+  EXPECT_EQ(reply, FeatureFrame::InjectButtons(0x02));
+
+  // Unplugged: one walk finds nothing, later transfers do not walk again.
+  bus.replug(0);
+  bus.replug(1);
+  bus.interfaces[0].opens = bus.interfaces[1].opens = false;
+  bus.log.clear();
+  link.sendFeature(kFrame);
+  link.sendFeature(kFrame);
+  EXPECT_EQ(bus.entries("open"), (Log{"open a", "open b"}));
+
+  // A live interface that refuses a frame is not looked for again.
+  bus.interfaces[0].opens = bus.interfaces[1].opens = true;
+  bus.interfaces[0].refusesFeatures = true;
+  link.scan();
+  bus.log.clear();
+  link.sendFeature(kFrame);
+  EXPECT_TRUE(bus.entries("open").empty());
+  EXPECT_EQ(bus.received(1).size(), 2u);
 }
 
 // A link whose slots hold handles between operations, as one that opened its
@@ -230,7 +292,7 @@ TEST(HidLinkLock, EveryBusCallHappensUnderOneRecursiveLock) {
   FeatureFrame reply;
   link.exchangeFeature(kFrame, reply);
   link.setSlotState(1, 0x11, 0xFF);
-  EXPECT_GT(calls, 20);
+  EXPECT_GT(calls, 15);
   EXPECT_EQ(unguarded, 0);
 
   // The thread that holds the lock can still send.
