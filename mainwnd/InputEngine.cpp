@@ -25,6 +25,10 @@ void InputEngine::onDpiState(uint8_t level, uint8_t step) {
   // The level indexes dpiStep and the step sets the slider; a report that
   // names neither a real level nor a real step says nothing we can show.
   if (level >= kDpiLevels || step >= kDpiSteps) return;
+  if (dpiReportsToSkip_ > 0) {
+    --dpiReportsToSkip_;
+    return;
+  }
   config_.dpiLevel = level;
   output_.showDpiState(step);
   config_.dpiSyncPending = false;
@@ -111,6 +115,22 @@ void InputEngine::updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t re
 void InputEngine::updateButtons(uint8_t set, uint8_t clear) {
   injectedButtons = static_cast<uint8_t>((injectedButtons | set) & ~clear);
   output_.exchangeFrame(FeatureFrame::InjectButtons(injectedButtons));
+}
+
+bool InputEngine::holdsInput() const {
+  if (keyboardState.modifiers != 0 || injectedButtons != 0) return true;
+  for (uint8_t key : keyboardState.keys) {
+    if (key != 0) return true;
+  }
+  return false;
+}
+
+void InputEngine::releaseAll() {
+  if (!holdsInput()) return;
+  keyboardState = KeyboardState();
+  injectedButtons = 0;
+  output_.sendToEveryMouse(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys));
+  output_.sendToEveryMouse(FeatureFrame::InjectButtons(injectedButtons));
 }
 
 void InputEngine::reset() {

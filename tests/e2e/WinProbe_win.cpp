@@ -81,9 +81,34 @@ int probeControl(const char* title, int id) {
 
 }  // namespace
 
+// Posts a message to the top-level window with this title, as the system or
+// another program would: prints found=0 or found=1.
+int postToWindow(const char* title, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND window = ::FindWindowA(nullptr, title);
+  std::printf("found=%d\n", window && ::PostMessageA(window, message, wParam, lParam) ? 1 : 0);
+  return 0;
+}
+
+// Which keys and mouse buttons the desktop holds down now: 1 or 0 each.
+int probeKeys() {
+  static const struct {
+    const char* name;
+    int key;
+  } keys[] = {{"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU},         {"a", 'A'},
+              {"b", 'B'},          {"c", 'C'},           {"lbutton", VK_LBUTTON},  {"rbutton", VK_RBUTTON},
+              {"mbutton", VK_MBUTTON}, {"xbutton1", VK_XBUTTON1}, {"xbutton2", VK_XBUTTON2}};
+  for (const auto& k : keys) std::printf("%s=%d ", k.name, (::GetAsyncKeyState(k.key) & 0x8000) ? 1 : 0);
+  std::printf("\n");
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "keys") return probeKeys();
   if (argc >= 3 && std::string(argv[1]) == "window") return probeWindow(argv[2]);
+  if (argc >= 6 && std::string(argv[1]) == "post")
+    return postToWindow(argv[2], std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
+                        std::strtol(argv[5], nullptr, 0));
   if (argc >= 4 && std::string(argv[1]) == "control") return probeControl(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id>\n");
+  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id> | post <title> <message> <wparam> <lparam> | keys\n");
   return 2;
 }

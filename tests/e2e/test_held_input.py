@@ -1,0 +1,259 @@
+"""Nothing held once the buttons are up, nothing lost that the user chose:
+remapped input let go on every loop, device change and exit path, and the
+"Default" and Enter resets kept whole."""
+import os
+import random
+import struct
+import subprocess
+
+import pytest
+
+from conftest import (MAIN_TITLE, click, find_window, find_windows, key, probe, wait_for, window_origin,
+                      xdotool)
+from test_shortcut_assignment import KEY_TITLE, choose_item, click_key_dialog_button
+
+SLIDER_ID = 1018
+WHEEL_COMBO = 1009
+SHORTCUTS_ITEM = 6
+CANCEL_ID = 2
+TRAY_CALLBACK = 0x400 + 100
+WM_RBUTTONUP = 0x205
+WM_COMMAND = 0x111
+TRAY_EXIT = 32771
+BARE_SKIN = (420, 60)  # a spot of the window with no control and no DPI box
+
+KEY_SHORTCUT, LEFT_BUTTON, BUTTON_4TH, CLOSE_WINDOW, DOUBLE_CLICK = 1, 4, 8, 10, 11
+
+
+def settings(functions, shortcut=(0, 0), steps=(0, 1, 3, 5), level=2):
+    """setting.dat with `functions` {ButtonIndex: function}; every shortcut
+    is `shortcut` (modifiers, scanCode)."""
+    data = bytes([7]) + b"_@_SF3_"
+    for index in range(8):
+        function = functions.get(index, 0)
+        modifiers, scan = shortcut if function == KEY_SHORTCUT else (0, 0)
+        mask = 1 << (function - 4) if 4 <= function <= 8 else 0
+        data += struct.pack("<4i", modifiers, scan, function, mask)
+    return data + struct.pack("<5i", *steps, level)
+
+
+def saved_dpi(folder):
+    data = (folder / "setting.dat").read_bytes()
+    return struct.unpack_from("<5i", data, 136)
+
+
+def start(desktop, functions, shortcut=(0, 0)):
+    process, wid, mouse = desktop.start_utility(files={"setting.dat": settings(functions, shortcut)})
+    mask = sum(1 << i for i, f in functions.items() if f)
+    wait_for(lambda: int(mouse.state().get("mask", "0"), 16) == mask, message=f"report mask {mask:02X}")
+    return process, wid, mouse
+
+
+def released(state):
+    return state["modifiers"] == "00" and state["keys"] == "00,00,00,00,00" and state["buttons"] == "00"
+
+
+def wait_released(mouse, device="", message="nothing held"):
+    command = f"state {device}".strip()
+    wait_for(lambda: released(dict(p.split("=", 1) for p in mouse.command(command).split())), message=message)
+
+
+def post(message, wparam, lparam):
+    assert probe("post", MAIN_TITLE, message, wparam, lparam).get("found") == "1"
+
+
+def test_a_button_released_during_a_window_drag_is_let_go(desktop):
+    _, wid, mouse = start(desktop, {2: BUTTON_4TH})
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: mouse.state()["buttons"] == "10", message="XBUTTON2 held")
+
+    ox, oy = window_origin(wid)
+    xdotool("mousemove", "--sync", ox + BARE_SKIN[0], oy + BARE_SKIN[1])
+    xdotool("mousedown", 1)
+    try:
+        xdotool("mousemove", "--sync", ox + BARE_SKIN[0] + 30, oy + BARE_SKIN[1] + 20)
+        wait_for(lambda: window_origin(wid) != (ox, oy), message="the window to follow the drag")
+        assert mouse.command("buttons 00") == "ok"
+        wait_released(mouse, message="the button let go inside the drag")
+    finally:
+        xdotool("mouseup", 1)
+
+
+def test_another_mouse_arriving_makes_the_first_let_go(desktop):
+    _, _, mouse = start(desktop, {2: KEY_SHORTCUT}, shortcut=(0x01, 0x2E))
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held")
+    assert mouse.command("add second-mouse") == "ok"
+    # The re-scan finds another set of mice: the one still there lets go.
+    wait_released(mouse, message="the first mouse let go")
+    assert mouse.command("buttons 00") == "ok"
+    wait_released(mouse)
+    wait_released(mouse, "mouse2")
+
+
+def test_exit_lets_go_before_the_buttons_are_handed_back(desktop):
+    process, _, mouse = start(desktop, {2: BUTTON_4TH})
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: probe("keys").get("xbutton2") == "1", message="XBUTTON2 down on the desktop")
+    post(WM_COMMAND, TRAY_EXIT, 0)  # the tray menu's "Exit"
+    process.wait_exit()
+    assert probe("keys").get("xbutton2") == "0", "XBUTTON2 still down after the exit"
+
+
+def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
+    # The left button has no row: the resets leave it remapped, and its report
+    # shows when the reports queued before it have been dealt with.
+    process, wid, mouse = start(desktop, {0: KEY_SHORTCUT}, shortcut=(0, 0x1E))
+    folder = process.folder
+
+    def drain_reports():
+        mouse.frames()
+        assert mouse.command("report 0000000401000000") == "ok"
+        wait_for(lambda: any(f.startswith("0015") for k, _, f in mouse.frames() if k == "set"),
+                 message="the left button's shortcut")
+        assert mouse.command("report 0000000400000000") == "ok"
+
+    def step_of_level_2_is_5():
+        assert mouse.command("report 0000000502050000") == "ok"  # the mouse's own DPI state
+        wait_for(lambda: mouse.state()["dpi"] == "0,1,5,5", message="step 5 on level 2")
+
+    def defaults_everywhere():
+        drain_reports()
+        state = mouse.state()
+        assert (state["dpi"], state["level"]) == ("0,1,3,5", "2")
+        assert probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "3"
+        assert saved_dpi(folder) == (0, 1, 3, 5, 2)
+
+    wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("enabled") == "1", message="slider enabled")
+    step_of_level_2_is_5()
+    xdotool("windowactivate", "--sync", wid, check=False)
+    key("Return")
+    wait_for(lambda: saved_dpi(folder) == (0, 1, 3, 5, 2), message="Enter saved the DPI defaults")
+    defaults_everywhere()
+
+    step_of_level_2_is_5()
+    click(wid, 240 + 40, 410 + 12)  # "Default"
+    wait_for(lambda: mouse.state()["dpi"] == "0,1,3,5", message="the defaults on the mouse")
+    defaults_everywhere()
+
+
+def test_a_folder_that_takes_no_new_file_gets_the_record_rewritten(desktop):
+    process, wid, mouse = start(desktop, {2: BUTTON_4TH})
+    folder = process.folder
+    if subprocess.run(["chattr", "+i", str(folder)], capture_output=True).returncode != 0:
+        pytest.skip("no immutable folders on this file system")
+    try:
+        xdotool("windowactivate", "--sync", wid, check=False)
+        key("Return")  # every row back to its own button, saved
+        wait_for(lambda: (folder / "setting.dat").read_bytes() == settings({}), message="the record rewritten")
+        assert sorted(os.listdir(folder)) == ["SkivolMouseVirtual.exe", "setting.dat"]
+    finally:
+        subprocess.run(["chattr", "-i", str(folder)], check=True)
+
+
+def test_soak_nothing_stays_held(desktop):
+    seed = int(os.environ.get("SKIVOL_SOAK_SEED", random.randrange(1 << 30)))
+    rng = random.Random(seed)
+    try:
+        soak(desktop, rng, steps=int(os.environ.get("SKIVOL_SOAK_STEPS", "300")))
+    except BaseException as failure:
+        raise AssertionError(f"held-input soak failed with SKIVOL_SOAK_SEED={seed}: {failure}") from failure
+
+
+def soak(desktop, rng, steps):
+    functions = {0: CLOSE_WINDOW, 1: BUTTON_4TH, 2: KEY_SHORTCUT, 3: DOUBLE_CLICK, 4: LEFT_BUTTON}
+    process, wid, mouse = start(desktop, functions, shortcut=(0x02, 0x30))  # Shift+B
+    mice = {"mouse": 0}  # physical buttons of each plugged mouse
+    unplugged = set()
+
+    def target():
+        if not find_windows("Soak target"):
+            desktop.start("TestTarget.exe", args=["Soak target"])
+        found = find_window("Soak target")
+        click(found, 60, 20)  # focus its text box; the pointer stays there
+        return found
+
+    def check_all_up():
+        for device in mice:
+            if device not in unplugged and mice[device] == 0:
+                wait_released(mouse, device, message=f"nothing held on {device}")
+
+    def press_or_release(device, may_close=True):
+        # The left button closes the focused window: rarely, and never while
+        # a menu or the "Key" dialog is what would be closed.
+        close = may_close and rng.random() < 0.03
+        bit = 0x01 if close else rng.choice([0x02, 0x04, 0x04, 0x08, 0x10, 0x10])
+        mice[device] ^= bit
+        assert mouse.command(f"buttons {mice[device]:02X} {device}") == "ok"
+
+    def all_up(device):
+        mice[device] = 0
+        assert mouse.command(f"buttons 00 {device}") == "ok"
+
+    def window_shown():
+        if probe("window", MAIN_TITLE).get("visible") != "1":
+            desktop.start("SkivolMouseVirtual.exe", folder=process.folder).wait_exit()
+        return find_window(MAIN_TITLE)
+
+    target()
+    for step in range(steps):
+        plugged = [d for d in mice if d not in unplugged]
+        roll = rng.random()
+        if roll < 0.80 or not plugged:
+            if plugged:
+                device = rng.choice(plugged)
+                press_or_release(device) if rng.random() < 0.7 else all_up(device)
+        elif roll < 0.84:
+            # A drag of the window, with the buttons let go inside it.
+            w = window_shown()
+            ox, oy = window_origin(w)
+            xdotool("mousemove", "--sync", ox + BARE_SKIN[0], oy + BARE_SKIN[1])
+            xdotool("mousedown", 1)
+            xdotool("mousemove", "--sync", ox + BARE_SKIN[0] + rng.randint(-20, 20), oy + BARE_SKIN[1] + 15)
+            for device in plugged:
+                all_up(device)
+            check_all_up()
+            xdotool("mouseup", 1)
+            target()
+        elif roll < 0.88:
+            # The tray menu, open while the buttons change, then closed.
+            post(TRAY_CALLBACK, 0, WM_RBUTTONUP)
+            for device in plugged:
+                press_or_release(device, may_close=False)
+                all_up(device)
+            check_all_up()
+            key("Escape")
+            target()
+        elif roll < 0.91 and "mouse" not in unplugged:
+            # The "Key" dialog, open while the buttons change, then cancelled.
+            w = window_shown()
+            wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_COMBO).get("enabled") == "1", message="boxes on")
+            choose_item(w, WHEEL_COMBO, SHORTCUTS_ITEM)
+            find_window(KEY_TITLE)
+            for device in plugged:
+                press_or_release(device, may_close=False)
+                all_up(device)
+            check_all_up()
+            click_key_dialog_button(CANCEL_ID)
+            target()
+        elif roll < 0.96:
+            device = rng.choice(list(mice))
+            if device in unplugged:
+                assert mouse.command(f"plug {device}") == "ok"
+                unplugged.discard(device)
+            else:
+                assert mouse.command(f"unplug {device}") == "ok"
+                unplugged.add(device)
+            mice[device] = 0
+        elif len(mice) < 3:
+            assert mouse.command("add second-mouse") == "ok"
+            mice[f"mouse{len(mice) + 1}"] = 0
+        check_all_up()
+
+    for device in mice:
+        if device not in unplugged:
+            press_or_release(device, may_close=False)  # something may be held at the exit
+    post(WM_COMMAND, TRAY_EXIT, 0)
+    process.wait_exit()
+    held = probe("keys")
+    assert all(v == "0" for v in held.values()), f"held after the exit: {held}"
