@@ -112,6 +112,7 @@ protected:
   LRESULT OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnRawInputMessage(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnShowRequest(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCloseRequest(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
@@ -161,4 +162,6 @@ private:
   // WM_INPUT that other loops (a window drag, a menu, a message box)
   // dispatch reaches the engine through the window procedure only.
   HRAWINPUT rawInputTakenByHub = nullptr;
+  // The same for the exit request, which the hub turns into WM_CLOSE.
+  bool closeRequestTakenByHub = false;
 };

@@ -112,6 +112,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_APP_MICE_CHANGED, OnMiceChanged)
   ON_MESSAGE(WM_INPUT, OnRawInputMessage)
   ON_MESSAGE(WM_APP_SHOW_REQUEST, OnShowRequest)
+  ON_MESSAGE(WM_APP_CLOSE_REQUEST, OnCloseRequest)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
   ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
   ON_COMMAND(IDC_DEFAULT, OnDefaultCommand)
@@ -403,7 +404,10 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
       break;
     case WM_APP_CLOSE_REQUEST:
       // Not consumed: it goes on to be dispatched like any message.
-      if (msg->hwnd == m_hWnd) PostMessage(WM_CLOSE);
+      if (msg->hwnd == m_hWnd) {
+        PostMessage(WM_CLOSE);
+        closeRequestTakenByHub = true;
+      }
       break;
     default:
       // Among them the notes of the magnifier, the combo boxes and the
@@ -413,7 +417,18 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
   updateClassCursor();
   const BOOL consumed = CDialog::PreTranslateMessage(msg);
   if (consumed && msg->message == WM_INPUT) rawInputTakenByHub = nullptr;
+  if (consumed && msg->message == WM_APP_CLOSE_REQUEST) closeRequestTakenByHub = false;
   return consumed;
+}
+
+LRESULT MainDialog::OnCloseRequest(UINT, WPARAM, LPARAM, BOOL& handled) {
+  // A request that a menu or a window drag dispatched is not lost either.
+  if (closeRequestTakenByHub)
+    closeRequestTakenByHub = false;
+  else
+    PostMessage(WM_CLOSE);
+  handled = FALSE;
+  return 0;
 }
 
 LRESULT MainDialog::OnRawInputMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled) {

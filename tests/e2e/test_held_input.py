@@ -191,9 +191,12 @@ def soak(desktop, rng, steps):
         assert mouse.command(f"buttons 00 {device}") == "ok"
 
     def window_shown():
-        if probe("window", MAIN_TITLE).get("visible") != "1":
+        # The left button's Alt+F4 may have hidden it: a later copy brings it back.
+        if not find_windows(MAIN_TITLE):
             desktop.start("SkivolMouseVirtual.exe", folder=process.folder).wait_exit()
-        return find_window(MAIN_TITLE)
+        found = find_window(MAIN_TITLE)
+        xdotool("windowactivate", "--sync", found, check=False)
+        return found
 
     target()
     for step in range(steps):
@@ -224,10 +227,11 @@ def soak(desktop, rng, steps):
             check_all_up()
             key("Escape")
             target()
-        elif roll < 0.91 and "mouse" not in unplugged:
+        elif roll < 0.91:
             # The "Key" dialog, open while the buttons change, then cancelled.
             w = window_shown()
-            wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_COMBO).get("enabled") == "1", message="boxes on")
+            if probe("control", MAIN_TITLE, WHEEL_COMBO).get("enabled") != "1":
+                continue  # no mouse found by the last re-scan
             choose_item(w, WHEEL_COMBO, SHORTCUTS_ITEM)
             find_window(KEY_TITLE)
             for device in plugged:
