@@ -164,4 +164,6 @@ private:
   HRAWINPUT rawInputTakenByHub = nullptr;
   // The same for the exit request, which the hub turns into WM_CLOSE.
   bool closeRequestTakenByHub = false;
+  // The "Key" dialog while it asks for a shortcut; the exit closes it.
+  CDialog* keyDialog = nullptr;
 };

@@ -486,6 +486,10 @@ void MainDialog::OnCancel() {
 LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   ShowWindow(SW_HIDE);
   if (!mouseConfig.exitRequested) return 0;  // closing only hides the window
+  // An open tray menu or "Key" dialog runs a loop of its own, which would
+  // keep the program alive until the user closed it.
+  ::EndMenu();
+  if (keyDialog) keyDialog->EndDialog(IDCANCEL);
   // Nothing the engine holds may stay down once the program is gone.
   releaseHeldInput();
   // The mouse goes back to handling every button itself; saving is off now,

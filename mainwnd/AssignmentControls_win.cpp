@@ -88,7 +88,12 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
     dialog.scanCode = slot.scanCode;
     dialog.modifiers = slot.modifiers;
     dialog.cancelText = uiTexts[UiText::Cancel];
+    keyDialog = &dialog;
     dialog.DoModal();
+    keyDialog = nullptr;
+    // The program was told to exit meanwhile and has handed every button
+    // back to the mouse: nothing may be remapped after that.
+    if (mouseConfig.exitRequested) return;
     // Taken however the dialog was closed: Cancel keeps the last key pressed.
     slot.scanCode = dialog.scanCode;
     slot.modifiers = dialog.modifiers;

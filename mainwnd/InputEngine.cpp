@@ -109,12 +109,23 @@ void InputEngine::updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t re
       }
     }
   }
-  output_.exchangeFrame(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys));
+  const bool keysHeld = keyboardState.modifiers != 0 || keyboardState.keys != KeyboardState().keys;
+  send(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys), keysHeld);
+}
+
+void InputEngine::send(const FeatureFrame& frame, bool holds) {
+  // A state with nothing held goes to every mouse: the mouse that took the
+  // press may no longer be the first one found (another came, or it came
+  // back), and whichever took it must let go.
+  if (holds)
+    output_.exchangeFrame(frame);
+  else
+    output_.sendToEveryMouse(frame);
 }
 
 void InputEngine::updateButtons(uint8_t set, uint8_t clear) {
   injectedButtons = static_cast<uint8_t>((injectedButtons | set) & ~clear);
-  output_.exchangeFrame(FeatureFrame::InjectButtons(injectedButtons));
+  send(FeatureFrame::InjectButtons(injectedButtons), injectedButtons != 0);
 }
 
 bool InputEngine::holdsInput() const {

@@ -85,6 +85,7 @@ private:
   void onButtonState(uint8_t buttons);
   void onDpiState(uint8_t level, uint8_t step);
   void actOnButton(int index, bool pressed);
+  void send(const FeatureFrame& frame, bool holds);
 
   MouseConfig& config_;
   UsageLookup usageForScanCode_;

@@ -102,13 +102,45 @@ int probeKeys() {
   return 0;
 }
 
+// Lets go of every key and mouse button that probeKeys finds held, as the
+// user would: the desktop's state left behind by a program that ended while
+// a button was down.
+int releaseHeld() {
+  static const struct {
+    int key;
+    DWORD upFlag;
+    DWORD data;
+  } buttons[] = {{VK_LBUTTON, MOUSEEVENTF_LEFTUP, 0},        {VK_RBUTTON, MOUSEEVENTF_RIGHTUP, 0},
+                 {VK_MBUTTON, MOUSEEVENTF_MIDDLEUP, 0},      {VK_XBUTTON1, MOUSEEVENTF_XUP, XBUTTON1},
+                 {VK_XBUTTON2, MOUSEEVENTF_XUP, XBUTTON2}};
+  for (const auto& b : buttons) {
+    if (!(::GetAsyncKeyState(b.key) & 0x8000)) continue;
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = b.upFlag;
+    input.mi.mouseData = b.data;
+    ::SendInput(1, &input, sizeof input);
+  }
+  for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, int('A'), int('B'), int('C')}) {
+    if (!(::GetAsyncKeyState(key) & 0x8000)) continue;
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(key);
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(1, &input, sizeof input);
+  }
+  return probeKeys();
+}
+
 int main(int argc, char** argv) {
   if (argc >= 2 && std::string(argv[1]) == "keys") return probeKeys();
+  if (argc >= 2 && std::string(argv[1]) == "release") return releaseHeld();
   if (argc >= 3 && std::string(argv[1]) == "window") return probeWindow(argv[2]);
   if (argc >= 6 && std::string(argv[1]) == "post")
     return postToWindow(argv[2], std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
                         std::strtol(argv[5], nullptr, 0));
   if (argc >= 4 && std::string(argv[1]) == "control") return probeControl(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id> | post <title> <message> <wparam> <lparam> | keys\n");
+  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id> | post <title> <message> <wparam> <lparam> | keys | release\n");
   return 2;
 }

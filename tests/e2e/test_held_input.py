@@ -55,7 +55,21 @@ def released(state):
 
 def wait_released(mouse, device="", message="nothing held"):
     command = f"state {device}".strip()
-    wait_for(lambda: released(dict(p.split("=", 1) for p in mouse.command(command).split())), message=message)
+    last = []
+
+    def nothing_held():
+        last[:] = [mouse.command(command)]
+        return released(dict(p.split("=", 1) for p in last[0].split()))
+    try:
+        wait_for(nothing_held, message=message)
+    except AssertionError as failure:
+        raise AssertionError(f"{failure}: {last[0]}") from None
+
+
+def let_go_on_the_desktop():
+    """Lets go of whatever a program that ended left down on the desktop (a
+    physical button still held when its mouse went away with it)."""
+    wait_for(lambda: all(v == "0" for v in probe("release").values()), message="the desktop let go")
 
 
 def post(message, wparam, lparam):
@@ -92,12 +106,16 @@ def test_another_mouse_arriving_makes_the_first_let_go(desktop):
 
 
 def test_exit_lets_go_before_the_buttons_are_handed_back(desktop):
+    let_go_on_the_desktop()
     process, _, mouse = start(desktop, {2: BUTTON_4TH})
     assert mouse.command("buttons 04") == "ok"
     wait_for(lambda: probe("keys").get("xbutton2") == "1", message="XBUTTON2 down on the desktop")
     post(WM_COMMAND, TRAY_EXIT, 0)  # the tray menu's "Exit"
     process.wait_exit()
-    assert probe("keys").get("xbutton2") == "0", "XBUTTON2 still down after the exit"
+    held = probe("keys")
+    let_go_on_the_desktop()
+    # The wheel, still down, is the mouse's own middle button again.
+    assert (held["xbutton2"], held["mbutton"]) == ("0", "1"), f"held after the exit: {held}"
 
 
 def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
@@ -154,13 +172,15 @@ def test_a_folder_that_takes_no_new_file_gets_the_record_rewritten(desktop):
 def test_soak_nothing_stays_held(desktop):
     seed = int(os.environ.get("SKIVOL_SOAK_SEED", random.randrange(1 << 30)))
     rng = random.Random(seed)
+    trail = []
     try:
-        soak(desktop, rng, steps=int(os.environ.get("SKIVOL_SOAK_STEPS", "300")))
+        soak(desktop, rng, int(os.environ.get("SKIVOL_SOAK_STEPS", "200")), trail)
     except BaseException as failure:
-        raise AssertionError(f"held-input soak failed with SKIVOL_SOAK_SEED={seed}: {failure}") from failure
+        raise AssertionError(f"held-input soak failed with SKIVOL_SOAK_SEED={seed}: {failure}; "
+                             f"last steps: {trail[-12:]}") from failure
 
 
-def soak(desktop, rng, steps):
+def soak(desktop, rng, steps, trail):
     functions = {0: CLOSE_WINDOW, 1: BUTTON_4TH, 2: KEY_SHORTCUT, 3: DOUBLE_CLICK, 4: LEFT_BUTTON}
     process, wid, mouse = start(desktop, functions, shortcut=(0x02, 0x30))  # Shift+B
     mice = {"mouse": 0}  # physical buttons of each plugged mouse
@@ -174,9 +194,14 @@ def soak(desktop, rng, steps):
         return found
 
     def check_all_up():
-        for device in mice:
-            if device not in unplugged and mice[device] == 0:
-                wait_released(mouse, device, message=f"nothing held on {device}")
+        # The program holds a key or button for whichever mouse's button is
+        # down, on the first mouse: the check is due when every button is up.
+        plugged = [d for d in mice if d not in unplugged]
+        if any(mice[d] for d in plugged):
+            return
+        for device in plugged:
+            wait_released(mouse, device, message=f"nothing held on {device}")
+        done["checks"] += 1
 
     def press_or_release(device, may_close=True):
         # The left button closes the focused window: rarely, and never while
@@ -184,11 +209,13 @@ def soak(desktop, rng, steps):
         close = may_close and rng.random() < 0.03
         bit = 0x01 if close else rng.choice([0x02, 0x04, 0x04, 0x08, 0x10, 0x10])
         mice[device] ^= bit
-        assert mouse.command(f"buttons {mice[device]:02X} {device}") == "ok"
+        trail.append(f"buttons {mice[device]:02X} {device}")
+        assert mouse.command(trail[-1]) == "ok"
 
     def all_up(device):
         mice[device] = 0
-        assert mouse.command(f"buttons 00 {device}") == "ok"
+        trail.append(f"buttons 00 {device}")
+        assert mouse.command(trail[-1]) == "ok"
 
     def window_shown():
         # The left button's Alt+F4 may have hidden it: a later copy brings it back.
@@ -198,27 +225,38 @@ def soak(desktop, rng, steps):
         xdotool("windowactivate", "--sync", found, check=False)
         return found
 
+    let_go_on_the_desktop()
     target()
+    kinds = ["buttons", "drag", "tray menu", "Key dialog", "unplug or plug", "second mouse"]
+    done = dict.fromkeys(kinds + ["Key dialog opened", "checks"], 0)
     for step in range(steps):
         plugged = [d for d in mice if d not in unplugged]
         roll = rng.random()
-        if roll < 0.80 or not plugged:
-            if plugged:
-                device = rng.choice(plugged)
-                press_or_release(device) if rng.random() < 0.7 else all_up(device)
-        elif roll < 0.84:
+        kind = kinds[sum(roll >= edge for edge in (0.85, 0.88, 0.91, 0.93, 0.98))]
+        if not plugged:
+            kind = "unplug or plug"
+        done[kind] += 1
+        if kind != "buttons":
+            trail.append(kind)
+        if kind == "buttons":
+            device = rng.choice(plugged)
+            press_or_release(device) if rng.random() < 0.7 else all_up(device)
+        elif kind == "drag":
             # A drag of the window, with the buttons let go inside it.
             w = window_shown()
             ox, oy = window_origin(w)
             xdotool("mousemove", "--sync", ox + BARE_SKIN[0], oy + BARE_SKIN[1])
             xdotool("mousedown", 1)
-            xdotool("mousemove", "--sync", ox + BARE_SKIN[0] + rng.randint(-20, 20), oy + BARE_SKIN[1] + 15)
+            # Towards a spot near the middle of the screen, so that the
+            # window never wanders off it.
+            x, y = 330 + rng.randint(-30, 30), 260 + rng.randint(-30, 30)
+            xdotool("mousemove", "--sync", x + BARE_SKIN[0], y + BARE_SKIN[1])
             for device in plugged:
                 all_up(device)
             check_all_up()
             xdotool("mouseup", 1)
             target()
-        elif roll < 0.88:
+        elif kind == "tray menu":
             # The tray menu, open while the buttons change, then closed.
             post(TRAY_CALLBACK, 0, WM_RBUTTONUP)
             for device in plugged:
@@ -227,20 +265,21 @@ def soak(desktop, rng, steps):
             check_all_up()
             key("Escape")
             target()
-        elif roll < 0.91:
+        elif kind == "Key dialog":
             # The "Key" dialog, open while the buttons change, then cancelled.
             w = window_shown()
             if probe("control", MAIN_TITLE, WHEEL_COMBO).get("enabled") != "1":
                 continue  # no mouse found by the last re-scan
             choose_item(w, WHEEL_COMBO, SHORTCUTS_ITEM)
             find_window(KEY_TITLE)
+            done["Key dialog opened"] += 1
             for device in plugged:
                 press_or_release(device, may_close=False)
                 all_up(device)
             check_all_up()
             click_key_dialog_button(CANCEL_ID)
             target()
-        elif roll < 0.96:
+        elif kind == "unplug or plug":
             device = rng.choice(list(mice))
             if device in unplugged:
                 assert mouse.command(f"plug {device}") == "ok"
@@ -254,10 +293,19 @@ def soak(desktop, rng, steps):
             mice[f"mouse{len(mice) + 1}"] = 0
         check_all_up()
 
+    # The exit comes with buttons down: the program lets go of what it holds,
+    # and the mouse hands the buttons still down back to the desktop.
+    target()
     for device in mice:
         if device not in unplugged:
-            press_or_release(device, may_close=False)  # something may be held at the exit
+            press_or_release(device, may_close=False)
+    print("held-input soak:", done)
     post(WM_COMMAND, TRAY_EXIT, 0)
     process.wait_exit()
-    held = probe("keys")
-    assert all(v == "0" for v in held.values()), f"held after the exit: {held}"
+    held = {name for name, down in probe("keys").items() if down == "1"}
+    let_go_on_the_desktop()
+    physical = 0
+    for device in mice:
+        physical |= 0 if device in unplugged else mice[device]
+    native = {0x01: "lbutton", 0x02: "rbutton", 0x04: "mbutton", 0x08: "xbutton1", 0x10: "xbutton2"}
+    assert held == {name for bit, name in native.items() if physical & bit}, f"held after the exit: {held}"

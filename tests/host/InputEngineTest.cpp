@@ -41,8 +41,9 @@ struct Recorder : InputEngineOutput {
   }
   void sendToEveryMouse(const FeatureFrame& frame) override {
     exchangeFrame(frame);
-    log.back() = "every " + log.back();
+    everyMouse.push_back(log.back());
   }
+  std::vector<std::string> everyMouse;  // the frames that went to every mouse
   void closeCurrentWindow() override { log.push_back("close"); }
   void doubleClick() override { log.push_back("double-click"); }
   void showDpiState(int step) override { log.push_back("dpi step " + std::to_string(step)); }
@@ -229,9 +230,23 @@ TEST_F(InputEngineTest, ReleaseAllLetsEveryMouseGoOnlyWhenSomethingIsHeld) {
   buttons(0x14);
   take();
   ASSERT_TRUE(engine.holdsInput());
+  out.everyMouse.clear();
   engine.releaseAll();
-  EXPECT_EQ(take(), (Log{"every 00 15 01 00 00 00 00 00 00", "every 00 15 02 00 00 00 00 00 00"}));
+  EXPECT_EQ(take(), (Log{"00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
+  EXPECT_EQ(out.everyMouse, (Log{"00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
   EXPECT_FALSE(engine.holdsInput());
+
+  // Whichever mouse took a press, the release that leaves nothing held
+  // reaches every mouse; one that leaves something held goes to the first.
+  buttons(0x00);
+  out.everyMouse.clear();
+  take();
+  buttons(0x04);
+  buttons(0x14);
+  buttons(0x10);
+  buttons(0x00);
+  EXPECT_EQ(out.everyMouse, (Log{"00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
+  EXPECT_EQ(out.log.size(), 4u);
 
   // A modifier held alone counts too.
   engine.updateKeys(ModifierBit::LeftCtrl, 0, 0, 0);
