@@ -109,15 +109,4 @@ TEST_F(SettingsFileWin, ReadOnlyFileIsNeitherReplacedNorRewritten) {
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(SettingsFileWin, NoRoomForATemporaryFileRewritesTheRecordInPlace) {
-  // Something the program cannot remove holds the temporary name, as a folder
-  // the program may not create files in would refuse it.
-  ASSERT_TRUE(::CreateDirectoryA((path + ".tmp").c_str(), nullptr));
-  ASSERT_TRUE(saveSettingsTo(path.c_str(), changed));
-  EXPECT_EQ(readAll(path).size(), size_t(kSettingsFileSize));
-  MouseConfig read;
-  ASSERT_TRUE(readSettingsFile(path.c_str(), read));
-  EXPECT_EQ(read.reportMask(), 0x04);
-}
-
 }  // namespace
