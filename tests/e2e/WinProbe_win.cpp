@@ -136,11 +136,17 @@ int releaseHeld() {
 int main(int argc, char** argv) {
   if (argc >= 2 && std::string(argv[1]) == "keys") return probeKeys();
   if (argc >= 2 && std::string(argv[1]) == "release") return releaseHeld();
+  if (argc >= 2 && std::string(argv[1]) == "menu") {
+    // A popup menu open on the desktop (the system's menu window class).
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    std::printf("found=%d\n", menu && ::IsWindowVisible(menu) ? 1 : 0);
+    return 0;
+  }
   if (argc >= 3 && std::string(argv[1]) == "window") return probeWindow(argv[2]);
   if (argc >= 6 && std::string(argv[1]) == "post")
     return postToWindow(argv[2], std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
                         std::strtol(argv[5], nullptr, 0));
   if (argc >= 4 && std::string(argv[1]) == "control") return probeControl(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id> | post <title> <message> <wparam> <lparam> | keys | release\n");
+  std::fprintf(stderr, "usage: WinProbe window <title> | control <title> <id> | post <title> <message> <wparam> <lparam> | keys | release | menu\n");
   return 2;
 }
