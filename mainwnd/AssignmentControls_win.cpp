@@ -80,6 +80,9 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
   if (selection < 0) return;
   const int32_t function = static_cast<int32_t>(combo.GetItemData(selection));
   ButtonAssignment& slot = mouseConfig.assignments[buttonIndex];
+  // What a button held now was told to hold would outlive its function: the
+  // release would act on the new one.
+  releaseHeldInput();
   slot.buttonMask = 0;
   if (function == ButtonFunction::KeyShortcut) {
     // Every choice of "Shortcuts" asks for the shortcut again, proposing the
@@ -91,6 +94,7 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
     keyDialog = &dialog;
     dialog.DoModal();
     keyDialog = nullptr;
+    releaseHeldInput();  // keys held while the dialog was open
     // The program was told to exit meanwhile and has handed every button
     // back to the mouse: nothing may be remapped after that.
     if (mouseConfig.exitRequested) return;
