@@ -3,18 +3,11 @@
 #include "app/CommandLine.h"
 #include "app/MainDialog.h"
 #include "app/ProcessObjects.h"
+#include "app/WatchThreads.h"
 
 namespace {
 const char kOpenEventName[] = "Global\\KorvanixWaitEventOpen";
 const char kCloseEventName[] = "Global\\KorvanixWaitEventClose";
-
-// A later copy's request to the running one: one pulse, then the handle goes.
-void pulseNamedEvent(const char* name) {
-  if (HANDLE event = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, name)) {
-    ::PulseEvent(event);
-    ::CloseHandle(event);
-  }
-}
 }  // namespace
 
 BOOL ConfigApp::InitInstance() {
@@ -31,8 +24,8 @@ BOOL ConfigApp::InitInstance() {
     if (waitEventClose) ::CloseHandle(waitEventClose);
     waitEventClose = nullptr;
     // The close request goes out before the show request.
-    if (closeSwitch) pulseNamedEvent(kCloseEventName);
-    pulseNamedEvent(kOpenEventName);
+    if (closeSwitch) signalNamedEvent(kCloseEventName);
+    signalNamedEvent(kOpenEventName);
     return FALSE;
   }
 
@@ -47,6 +40,9 @@ BOOL ConfigApp::InitInstance() {
     MainDialog dialog(nullptr);
     m_pMainWnd = &dialog;
     dialog.DoModal();
+    // The watch threads use the dialog and the events: they end first.
+    stopWatchThreads();
+    mainDialog = nullptr;
     m_pMainWnd = nullptr;
   }
 

@@ -25,6 +25,9 @@ constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
 // of their own to the window, which gives them no effect.
 // Posted by the re-scan when it found another set of mice than the scan before.
 constexpr UINT WM_APP_MICE_CHANGED = WM_APP + 0x2FB;
+// Posted by the show watch thread: a later copy asked for the window. The
+// window's own thread restores it, so the watch thread never waits for it.
+constexpr UINT WM_APP_SHOW_REQUEST = WM_APP + 0x2FC;
 
 // Called by the re-scan worker with what the scans before and after it found:
 // another set of mice makes the window's thread forget the held input, which
@@ -112,6 +115,9 @@ protected:
   LRESULT OnPropertyCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnExitCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnRawInputMessage(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnShowRequest(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCloseRequest(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
@@ -119,7 +125,7 @@ protected:
   // Every row back to its own button, each saved and sent to the mouse.
   void restoreNativeAssignments();
   // The "Default" button: native rows, default DPI steps written to the
-  // mouse level by level, level 2 current.
+  // mouse level by level, level 2 current; the whole reset is saved.
   void resetToDefaults();
 
   // The slider rule: a slider change becomes the current level's step.
@@ -144,6 +150,11 @@ private:
   };
 
   void registerRawInput();
+  // The next `count` DPI reports answer the program's own level selections
+  // and are dropped; for a short while only, in case the mouse stays silent.
+  void skipDpiAnswers(int count);
+  // The mouse lets go of whatever the engine holds on it.
+  void releaseHeldInput();
   void startRescanWorker();
   void fillAssignmentCombos();
 
@@ -151,4 +162,13 @@ private:
   DpiCommands dpiCommands;
   MainWindowInput inputOutput;
   InputEngine inputEngine;
+  // The raw-input packet that PreTranslateMessage gave the engine and that
+  // is on its way to the window procedure, which then leaves it alone.
+  // WM_INPUT that other loops (a window drag, a menu, a message box)
+  // dispatch reaches the engine through the window procedure only.
+  HRAWINPUT rawInputTakenByHub = nullptr;
+  // The same for the exit request, which the hub turns into WM_CLOSE.
+  bool closeRequestTakenByHub = false;
+  // The "Key" dialog while it asks for a shortcut; the exit closes it.
+  CDialog* keyDialog = nullptr;
 };

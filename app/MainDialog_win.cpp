@@ -39,6 +39,9 @@ constexpr UINT_PTR kShowNormalTimer = 104;  // show the window normally once it 
 constexpr UINT kShowNormalPeriodMs = 2;
 constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
 constexpr UINT kHideAtStartPeriodMs = 100;
+// Ends the wait for the mouse's answers to the program's own level selections.
+constexpr UINT_PTR kDpiAnswersTimer = 125;
+constexpr UINT kDpiAnswersWaitMs = 1000;
 
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -111,6 +114,9 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_COMMAND(ID_TRAY_PROPERTY, OnPropertyCommand)
   ON_COMMAND(ID_TRAY_EXIT, OnExitCommand)
   ON_MESSAGE(WM_APP_MICE_CHANGED, OnMiceChanged)
+  ON_MESSAGE(WM_INPUT, OnRawInputMessage)
+  ON_MESSAGE(WM_APP_SHOW_REQUEST, OnShowRequest)
+  ON_MESSAGE(WM_APP_CLOSE_REQUEST, OnCloseRequest)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
   ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
   ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
@@ -370,6 +376,10 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         KillTimer(kShowNormalTimer);
       }
       break;
+    case kDpiAnswersTimer:
+      KillTimer(kDpiAnswersTimer);
+      inputEngine.skipDpiReports(0);
+      break;
     case kHideAtStartTimer:
       // Hides the window each time it finds it visible; ends once it does not.
       if (IsWindowVisible()) {
@@ -416,6 +426,7 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
     case WM_INPUT:
       // Never consumed: the default processing frees the packet.
       onRawInput(reinterpret_cast<HRAWINPUT>(msg->lParam));
+      if (msg->hwnd == m_hWnd) rawInputTakenByHub = reinterpret_cast<HRAWINPUT>(msg->lParam);
       break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -423,14 +434,40 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
       break;
     case WM_APP_CLOSE_REQUEST:
       // Not consumed: it goes on to be dispatched like any message.
-      if (msg->hwnd == m_hWnd) PostMessage(WM_CLOSE);
+      if (msg->hwnd == m_hWnd) {
+        PostMessage(WM_CLOSE);
+        closeRequestTakenByHub = true;
+      }
       break;
     default:
       // Among them the notes of the magnifier, the combo boxes and the
       // slider: nothing to do here.
       break;
   }
-  return CDialog::PreTranslateMessage(msg);
+  const BOOL consumed = CDialog::PreTranslateMessage(msg);
+  if (consumed && msg->message == WM_INPUT) rawInputTakenByHub = nullptr;
+  if (consumed && msg->message == WM_APP_CLOSE_REQUEST) closeRequestTakenByHub = false;
+  return consumed;
+}
+
+LRESULT MainDialog::OnCloseRequest(UINT, WPARAM, LPARAM, BOOL& handled) {
+  // A request that a menu or a window drag dispatched is not lost either.
+  if (closeRequestTakenByHub)
+    closeRequestTakenByHub = false;
+  else
+    PostMessage(WM_CLOSE);
+  handled = FALSE;
+  return 0;
+}
+
+LRESULT MainDialog::OnRawInputMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+  const HRAWINPUT handle = reinterpret_cast<HRAWINPUT>(lParam);
+  if (handle == rawInputTakenByHub)
+    rawInputTakenByHub = nullptr;
+  else
+    onRawInput(handle);
+  handled = FALSE;  // the default processing frees the packet
+  return 0;
 }
 
 void MainDialog::applySliderRule() {
@@ -487,6 +524,12 @@ void MainDialog::OnCancel() {
 LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   ShowWindow(SW_HIDE);
   if (!mouseConfig.exitRequested) return 0;  // closing only hides the window
+  // An open tray menu or "Key" dialog runs a loop of its own, which would
+  // keep the program alive until the user closed it.
+  ::EndMenu();
+  if (keyDialog) keyDialog->EndDialog(IDCANCEL);
+  // Nothing the engine holds may stay down once the program is gone.
+  releaseHeldInput();
   // The mouse goes back to handling every button itself; saving is off now,
   // so the file keeps the user's assignments.
   restoreNativeAssignments();
@@ -545,8 +588,23 @@ void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after
   if (before != after) ::PostMessageA(mainWindow, WM_APP_MICE_CHANGED, 0, 0);
 }
 
+void MainDialog::skipDpiAnswers(int count) {
+  inputEngine.skipDpiReports(count);
+  if (count > 0) SetTimer(kDpiAnswersTimer, kDpiAnswersWaitMs);
+}
+
+void MainDialog::releaseHeldInput() { inputEngine.releaseAll(); }
+
 LRESULT MainDialog::OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&) {
+  // A mouse that is still there lets go of what it holds before the held
+  // state is forgotten.
+  releaseHeldInput();
   inputEngine.reset();
+  return 0;
+}
+
+LRESULT MainDialog::OnShowRequest(UINT, WPARAM, LPARAM, BOOL&) {
+  TrayIcon::restoreWindow(m_hWnd);
   return 0;
 }
 

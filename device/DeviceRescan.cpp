@@ -1,10 +1,16 @@
 #include "device/DeviceRescan.h"
 
+#include <mutex>
+
 #include "device/FeatureFrame.h"
 #include "device/HidLink.h"
 #include "device/MouseConfig.h"
 
 bool sendReportMask(HidLink& link, const MouseConfig& config) {
+  // The mask is read under the link's lock: the window's thread and the
+  // re-scan worker both send it, and whichever sends last must send the
+  // model as it stands then, not as it stood before the other one's send.
+  std::lock_guard<std::recursive_mutex> hold(link.lock());
   if (link.inputCount() <= 0) return false;
   link.sendFeature(FeatureFrame::ReportMask(config.reportMask()));
   return true;

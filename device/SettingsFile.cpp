@@ -35,16 +35,38 @@ bool readMarker(CArchive& ar) {
   return ar.ReadBytes(chars, kMarkerLength) && std::memcmp(chars, kMarker, kMarkerLength) == 0;
 }
 
+// Rewrites the record of an existing file where it stands: one write of all
+// 156 bytes at offset 0, pushed through to the disk. A write that fits in one
+// disk sector is not torn, so a reader finds the old record or the new one.
+// Bytes after the record stay; readers ignore them.
+bool rewriteInPlace(const char* path, const MouseConfig& config) {
+  CFile file;
+  if (!file.Open(path, CFile::modeWrite)) return false;  // only an existing file
+  bool written;
+  {
+    CArchive ar(&file, CArchive::store);
+    writeRecord(ar, config);
+    written = ar.Close();
+  }
+  written = written && file.Flush();
+  return file.Close() && written;
+}
+
 }  // namespace
 
 CString settingsFilePath() { return programDirectory + kFileName; }
 
 bool saveSettingsTo(const char* path, const MouseConfig& config) {
   if (config.exitRequested) return false;
+  // A file the user made read-only stays exactly as it is; the change lives
+  // in memory only.
+  if (isReadOnlyFile(path)) return false;
   CString temporary = CString(path) + kTemporarySuffix;
   CFile file;
-  // Not ours to remove when it does not open: something else sits there.
-  if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return false;
+  // The folder takes no new file (a standard user may change setting.dat but
+  // not its folder), or something else sits at the temporary name, which is
+  // then not ours to remove: the record is rewritten in the file itself.
+  if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return rewriteInPlace(path, config);
   bool written;
   {
     CArchive ar(&file, CArchive::store);

@@ -20,9 +20,12 @@ CString settingsFilePath();
 int saveSettings();
 
 // Writes `config` to `path` through a temporary file beside it, so that the
-// previous file stays whole until the new one is complete on disk. False when
-// the file was not replaced (exit requested, or any failure); `path` is then
-// untouched and no temporary file is left behind.
+// previous file stays whole until the new one is complete on disk. Where the
+// temporary file cannot be created, an existing `path` gets the record
+// rewritten in place, in one write at offset 0. A read-only `path` is never
+// touched. False when the record was not saved (exit requested, read-only
+// file, or any failure); `path` then holds its old record and no temporary
+// file is left behind.
 bool saveSettingsTo(const char* path, const MouseConfig& config);
 
 // Reads a settings record from the current position of `file` into `config`.

@@ -18,3 +18,9 @@ bool replaceFile(const char* from, const char* to) {
     ::Sleep(kRetryDelayMs);
   }
 }
+
+bool isReadOnlyFile(const char* path) {
+  const DWORD attributes = ::GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}

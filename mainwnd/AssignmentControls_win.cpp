@@ -80,6 +80,9 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
   if (selection < 0) return;
   const int32_t function = static_cast<int32_t>(combo.GetItemData(selection));
   ButtonAssignment& slot = mouseConfig.assignments[buttonIndex];
+  // What a button held now was told to hold would outlive its function: the
+  // release would act on the new one.
+  releaseHeldInput();
   slot.buttonMask = 0;
   if (function == ButtonFunction::KeyShortcut) {
     // Every choice of "Shortcuts" asks for the shortcut again, proposing the
@@ -88,7 +91,13 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
     dialog.scanCode = slot.scanCode;
     dialog.modifiers = slot.modifiers;
     dialog.cancelText = uiTexts[UiText::Cancel];
+    keyDialog = &dialog;
     dialog.DoModal();
+    keyDialog = nullptr;
+    releaseHeldInput();  // keys held while the dialog was open
+    // The program was told to exit meanwhile and has handed every button
+    // back to the mouse: nothing may be remapped after that.
+    if (mouseConfig.exitRequested) return;
     // Taken however the dialog was closed: Cancel keeps the last key pressed.
     slot.scanCode = dialog.scanCode;
     slot.modifiers = dialog.modifiers;
@@ -141,21 +150,25 @@ constexpr DWORD kPauseBetweenStepsMs = 30;
 
 void MainDialog::resetToDefaults() {
   restoreNativeAssignments();
-  // The assignments were saved above; the DPI defaults reach the file with
-  // the next save.
   mouseConfig.setDefaultDpi();
   // The mouse takes a level's step while that level is current; each write
   // is committed at once. The pauses give its firmware time between levels.
+  // It answers each selection with its DPI state from before the write; those
+  // answers are not news, and taking them would put the old steps back.
+  int selections = 0;
   const size_t writes = std::size(kDefaultDpiWrites);
   for (size_t i = 0; i < writes; ++i) {
     const DefaultDpiWrite& write = kDefaultDpiWrites[i];
-    selectDpiLevel(write.level);
+    if (selectDpiLevel(write.level)) ++selections;
     setDpiStep(write.level, write.step, 1, 1, 1, 1);
     commitDpi();
     ::Sleep(i + 1 < writes ? kPauseBetweenLevelsMs : kPauseAfterLastLevelMs);
   }
+  skipDpiAnswers(selections);
   dpiSlider.SetPos(mouseConfig.dpiStep[kDefaultDpiLevel]);
   Invalidate(FALSE);
+  // The whole reset is kept, the DPI values with the assignments.
+  saveSettings();
 }
 
 LRESULT MainDialog::OnDefaultCommand(WORD, WORD, HWND, BOOL&) {
@@ -164,8 +177,8 @@ LRESULT MainDialog::OnDefaultCommand(WORD, WORD, HWND, BOOL&) {
 }
 
 void MainDialog::OnOK() {
-  // Enter resets like "Default" but never ends the dialog, moves no slider and
-  // leaves the commit to the timer.
+  // Enter resets like "Default" but never ends the dialog and leaves the
+  // commit to the timer.
   restoreNativeAssignments();
   mouseConfig.setDefaultDpi();
   setDpiStep(0, mouseConfig.dpiStep[0], 1, 1, 1, 1);
@@ -173,4 +186,8 @@ void MainDialog::OnOK() {
     ::Sleep(kPauseBetweenStepsMs);
     setDpiStep(level, mouseConfig.dpiStep[level], 1, 1, 1, 1);
   }
+  // The slider shows the current level's new step; left where it was, the
+  // slider rule would take its old position back as that level's step.
+  dpiSlider.SetPos(mouseConfig.dpiStep[mouseConfig.dpiLevel]);
+  saveSettings();
 }

@@ -25,6 +25,10 @@ void InputEngine::onDpiState(uint8_t level, uint8_t step) {
   // The level indexes dpiStep and the step sets the slider; a report that
   // names neither a real level nor a real step says nothing we can show.
   if (level >= kDpiLevels || step >= kDpiSteps) return;
+  if (dpiReportsToSkip_ > 0) {
+    --dpiReportsToSkip_;
+    return;
+  }
   config_.dpiLevel = level;
   output_.showDpiState(step);
   config_.dpiSyncPending = false;
@@ -105,12 +109,39 @@ void InputEngine::updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t re
       }
     }
   }
-  output_.exchangeFrame(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys));
+  const bool keysHeld = keyboardState.modifiers != 0 || keyboardState.keys != KeyboardState().keys;
+  send(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys), keysHeld);
+}
+
+void InputEngine::send(const FeatureFrame& frame, bool holds) {
+  // A state with nothing held goes to every mouse: the mouse that took the
+  // press may no longer be the first one found (another came, or it came
+  // back), and whichever took it must let go.
+  if (holds)
+    output_.exchangeFrame(frame);
+  else
+    output_.sendToEveryMouse(frame);
 }
 
 void InputEngine::updateButtons(uint8_t set, uint8_t clear) {
   injectedButtons = static_cast<uint8_t>((injectedButtons | set) & ~clear);
-  output_.exchangeFrame(FeatureFrame::InjectButtons(injectedButtons));
+  send(FeatureFrame::InjectButtons(injectedButtons), injectedButtons != 0);
+}
+
+bool InputEngine::holdsInput() const {
+  if (keyboardState.modifiers != 0 || injectedButtons != 0) return true;
+  for (uint8_t key : keyboardState.keys) {
+    if (key != 0) return true;
+  }
+  return false;
+}
+
+void InputEngine::releaseAll() {
+  if (!holdsInput()) return;
+  keyboardState = KeyboardState();
+  injectedButtons = 0;
+  output_.sendToEveryMouse(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys));
+  output_.sendToEveryMouse(FeatureFrame::InjectButtons(injectedButtons));
 }
 
 void InputEngine::reset() {

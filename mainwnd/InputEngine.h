@@ -35,6 +35,9 @@ public:
   virtual ~InputEngineOutput() = default;
   // Hands a key or button state to the mouse; the reply is not looked at.
   virtual void exchangeFrame(const FeatureFrame& request) = 0;
+  // Hands a key or button state to every mouse present. An output that knows
+  // of one mouse only sends it there.
+  virtual void sendToEveryMouse(const FeatureFrame& frame) { exchangeFrame(frame); }
   // Alt+F4 into the foreground window.
   virtual void closeCurrentWindow() = 0;
   // A left double-click at the pointer.
@@ -60,9 +63,19 @@ public:
   // Changes the held mouse buttons and always sends the result.
   void updateButtons(uint8_t set, uint8_t clear);
 
-  // Forgets every held button and key without telling the mouse: used when
-  // the set of mice changes, since the ones now present hold nothing of ours.
+  // True while a mouse is told to hold a key, a modifier or a button.
+  bool holdsInput() const;
+  // Lets go of everything held: every mouse present gets InjectKeys and
+  // InjectButtons with nothing held, and the held state is forgotten. Sends
+  // nothing when nothing is held.
+  void releaseAll();
+  // Forgets the button byte and every held button and key without telling
+  // the mouse (releaseAll first, for a mouse that is still there).
   void reset();
+  // The next `count` DPI reports answer level selections the program made
+  // while writing the DPI steps itself: they carry the steps from before
+  // those writes and are dropped. 0 takes every report again.
+  void skipDpiReports(int count) { dpiReportsToSkip_ = count > 0 ? count : 0; }
 
   uint8_t lastButtonByte = 0;
   KeyboardState keyboardState;
@@ -72,9 +85,11 @@ private:
   void onButtonState(uint8_t buttons);
   void onDpiState(uint8_t level, uint8_t step);
   void actOnButton(int index, bool pressed);
+  void send(const FeatureFrame& frame, bool holds);
 
   MouseConfig& config_;
   UsageLookup usageForScanCode_;
   InputEngineOutput& output_;
+  int dpiReportsToSkip_ = 0;
 };
 

@@ -101,3 +101,5 @@ void MainWindowInput::exchangeFrame(const FeatureFrame& request) {
   FeatureFrame reply;
   hidLink.exchangeFeature(request, reply);
 }
+
+void MainWindowInput::sendToEveryMouse(const FeatureFrame& frame) { hidLink.sendFeature(frame); }

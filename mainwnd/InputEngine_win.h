@@ -53,6 +53,7 @@ public:
   explicit MainWindowInput(DpiDisplay showDpi) : showDpi_(std::move(showDpi)) {}
 
   void exchangeFrame(const FeatureFrame& request) override;
+  void sendToEveryMouse(const FeatureFrame& frame) override;
   void closeCurrentWindow() override { desktop.closeCurrentWindow(); }
   void doubleClick() override { desktop.doubleClick(); }
   void showDpiState(int step) override {

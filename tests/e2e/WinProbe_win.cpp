@@ -123,7 +123,59 @@ int postToWindow(const char* title, const char* message, const char* wParam, con
 
 }  // namespace
 
+// Which keys and mouse buttons the desktop holds down now: 1 or 0 each.
+int probeKeys() {
+  static const struct {
+    const char* name;
+    int key;
+  } keys[] = {{"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU},         {"a", 'A'},
+              {"b", 'B'},          {"c", 'C'},           {"lbutton", VK_LBUTTON},  {"rbutton", VK_RBUTTON},
+              {"mbutton", VK_MBUTTON}, {"xbutton1", VK_XBUTTON1}, {"xbutton2", VK_XBUTTON2}};
+  for (const auto& k : keys) std::printf("%s=%d ", k.name, (::GetAsyncKeyState(k.key) & 0x8000) ? 1 : 0);
+  std::printf("\n");
+  return 0;
+}
+
+// Lets go of every key and mouse button that probeKeys finds held, as the
+// user would: the desktop's state left behind by a program that ended while
+// a button was down.
+int releaseHeld() {
+  static const struct {
+    int key;
+    DWORD upFlag;
+    DWORD data;
+  } buttons[] = {{VK_LBUTTON, MOUSEEVENTF_LEFTUP, 0},        {VK_RBUTTON, MOUSEEVENTF_RIGHTUP, 0},
+                 {VK_MBUTTON, MOUSEEVENTF_MIDDLEUP, 0},      {VK_XBUTTON1, MOUSEEVENTF_XUP, XBUTTON1},
+                 {VK_XBUTTON2, MOUSEEVENTF_XUP, XBUTTON2}};
+  for (const auto& b : buttons) {
+    if (!(::GetAsyncKeyState(b.key) & 0x8000)) continue;
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = b.upFlag;
+    input.mi.mouseData = b.data;
+    ::SendInput(1, &input, sizeof input);
+  }
+  for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, int('A'), int('B'), int('C')}) {
+    if (!(::GetAsyncKeyState(key) & 0x8000)) continue;
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(key);
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(1, &input, sizeof input);
+  }
+  return probeKeys();
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "keys") return probeKeys();
+  if (argc >= 2 && std::string(argv[1]) == "release") return releaseHeld();
+  if (argc >= 2 && std::string(argv[1]) == "menu") {
+    // A popup menu open on the desktop (the system's menu window class).
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    std::printf("found=%d\n", menu && ::IsWindowVisible(menu) ? 1 : 0);
+    return 0;
+  }
   if (argc >= 3 && std::string(argv[1]) == "window") return probeWindow(argv[2]);
   if (argc >= 4 && std::string(argv[1]) == "control") return probeControl(argv[2], std::atoi(argv[3]));
   if (argc >= 4 && std::string(argv[1]) == "tray") return probeTray(argv[2], std::atoi(argv[3]), false);
@@ -132,6 +184,6 @@ int main(int argc, char** argv) {
   if (argc >= 6 && std::string(argv[1]) == "post") return postToWindow(argv[2], argv[3], argv[4], argv[5]);
   std::fprintf(stderr,
                "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>"
-               " | post <title> <msg> <wp> <lp>\n");
+               " | post <title> <msg> <wp> <lp> | keys | release | menu\n");
   return 2;
 }

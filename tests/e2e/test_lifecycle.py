@@ -26,7 +26,9 @@ def test_escape_does_not_close_and_close_switch_ends_the_running_copy(desktop):
     key("Escape")
     key("Return")  # resets the assignments, which saves them
     settings = first.folder / "setting.dat"
-    wait_for(settings.exists, message="the reset saved")
+    # The reset is saved whole, the DPI level (2) last.
+    wait_for(lambda: settings.exists() and settings.read_bytes()[152:156] == bytes([2, 0, 0, 0]),
+             message="the reset saved")
     assert first.running() and visible()
     saved = settings.read_bytes()
 

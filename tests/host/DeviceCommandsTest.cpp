@@ -2,6 +2,8 @@
 // commit timer, and the re-scan that re-enables the window.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <thread>
@@ -205,6 +207,29 @@ TEST_F(RescanTest, ReportMaskWaitsForTheInputCollection) {
   config.assignments[ButtonIndex::Left].function = ButtonFunction::DoubleClick;
   EXPECT_TRUE(sendReportMask(link, config));
   EXPECT_EQ(bus.received(0), std::vector<FeatureFrame>{FeatureFrame::ReportMask(0x05)});
+}
+
+TEST_F(RescanTest, TheMaskSentLastIsTheModelAsItStandsThen) {
+  bus.interfaces = {mouseConfiguration("cfg"), mouseInput("in")};
+  link.scan();
+  std::atomic<bool> started{false};
+  std::thread worker;
+  {
+    // The window's thread holds the link while the worker comes to send,
+    // changes an assignment and sends the new mask itself.
+    std::lock_guard<std::recursive_mutex> hold(link.lock());
+    worker = std::thread([&] {
+      started = true;
+      sendReportMask(link, config);
+    });
+    while (!started) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    config.assignments[ButtonIndex::Wheel].function = ButtonFunction::Native;
+    sendReportMask(link, config);
+  }
+  worker.join();
+  ASSERT_EQ(bus.received(0).size(), 2u);
+  EXPECT_EQ(bus.received(0).back(), FeatureFrame::ReportMask(0x00));
 }
 
 }  // namespace

@@ -39,6 +39,11 @@ struct Recorder : InputEngineOutput {
     }
     log.push_back(hex);
   }
+  void sendToEveryMouse(const FeatureFrame& frame) override {
+    exchangeFrame(frame);
+    everyMouse.push_back(log.back());
+  }
+  std::vector<std::string> everyMouse;  // the frames that went to every mouse
   void closeCurrentWindow() override { log.push_back("close"); }
   void doubleClick() override { log.push_back("double-click"); }
   void showDpiState(int step) override { log.push_back("dpi step " + std::to_string(step)); }
@@ -214,6 +219,57 @@ TEST_F(InputEngineTest, ResetAfterTheMiceChangedForgetsHeldInput) {
   // Back again: the first press is a press, and only its own state is sent.
   buttons(0x04);
   EXPECT_EQ(take(), (Log{"00 15 01 01 06 00 00 00 00"}));
+}
+
+TEST_F(InputEngineTest, ReleaseAllLetsEveryMouseGoOnlyWhenSomethingIsHeld) {
+  engine.releaseAll();
+  EXPECT_TRUE(take().empty());
+
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  assign(ButtonIndex::Button4th, ButtonFunction::Button4th);
+  buttons(0x14);
+  take();
+  ASSERT_TRUE(engine.holdsInput());
+  out.everyMouse.clear();
+  engine.releaseAll();
+  EXPECT_EQ(take(), (Log{"00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
+  EXPECT_EQ(out.everyMouse, (Log{"00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
+  EXPECT_FALSE(engine.holdsInput());
+
+  // Whichever mouse took a press, the release that leaves nothing held
+  // reaches every mouse; one that leaves something held goes to the first.
+  buttons(0x00);
+  out.everyMouse.clear();
+  take();
+  buttons(0x04);
+  buttons(0x14);
+  buttons(0x10);
+  buttons(0x00);
+  EXPECT_EQ(out.everyMouse, (Log{"00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
+  EXPECT_EQ(out.log.size(), 4u);
+
+  // A modifier held alone counts too.
+  engine.updateKeys(ModifierBit::LeftCtrl, 0, 0, 0);
+  take();
+  engine.releaseAll();
+  EXPECT_EQ(take().size(), 2u);
+}
+
+TEST_F(InputEngineTest, SkippedDpiReportsLeaveTheModelAlone) {
+  config.dpiLevel = 2;
+  engine.skipDpiReports(2);
+  dpi(0, 6);
+  dpi(7, 1);  // no level: not counted
+  dpi(1, 6);
+  EXPECT_EQ(config.dpiLevel, 2);
+  EXPECT_TRUE(take().empty());
+  dpi(3, 4);
+  EXPECT_EQ(config.dpiLevel, 3);
+
+  engine.skipDpiReports(3);
+  engine.skipDpiReports(0);  // the wait is over
+  dpi(1, 2);
+  EXPECT_EQ(config.dpiLevel, 1);
 }
 
 TEST(MouseSet, ScansTellUnplugReplugAndAnotherMouse) {

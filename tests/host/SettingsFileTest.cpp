@@ -230,14 +230,39 @@ TEST_F(SavingFails, WhileAnExitIsRequestedNothingIsWritten) {
   EXPECT_FALSE(exists(absent));
 }
 
-TEST_F(SavingFails, TemporaryFileThatCannotBeCreatedKeepsTheOldFile) {
+TEST_F(SavingFails, TemporaryFileThatCannotBeCreatedRewritesTheRecordInPlace) {
   std::string blocker = path + ".tmp";
   ASSERT_EQ(mkdir(blocker.c_str(), 0700), 0);
-  EXPECT_FALSE(saveSettingsTo(path.c_str(), changed));
-  EXPECT_EQ(readAll(path), oldBytes);
+  Bytes tail = {'t', 'a', 'i', 'l'};
+  Bytes withTail = oldBytes;
+  withTail.insert(withTail.end(), tail.begin(), tail.end());
+  writeAll(path, withTail);
+
+  EXPECT_TRUE(saveSettingsTo(path.c_str(), changed));
+  std::string reference = dir.path("reference.dat");
+  ASSERT_TRUE(saveSettingsTo(reference.c_str(), changed));
+  Bytes expected = readAll(reference);
+  expected.insert(expected.end(), tail.begin(), tail.end());
+  EXPECT_EQ(readAll(path), expected);  // the record replaced, what follows it kept
   struct stat st;
   ASSERT_EQ(stat(blocker.c_str(), &st), 0);  // not ours, so not removed
   EXPECT_TRUE(S_ISDIR(st.st_mode));
+
+  // With no file to rewrite, nothing is created.
+  std::string absent = dir.path("absent.dat");
+  ASSERT_EQ(mkdir((absent + ".tmp").c_str(), 0700), 0);
+  EXPECT_FALSE(saveSettingsTo(absent.c_str(), changed));
+  EXPECT_FALSE(exists(absent));
+}
+
+TEST_F(SavingFails, ReadOnlyFileIsLeftExactlyAsItIs) {
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  EXPECT_FALSE(saveSettingsTo(path.c_str(), changed));
+  EXPECT_EQ(readAll(path), oldBytes);
+  EXPECT_FALSE(exists(path + ".tmp"));
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
 }
 
 TEST_F(SavingFails, FullDiskKeepsTheOldFileAndLeavesNoTemporaryFile) {

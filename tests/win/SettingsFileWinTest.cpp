@@ -100,4 +100,13 @@ TEST_F(SettingsFileWin, RefusedReplaceKeepsTheOldFileAndRemovesTheTemporaryOne) 
   EXPECT_FALSE(exists(path + ".tmp"));
 }
 
+TEST_F(SettingsFileWin, ReadOnlyFileIsNeitherReplacedNorRewritten) {
+  ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(saveSettingsTo(path.c_str(), changed));
+  EXPECT_EQ(readAll(path), oldBytes);
+  EXPECT_FALSE(exists(path + ".tmp"));
+  EXPECT_NE(::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 }  // namespace
