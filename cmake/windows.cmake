@@ -60,4 +60,4 @@ endforeach()
 
 # Test helper: reads other programs' window and control state.
 add_executable(WinProbe ${SKIVOL_ROOT}/tests/e2e/WinProbe_win.cpp)
-target_link_libraries(WinProbe PRIVATE user32 ${STATIC_LINK})
+target_link_libraries(WinProbe PRIVATE user32 gdi32 psapi ${STATIC_LINK})
