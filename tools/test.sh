@@ -27,5 +27,5 @@ echo "== end-to-end tests =="
 /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/skin tests/e2e || status=1
 
 echo "== short soak =="
-SOAK_IN_SESSION=1 bash tools/soak.sh "${SOAK_MINUTES:-3}" 1 || status=1
+SOAK_IN_SESSION=1 bash tools/soak.sh "${SOAK_MINUTES:-4}" 1 || status=1
 exit $status
