@@ -5,10 +5,16 @@
 
 #include "app/ProcessObjects.h"
 #include "mainwnd/RawInputApi.h"
+#include "mainwnd/RawInputPacket.h"
 
 namespace {
 constexpr UINT kHeaderSize = sizeof(RAWINPUTHEADER);
-constexpr size_t kHidDataOffset = offsetof(RAWINPUT, data.hid.bRawData);
+static_assert(offsetof(RAWINPUT, header.dwType) == RawInputPacket::kTypeOffset &&
+                  offsetof(RAWINPUT, data.hid.dwSizeHid) == RawInputPacket::kSizeHidOffset &&
+                  offsetof(RAWINPUT, data.hid.dwCount) == RawInputPacket::kCountOffset &&
+                  offsetof(RAWINPUT, data.hid.bRawData) == RawInputPacket::kDataOffset &&
+                  RIM_TYPEHID == RawInputPacket::kTypeHid,
+              "the portable packet layout is the system's");
 
 constexpr WORD kLeftAltScanCode = 0x38;
 constexpr WORD kF4ScanCode = 0x3E;
@@ -25,16 +31,8 @@ bool readFirstHidReport(RawInputApi& api, HRAWINPUT handle, std::vector<uint8_t>
   alignas(RAWINPUT) uint8_t buffer[kRawInputBufferSize] = {};
   UINT capacity = announced;
   const UINT got = api.getData(handle, RID_INPUT, buffer, &capacity, kHeaderSize);
-  if (got != announced || got < kHidDataOffset) return false;
-  const RAWINPUT* packet = reinterpret_cast<const RAWINPUT*>(buffer);
-  if (packet->header.dwType != RIM_TYPEHID) return false;
-  if (packet->data.hid.dwCount == 0) return false;
-
-  // Never past what the packet holds, whatever its own counters claim.
-  size_t length = packet->data.hid.dwSizeHid;
-  if (length > got - kHidDataOffset) length = got - kHidDataOffset;
-  report.assign(buffer + kHidDataOffset, buffer + kHidDataOffset + length);
-  return !report.empty();
+  if (got != announced) return false;
+  return firstHidReport(buffer, got, report);
 }
 
 void onRawInput(InputEngine& engine, RawInputApi& api, HRAWINPUT handle) {

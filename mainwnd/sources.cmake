@@ -4,6 +4,7 @@ list(APPEND SKIVOL_CORE_SOURCES
   mainwnd/DpiBoxes.cpp
   mainwnd/InputEngine.cpp
   mainwnd/MouseSet.cpp
+  mainwnd/RawInputPacket.cpp
   mainwnd/UiTexts.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Installs what building and testing need, when it is missing (Debian 12, root).
 set -e
-packages=(cmake g++ make googletest
+packages=(cmake g++ make googletest clang libclang-rt-14-dev
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick
           python3 python3-pytest python3-pil fonts-dejavu-core fonts-wine netcat-openbsd

@@ -6,15 +6,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 
 start_xvfb() {
-  local n=91
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and names it: checking for a free number
+  # first races with other sessions on the machine doing the same.
+  local named
+  named=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=:$n
   for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && return 0
+    if [ -s "$named" ]; then
+      export DISPLAY=:$(head -1 "$named")
+      rm -f "$named"
+      xdpyinfo >/dev/null 2>&1 && return 0
+    fi
     sleep 0.1
   done
+  rm -f "$named"
   echo "Xvfb did not start" >&2
   return 1
 }

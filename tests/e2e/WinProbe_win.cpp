@@ -13,10 +13,20 @@
 //                                  top-level window
 //   WinProbe post <title> <message> <wParam> <lParam>
 //                                  posts a message to the window (numbers)
+//   WinProbe process <exe name>    resource counters of a running process:
+//                                  private bytes, handles, GDI and USER objects,
+//                                  threads, with the way each was counted
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -121,6 +131,188 @@ int postToWindow(const char* title, const char* message, const char* wParam, con
   return posted ? 0 : 1;
 }
 
+DWORD findProcess(const char* exeName) {
+  DWORD pid = 0;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, exeName) == 0) pid = entry.th32ProcessID;
+  }
+  CloseHandle(snap);
+  return pid;
+}
+
+int countThreads(DWORD pid) {
+  int count = 0;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snap == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snap, &entry); more; more = Thread32Next(snap, &entry)) {
+    if (entry.th32OwnerProcessID == pid) ++count;
+  }
+  CloseHandle(snap);
+  return count;
+}
+
+// Windows of the process, top-level and child: the USER objects that can be
+// enumerated from outside when the system does not count them.
+struct WindowCount {
+  DWORD pid;
+  int count;
+};
+
+BOOL CALLBACK countChild(HWND hwnd, LPARAM param) {
+  auto* c = reinterpret_cast<WindowCount*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == c->pid) ++c->count;
+  return TRUE;
+}
+
+BOOL CALLBACK countTopLevel(HWND hwnd, LPARAM param) {
+  auto* c = reinterpret_cast<WindowCount*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == c->pid) {
+    ++c->count;
+    EnumChildWindows(hwnd, countChild, param);
+  }
+  return TRUE;
+}
+
+// The process's GDI handle table, which the system maps into every GUI
+// process and names in its PEB. An entry whose type byte is set is a live
+// object. Wine keeps a table per process; Windows shares one and names the
+// owner, which GetGuiResources answers for anyway.
+struct GdiHandleEntry {
+  uint64_t object;
+  uint32_t owner;
+  uint16_t unique;
+  uint8_t type;
+  uint8_t flags;
+  uint64_t userPointer;
+};
+static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle table entry layout");
+constexpr size_t kGdiTableEntries = 0x10000;
+constexpr size_t kPebGdiTableOffset = 0x94;  // 32-bit PEB
+
+int countGdiFromTable(HANDLE process) {
+  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION info = {};
+  if (!query || query(process, 0, &info, sizeof(info), nullptr) != 0 || !info.PebBaseAddress) return -1;
+  DWORD table = 0;
+  SIZE_T got = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<const char*>(info.PebBaseAddress) + kPebGdiTableOffset, &table,
+                         sizeof(table), &got) ||
+      !table)
+    return -1;
+  static GdiHandleEntry entries[kGdiTableEntries];
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<uintptr_t>(table)), entries,
+                         sizeof(entries), &got))
+    return -1;
+  int count = 0;
+  for (size_t i = 0; i < got / sizeof(GdiHandleEntry); ++i) {
+    if (entries[i].type) ++count;
+  }
+  return count;
+}
+
+// Handles of the process from the system's list of every open handle, which
+// Wine fills in where it leaves GetProcessHandleCount at 0 for another process.
+int countHandlesFromSystemList(DWORD pid) {
+  using QueryFn = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  struct Entry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    void* object;
+    ULONG access;
+  };
+  if (!query) return -1;
+  std::vector<char> buffer(1 << 16);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ULONG needed = 0;
+    const LONG status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()),
+                              &needed);
+    if (status == static_cast<LONG>(0xC0000004)) {  // too small
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+      continue;
+    }
+    if (status != 0) return -1;
+    ULONG count = 0;
+    std::memcpy(&count, buffer.data(), sizeof(count));
+    const Entry* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG));
+    int mine = 0;
+    for (ULONG i = 0; i < count && sizeof(ULONG) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
+      if (entries[i].ownerPid == pid) ++mine;
+    }
+    return mine;
+  }
+  return -1;
+}
+
+int probeProcess(const char* exeName) {
+  const DWORD pid = exeName[0] == '#' ? static_cast<DWORD>(std::atoi(exeName + 1)) : findProcess(exeName);
+  HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
+  if (!process) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  PROCESS_MEMORY_COUNTERS_EX memory = {};
+  memory.cb = sizeof(memory);
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+  DWORD handles = 0;
+  GetProcessHandleCount(process, &handles);
+  const char* handleMethod = "GetProcessHandleCount";
+  if (handles == 0) {
+    handles = static_cast<DWORD>(countHandlesFromSystemList(pid));
+    handleMethod = "system-handle-list";
+  }
+  int gdi = static_cast<int>(GetGuiResources(process, GR_GDIOBJECTS));
+  const char* gdiMethod = "GetGuiResources";
+  if (gdi == 0) {
+    gdi = countGdiFromTable(process);
+    gdiMethod = "handle-table";
+  }
+  int user = static_cast<int>(GetGuiResources(process, GR_USEROBJECTS));
+  const char* userMethod = "GetGuiResources";
+  WindowCount windows = {pid, 0};
+  EnumWindows(countTopLevel, reinterpret_cast<LPARAM>(&windows));
+  if (user == 0) {
+    user = windows.count;
+    userMethod = "windows";
+  }
+  std::printf("found=1 pid=%lu private=%lu working=%lu handles=%ld handle_method=%s gdi=%d gdi_method=%s user=%d user_method=%s "
+              "windows=%d threads=%d\n",
+              pid, static_cast<unsigned long>(memory.PrivateUsage), static_cast<unsigned long>(memory.WorkingSetSize),
+              static_cast<long>(handles), handleMethod, gdi, gdiMethod, user, userMethod, windows.count, countThreads(pid));
+  CloseHandle(process);
+  return 0;
+}
+
+// Checks the handle-table count against objects this process makes itself.
+int selfTest() {
+  HANDLE self = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetCurrentProcessId());
+  const int before = countGdiFromTable(self);
+  HBRUSH brushes[50];
+  for (HBRUSH& b : brushes) b = CreateSolidBrush(RGB(1, 2, 3));
+  const int during = countGdiFromTable(self);
+  for (HBRUSH b : brushes) DeleteObject(b);
+  const int after = countGdiFromTable(self);
+  std::printf("before=%d during=%d after=%d gui=%lu\n", before, during, after,
+              static_cast<unsigned long>(GetGuiResources(self, GR_GDIOBJECTS)));
+  CloseHandle(self);
+  return during - before == 50 && after == before ? 0 : 1;
+}
+
 }  // namespace
 
 // Which keys and mouse buttons the desktop holds down now: 1 or 0 each.
@@ -182,8 +374,10 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "tray-forget") return probeTray(argv[2], std::atoi(argv[3]), true);
   if (argc >= 3 && std::string(argv[1]) == "broadcast") return broadcast(argv[2]);
   if (argc >= 6 && std::string(argv[1]) == "post") return postToWindow(argv[2], argv[3], argv[4], argv[5]);
+  if (argc >= 3 && std::string(argv[1]) == "process") return probeProcess(argv[2]);
+  if (argc >= 2 && std::string(argv[1]) == "gdi-selftest") return selfTest();
   std::fprintf(stderr,
                "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>"
-               " | post <title> <msg> <wp> <lp> | keys | release | menu\n");
+               " | post <title> <msg> <wp> <lp> | keys | release | menu | process <exe name>|#<pid> | gdi-selftest\n");
   return 2;
 }

@@ -19,7 +19,7 @@ from PIL import Image
 
 ROOT = Path(__file__).resolve().parents[2]
 BIN = ROOT / "build" / "bin"
-PREFIX = ROOT / "build" / "wineprefix"
+PREFIX = Path(os.environ.get("WINEPREFIX") or ROOT / "build" / "wineprefix")
 MAIN_TITLE = "Gaming Mouse"
 DEADLINE = 30.0
 

@@ -24,9 +24,13 @@ void removeScratch() {
 
 const std::string& scratch() {
   if (scratchDir.empty()) {
-    char pattern[] = "/tmp/skivol-fuzz-XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    scratchDir = pattern;
+    // In memory where there is such a place: the round trip syncs the file.
+    char pattern[] = "/dev/shm/skivol-fuzz-XXXXXX";
+    char fallback[] = "/tmp/skivol-fuzz-XXXXXX";
+    char* made = mkdtemp(pattern);
+    if (!made) made = mkdtemp(fallback);
+    if (!made) std::abort();
+    scratchDir = made;
     std::atexit(removeScratch);
   }
   return scratchDir;

@@ -1,0 +1,22 @@
+#include "mainwnd/RawInputPacket.h"
+
+#include <cstring>
+
+namespace {
+uint32_t readUint32(const uint8_t* at) {
+  return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
+         static_cast<uint32_t>(at[3]) << 24;
+}
+}  // namespace
+
+bool firstHidReport(const uint8_t* packet, size_t size, std::vector<uint8_t>& report) {
+  using namespace RawInputPacket;
+  report.clear();
+  if (!packet || size < kDataOffset) return false;
+  if (readUint32(packet + kTypeOffset) != kTypeHid) return false;
+  if (readUint32(packet + kCountOffset) == 0) return false;
+  size_t length = readUint32(packet + kSizeHidOffset);
+  if (length > size - kDataOffset) length = size - kDataOffset;
+  report.assign(packet + kDataOffset, packet + kDataOffset + length);
+  return !report.empty();
+}

@@ -1,0 +1,413 @@
+"""Long run of the utility under Wine with the virtual mouse, doing what a user
+and the mouse do all day, while the process's resources are watched.
+
+Each round: remapped buttons pressed (window shown, hidden, and with the
+"Key" dialog open), a DPI box clicked and the slider moved, the mouse's own
+DPI button, an assignment changed through its combo box, the "Key" dialog
+opened and closed, the window hidden with "X" and brought back by a later
+copy, the mouse (with a button held) and the second mouse unplugged and
+plugged in again. After every round nothing may be held
+on either mouse and setting.dat must be whole.
+
+At the start (after four warm-up rounds, which also adds the second mouse) and
+every few minutes it prints private memory, handles, GDI and USER objects and
+threads of the process. Any growth of a count over the start, private memory
+grown by more than the allowed slack, something held, or a damaged
+setting.dat fails the run (exit status 1).
+
+  python3 tools/soak.py [--minutes N] [--every M] [--memory-slack-kib K]
+
+Needs DISPLAY and a wineserver for build/wineprefix (tools/soak.sh sets them
+up) and the Windows build (build/bin).
+"""
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+
+from conftest import (BIN, MAIN_TITLE, VirtualMouse, WinProcess, click, find_window, find_windows,  # noqa: E402
+                      free_port, key, probe, wait_for)
+
+EXE = "SkivolMouseVirtual.exe"
+COMBO_WHEEL, COMBO_5TH = 1009, 1008
+SLIDER = 1018
+KEY_TITLE = "Key"
+SHORTCUTS_ITEM = 6
+CLOSE_BUTTON = (585 + 12, 10 + 12)
+COUNTERS = ("handles", "gdi", "user", "threads")
+
+# Wheel: Ctrl+C through the mouse; "Button 4th" (bit 4): the mouse's fifth
+# button; "Button 5th" (bit 3): its fourth. The right button stays its own.
+KEY_SHORTCUT, BUTTON_4TH, BUTTON_5TH = 1, 8, 7
+VALID_FUNCTIONS = {0, 1, 4, 5, 6, 7, 8, 9, 10, 11}
+
+
+def settings_file():
+    slots = {2: (0x01, 0x2E, KEY_SHORTCUT, 0), 4: (0, 0, BUTTON_5TH, 0x08), 3: (0, 0, BUTTON_4TH, 0x10)}
+    data = bytes([7]) + b"_@_SF3_"
+    for index in range(8):
+        data += struct.pack("<4i", *slots.get(index, (0, 0, 0, 0)))
+    data += struct.pack("<5i", 0, 1, 3, 5, 2)
+    return data
+
+
+def settings_problem(path):
+    """None when setting.dat is whole and every value in range, else why not."""
+    try:
+        data = path.read_bytes()
+    except OSError as error:
+        return f"unreadable ({error})"
+    if len(data) != 156:
+        return f"{len(data)} bytes"
+    if data[:8] != b"\x07_@_SF3_":
+        return "marker damaged"
+    values = struct.unpack_from("<37i", data, 8)
+    for index in range(8):
+        modifiers, _, function, mask = values[4 * index:4 * index + 4]
+        if function not in VALID_FUNCTIONS or not 0 <= modifiers <= 0xFF:
+            return f"slot {index} holds {values[4 * index:4 * index + 4]}"
+        if mask != (1 << (function - 4) if 4 <= function <= 8 else 0):
+            return f"slot {index} mask {mask} for function {function}"
+    if not all(0 <= s <= 7 for s in values[32:36]) or not 0 <= values[36] <= 3:
+        return f"DPI values {values[32:]}"
+    return None
+
+
+def held(state):
+    """What a mouse still holds, or '' when nothing."""
+    parts = []
+    if state.get("modifiers", "00") != "00":
+        parts.append("modifiers=" + state["modifiers"])
+    if any(k != "00" for k in state.get("keys", "").split(",")):
+        parts.append("keys=" + state["keys"])
+    if state.get("buttons", "00") != "00":
+        parts.append("buttons=" + state["buttons"])
+    return " ".join(parts)
+
+
+class Soak:
+    def __init__(self, args):
+        self.args = args
+        self.folder = Path(tempfile.mkdtemp(prefix="skivol-soak-"))
+        shutil.copy(BIN / EXE, self.folder / EXE)
+        (self.folder / "setting.dat").write_bytes(settings_file())
+        self.port = free_port()
+        self.env = {"SKIVOL_VMOUSE_PORT": str(self.port)}
+        self.mouse = VirtualMouse(self.port)
+        self.process = None
+        self.round = 0
+        self.failures = []
+        self.slider = None
+        self.base = None
+
+    # --- the program -----------------------------------------------------
+    def start(self):
+        self.process = WinProcess(EXE, self.folder, env=self.env)
+        self.wid = find_window(MAIN_TITLE, timeout=60)
+        self.mouse.command("state", timeout=60)
+        self.wait_enabled(True)
+        info = probe("control", MAIN_TITLE, SLIDER)
+        self.slider = tuple(int(v) for v in info["rect"].split(","))
+
+    def stop(self):
+        if self.process and self.process.running():
+            closer = WinProcess(EXE, self.folder, args=["/close"], env=self.env)
+            try:
+                closer.wait_exit(60)
+                self.process.wait_exit(60)
+            except AssertionError:
+                closer.stop()
+                self.process.stop()
+        if self.failures:
+            print(f"the run's folder is kept: {self.folder}", flush=True)
+        else:
+            shutil.rmtree(self.folder, ignore_errors=True)
+
+    def visible(self):
+        return probe("window", MAIN_TITLE).get("visible") == "1"
+
+    def wait_enabled(self, enabled):
+        want = "1" if enabled else "0"
+        wait_for(lambda: probe("control", MAIN_TITLE, COMBO_WHEEL).get("enabled") == want, timeout=60,
+                 message=f"the combo boxes {'enabled' if enabled else 'disabled'}")
+
+    def ok(self, line, device=""):
+        answer = self.mouse.command(f"{line} {device}".strip())
+        if answer != "ok":
+            raise AssertionError(f"'{line} {device}' answered '{answer}'")
+
+    def state(self, device="mouse"):
+        line = self.mouse.command(f"state {device}")
+        return dict(part.split("=", 1) for part in line.split() if "=" in part)
+
+    # --- what a user and the mouse do ------------------------------------
+    def press_remapped_buttons(self):
+        wait_for(lambda: self.state()["mask"] == "1C", timeout=60, message="buttons 2, 3, 4 in the report mask")
+        for byte in ("04", "08", "10", "1C", "0C"):
+            self.ok(f"buttons {byte}")
+            self.ok("buttons 00")
+
+    def choose_item(self, combo_id, index):
+        info = probe("control", MAIN_TITLE, combo_id)
+        left, top, right, bottom = (int(v) for v in info["rect"].split(","))
+        height = int(info["itemheight"])
+        click(self.wid, (left + right) // 2, (top + bottom) // 2)
+        click(self.wid, left + 40, bottom + index * height + height // 2)
+
+    def change_dpi_from_window(self):
+        level = self.round % 4
+        click(self.wid, 50 + 30 * level, 378)  # that level's box
+        wait_for(lambda: self.state()["level"] == str(level), message=f"level {level} on the mouse")
+        left, top, right, bottom = self.slider
+        # The thumb moves toward a click on its channel: a quarter or three
+        # quarters along, by turns.
+        x = left + (right - left) * (1 if self.round % 2 else 3) // 4
+        click(self.wid, x, (top + bottom) // 2)
+
+    def press_dpi_button(self):
+        before = int(self.state()["level"])
+        self.ok("dpibutton")
+        wait_for(lambda: self.state()["level"] == str((before + 1) % 4), message="the DPI button's next level")
+
+    def change_assignment(self):
+        # "Button 5th" to the mouse's fourth button (as in the file) or its own.
+        own = self.round % 2 == 1
+        self.choose_item(COMBO_5TH, 4 if own else 3)
+        want = 0 if own else BUTTON_4TH
+        settings = self.folder / "setting.dat"
+        wait_for(lambda: struct.unpack_from("<i", settings.read_bytes(), 8 + 16 * 3 + 8)[0] == want,
+                 message="the assignment saved")
+        if own:  # back as it was, so that the mask stays the same for the next round
+            self.choose_item(COMBO_5TH, 3)
+            wait_for(lambda: struct.unpack_from("<i", settings.read_bytes(), 8 + 16 * 3 + 8)[0] == BUTTON_4TH,
+                     message="the assignment saved")
+
+    def key_dialog(self):
+        self.choose_item(COMBO_WHEEL, SHORTCUTS_ITEM)
+        find_window(KEY_TITLE)
+        # The dialog's own loop carries out remapped buttons too; the wheel's
+        # Ctrl+C, typed by the mouse, is what the dialog then shows.
+        self.press_remapped_buttons()
+
+        def named():
+            if probe("control", KEY_TITLE, 1004).get("text") == "Ctrl + C":
+                return True
+            key("ctrl+c")  # again: the first press may come before the dialog has the focus
+            return False
+        wait_for(named, interval=1, message="the shortcut in the Key dialog")
+        button = 1 if self.round % 2 else 2  # OK, or Cancel
+        info = probe("control", KEY_TITLE, button)
+        left, top, right, bottom = (int(v) for v in info["rect"].split(","))
+        click(find_window(KEY_TITLE), (left + right) // 2, (top + bottom) // 2)
+        wait_for(lambda: not find_windows(KEY_TITLE), message="the Key dialog to close")
+
+    def hide_and_show(self):
+        click(self.wid, *CLOSE_BUTTON)
+        wait_for(lambda: not self.visible(), message="the window hidden by X")
+        self.press_remapped_buttons()  # raw input goes on while hidden
+        later = WinProcess(EXE, self.folder, env=self.env)
+        later.wait_exit(60)
+        wait_for(self.visible, message="the window back")
+        self.wid = find_window(MAIN_TITLE)
+
+    def replug(self):
+        # The controls follow the presence of any mouse: both go, then both
+        # come back, one after the other.
+        # The mouse goes while its wheel holds Ctrl+C.
+        self.ok("buttons 04")
+        wait_for(lambda: self.state()["modifiers"] == "01", message="Ctrl held for the wheel")
+        self.ok("unplug")
+        self.ok("unplug", "mouse2")
+        self.wait_enabled(False)
+        self.ok("plug")
+        self.wait_enabled(True)
+        wait_for(lambda: self.state()["mask"] == "1C", timeout=60, message="the mouse told again")
+        self.ok("plug", "mouse2")
+        wait_for(lambda: self.state("mouse2")["mask"] == "1C", timeout=60, message="the second mouse told again")
+
+    def one_round(self):
+        self.press_remapped_buttons()
+        self.change_dpi_from_window()
+        self.press_dpi_button()
+        self.change_assignment()
+        self.key_dialog()
+        self.hide_and_show()
+        self.replug()
+        self.press_remapped_buttons()
+        # The virtual mouse keeps the newest 4096 transfers for `frames`; read
+        # them, so that its log does not pass for the program's memory.
+        self.mouse.command("frames")
+        self.round += 1
+
+    # --- watching -----------------------------------------------------------
+    def unix_private_bytes(self):
+        """Private memory of the program's Unix process (resident and swapped
+        out), for where the system reports none for another process."""
+        group = self.process.proc.pid
+        for entry in Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                if os.getpgid(int(entry.name)) != group:
+                    continue
+                if EXE.encode() not in (entry / "cmdline").read_bytes():
+                    continue
+                total = 0
+                for line in (entry / "smaps_rollup").read_text().splitlines():
+                    name, _, rest = line.partition(":")
+                    if name in ("Private_Clean", "Private_Dirty", "Swap"):
+                        total += int(rest.split()[0]) * 1024
+                return total
+            except (OSError, ValueError):
+                continue
+        return 0
+
+    def probe_process(self):
+        values = probe("process", EXE)
+        if values.get("found") != "1":
+            raise AssertionError("the utility is not running")
+        values["memory_method"] = "PrivateUsage"
+        if int(values["private"]) == 0:
+            values["private"] = str(self.unix_private_bytes())
+            values["memory_method"] = "Unix process private pages"
+        return values
+
+    def counters(self, pick=min):
+        """The process's figures from a few readings a second apart: each
+        count is the least of them (pick=min), so that what a re-scan or a
+        feature transfer holds for a moment is not taken for growth, or the
+        most (pick=max), so that a handle a re-scan closes and opens again is
+        counted in the start figures."""
+        best = None
+        for attempt in range(4):
+            if attempt:
+                time.sleep(1)
+            values = self.probe_process()
+            if best is None:
+                best = values
+                continue
+            for name in COUNTERS + ("private",):
+                best[name] = str(pick(int(values[name]), int(best[name])))
+            if pick is min and attempt >= 2 and all(int(best[n]) <= int(self.base[n]) for n in COUNTERS):
+                break
+        return best
+
+    def checks(self):
+        problems = []
+        for device in ("mouse", "mouse2"):
+            # The last release is on its way through the program for a moment.
+            what = ""
+            end = time.monotonic() + 15
+            while True:
+                what = held(self.state(device))
+                if not what or time.monotonic() > end:
+                    break
+                time.sleep(0.2)
+            if what:
+                problems.append(f"{device} holds {what}")
+        problem = None
+        for _ in range(3):  # a read may meet the file while it is being replaced
+            problem = settings_problem(self.folder / "setting.dat")
+            if not problem:
+                break
+            time.sleep(0.5)
+        if problem:
+            problems.append(f"setting.dat {problem}")
+        return problems
+
+    def report(self, started, values, problems):
+        minutes = (time.monotonic() - started) / 60
+        line = (f"{minutes:6.1f} min  round {self.round:4d}  private {int(values['private']) // 1024:7d} KiB  "
+                f"handles {values['handles']:>4}  gdi {values['gdi']:>4}  user {values['user']:>4}  "
+                f"threads {values['threads']:>3}  setting.dat "
+                f"{'intact' if not any(p.startswith('setting.dat') for p in problems) else 'DAMAGED'}  "
+                f"held {'nothing' if not any('holds' in p for p in problems) else 'SOMETHING'}")
+        print(line, flush=True)
+        for p in problems:
+            print(f"         ! {p}", flush=True)
+
+    def compare(self, values):
+        grown = [f"{n} {self.base[n]} -> {values[n]}" for n in COUNTERS if int(values[n]) > int(self.base[n])]
+        slack = self.args.memory_slack_kib * 1024
+        if int(values["private"]) > int(self.base["private"]) + slack:
+            grown.append(f"private {int(self.base['private']) // 1024} -> {int(values['private']) // 1024} KiB")
+        return grown
+
+    def run(self):
+        self.base = None
+        started = time.monotonic()
+        self.start()
+        self.ok("add second-mouse")
+        # Warm-up: every DPI level and both ways out of the "Key" dialog, twice;
+        # what is made once on first use is made by then. The start figures
+        # are the highest of the last three warm-up rounds, later ones the
+        # lowest of their readings: only what stays counts as growth.
+        readings = []
+        for warm in range(4):
+            self.one_round()
+            if warm >= 1:
+                readings.append(self.counters(pick=max))
+        self.base = dict(readings[-1])
+        for name in COUNTERS:
+            self.base[name] = str(max(int(r[name]) for r in readings))
+        print(f"counted with: handles {self.base['handle_method']}, GDI {self.base['gdi_method']}, "
+              f"USER {self.base['user_method']}, private memory {self.base['memory_method']}", flush=True)
+        problems = self.checks()
+        self.report(started, self.base, problems)
+        self.failures += problems
+        deadline = started + self.args.minutes * 60
+        next_report = time.monotonic() + self.args.every * 60
+        while time.monotonic() < deadline:
+            self.one_round()
+            problems = self.checks()
+            self.failures += problems
+            if time.monotonic() >= next_report or time.monotonic() >= deadline or problems:
+                values = self.counters()
+                self.report(started, values, problems)
+                next_report = time.monotonic() + self.args.every * 60
+        values = self.counters()
+        grown = self.compare(values)
+        self.failures += [f"grew: {g}" for g in grown]
+        print(f"{self.round} rounds in {(time.monotonic() - started) / 60:.1f} min; "
+              f"start: private {int(self.base['private']) // 1024} KiB, handles {self.base['handles']}, "
+              f"gdi {self.base['gdi']}, user {self.base['user']}, threads {self.base['threads']}; "
+              f"end: private {int(values['private']) // 1024} KiB, handles {values['handles']}, "
+              f"gdi {values['gdi']}, user {values['user']}, threads {values['threads']}", flush=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--minutes", type=float, default=60)
+    parser.add_argument("--every", type=float, default=5, help="minutes between reports")
+    parser.add_argument("--memory-slack-kib", type=int, default=1024,
+                        help="private memory allowed above the start before it counts as growth")
+    args = parser.parse_args()
+    soak = Soak(args)
+    try:
+        soak.run()
+    except AssertionError as error:
+        soak.failures.append(f"round {soak.round}: {error}")
+        shot = ROOT / "build" / "soak-failure.png"
+        subprocess.run(["import", "-window", "root", str(shot)], check=False)
+        print(f"screenshot at the failure: {shot}", flush=True)
+    finally:
+        soak.stop()
+    if soak.failures:
+        print("SOAK FAILED:", flush=True)
+        for f in dict.fromkeys(soak.failures):
+            print(f"  {f}", flush=True)
+        return 1
+    print("soak passed: every counter flat, nothing held, setting.dat intact", flush=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
