@@ -14,6 +14,7 @@
 #include "device/MouseConfig.h"
 #include "device/Win32HidBus.h"
 #include "resource.h"
+#include "tests/win/PumpMessages.h"
 
 namespace {
 
@@ -34,23 +35,6 @@ TEST(Win32HidBus, RequestsWithoutAHandleReachNothing) {
   bus.cancelIo(nullptr);
   bus.pulseEvent(nullptr);
   bus.closeEvent(nullptr);
-}
-
-// Pumps the test thread's messages (the dialog is modeless on this thread,
-// and the re-scan worker's EnableWindow calls wait for it) until `done`
-// holds or the deadline passes.
-bool pumpUntil(const std::function<bool()>& done, DWORD deadlineMs) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > deadlineMs) return false;
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
 }
 
 class MainWindowDevice : public ::testing::Test {

@@ -12,6 +12,7 @@
 
 #include "app/Seams.h"
 #include "vmouse/VirtualMouseRig_win.h"
+#include "tests/win/PumpMessages.h"
 
 namespace {
 
@@ -47,21 +48,6 @@ struct TestWindow {
     return ::DefWindowProcA(hwnd, message, wParam, lParam);
   }
 };
-
-// Runs this thread's messages until `done` or a generous deadline.
-bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-  DWORD start = ::GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-    if (done()) return true;
-    if (::GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-    ::Sleep(5);
-  }
-}
 
 TEST(VirtualRawInput, AnswersAsGetRawInputDataDoes) {
   VirtualRawInput api;

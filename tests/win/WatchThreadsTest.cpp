@@ -11,22 +11,9 @@
 #include "app/WatchThreads.h"
 #include "device/MouseConfig.h"
 #include "resource.h"
+#include "tests/win/PumpMessages.h"
 
 namespace {
-
-bool pumpUntil(const std::function<bool()>& done, DWORD deadlineMs) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > deadlineMs) return false;
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
 
 TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   MainDialog dialog{nullptr};
