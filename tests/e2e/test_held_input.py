@@ -173,8 +173,9 @@ def test_a_folder_that_takes_no_new_file_gets_the_record_rewritten(desktop):
         subprocess.run(["chattr", "-i", str(folder)], check=True)
 
 
-@pytest.mark.xfail(strict=False, reason="in some runs the program is gone before the end of the soak "
-                                        "(under investigation); every held-input check before that passes")
+@pytest.mark.xfail(strict=False, reason="with some seeds (585893816) the program ends, exit code 0, a few "
+                                        "steps after a close-window press (under investigation); every "
+                                        "held-input check before that passes")
 def test_soak_nothing_stays_held(desktop):
     # A fixed seed by default, so that the test run is the same each time;
     # SKIVOL_SOAK_SEED=random draws a new one.
@@ -232,7 +233,9 @@ def soak(desktop, rng, steps, trail):
         assert mouse.command(trail[-1]) == "ok"
 
     def window_shown():
-        # The left button's Alt+F4 may have hidden it: a later copy brings it back.
+        # The left button's Alt+F4 may have hidden it: a later copy brings it
+        # back. With the program gone, that copy would be a new first one.
+        assert process.running(), f"the program ended with exit code {process.proc.returncode:#x}"
         if not find_windows(MAIN_TITLE):
             desktop.start("SkivolMouseVirtual.exe", folder=process.folder).wait_exit()
         found = find_window(MAIN_TITLE)
@@ -271,7 +274,12 @@ def soak(desktop, rng, steps, trail):
             xdotool("mouseup", 1)
             target()
         elif kind == "tray menu":
-            # The tray menu, open while the buttons change, then closed.
+            # The tray menu, open while the buttons change, then closed. It
+            # opens with every button up: a remapped left button held down
+            # would take it over.
+            for device in plugged:
+                all_up(device)
+            check_all_up()
             post(TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP)
             wait_for(lambda: probe("menu").get("found") == "1", message="the tray menu")
             for device in plugged:
@@ -286,6 +294,9 @@ def soak(desktop, rng, steps, trail):
             w = window_shown()
             if probe("control", MAIN_TITLE, WHEEL_COMBO).get("enabled") != "1":
                 continue  # no mouse found by the last re-scan
+            for device in plugged:
+                all_up(device)  # the list is chosen from with every button up
+            check_all_up()
             choose_item(w, WHEEL_COMBO, SHORTCUTS_ITEM)
             find_window(KEY_TITLE)
             done["Key dialog opened"] += 1
@@ -308,6 +319,8 @@ def soak(desktop, rng, steps, trail):
             assert mouse.command("add second-mouse") == "ok"
             mice[f"mouse{len(mice) + 1}"] = 0
         check_all_up()
+        # Only the exit at the end may end the program.
+        assert process.running(), f"the program ended with exit code {process.proc.returncode:#x}"
 
     # The exit comes with buttons down: the program lets go of what it holds,
     # and the mouse hands the buttons still down back to the desktop.
