@@ -182,6 +182,7 @@ def test_soak_nothing_stays_held(desktop):
     chosen = os.environ.get("SKIVOL_SOAK_SEED", "777")
     seed = random.randrange(1 << 30) if chosen == "random" else int(chosen)
     rng = random.Random(seed)
+    print(f"held-input soak: SKIVOL_SOAK_SEED={seed}")
     trail = []
     try:
         soak(desktop, rng, int(os.environ.get("SKIVOL_SOAK_STEPS", "200")), trail)
