@@ -297,6 +297,10 @@ def soak(desktop, rng, steps, trail):
                 continue  # no mouse found by the last re-scan
             for device in plugged:
                 all_up(device)  # the list is chosen from with every button up
+                # A mouse plugged in again gets its mask from the re-scan,
+                # which would otherwise land in the middle of the choice.
+                wait_for(lambda: mouse.command(f"state {device}").startswith("mask=1F"),
+                         message=f"the re-scan done for {device}")
             check_all_up()
             choose_item(w, WHEEL_COMBO, SHORTCUTS_ITEM)
             find_window(KEY_TITLE)
