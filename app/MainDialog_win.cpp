@@ -533,6 +533,14 @@ LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   // The mouse goes back to handling every button itself; saving is off now,
   // so the file keeps the user's assignments.
   restoreNativeAssignments();
+  // The left button has no row, but a settings file may remap it: left
+  // reported, it would be dead once the program is gone.
+  ButtonAssignment& left = mouseConfig.assignments[ButtonIndex::Left];
+  if (left.function != ButtonFunction::Native) {
+    left.function = ButtonFunction::Native;
+    left.buttonMask = 0;
+    pushReportMask();
+  }
   // Default processing issues IDCANCEL, which ends the dialog.
   handled = FALSE;
   return 0;

@@ -106,17 +106,20 @@ def test_another_mouse_arriving_makes_the_first_let_go(desktop):
     wait_released(mouse, "mouse2")
 
 
-def test_exit_lets_go_before_the_buttons_are_handed_back(desktop):
+@pytest.mark.parametrize("index, bit, native", [(2, 0x04, "mbutton"), (0, 0x01, "lbutton")],
+                         ids=["wheel", "left button"])
+def test_exit_lets_go_before_the_buttons_are_handed_back(desktop, index, bit, native):
+    # The left button has no row of its own; only the settings file remaps it.
     let_go_on_the_desktop()
-    process, _, mouse = start(desktop, {2: BUTTON_4TH})
-    assert mouse.command("buttons 04") == "ok"
+    process, _, mouse = start(desktop, {index: BUTTON_4TH})
+    assert mouse.command(f"buttons {bit:02X}") == "ok"
     wait_for(lambda: probe("keys").get("xbutton2") == "1", message="XBUTTON2 down on the desktop")
     post(WM_COMMAND, TRAY_EXIT, 0)  # the tray menu's "Exit"
     process.wait_exit()
     held = probe("keys")
     let_go_on_the_desktop()
-    # The wheel, still down, is the mouse's own middle button again.
-    assert (held["xbutton2"], held["mbutton"]) == ("0", "1"), f"held after the exit: {held}"
+    # The button, still down, is the mouse's own again.
+    assert (held["xbutton2"], held[native]) == ("0", "1"), f"held after the exit: {held}"
 
 
 def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
@@ -170,14 +173,16 @@ def test_a_folder_that_takes_no_new_file_gets_the_record_rewritten(desktop):
         subprocess.run(["chattr", "-i", str(folder)], check=True)
 
 
-@pytest.mark.xfail(strict=False, reason="in some runs the program is gone before the end of the soak "
-                                        "(under investigation); every held-input check before that passes")
+@pytest.mark.xfail(strict=False, reason="with some seeds (585893816) the program ends, exit code 0, a few "
+                                        "steps after a close-window press (under investigation); every "
+                                        "held-input check before that passes")
 def test_soak_nothing_stays_held(desktop):
     # A fixed seed by default, so that the test run is the same each time;
     # SKIVOL_SOAK_SEED=random draws a new one.
     chosen = os.environ.get("SKIVOL_SOAK_SEED", "777")
     seed = random.randrange(1 << 30) if chosen == "random" else int(chosen)
     rng = random.Random(seed)
+    print(f"held-input soak: SKIVOL_SOAK_SEED={seed}")
     trail = []
     try:
         soak(desktop, rng, int(os.environ.get("SKIVOL_SOAK_STEPS", "200")), trail)
@@ -229,7 +234,9 @@ def soak(desktop, rng, steps, trail):
         assert mouse.command(trail[-1]) == "ok"
 
     def window_shown():
-        # The left button's Alt+F4 may have hidden it: a later copy brings it back.
+        # The left button's Alt+F4 may have hidden it: a later copy brings it
+        # back. With the program gone, that copy would be a new first one.
+        assert process.running(), f"the program ended with exit code {process.proc.returncode:#x}"
         if not find_windows(MAIN_TITLE):
             desktop.start("SkivolMouseVirtual.exe", folder=process.folder).wait_exit()
         found = find_window(MAIN_TITLE)
@@ -268,7 +275,12 @@ def soak(desktop, rng, steps, trail):
             xdotool("mouseup", 1)
             target()
         elif kind == "tray menu":
-            # The tray menu, open while the buttons change, then closed.
+            # The tray menu, open while the buttons change, then closed. It
+            # opens with every button up: a remapped left button held down
+            # would take it over.
+            for device in plugged:
+                all_up(device)
+            check_all_up()
             post(TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP)
             wait_for(lambda: probe("menu").get("found") == "1", message="the tray menu")
             for device in plugged:
@@ -283,6 +295,13 @@ def soak(desktop, rng, steps, trail):
             w = window_shown()
             if probe("control", MAIN_TITLE, WHEEL_COMBO).get("enabled") != "1":
                 continue  # no mouse found by the last re-scan
+            for device in plugged:
+                all_up(device)  # the list is chosen from with every button up
+                # A mouse plugged in again gets its mask from the re-scan,
+                # which would otherwise land in the middle of the choice.
+                wait_for(lambda: mouse.command(f"state {device}").startswith("mask=1F"),
+                         message=f"the re-scan done for {device}")
+            check_all_up()
             choose_item(w, WHEEL_COMBO, SHORTCUTS_ITEM)
             find_window(KEY_TITLE)
             done["Key dialog opened"] += 1
@@ -305,6 +324,8 @@ def soak(desktop, rng, steps, trail):
             assert mouse.command("add second-mouse") == "ok"
             mice[f"mouse{len(mice) + 1}"] = 0
         check_all_up()
+        # Only the exit at the end may end the program.
+        assert process.running(), f"the program ended with exit code {process.proc.returncode:#x}"
 
     # The exit comes with buttons down: the program lets go of what it holds,
     # and the mouse hands the buttons still down back to the desktop.
