@@ -107,6 +107,7 @@ protected:
   LRESULT OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnFinishStart(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnShowWindow(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnTrayCallback(UINT, WPARAM, LPARAM, BOOL&);
@@ -155,6 +156,9 @@ private:
   void skipDpiAnswers(int count);
   // The mouse lets go of whatever the engine holds on it.
   void releaseHeldInput();
+  // What the exit and the end of the session do for the mouse: held input let
+  // go, every button back to its own function (not saved).
+  void handButtonsBack();
   void startRescanWorker();
   void fillAssignmentCombos();
 

@@ -106,6 +106,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_APP_START_POSTSCAN, OnStartPostScan)
   ON_MESSAGE(WM_APP_FINISH_START, OnFinishStart)
   ON_MESSAGE(WM_CLOSE, OnClose)
+  ON_MESSAGE(WM_ENDSESSION, OnEndSession)
   ON_MESSAGE(WM_DESTROY, OnDestroy)
   ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
   ON_MESSAGE(TrayIcon::kCallbackMessage, OnTrayCallback)
@@ -528,6 +529,23 @@ LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   // keep the program alive until the user closed it.
   ::EndMenu();
   if (keyDialog) keyDialog->EndDialog(IDCANCEL);
+  handButtonsBack();
+  // Default processing issues IDCANCEL, which ends the dialog.
+  handled = FALSE;
+  return 0;
+}
+
+LRESULT MainDialog::OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&) {
+  // The session ends (log off, shut down) and the process with it, without
+  // a close: the mouse, which outlives the session, gets its buttons back now.
+  if (ending && !mouseConfig.exitRequested) {
+    mouseConfig.exitRequested = true;  // saving is off from here on
+    handButtonsBack();
+  }
+  return 0;
+}
+
+void MainDialog::handButtonsBack() {
   // Nothing the engine holds may stay down once the program is gone.
   releaseHeldInput();
   // The mouse goes back to handling every button itself; saving is off now,
@@ -541,9 +559,6 @@ LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
     left.buttonMask = 0;
     pushReportMask();
   }
-  // Default processing issues IDCANCEL, which ends the dialog.
-  handled = FALSE;
-  return 0;
 }
 
 LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {

@@ -20,6 +20,7 @@ TRAY_CALLBACK = 0x400 + 100
 TRAY_ICON_ID = 1219
 WM_RBUTTONUP = 0x205
 WM_COMMAND = 0x111
+WM_ENDSESSION = 0x16
 TRAY_EXIT = 32771
 BARE_SKIN = (420, 60)  # a spot of the window with no control and no DPI box
 
@@ -120,6 +121,17 @@ def test_exit_lets_go_before_the_buttons_are_handed_back(desktop, index, bit, na
     let_go_on_the_desktop()
     # The button, still down, is the mouse's own again.
     assert (held["xbutton2"], held[native]) == ("0", "1"), f"held after the exit: {held}"
+
+
+def test_the_end_of_the_session_hands_the_buttons_back(desktop):
+    # Log off or shut down ends the program without a close; the mouse stays.
+    _, _, mouse = start(desktop, {0: BUTTON_4TH, 2: KEY_SHORTCUT}, shortcut=(0x01, 0x2E))
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held")
+    post(WM_ENDSESSION, 1, 0)
+    wait_for(lambda: int(mouse.state().get("mask", "1"), 16) == 0, message="every button handed back")
+    wait_released(mouse)
+    assert mouse.command("buttons 00") == "ok"
 
 
 def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
@@ -227,6 +239,14 @@ def soak(desktop, rng, steps, trail):
         mice[device] ^= bit
         trail.append(f"buttons {mice[device]:02X} {device}")
         assert mouse.command(trail[-1]) == "ok"
+        if bit == 0x01 and mice[device] & 0x01:
+            # Alt+F4 closes the focused target. The next one must find a
+            # target again: Alt+F4 on the bare desktop ends the session.
+            try:
+                wait_for(lambda: not find_windows("Soak target"), timeout=5, message="the target closed")
+            except AssertionError:
+                pass
+            target()
 
     def all_up(device):
         mice[device] = 0
