@@ -236,6 +236,8 @@ def soak(desktop, rng, steps, trail):
             bit = 0x01
         else:
             bit = rng.choice([0x02, 0x04, 0x04, 0x08, 0x10, 0x10])
+        if bit == 0x01 and not mice[device] & 0x01:
+            target()  # the press's Alt+F4 goes to the focused window
         mice[device] ^= bit
         trail.append(f"buttons {mice[device]:02X} {device}")
         assert mouse.command(trail[-1]) == "ok"
