@@ -276,8 +276,8 @@ def soak(desktop, rng, steps, trail):
 
     def rescanned():
         # The program re-scans a few seconds after the last change of the
-        # devices; the re-scan ends by asking the mice for their DPI state
-        # (with no mouse left, by disabling the controls).
+        # devices; a re-scan that finds a mouse asks it for its DPI state
+        # shortly after, one that finds none disables the controls.
         if any(d not in unplugged for d in mice):
             wait_for(lambda: any(f.startswith("001A") for k, _, f in mouse.frames() if k == "set"),
                      message="the re-scan")
