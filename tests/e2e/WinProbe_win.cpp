@@ -13,6 +13,7 @@
 //                                  top-level window
 //   WinProbe post <title> <message> <wParam> <lParam>
 //                                  posts a message to the window (numbers)
+//   WinProbe foreground            the title of the window that takes keys now
 //   WinProbe process <exe name>    resource counters of a running process:
 //                                  private bytes, handles, GDI and USER objects,
 //                                  threads, with the way each was counted
@@ -368,6 +369,11 @@ int main(int argc, char** argv) {
     std::printf("found=%d\n", menu && ::IsWindowVisible(menu) ? 1 : 0);
     return 0;
   }
+  if (argc >= 2 && std::string(argv[1]) == "foreground") {
+    HWND hwnd = ::GetForegroundWindow();
+    std::printf("found=%d title=%s\n", hwnd ? 1 : 0, hwnd ? windowText(hwnd).c_str() : "");
+    return 0;
+  }
   if (argc >= 3 && std::string(argv[1]) == "window") return probeWindow(argv[2]);
   if (argc >= 4 && std::string(argv[1]) == "control") return probeControl(argv[2], std::atoi(argv[3]));
   if (argc >= 4 && std::string(argv[1]) == "tray") return probeTray(argv[2], std::atoi(argv[3]), false);
@@ -378,6 +384,6 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::string(argv[1]) == "gdi-selftest") return selfTest();
   std::fprintf(stderr,
                "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>"
-               " | post <title> <msg> <wp> <lp> | keys | release | menu | process <exe name>|#<pid> | gdi-selftest\n");
+               " | post <title> <msg> <wp> <lp> | keys | release | menu | foreground | process <exe name>|#<pid> | gdi-selftest\n");
   return 2;
 }
