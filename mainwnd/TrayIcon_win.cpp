@@ -98,13 +98,15 @@ LRESULT TrayIcon::onCallback(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void TrayIcon::onMenuTimer(HWND window, HMENU popup) {
+  // The menu's own loop dispatches timer messages too: a timer still running
+  // would open the menu again every 10 ms while it is up.
+  ::KillTimer(window, kMenuTimer);
   POINT cursor;
   ::GetCursorPos(&cursor);
   // The menu closes when the user clicks elsewhere only if its owner is the
   // foreground window.
   ::SetForegroundWindow(window);
   ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
-  ::KillTimer(window, kMenuTimer);
 }
 
 void TrayIcon::restoreWindow(HWND window) {
