@@ -313,9 +313,10 @@ BOOL CALLBACK collectChild(HWND child, LPARAM param) {
   return TRUE;
 }
 
-// What a full repaint is made of: the window alone, then each visible child
-// repainted on its own (with its own children), interleaved, medians. The
-// shares are of the full repaint's median.
+// What a full repaint is made of: the window's own paint (which draws the
+// controls it covers whole from their kept pictures), then each visible
+// control repainted on its own, interleaved, medians. The shares are of the
+// full repaint's median.
 void printRepaintShares(HWND window, double fullMs, int rounds) {
   std::vector<HWND> children;
   ::EnumChildWindows(window, collectChild, reinterpret_cast<LPARAM>(&children));
@@ -328,11 +329,11 @@ void printRepaintShares(HWND window, double fullMs, int rounds) {
     alone.push_back(repaintMs(window, RDW_NOCHILDREN));
     for (size_t i = 0; i < children.size(); ++i) each[i].push_back(repaintMs(children[i]));
   }
-  std::printf("  the window alone: %.3f ms (%.0f %%)\n", median(alone), 100 * median(alone) / fullMs);
+  std::printf("  the window's own paint: %.3f ms (%.0f %%)\n", median(alone), 100 * median(alone) / fullMs);
   for (size_t i = 0; i < children.size(); ++i) {
     char className[64] = {};
     ::GetClassNameA(children[i], className, sizeof className);
-    std::printf("  control %d (%s): %.3f ms (%.0f %%)\n", ::GetDlgCtrlID(children[i]), className, median(each[i]),
+    std::printf("  control %d (%s) on its own: %.3f ms (%.0f %%)\n", ::GetDlgCtrlID(children[i]), className, median(each[i]),
                 100 * median(each[i]) / fullMs);
   }
 }
