@@ -1,5 +1,7 @@
 #include "app/ConfigApp.h"
 
+#include <imm.h>
+
 #include "app/CommandLine.h"
 #include "app/MainDialog.h"
 #include "app/ProcessObjects.h"
@@ -37,6 +39,10 @@ BOOL ConfigApp::InitInstance() {
   if (waitEventOpen) ::ResetEvent(waitEventOpen);
 
   if (!closeSwitch) {
+    // Nothing in the program takes typed text (the "Key" dialog reads keys,
+    // not characters), so its windows need no input method, whose machinery
+    // would cost the process about a megabyte.
+    ::ImmDisableIME(static_cast<DWORD>(-1));
     MainDialog dialog(nullptr);
     m_pMainWnd = &dialog;
     dialog.DoModal();

@@ -1,15 +1,17 @@
-// The two threads that turn a later copy's signals into actions on the
-// running window: the open signal restores it, the close signal ends it.
+// The watch that turns a later copy's signals into actions on the running
+// window: the open signal restores it, the close signal ends it. One thread
+// waits for both.
 #pragma once
 
 class MainDialog;
 
-// Starts the close watch, then the show watch. Threads whose event does not
-// exist (the single-instance channel could not be set up) are not started.
+// Starts the watch of both signals. A signal whose event does not exist (the
+// single-instance channel could not be set up) is not watched; without
+// either, no thread is started.
 void startWatchThreads(MainDialog* dialog);
-// Ends both threads and waits for them, before the window, the dialog object
-// or the events they use go away. A signal that comes later stays set on its
-// event, unseen.
+// Ends the watch and waits for its thread, before the window, the dialog
+// object or the events it uses go away. A signal that comes later stays set
+// on its event, unseen.
 void stopWatchThreads();
 
 // How a later copy signals the running one: the event is set, not pulsed, so

@@ -7,64 +7,61 @@
 
 namespace {
 
-// Set by stopWatchThreads; both threads wait on it beside their own event.
+// Set by stopWatchThreads; the watch waits on it beside the two signals.
 HANDLE stopEvent = nullptr;
-HANDLE showThread = nullptr;
-HANDLE closeThread = nullptr;
+HANDLE watchThread = nullptr;
 
-// Waits for `event` or the stop request; true when `event` came. A set event
-// is reset at once, so that a signal arriving while the request is carried
-// out is kept for the next wait.
-bool waitForSignal(HANDLE event) {
-  const HANDLE handles[] = {stopEvent, event};
-  if (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return false;
-  ::ResetEvent(event);
-  return true;
-}
-
-// Waits for the open signal until stopped; each signal asks the window's
-// thread to bring the window forward. Posting never waits for that thread,
-// which may itself be waiting for this one to end.
-DWORD WINAPI ShowWatchThread(LPVOID parameter) {
-  const HWND window = static_cast<MainDialog*>(parameter)->m_hWnd;
-  while (waitForSignal(waitEventOpen)) ::PostMessageA(window, WM_APP_SHOW_REQUEST, 0, 0);
-  return 0;
-}
-
-// Waits once for the close signal, then asks the window to exit.
-DWORD WINAPI CloseWatchThread(LPVOID parameter) {
-  if (waitForSignal(waitEventClose)) static_cast<MainDialog*>(parameter)->requestExit();
-  return 0;
-}
-
-HANDLE startThread(LPTHREAD_START_ROUTINE routine, MainDialog* dialog) {
-  return ::CreateThread(nullptr, 0, routine, dialog, 0, nullptr);
-}
-
-void endThread(HANDLE& thread) {
-  if (!thread) return;
-  ::WaitForSingleObject(thread, INFINITE);
-  ::CloseHandle(thread);
-  thread = nullptr;
+// One thread serves both signals of a later copy: each thread costs the
+// process about a megabyte of memory, and neither signal needs one of its
+// own. The open signal asks the window's thread to bring the window
+// forward, again and again; the close signal asks the window to exit, once,
+// and is watched no more after that. A set event is reset at once, so that a
+// signal arriving while the request is carried out is kept for the next
+// wait. Posting never waits for the window's thread, which may itself be
+// waiting for this one to end.
+DWORD WINAPI WatchThread(LPVOID parameter) {
+  MainDialog* const dialog = static_cast<MainDialog*>(parameter);
+  const HWND window = dialog->m_hWnd;
+  bool watchingClose = waitEventClose != nullptr;
+  for (;;) {
+    // The stop request first: it wins over a signal that came with it.
+    HANDLE handles[3] = {stopEvent};
+    DWORD count = 1;
+    if (watchingClose) handles[count++] = waitEventClose;
+    if (waitEventOpen) handles[count++] = waitEventOpen;
+    if (count == 1) return 0;
+    const DWORD result = ::WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+    if (result <= WAIT_OBJECT_0 || result >= WAIT_OBJECT_0 + count) return 0;  // stopped, or the wait failed
+    const HANDLE signalled = handles[result - WAIT_OBJECT_0];
+    ::ResetEvent(signalled);
+    if (signalled == waitEventClose) {
+      watchingClose = false;
+      dialog->requestExit();
+    } else {
+      ::PostMessageA(window, WM_APP_SHOW_REQUEST, 0, 0);
+    }
+  }
 }
 
 }  // namespace
 
 void startWatchThreads(MainDialog* dialog) {
   if (!stopEvent) stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  // Without a way to stop them the threads could outlive what they use.
+  // Without a way to stop it the thread could outlive what it uses.
   if (!stopEvent) return;
   ::ResetEvent(stopEvent);
-  if (waitEventClose) closeThread = startThread(CloseWatchThread, dialog);
-  if (waitEventOpen) showThread = startThread(ShowWatchThread, dialog);
+  if (waitEventClose || waitEventOpen) watchThread = ::CreateThread(nullptr, 0, WatchThread, dialog, 0, nullptr);
 }
 
 void stopWatchThreads() {
   if (!stopEvent) return;
   ::SetEvent(stopEvent);
-  // Neither thread ever waits for the window's thread, so both end promptly.
-  endThread(closeThread);
-  endThread(showThread);
+  // The thread never waits for the window's thread, so it ends promptly.
+  if (watchThread) {
+    ::WaitForSingleObject(watchThread, INFINITE);
+    ::CloseHandle(watchThread);
+    watchThread = nullptr;
+  }
   ::CloseHandle(stopEvent);
   stopEvent = nullptr;
 }

@@ -19,3 +19,8 @@ BitmapShape buildRegionFromBitmap(HBITMAP bitmap);
 // Masked composition: where `mask` is 1, `bitmap` replaces what `target`
 // shows at (x, y); elsewhere the target stays.
 void composeMasked(HDC target, int x, int y, int width, int height, HBITMAP bitmap, HBITMAP mask);
+
+// Copies the picture selected into `source` (from its top-left corner) to
+// (x, y) of `target`, there only inside `shape`, a region in the picture's
+// coordinates (no shape: the whole picture). The DC's clipping is restored.
+void copyShaped(HDC target, int x, int y, int width, int height, HDC source, HRGN shape);

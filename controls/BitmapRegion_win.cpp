@@ -98,3 +98,13 @@ void composeMasked(HDC target, int x, int y, int width, int height, HBITMAP bitm
   ::DeleteDC(maskDc);
   ::DeleteDC(source);
 }
+
+void copyShaped(HDC target, int x, int y, int width, int height, HDC source, HRGN shape) {
+  SavedDC saved(target);
+  if (shape) {
+    ::OffsetRgn(shape, x, y);
+    ::ExtSelectClipRgn(target, shape, RGN_COPY);
+    ::OffsetRgn(shape, -x, -y);
+  }
+  ::BitBlt(target, x, y, width, height, source, 0, 0, SRCCOPY);
+}

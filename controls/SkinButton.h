@@ -2,7 +2,9 @@
 // pressed, disabled), cut to the shape of its normal bitmap by the colour key,
 // with an optional caption drawn over it.
 #pragma once
+#include "controls/ControlPicture.h"
 #include "framework/CButton.h"
+#include "framework/GdiObjects.h"
 
 class SkinButton : public CButton {
 public:
@@ -14,6 +16,17 @@ public:
   void setSkin(const HBITMAP bitmaps[5], HBITMAP backdrop, int captionMode, int fontIndex);
 
   BOOL PreTranslateMessage(MSG* msg) override;
+
+  // What a paint copies to the screen: the button as it looks now, composed
+  // again only when its state bitmap, caption, caption colour, font or place
+  // changed since the last paint. Null before setSkin.
+  HDC picture();
+  // The part of the button that shows (the face's bounds) and, drawn at
+  // `at` in the parent's DC, what the button's own paint shows now: only
+  // the pixels of its shape; false before setSkin. The window paints its controls along with
+  // itself this way.
+  SIZE shownSize() const { return {width, height}; }
+  bool drawInto(HDC target, POINT at);
 
   HBITMAP normalBitmap = nullptr;
   HBITMAP hoverBitmap = nullptr;
@@ -41,4 +54,34 @@ protected:
   HBITMAP currentBitmap() const;
   // The window text over the bitmap, centred, made to fit the face.
   void drawCaption(HDC image);
+
+private:
+  // Everything the picture depends on besides the skin set by setSkin.
+  struct Look {
+    HBITMAP face = nullptr;
+    bool lightCaption = false;
+    CString caption;
+    HFONT font = nullptr;
+    POINT origin = {0, 0};  // in the parent, where the backdrop is taken from
+    bool operator==(const Look& other) const;
+  };
+  Look currentLook() const;
+  HFONT captionFont() const;
+
+  // The size a caption is drawn in, worked out once per caption, font and
+  // face width: the font itself, or a smaller one of the same face.
+  struct CaptionFit {
+    bool valid = false;
+    CString text;
+    HFONT base = nullptr;
+    int room = 0;
+    GdiObject<HFONT> smaller;
+    SIZE extent = {0, 0};
+  };
+  const CaptionFit& fitCaption(HDC image, const CString& text, HFONT font);
+
+  ControlPicture picture_;
+  GdiObject<HRGN> shape_;  // the window region's shape, kept by the control
+  Look shown_;
+  CaptionFit fit_;
 };

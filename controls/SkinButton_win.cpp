@@ -39,7 +39,12 @@ void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int c
   captionMode = caption;
   SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
   backdrop = backdropBitmap;
+  // A copy of the shape stays with the button, for drawing it into its
+  // parent's paint.
+  shape_.reset(::CreateRectRgn(0, 0, 0, 0));
+  if (region) ::CombineRgn(shape_, region, nullptr, RGN_COPY);
   ::SetWindowRgn(m_hWnd, region, TRUE);
+  picture_.release();
   normalBitmap = bitmaps[0];
   hoverBitmap = bitmaps[1];
   pressedBitmap = bitmaps[2];
@@ -56,35 +61,57 @@ HBITMAP SkinButton::currentBitmap() const {
 
 LRESULT SkinButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PaintDC dc(m_hWnd);
-  if (!pressedBitmap) return 0;  // not skinned yet: nothing to show
-
-  OffscreenImage image(dc, width, height);
-  // What lies behind the button in the window's last painted picture.
-  RECT client;
-  GetClientRect(&client);
-  ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&client), 2);
-  if (backdrop) {
-    MemoryDC back(dc, backdrop);
-    ::BitBlt(image, 0, 0, width, height, back, client.left, client.top, SRCCOPY);
-  }
-  composeMasked(image, 0, 0, width, height, currentBitmap(), mask);
-
-  if (captionMode == 1) drawCaption(image);
-  image.copyTo(dc);
+  if (HDC image = picture()) ::BitBlt(dc, 0, 0, width, height, image, 0, 0, SRCCOPY);
   return 0;
 }
 
-void SkinButton::drawCaption(HDC image) {
-  const CString text = GetWindowText();
-  HFONT font = controlFonts[fontIndex].GetSafeHandle();
-  if (!font) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-  ::SetBkMode(image, TRANSPARENT);
-  ::SetTextColor(image, IsWindowEnabled() && pressed ? RGB(255, 255, 255) : RGB(0x20, 0x20, 0x20));
+bool SkinButton::Look::operator==(const Look& other) const {
+  return face == other.face && lightCaption == other.lightCaption && caption == other.caption &&
+         font == other.font && origin.x == other.origin.x && origin.y == other.origin.y;
+}
 
-  // A caption wider than the button's face is shown whole in a smaller size
-  // of the same font; one that does not fit even in the smallest size ends
-  // with "...".
+HFONT SkinButton::captionFont() const {
+  HFONT font = controlFonts[fontIndex].GetSafeHandle();
+  return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+SkinButton::Look SkinButton::currentLook() const {
+  Look look;
+  look.face = currentBitmap();
+  if (captionMode == 1) {
+    look.lightCaption = IsWindowEnabled() && pressed;
+    look.caption = GetWindowText();
+    look.font = captionFont();
+  }
+  ::MapWindowPoints(m_hWnd, GetParent(), &look.origin, 1);
+  return look;
+}
+
+HDC SkinButton::picture() {
+  if (!pressedBitmap) return nullptr;  // not skinned yet: nothing to show
+  const Look look = currentLook();
+  if (picture_.dc() && look == shown_) return picture_.dc();
+
+  HDC image = picture_.prepare(width, height);
+  if (!image) return nullptr;
+  // What lies behind the button in the window's picture; only the face shows
+  // of it, as the button is cut to the face's shape.
+  if (backdrop) {
+    MemoryDC back(image, backdrop);
+    ::BitBlt(image, 0, 0, width, height, back, look.origin.x, look.origin.y, SRCCOPY);
+  } else {
+    ::PatBlt(image, 0, 0, width, height, BLACKNESS);
+  }
+  composeMasked(image, 0, 0, width, height, look.face, mask);
+  if (captionMode == 1) drawCaption(image);
+  shown_ = look;
+  return image;
+}
+
+const SkinButton::CaptionFit& SkinButton::fitCaption(HDC image, const CString& text, HFONT font) {
   const int room = width - 2 * kCaptionMargin;
+  if (fit_.valid && fit_.text == text && fit_.base == font && fit_.room == room) return fit_;
+
   LOGFONTA face = {};
   ::GetObjectA(font, sizeof face, &face);
   const int fullHeight = face.lfHeight < 0 ? -face.lfHeight : face.lfHeight;
@@ -94,18 +121,36 @@ void SkinButton::drawCaption(HDC image) {
     ::GetTextExtentPointA(image, text, text.GetLength(), &size);
     return size;
   };
-  GdiObject<HFONT> smaller;
+  fit_.smaller.reset(nullptr);
   SIZE extent = measure(font);
   for (int size = fullHeight - 1; extent.cx > room && size >= kSmallestCaptionHeight; --size) {
     face.lfHeight = -size;
     face.lfWidth = 0;
-    smaller.reset(::CreateFontIndirectA(&face));
-    if (!smaller.get()) break;
-    extent = measure(smaller);
+    fit_.smaller.reset(::CreateFontIndirectA(&face));
+    if (!fit_.smaller.get()) break;
+    extent = measure(fit_.smaller);
   }
-  ScopedSelect select(image, smaller.get() ? smaller.get() : font);
-  if (extent.cx <= room) {
-    ::TextOutA(image, (width - extent.cx) / 2, (height - extent.cy) / 2, text, text.GetLength());
+  fit_.valid = true;
+  fit_.text = text;
+  fit_.base = font;
+  fit_.room = room;
+  fit_.extent = extent;
+  return fit_;
+}
+
+void SkinButton::drawCaption(HDC image) {
+  const CString text = GetWindowText();
+  HFONT font = captionFont();
+  ::SetBkMode(image, TRANSPARENT);
+  ::SetTextColor(image, IsWindowEnabled() && pressed ? RGB(255, 255, 255) : RGB(0x20, 0x20, 0x20));
+
+  // A caption wider than the button's face is shown whole in a smaller size
+  // of the same font; one that does not fit even in the smallest size ends
+  // with "...".
+  const CaptionFit& fit = fitCaption(image, text, font);
+  ScopedSelect select(image, fit.smaller.get() ? fit.smaller.get() : font);
+  if (fit.extent.cx <= fit.room) {
+    ::TextOutA(image, (width - fit.extent.cx) / 2, (height - fit.extent.cy) / 2, text, text.GetLength());
   } else {
     RECT area = {kCaptionMargin, 0, width - kCaptionMargin, height};
     ::DrawTextA(image, text, text.GetLength(), &area,
@@ -135,4 +180,10 @@ LRESULT SkinButton::OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam, BO
 BOOL SkinButton::PreTranslateMessage(MSG* msg) {
   followMouse(m_hWnd, *msg, hovering, pressed);
   return CButton::PreTranslateMessage(msg);
+}
+
+bool SkinButton::drawInto(HDC target, POINT at) {
+  HDC image = picture();
+  if (image) copyShaped(target, at.x, at.y, width, height, image, shape_.get());
+  return image != nullptr;
 }

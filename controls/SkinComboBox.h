@@ -8,7 +8,9 @@
 #pragma once
 #include <cstdint>
 
+#include "controls/ControlPicture.h"
 #include "framework/CComboBox.h"
+#include "framework/GdiObjects.h"
 
 class SkinComboBox : public CComboBox {
 public:
@@ -63,6 +65,18 @@ public:
 
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+  // What a paint copies to the screen: the frame with the field's text and
+  // the arrow as they look now, composed again only when the state, the text,
+  // the font or the box's place changed since the last paint. Null before
+  // setSkin.
+  HDC picture();
+  // The part of the box that shows (the frame's bounds) and, drawn at
+  // `at` in the parent's DC, what the box's own paint shows now: only
+  // the pixels of its shape; false before setSkin. The window paints its controls along with
+  // itself this way.
+  SIZE shownSize() const { return {frameWidth, frameHeight}; }
+  bool drawInto(HDC target, POINT at);
+
 protected:
   DECLARE_MESSAGE_MAP()
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
@@ -82,6 +96,22 @@ private:
   COLORREF fieldTextColor() const;
   // Where the field's text may go: inside the frame, left of the arrow.
   RECT textArea() const;
+
+  // Everything the picture depends on besides the skin set by setSkin.
+  struct Look {
+    bool enabled = false;
+    bool focused = false;
+    bool hovering = false;
+    CString text;
+    HFONT font = nullptr;
+    POINT origin = {0, 0};  // in the parent, where the backdrop is taken from
+    bool operator==(const Look& other) const;
+  };
+  Look currentLook() const;
+
+  ControlPicture picture_;
+  GdiObject<HRGN> shape_;  // the window region's shape, kept by the control
+  Look shown_;
 
   // Set while a WM_DRAWITEM that reached the control directly goes on to
   // default processing, which hands it to the parent: the reflection that

@@ -53,6 +53,7 @@ BEGIN_MESSAGE_MAP(SkinComboBox, CComboBox)
 END_MESSAGE_MAP()
 
 void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap) {
+  picture_.release();
   backdrop = backdropBitmap;
   frameBitmap = bitmaps[0];
   arrowBitmap = bitmaps[1];
@@ -73,6 +74,10 @@ void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap) {
 
   SetItemHeight(-1, static_cast<UINT>(frameHeight - 5));
   SetWindowPos(nullptr, 0, 0, frameWidth + 2, frameHeight + kListHeight, SWP_NOMOVE | SWP_NOZORDER);
+  // A copy of the shape stays with the box, for drawing it into its
+  // parent's paint.
+  shape_.reset(::CreateRectRgn(0, 0, 0, 0));
+  if (frame.region) ::CombineRgn(shape_, frame.region, nullptr, RGN_COPY);
   ::SetWindowRgn(m_hWnd, frame.region, TRUE);
   Invalidate(FALSE);
 }
@@ -90,41 +95,63 @@ LRESULT SkinComboBox::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
     return CComboBox::DefWindowProc(message, wParam, lParam);
   }
   PaintDC dc(m_hWnd);
-  RECT client;
-  GetClientRect(&client);
-  OffscreenImage image(dc, client.right + 1, client.bottom + 1);
+  // The box is cut to the frame's shape: the frame is all of it that shows.
+  if (HDC image = picture()) ::BitBlt(dc, 0, 0, frameWidth, frameHeight, image, 0, 0, SRCCOPY);
+  return 0;
+}
 
-  // What the window shows under the box just now.
-  RECT inParent = client;
-  HWND parent = GetParent();
-  ::MapWindowPoints(m_hWnd, parent, reinterpret_cast<POINT*>(&inParent), 2);
-  if (HDC parentDc = ::GetDC(parent)) {
-    ::BitBlt(image, 0, 0, client.right + 1, client.bottom + 1, parentDc, inParent.left, inParent.top, SRCCOPY);
-    ::ReleaseDC(parent, parentDc);
+bool SkinComboBox::Look::operator==(const Look& other) const {
+  return enabled == other.enabled && focused == other.focused && hovering == other.hovering && text == other.text &&
+         font == other.font && origin.x == other.origin.x && origin.y == other.origin.y;
+}
+
+SkinComboBox::Look SkinComboBox::currentLook() const {
+  Look look;
+  look.enabled = IsWindowEnabled() != FALSE;
+  look.focused = ::GetFocus() == m_hWnd;
+  look.hovering = hovering != 0;
+  look.text = selectionText();
+  look.font = controlFonts[kTextFontIndex].GetSafeHandle();
+  if (!look.font) look.font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  ::MapWindowPoints(m_hWnd, GetParent(), &look.origin, 1);
+  return look;
+}
+
+HDC SkinComboBox::picture() {
+  if (!frameBitmap) return nullptr;
+  const Look look = currentLook();
+  if (picture_.dc() && look == shown_) return picture_.dc();
+
+  HDC image = picture_.prepare(frameWidth, frameHeight);
+  if (!image) return nullptr;
+  // What the window shows under the box; only the frame shows of it, as the
+  // box is cut to the frame's shape.
+  if (backdrop) {
+    MemoryDC back(image, backdrop);
+    ::BitBlt(image, 0, 0, frameWidth, frameHeight, back, look.origin.x, look.origin.y, SRCCOPY);
+  } else {
+    ::PatBlt(image, 0, 0, frameWidth, frameHeight, BLACKNESS);
   }
   composeMasked(image, 0, 0, frameWidth, frameHeight, frameBitmap, frameMask);
 
-  if (!IsWindowEnabled()) {
+  if (!look.enabled) {
     GdiObject<HBRUSH> wash(::CreateSolidBrush(kDisabledField));
     RECT inner = {2, 2, frameWidth - 2, frameHeight - 2};
     ::FillRect(image, &inner, wash);
   }
   {
-    ScopedSelect font(image, controlFonts[kTextFontIndex].GetSafeHandle()
-                                 ? static_cast<HGDIOBJ>(controlFonts[kTextFontIndex])
-                                 : ::GetStockObject(DEFAULT_GUI_FONT));
+    ScopedSelect font(image, look.font);
     ::SetBkMode(image, TRANSPARENT);
     ::SetTextColor(image, fieldTextColor());
-    const CString text = selectionText();
     RECT field = textArea();
-    ::DrawTextA(image, text, text.GetLength(), &field, kFieldTextFormat);
+    ::DrawTextA(image, look.text, look.text.GetLength(), &field, kFieldTextFormat);
   }
 
-  HBITMAP arrow = !IsWindowEnabled() ? arrowDisabledBitmap : hovering ? arrowHoverBitmap : arrowBitmap;
+  HBITMAP arrow = !look.enabled ? arrowDisabledBitmap : look.hovering ? arrowHoverBitmap : arrowBitmap;
   composeMasked(image, frameWidth - arrowWidth - 1, frameHeight - arrowHeight - 1, arrowWidth, arrowHeight, arrow,
                 arrowMask);
-  image.copyTo(dc);
-  return 0;
+  shown_ = look;
+  return image;
 }
 
 LRESULT SkinComboBox::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
@@ -257,4 +284,10 @@ CString SkinComboBox::selectionText() const {
   if (static_cast<int32_t>(GetItemData(selectedIndex)) == ButtonFunction::KeyShortcut)
     return shortcutName(scanCode, modifiers);
   return GetLBText(selectedIndex);
+}
+
+bool SkinComboBox::drawInto(HDC target, POINT at) {
+  HDC image = picture();
+  if (image) copyShaped(target, at.x, at.y, frameWidth, frameHeight, image, shape_.get());
+  return image != nullptr;
 }

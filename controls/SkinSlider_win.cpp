@@ -15,33 +15,52 @@ END_MESSAGE_MAP()
 
 LRESULT SkinSlider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PaintDC dc(m_hWnd);
-  RECT client;
-  GetClientRect(&client);
-  const int w = client.right;
-  const int h = client.bottom;
-  OffscreenImage image(dc, w, h);
+  if (HDC image = picture()) ::BitBlt(dc, 0, 0, picture_.width(), picture_.height(), image, 0, 0, SRCCOPY);
+  return 0;
+}
 
-  RECT inParent = client;
-  ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&inParent), 2);
-  if (backgroundBitmap) {
-    MemoryDC skin(dc, backgroundBitmap);
-    ::BitBlt(image, 0, 0, w, h, skin, inParent.left, inParent.top, SRCCOPY);
+bool SkinSlider::Look::operator==(const Look& other) const {
+  return enabled == other.enabled && ::EqualRect(&thumb, &other.thumb) && ::EqualRect(&inParent, &other.inParent) &&
+         skin == other.skin;
+}
+
+SkinSlider::Look SkinSlider::currentLook() {
+  Look look;
+  look.enabled = IsWindowEnabled() != FALSE;
+  GetThumbRect(&look.thumb);
+  GetClientRect(&look.inParent);
+  ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&look.inParent), 2);
+  look.skin = backgroundBitmap;
+  return look;
+}
+
+HDC SkinSlider::picture() {
+  const Look look = currentLook();
+  if (picture_.dc() && look == shown_) return picture_.dc();
+
+  const int w = look.inParent.right - look.inParent.left;
+  const int h = look.inParent.bottom - look.inParent.top;
+  HDC image = picture_.prepare(w, h);
+  if (!image) return nullptr;
+  if (look.skin) {
+    MemoryDC skin(image, look.skin);
+    ::BitBlt(image, 0, 0, w, h, skin, look.inParent.left, look.inParent.top, SRCCOPY);
+  } else {
+    ::PatBlt(image, 0, 0, w, h, BLACKNESS);
   }
 
-  RECT thumb;
-  GetThumbRect(&thumb);
+  const RECT& thumb = look.thumb;
   const int c = (thumb.top + thumb.bottom) / 2;
   auto fill = [&](RECT r, int stock) { ::FillRect(image, &r, static_cast<HBRUSH>(::GetStockObject(stock))); };
   // Disabled, the white parts turn grey and the channel's edge darker, so
   // the slider visibly greys out against the dark skin.
-  const bool enabled = IsWindowEnabled() != FALSE;
-  const int light = enabled ? WHITE_BRUSH : GRAY_BRUSH;
-  fill({0, c - 2, w, c + 2}, enabled ? GRAY_BRUSH : DKGRAY_BRUSH);
+  const int light = look.enabled ? WHITE_BRUSH : GRAY_BRUSH;
+  fill({0, c - 2, w, c + 2}, look.enabled ? GRAY_BRUSH : DKGRAY_BRUSH);
   fill({1, c - 1, w - 1, c + 1}, light);
   fill(thumb, light);
   fill({thumb.left + 1, thumb.top + 1, thumb.right - 1, thumb.bottom - 1}, BLACK_BRUSH);
-  image.copyTo(dc);
-  return 0;
+  shown_ = look;
+  return image;
 }
 
 LRESULT SkinSlider::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
@@ -90,4 +109,16 @@ BOOL SkinSlider::PreTranslateMessage(MSG* msg) {
     ::PostMessageA(GetParent(), notifyMessage, reinterpret_cast<WPARAM>(m_hWnd), 0);
   }
   return CSliderCtrl::PreTranslateMessage(msg);
+}
+
+SIZE SkinSlider::shownSize() const {
+  RECT client;
+  GetClientRect(&client);
+  return {client.right, client.bottom};
+}
+
+bool SkinSlider::drawInto(HDC target, POINT at) {
+  HDC image = picture();
+  if (image) ::BitBlt(target, at.x, at.y, picture_.width(), picture_.height(), image, 0, 0, SRCCOPY);
+  return image != nullptr;
 }

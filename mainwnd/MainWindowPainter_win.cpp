@@ -147,6 +147,40 @@ void compose(HDC reference, const Composition& what) {
   drawBottomBar(back, what.mouseMissing ? uiTexts[UiText::MouseNotConnected] : nullptr);
 }
 
+// The skinned controls this paint covers whole are drawn into it, each as its
+// own paint would show it, and marked painted. A repaint of the whole window
+// (shown, uncovered, or redrawn with its controls) then reaches the screen in
+// this one paint instead of one paint per control, each of which costs the
+// system more than its drawing. A control the paint covers only in part
+// paints itself, as it does when it alone changes. The window does not clip
+// its controls, so whatever it paints over a control the control has to show
+// again: either here or in its own paint.
+class ControlsAlong {
+public:
+  ControlsAlong(MainDialog& window, HDC dc) : window_(window), dc_(dc), painted_(::CreateRectRgn(0, 0, 0, 0)) {
+    // What this paint reaches, in screen coordinates.
+    if (::GetRandomRgn(dc, painted_, SYSRGN) != 1) painted_.reset(nullptr);
+  }
+
+  template <typename Control>
+  void paint(Control& control) {
+    if (!painted_.get() || !control.m_hWnd || !::IsWindowVisible(control.m_hWnd)) return;
+    const SIZE size = control.shownSize();
+    POINT onScreen = {0, 0};
+    ::ClientToScreen(control.m_hWnd, &onScreen);
+    GdiObject<HRGN> shown(::CreateRectRgn(onScreen.x, onScreen.y, onScreen.x + size.cx, onScreen.y + size.cy));
+    if (::CombineRgn(shown, shown, painted_, RGN_DIFF) != NULLREGION) return;
+    POINT at = {0, 0};
+    ::MapWindowPoints(control.m_hWnd, window_.m_hWnd, &at, 1);
+    if (control.drawInto(dc_, at)) ::ValidateRect(control.m_hWnd, nullptr);  // else not skinned yet
+  }
+
+private:
+  MainDialog& window_;
+  HDC dc_;
+  GdiObject<HRGN> painted_;
+};
+
 }  // namespace
 
 void MainWindowPainter::recompose() { composed = Composition(); }
@@ -172,9 +206,20 @@ void MainWindowPainter::paint(MainDialog& window) {
   }
   // Only what the system asks for, from the composed picture.
   const RECT& dirty = dc.paintStruct().rcPaint;
-  MemoryDC back(dc, skinBackdrop);
-  ::BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, back, dirty.left, dirty.top,
-           SRCCOPY);
+  {
+    MemoryDC back(dc, skinBackdrop);
+    ::BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, back, dirty.left,
+             dirty.top, SRCCOPY);
+  }
+  ControlsAlong controls(window, dc);
+  controls.paint(window.closeButton);
+  controls.paint(window.minimizeButton);
+  controls.paint(window.defaultButton);
+  controls.paint(window.comboRight);
+  controls.paint(window.comboWheel);
+  controls.paint(window.combo4th);
+  controls.paint(window.combo5th);
+  controls.paint(window.dpiSlider);
 }
 
 void MainWindowPainter::invalidateStateLine(HWND window) { ::InvalidateRect(window, &kStateLineArea, FALSE); }

@@ -1,0 +1,35 @@
+// A skinned control's composed picture, kept from one paint to the next: a
+// paint copies it to the screen in one go, and the control composes it again
+// only when something it shows has changed (state, text, font, place).
+#pragma once
+#include <windows.h>
+
+class ControlPicture {
+public:
+  ControlPicture() = default;
+  ~ControlPicture();
+  ControlPicture(const ControlPicture&) = delete;
+  ControlPicture& operator=(const ControlPicture&) = delete;
+
+  // A 32-bit picture of this size to compose into, kept selected in its own
+  // memory DC. The size of the last one is reused; its pixels are then the
+  // last composition's. Null when the picture cannot be made.
+  HDC prepare(int width, int height);
+
+  // Copies the whole picture to (0, 0) of `target`.
+  void copyTo(HDC target) const;
+
+  // Lets the picture go (with its DC); the next paint composes afresh.
+  void release();
+
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
