@@ -67,7 +67,7 @@ void TrayIcon::addAgain() {
   if (!data_.hWnd) return;
   NOTIFYICONDATAA again = data_;
   again.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  ::Shell_NotifyIconA(NIM_ADD, &again);
+  notifyIcon(NIM_ADD, &again);
 }
 
 void TrayIcon::remove() {
