@@ -11,11 +11,22 @@ on either mouse and setting.dat must be whole.
 
 At the start (after four warm-up rounds, which also adds the second mouse) and
 every few minutes it prints private memory, handles, GDI and USER objects and
-threads of the process. Any growth of a count over the start, private memory
-grown by more than the allowed slack, something held, or a damaged
-setting.dat fails the run (exit status 1).
+threads of the process. Any growth of a count over the start, something held,
+or a damaged setting.dat fails the run (exit status 1). Private memory is read
+after every round too. Under Wine it rises for a while and then levels off
+(Wine's own memory settling: its malloc arena, thread stacks and TEBs at a new
+peak of threads alive at once), so it fails a run when it ends more than
+--memory-slack-kib above the start and, in a run of --trend-after minutes or
+more, is still growing in the run's last half: the least-squares slope of the
+readings there above --memory-trend-kib-per-hour. Steady growth (a leak) does
+both; a rise that has levelled off does not.
 
   python3 tools/soak.py [--minutes N] [--every M] [--memory-slack-kib K]
+  python3 tools/soak.py --repeat ACTION [--times N]
+
+--repeat does one round to warm up, then only ACTION, N times, and prints the
+figures (with the heap's, from the virtual mouse's `heap` command) before, at
+every quarter and after: which action, if any, makes memory grow.
 
 Needs DISPLAY and a wineserver for build/wineprefix (tools/soak.sh sets them
 up) and the Windows build (build/bin).
@@ -107,6 +118,7 @@ class Soak:
         self.failures = []
         self.slider = None
         self.base = None
+        self.memory = []  # (minutes since the start, private bytes) after each round
 
     # --- the program -----------------------------------------------------
     def start(self):
@@ -247,6 +259,53 @@ class Soak:
         self.mouse.command("frames")
         self.round += 1
 
+    def control_commands(self):
+        # A connection (and a thread serving it) for each command.
+        for _ in range(20):
+            self.state()
+
+    ACTIONS = {
+        "press": "press_remapped_buttons", "dpi-window": "change_dpi_from_window", "dpi-button": "press_dpi_button",
+        "assignment": "change_assignment", "key-dialog": "key_dialog", "hide-show": "hide_and_show",
+        "replug": "replug", "commands": "control_commands", "round": "one_round",
+    }
+
+    def heap(self, sizes=False):
+        line = self.mouse.command("heap sizes" if sizes else "heap")
+        return dict(part.replace(":", "=").split("=", 1) for part in line.split()[1:] if "=" in part or ":" in part)
+
+    def repeat(self, action, times):
+        self.start()
+        self.ok("add second-mouse")
+        self.one_round()
+        do = getattr(self, self.ACTIONS[action])
+
+        def show(label):
+            values = self.counters(pick=max) if self.base is None else self.counters()
+            if self.base is None:
+                self.base = values
+            heap = self.heap()
+            print(f"{label:>12}  private {int(values['private']) // 1024:7d} KiB  heap busy "
+                  f"{int(heap.get('busy', 0)) // 1024:6d} KiB in {heap.get('blocks', '?'):>6} blocks, committed "
+                  f"{int(heap.get('committed', 0)) // 1024:6d} KiB, {heap.get('heaps', '?')} heaps  "
+                  f"handles {values['handles']:>4}  gdi {values['gdi']:>4}  user {values['user']:>4}  "
+                  f"threads {values['threads']:>3}", flush=True)
+        show("before")
+        first = self.heap(sizes=True)
+        for done in range(1, times + 1):
+            do()
+            if action != "round":
+                self.round += 1
+                self.mouse.command("frames")  # the virtual mouse's transfer log is not the program's memory
+            if done % max(1, times // 4) == 0 or done == times:
+                show(f"{action} x{done}")
+        last = self.heap(sizes=True)
+        grown = sorted(((int(last.get(k, 0)) - int(first.get(k, 0))) * int(k), k, int(last.get(k, 0)) - int(first.get(k, 0)))
+                       for k in set(first) | set(last) if k.isdigit())
+        print("heap blocks in use that grew most (size: more blocks): " +
+              ", ".join(f"{k}: {n:+d}" for _, k, n in reversed(grown[-12:]) if n > 0), flush=True)
+        self.failures += self.checks()
+
     # --- watching -----------------------------------------------------------
     def unix_private_bytes(self):
         """Private memory of the program's Unix process (resident and swapped
@@ -334,11 +393,43 @@ class Soak:
         for p in problems:
             print(f"         ! {p}", flush=True)
 
-    def compare(self, values):
+    def private_now(self):
+        if self.base["memory_method"] == "PrivateUsage":
+            return int(self.probe_process()["private"])
+        return self.unix_private_bytes()
+
+    def memory_trend(self, minutes):
+        """Least-squares slope, in KiB an hour, of the private memory read in
+        the last half of a run of `minutes`, and how many readings it rests on."""
+        last = [(t, b) for t, b in self.memory if t >= minutes / 2 and b > 0]
+        if len(last) < 2:
+            return None, len(last)
+        mean_t = sum(t for t, _ in last) / len(last)
+        mean_b = sum(b for _, b in last) / len(last)
+        spread = sum((t - mean_t) ** 2 for t, _ in last)
+        if spread == 0:
+            return None, len(last)
+        slope = sum((t - mean_t) * (b - mean_b) for t, b in last) / spread  # bytes a minute
+        return slope * 60 / 1024, len(last)
+
+    def compare(self, values, minutes):
         grown = [f"{n} {self.base[n]} -> {values[n]}" for n in COUNTERS if int(values[n]) > int(self.base[n])]
-        slack = self.args.memory_slack_kib * 1024
-        if int(values["private"]) > int(self.base["private"]) + slack:
-            grown.append(f"private {int(self.base['private']) // 1024} -> {int(values['private']) // 1024} KiB")
+        start_kib, end_kib = int(self.base["private"]) // 1024, int(values["private"]) // 1024
+        over = end_kib > start_kib + self.args.memory_slack_kib
+        if self.args.minutes >= self.args.trend_after:
+            trend, count = self.memory_trend(minutes)
+            limit = self.args.memory_trend_kib_per_hour
+            if trend is None:
+                print("private memory in the last half: too few readings to judge its trend", flush=True)
+            else:
+                print(f"private memory in the last half: {trend:+.0f} KiB an hour over {count} readings "
+                      f"({limit} allowed); {start_kib} -> {end_kib} KiB from the start "
+                      f"({self.args.memory_slack_kib} allowed)", flush=True)
+            if over and (trend is None or trend > limit):
+                grown.append(f"private {start_kib} -> {end_kib} KiB and still growing "
+                             f"({'trend unknown' if trend is None else f'{trend:+.0f} KiB an hour'} in the last half)")
+        elif over:
+            grown.append(f"private {start_kib} -> {end_kib} KiB")
         return grown
 
     def run(self):
@@ -360,6 +451,14 @@ class Soak:
             self.base[name] = str(max(int(r[name]) for r in readings))
         print(f"counted with: handles {self.base['handle_method']}, GDI {self.base['gdi_method']}, "
               f"USER {self.base['user_method']}, private memory {self.base['memory_method']}", flush=True)
+        if self.args.minutes >= self.args.trend_after:
+            print(f"fails on: a count above its start figure; private memory more than "
+                  f"{self.args.memory_slack_kib} KiB above its start figure at the end while still growing in the "
+                  f"run's last half (least-squares slope of a reading after every round above "
+                  f"{self.args.memory_trend_kib_per_hour} KiB an hour)", flush=True)
+        else:
+            print(f"fails on: a count above its start figure; private memory more than "
+                  f"{self.args.memory_slack_kib} KiB above its start figure at the end", flush=True)
         problems = self.checks()
         self.report(started, self.base, problems)
         self.failures += problems
@@ -367,6 +466,7 @@ class Soak:
         next_report = time.monotonic() + self.args.every * 60
         while time.monotonic() < deadline:
             self.one_round()
+            self.memory.append(((time.monotonic() - started) / 60, self.private_now()))
             problems = self.checks()
             self.failures += problems
             if time.monotonic() >= next_report or time.monotonic() >= deadline or problems:
@@ -374,7 +474,7 @@ class Soak:
                 self.report(started, values, problems)
                 next_report = time.monotonic() + self.args.every * 60
         values = self.counters()
-        grown = self.compare(values)
+        grown = self.compare(values, (time.monotonic() - started) / 60)
         self.failures += [f"grew: {g}" for g in grown]
         print(f"{self.round} rounds in {(time.monotonic() - started) / 60:.1f} min; "
               f"start: private {int(self.base['private']) // 1024} KiB, handles {self.base['handles']}, "
@@ -388,11 +488,20 @@ def main():
     parser.add_argument("--minutes", type=float, default=60)
     parser.add_argument("--every", type=float, default=5, help="minutes between reports")
     parser.add_argument("--memory-slack-kib", type=int, default=1024,
-                        help="private memory allowed above the start before it counts as growth")
+                        help="in a run shorter than --trend-after: private memory allowed above the start")
+    parser.add_argument("--trend-after", type=float, default=20,
+                        help="minutes from which a run judges private memory by the trend of its last half")
+    parser.add_argument("--memory-trend-kib-per-hour", type=int, default=512,
+                        help="private memory growth allowed in the last half of a long run, KiB an hour")
+    parser.add_argument("--repeat", choices=sorted(Soak.ACTIONS), help="repeat one action only, and show the figures")
+    parser.add_argument("--times", type=int, default=40, help="how often --repeat does its action")
     args = parser.parse_args()
     soak = Soak(args)
     try:
-        soak.run()
+        if args.repeat:
+            soak.repeat(args.repeat, args.times)
+        else:
+            soak.run()
     except AssertionError as error:
         soak.failures.append(f"round {soak.round}: {error}")
         shot = ROOT / "build" / "soak-failure.png"

@@ -84,7 +84,7 @@ std::string stateLine(const MouseSnapshot& s) {
 
 const char kHelp[] =
     "commands: buttons <hex> | dpibutton | report <16 hex> | packet <type> <size> [hex] | frames | state | "
-    "unplug | plug | add second-mouse|foreign-string [text]|foreign-collection|hid <n> | quit "
+    "unplug | plug | add second-mouse|foreign-string [text]|foreign-collection|hid <n> | heap [sizes] | quit "
     "(buttons, dpibutton, report, state, unplug, plug take an optional device name; default mouse)";
 
 }  // namespace
@@ -173,6 +173,13 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
     if (added.empty()) return error("bus full");
     host_.announceDeviceChange();
     return answer("ok");
+  }
+  if (verb == "heap") {
+    const bool bySize = words.size() == 2 && lower(words[1]) == "sizes";
+    if (words.size() != 1 && !bySize) return error("usage: heap [sizes]");
+    const std::string figures = host_.heapFigures(bySize);
+    if (figures.empty()) return error("no heap figures here");
+    return answer("heap " + figures);
   }
   if (verb == "help" && words.size() == 1) return answer(kHelp);
   if (verb == "quit" && words.size() == 1) return ControlAnswer{{"ok"}, true};

@@ -36,6 +36,13 @@ public:
   // Queues a raw-input packet whose header has type `type` and announced size
   // `size`, followed by `body`. False when no window takes raw input.
   virtual bool injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) = 0;
+  // The process's heap figures as `name=value` words, for telling the
+  // program's own allocations from the rest of its memory; empty where there
+  // are none to give. `bySize`: how many blocks in use of each size, too.
+  virtual std::string heapFigures(bool bySize) {
+    (void)bySize;
+    return std::string();
+  }
 };
 
 struct ControlAnswer {

@@ -5,10 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
 constexpr uintptr_t kRawInputHandleBase = 0x0001004A;
+constexpr size_t kMaxSizesWalked = 1 << 16;
 
 BOOL CALLBACK postDeviceChange(HWND window, LPARAM process) {
   DWORD owner = 0;
@@ -44,6 +48,41 @@ void VirtualMouseRig::buttonsChanged(uint32_t device, uint8_t buttons) { desktop
 
 void VirtualMouseRig::announceDeviceChange() {
   ::EnumWindows(postDeviceChange, static_cast<LPARAM>(::GetCurrentProcessId()));
+}
+
+std::string VirtualMouseRig::heapFigures(bool bySize) {
+  std::vector<HANDLE> heaps(64);
+  DWORD count = ::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  if (count > heaps.size()) {
+    heaps.resize(count);
+    count = ::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  }
+  heaps.resize(count < heaps.size() ? count : heaps.size());
+  unsigned long long busy = 0, committed = 0, blocks = 0;
+  // Sizes are gathered into room made beforehand: an allocation during the
+  // walk would change the heap being walked.
+  std::vector<DWORD> sizes;
+  if (bySize) sizes.reserve(kMaxSizesWalked);
+  for (HANDLE heap : heaps) {
+    if (!::HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry = {};
+    while (::HeapWalk(heap, &entry)) {
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
+        busy += entry.cbData;
+        ++blocks;
+        if (bySize && sizes.size() < kMaxSizesWalked) sizes.push_back(entry.cbData);
+      } else if (entry.wFlags & PROCESS_HEAP_REGION) {
+        committed += entry.Region.dwCommittedSize;
+      }
+    }
+    ::HeapUnlock(heap);
+  }
+  std::string figures = "busy=" + std::to_string(busy) + " blocks=" + std::to_string(blocks) + " committed=" +
+                        std::to_string(committed) + " heaps=" + std::to_string(heaps.size());
+  std::map<DWORD, unsigned long> counts;
+  for (DWORD size : sizes) ++counts[size];
+  for (const auto& size : counts) figures += " " + std::to_string(size.first) + ":" + std::to_string(size.second);
+  return figures;
 }
 
 bool VirtualMouseRig::injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) {

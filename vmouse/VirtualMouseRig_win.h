@@ -33,6 +33,10 @@ public:
   // or departed device.
   void announceDeviceChange() override;
   bool injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) override;
+  // Every heap of the process walked: bytes and blocks in use, bytes
+  // committed, the number of heaps, and with `bySize` the blocks in use of
+  // each size as size:count.
+  std::string heapFigures(bool bySize) override;
 };
 
 // The process's virtual mouse; the first call plugs it in (unless the

@@ -17,6 +17,8 @@ struct FakeHost : ControlHost {
   int deviceChanges = 0;
   void announceDeviceChange() override { ++deviceChanges; }
   bool injectPacket(uint32_t, uint32_t, const std::vector<uint8_t>&) override { return true; }
+  std::string figures;
+  std::string heapFigures(bool bySize) override { return bySize && !figures.empty() ? figures + " 8:3" : figures; }
 };
 
 class ControlTest : public ::testing::Test {
@@ -39,7 +41,7 @@ TEST_F(ControlTest, BadCommandsAnswerAnErrorAndChangeNothing) {
                            "dpibutton now please", "frames all", "add", "add hid", "add hid 0", "add hid 1001",
                            "add hid -3", "add hid 2x", "add third-mouse", "add second-mouse twice", "packet", "packet 2",
                            "packet x 32", "packet 2 32 abc", "packet 2 32 zz", "plug a b", "fly", "state mouse9",
-                           "buttons 01 mouse9", "unplug nothing"}) {
+                           "buttons 01 mouse9", "unplug nothing", "heap", "heap all", "heap sizes 8"}) {
     std::string reply = run(line);
     EXPECT_EQ(reply.rfind("error ", 0), 0u) << line << " -> " << reply;
   }
@@ -47,6 +49,13 @@ TEST_F(ControlTest, BadCommandsAnswerAnErrorAndChangeNothing) {
   EXPECT_EQ(bus.interfaceCount(), 2u);
   EXPECT_TRUE(out.reports.empty());
   EXPECT_TRUE(commands.execute("   ").lines.empty());
+}
+
+TEST_F(ControlTest, HeapAnswersWhatTheHostGives) {
+  host.figures = "busy=10 blocks=3";
+  EXPECT_EQ(run("heap"), "heap busy=10 blocks=3");
+  EXPECT_EQ(run("HEAP sizes"), "heap busy=10 blocks=3 8:3");
+  EXPECT_EQ(run("heap all").rfind("error ", 0), 0u);
 }
 
 }  // namespace

@@ -172,4 +172,18 @@ TEST(VirtualMouseChannel, AnswersOverASocketAndRefusesBadInput) {
   EXPECT_EQ(flood.readLine(), "error line too long");
 }
 
+TEST(VirtualMouseRig, HeapFiguresCountABlockWhileItIsHeld) {
+  VirtualMouseRig& rig = virtualMouseRig();
+  const DWORD size = 77777;  // a size nothing else here allocates
+  const std::string entry = " " + std::to_string(size) + ":1";
+  void* block = ::HeapAlloc(::GetProcessHeap(), 0, size);
+  ASSERT_NE(block, nullptr);
+  const std::string held = rig.heapFigures(true);
+  ::HeapFree(::GetProcessHeap(), 0, block);
+  const std::string freed = rig.heapFigures(true);
+  EXPECT_NE(held.find(entry), std::string::npos) << held.substr(0, 200);
+  EXPECT_EQ(freed.find(entry), std::string::npos);
+  EXPECT_EQ(rig.heapFigures(false).find(':'), std::string::npos);
+}
+
 }  // namespace
