@@ -15,6 +15,9 @@ public:
   // memory DC. The size of the last one is reused; its pixels are then the
   // last composition's. Null when the picture cannot be made.
   HDC prepare(int width, int height);
+  // The same, with the picture starting as what `ground` shows at `from`
+  // (black without a ground): what lies behind the control.
+  HDC prepareOver(int width, int height, HBITMAP ground, POINT from);
 
   // Copies the whole picture to (0, 0) of `target`.
   void copyTo(HDC target) const;

@@ -1,5 +1,7 @@
 #include "controls/ControlPicture.h"
 
+#include "framework/GdiObjects.h"
+
 ControlPicture::~ControlPicture() { release(); }
 
 HDC ControlPicture::prepare(int width, int height) {
@@ -25,6 +27,18 @@ HDC ControlPicture::prepare(int width, int height) {
   width_ = width;
   height_ = height;
   return dc_;
+}
+
+HDC ControlPicture::prepareOver(int width, int height, HBITMAP ground, POINT from) {
+  HDC image = prepare(width, height);
+  if (!image) return nullptr;
+  if (ground) {
+    MemoryDC source(image, ground);
+    ::BitBlt(image, 0, 0, width_, height_, source, from.x, from.y, SRCCOPY);
+  } else {
+    ::PatBlt(image, 0, 0, width_, height_, BLACKNESS);
+  }
+  return image;
 }
 
 void ControlPicture::copyTo(HDC target) const {

@@ -92,16 +92,10 @@ HDC SkinButton::picture() {
   const Look look = currentLook();
   if (picture_.dc() && look == shown_) return picture_.dc();
 
-  HDC image = picture_.prepare(width, height);
-  if (!image) return nullptr;
   // What lies behind the button in the window's picture; only the face shows
   // of it, as the button is cut to the face's shape.
-  if (backdrop) {
-    MemoryDC back(image, backdrop);
-    ::BitBlt(image, 0, 0, width, height, back, look.origin.x, look.origin.y, SRCCOPY);
-  } else {
-    ::PatBlt(image, 0, 0, width, height, BLACKNESS);
-  }
+  HDC image = picture_.prepareOver(width, height, backdrop, look.origin);
+  if (!image) return nullptr;
   composeMasked(image, 0, 0, width, height, look.face, mask);
   if (captionMode == 1) drawCaption(image);
   shown_ = look;

@@ -122,16 +122,10 @@ HDC SkinComboBox::picture() {
   const Look look = currentLook();
   if (picture_.dc() && look == shown_) return picture_.dc();
 
-  HDC image = picture_.prepare(frameWidth, frameHeight);
-  if (!image) return nullptr;
   // What the window shows under the box; only the frame shows of it, as the
   // box is cut to the frame's shape.
-  if (backdrop) {
-    MemoryDC back(image, backdrop);
-    ::BitBlt(image, 0, 0, frameWidth, frameHeight, back, look.origin.x, look.origin.y, SRCCOPY);
-  } else {
-    ::PatBlt(image, 0, 0, frameWidth, frameHeight, BLACKNESS);
-  }
+  HDC image = picture_.prepareOver(frameWidth, frameHeight, backdrop, look.origin);
+  if (!image) return nullptr;
   composeMasked(image, 0, 0, frameWidth, frameHeight, frameBitmap, frameMask);
 
   if (!look.enabled) {

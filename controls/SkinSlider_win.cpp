@@ -40,14 +40,8 @@ HDC SkinSlider::picture() {
 
   const int w = look.inParent.right - look.inParent.left;
   const int h = look.inParent.bottom - look.inParent.top;
-  HDC image = picture_.prepare(w, h);
+  HDC image = picture_.prepareOver(w, h, look.skin, {look.inParent.left, look.inParent.top});
   if (!image) return nullptr;
-  if (look.skin) {
-    MemoryDC skin(image, look.skin);
-    ::BitBlt(image, 0, 0, w, h, skin, look.inParent.left, look.inParent.top, SRCCOPY);
-  } else {
-    ::PatBlt(image, 0, 0, w, h, BLACKNESS);
-  }
 
   const RECT& thumb = look.thumb;
   const int c = (thumb.top + thumb.bottom) / 2;
