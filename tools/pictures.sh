@@ -5,10 +5,6 @@
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash tools/deps.sh
-bash tools/build.sh --windows-only
 source tools/session.sh
-trap stop_session EXIT
-start_xvfb
-start_wineserver
+start_program_session
 /usr/bin/python3 tools/pictures.py

@@ -4,15 +4,8 @@
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash tools/deps.sh
-bash tools/build.sh --windows-only
 source tools/session.sh
-trap stop_session EXIT
-if [ -z "$DISPLAY" ]; then
-  start_xvfb
-  headless=1
-fi
-start_wineserver
+start_program_session keep_display
 workdir="$root/build/run"
 mkdir -p "$workdir"
 cp build/bin/SkivolMouseVirtual.exe "$workdir/"

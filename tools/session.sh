@@ -1,4 +1,4 @@
-# Sourced by run.sh and test.sh: a private virtual display and a Wine prefix.
+# Sourced by the scripts that run Windows programs: a private virtual display and a Wine prefix.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="$root/build/wineprefix"
 export WINEARCH=win32
@@ -33,6 +33,20 @@ start_wineserver() {
   # Start Wine's own services now, detached from any test's output: a test
   # runner waits for every process holding its output pipe to end.
   "$root/tools/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# For a script that shows the program: installs what is missing, builds the
+# Windows side and starts Wine (on a private virtual display unless
+# `keep_display` is given and one is set); all of it ends with the script.
+start_program_session() {
+  bash "$root/tools/deps.sh"
+  bash "$root/tools/build.sh" --windows-only
+  trap stop_session EXIT
+  if [ "$1" != keep_display ] || [ -z "$DISPLAY" ]; then
+    start_xvfb
+    headless=1
+  fi
+  start_wineserver
 }
 
 stop_session() {
