@@ -52,8 +52,6 @@ protected:
 
   // The state bitmap to show now.
   HBITMAP currentBitmap() const;
-  // The window text over the bitmap, centred, made to fit the face.
-  void drawCaption(HDC image);
 
 private:
   // Everything the picture depends on besides the skin set by setSkin.
@@ -67,6 +65,8 @@ private:
   };
   Look currentLook() const;
   HFONT captionFont() const;
+  // The look's caption over the bitmap, centred, made to fit the face.
+  void drawCaption(HDC image, const Look& look);
 
   // The size a caption is drawn in, worked out once per caption, font and
   // face width: the font itself, or a smaller one of the same face.

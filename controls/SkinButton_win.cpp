@@ -61,7 +61,7 @@ HBITMAP SkinButton::currentBitmap() const {
 
 LRESULT SkinButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PaintDC dc(m_hWnd);
-  if (HDC image = picture()) ::BitBlt(dc, 0, 0, width, height, image, 0, 0, SRCCOPY);
+  if (picture()) picture_.copyTo(dc);
   return 0;
 }
 
@@ -97,7 +97,7 @@ HDC SkinButton::picture() {
   HDC image = picture_.prepareOver(width, height, backdrop, look.origin);
   if (!image) return nullptr;
   composeMasked(image, 0, 0, width, height, look.face, mask);
-  if (captionMode == 1) drawCaption(image);
+  if (captionMode == 1) drawCaption(image, look);
   shown_ = look;
   return image;
 }
@@ -132,11 +132,11 @@ const SkinButton::CaptionFit& SkinButton::fitCaption(HDC image, const CString& t
   return fit_;
 }
 
-void SkinButton::drawCaption(HDC image) {
-  const CString text = GetWindowText();
-  HFONT font = captionFont();
+void SkinButton::drawCaption(HDC image, const Look& look) {
+  const CString& text = look.caption;
+  HFONT font = look.font;
   ::SetBkMode(image, TRANSPARENT);
-  ::SetTextColor(image, IsWindowEnabled() && pressed ? RGB(255, 255, 255) : RGB(0x20, 0x20, 0x20));
+  ::SetTextColor(image, look.lightCaption ? RGB(255, 255, 255) : RGB(0x20, 0x20, 0x20));
 
   // A caption wider than the button's face is shown whole in a smaller size
   // of the same font; one that does not fit even in the smallest size ends

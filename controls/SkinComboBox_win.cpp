@@ -96,7 +96,7 @@ LRESULT SkinComboBox::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
   }
   PaintDC dc(m_hWnd);
   // The box is cut to the frame's shape: the frame is all of it that shows.
-  if (HDC image = picture()) ::BitBlt(dc, 0, 0, frameWidth, frameHeight, image, 0, 0, SRCCOPY);
+  if (picture()) picture_.copyTo(dc);
   return 0;
 }
 

@@ -15,7 +15,7 @@ END_MESSAGE_MAP()
 
 LRESULT SkinSlider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PaintDC dc(m_hWnd);
-  if (HDC image = picture()) ::BitBlt(dc, 0, 0, picture_.width(), picture_.height(), image, 0, 0, SRCCOPY);
+  if (picture()) picture_.copyTo(dc);
   return 0;
 }
 
