@@ -1,7 +1,10 @@
 // A plain test window with a text box: the target of injected keystrokes and
 // of the close-window function. Title from the command line ("Target" if none).
 // Mouse buttons pressed over the bare window are written into a label
-// (control 101) as L, R, M, X1 and X2.
+// (control 101) as L, R, M, X1 and X2. Where the pointer last moved over the
+// bare window is kept, as "x,y" in client coordinates, in a hidden label
+// (control 102): injected clicks land where the system's pointer is, which
+// can lag behind the display's.
 #include <windows.h>
 
 #include <string>
@@ -9,6 +12,7 @@
 namespace {
 HWND edit = nullptr;
 HWND clicks = nullptr;
+HWND pointer = nullptr;
 
 void noteClick(const char* button) {
   std::string text(256, '\0');
@@ -23,7 +27,15 @@ LRESULT CALLBACK targetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
                              hwnd, reinterpret_cast<HMENU>(100), nullptr, nullptr);
       clicks = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 40, 200, 20, hwnd,
                                reinterpret_cast<HMENU>(101), nullptr, nullptr);
+      pointer = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(102), nullptr,
+                                nullptr);
       return 0;
+    case WM_MOUSEMOVE: {
+      char text[32];
+      wsprintfA(text, "%d,%d", static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      SetWindowTextA(pointer, text);
+      return 0;
+    }
     case WM_LBUTTONDOWN:
       noteClick("L");
       return 0;

@@ -182,6 +182,14 @@ def move_mouse(wid, x, y):
     xdotool("mousemove", "--sync", ox + x, oy + y)
 
 
+def point_into_target(wid, title, x, y):
+    """Moves the pointer to client point (x, y) of a TestTarget window and
+    waits until the target has seen it arrive there: clicks injected by the
+    mouse land where the system's pointer is, which can lag behind the display's."""
+    move_mouse(wid, x, y)
+    wait_for(lambda: probe("control", title, 102).get("text") == f"{x},{y}", message=f"the pointer at {x},{y} in {title}")
+
+
 def key(*keys):
     """Presses key combinations, e.g. key("ctrl+c") or key("Escape")."""
     xdotool("key", "--clearmodifiers", *keys)

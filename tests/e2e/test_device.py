@@ -3,7 +3,7 @@ after device changes, and the controls following the mouse's presence."""
 import struct
 import time
 
-from conftest import MAIN_TITLE, find_window, move_mouse, probe, wait_for
+from conftest import MAIN_TITLE, find_window, point_into_target, probe, wait_for
 
 COMBO_IDS = (1010, 1009, 1007, 1008)
 REPORT_MASK = "000702"
@@ -156,7 +156,7 @@ def test_unremapped_buttons_click_on_the_desktop(desktop):
     assert mouse.state()["mask"] == "00"
     desktop.start("TestTarget.exe", args=["Click target"])
     target = find_window("Click target")
-    move_mouse(target, 260, 55)  # bare client area, clear of the text box and the label
+    point_into_target(target, "Click target", 260, 55)  # bare client area, clear of the text box and the label
     for buttons in ("01", "02", "04", "08", "10"):
         assert mouse.command(f"buttons {buttons}") == "ok"
         assert mouse.command("buttons 00") == "ok"

@@ -2,7 +2,7 @@
 state shown in the window."""
 import struct
 
-from conftest import MAIN_TITLE, click, find_window, find_windows, move_mouse, probe, wait_for
+from conftest import MAIN_TITLE, click, find_window, find_windows, point_into_target, probe, wait_for
 
 SLIDER_ID = 1018
 EDIT_ID = 100  # the text box of TestTarget.exe
@@ -90,7 +90,7 @@ def test_close_current_window_closes_the_focused_window(desktop):
 def test_double_click_clicks_twice_where_the_pointer_is(desktop):
     _, mouse = start_with_wheel(desktop, DOUBLE_CLICK)
     _, target = start_target(desktop, "Click target")
-    move_mouse(target, 260, 55)  # bare client area, clear of the text box and the label
+    point_into_target(target, "Click target", 260, 55)  # bare client area, clear of the text box and the label
     assert mouse.command("buttons 04") == "ok"
     wait_for(lambda: probe("control", "Click target", CLICKS_ID).get("text") == "LL", message="two left clicks")
     # Neither holding nor releasing the button clicks again.
