@@ -16,8 +16,8 @@ BOOL ConfigApp::InitInstance() {
   Enable3dControls();
 
   StartSwitches switches = parseStartSwitches(::GetCommandLineA());
-  hideAtStart = switches.hide ? 1 : 0;
-  closeSwitch = switches.close ? 1 : 0;
+  hideAtStart = switches.hide;
+  closeSwitch = switches.close;
 
   // The close event marks a running copy: finding it already there makes this
   // process a later copy.

@@ -2,15 +2,49 @@
 #pragma once
 #include <cstdint>
 
+#include <memory>
+
+#include "controls/Skin.h"
 #include "controls/SkinButton.h"
 #include "controls/SkinComboBox.h"
 #include "controls/SkinSlider.h"
+#include "controls/ZoomWindow.h"
 #include "device/DpiCommands.h"
 #include "framework/CDialog.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
+#include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/MouseSet.h"
 #include "mainwnd/TrayIcon.h"
+
+// Layout of the window, in client pixels.
+// The column of assignment rows: row labels at the origin, one row per pitch,
+// the combo boxes this far right of their labels.
+constexpr int kComboOriginX = 30;
+constexpr int kComboOriginY = 143;
+constexpr int kComboRowPitch = 40;
+constexpr int kComboColumnOffset = 150;
+constexpr POINT kSliderPos = {180, 360};
+constexpr SIZE kSliderSize = {156, 40};
+constexpr POINT kCloseButtonPos = {585, 10};
+constexpr POINT kMinimizeButtonPos = {557, 10};
+constexpr POINT kDefaultButtonPos = {240, 410};
+
+// The window's timers.
+constexpr UINT_PTR kRescanTimer = 103;  // look for the mouse again
+constexpr UINT kFirstRescanDelayMs = 1000;
+// A burst of device changes yields one re-scan this long after the last one.
+constexpr UINT kRescanAfterChangeMs = 5000;
+constexpr UINT_PTR kShowNormalTimer = 104;  // show the window normally once it is visible
+constexpr UINT kShowNormalPeriodMs = 2;
+constexpr UINT_PTR kPostScanTimer = 122;  // PostScan once the mouse has settled after a scan
+constexpr UINT kPostScanDelayMs = 700;
+constexpr UINT_PTR kCommitDpiTimer = 124;  // CommitDpi at the end of a run of DPI steps
+// Ends the wait for the mouse's answers to the program's own level selections.
+constexpr UINT_PTR kDpiAnswersTimer = 125;
+constexpr UINT kDpiAnswersWaitMs = 1000;
+constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
+constexpr UINT kHideAtStartPeriodMs = 100;
 
 // Posted by the device re-scan worker: start the post-scan timer. Window
 // timers belong to the window's thread, so the worker cannot start it itself.
@@ -39,19 +73,6 @@ public:
   explicit MainDialog(CWnd* parent);
   ~MainDialog() override;
 
-  int skinWidth = 0;
-  int skinHeight = 0;
-  SkinButton minimizeButton;
-  SkinSlider dpiSlider;
-  SkinButton defaultButton;
-  SkinButton okButton;  // hidden; bound but never skinned or shown
-  SkinButton closeButton;
-  SkinComboBox comboRight;
-  SkinComboBox comboWheel;
-  SkinComboBox combo5th;
-  SkinComboBox combo4th;
-  HICON windowIcon = nullptr;
-
   // Device commands, on the window's thread.
   // ReportMask from the model, when the last scan found the input collection.
   void pushReportMask();
@@ -59,7 +80,7 @@ public:
   // the mouse, anything else leaves the defaults in place.
   void loadSettings();
   // The DPI commands with their gate; the commit timer is this window's.
-  bool setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7);
+  bool setDpiStep(int32_t level, int32_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6, uint8_t byte7);
   bool selectDpiLevel(int32_t level);
   void commitDpi();
 
@@ -71,7 +92,8 @@ public:
   // The mouse's DPI state arrived: the slider shows its step.
   void showDpiState(int step);
 
-  // What the painter draws over the skin.
+  // What the painter draws with and over the skin.
+  const Skin& skin() const { return m_skin; }
   HBITMAP buttonsHeading() const;
   HBITMAP dpiHeading() const;
   const char* rowLabel(int row) const;
@@ -83,6 +105,23 @@ public:
   // Selects in each combo box the item of its button's function, without a
   // selection notification, and gives each its button's shortcut.
   void showLoadedAssignments();
+  // What an assignment combo box's field shows for item `item`: the item's
+  // text, or for the "Shortcuts" item the name of the row's shortcut.
+  static CString assignmentFieldText(const SkinComboBox& combo, int item);
+
+  // Loaded by the initialisation, before any control is skinned; the
+  // controls below draw with it, so it is declared first and goes last.
+  Skin m_skin;
+  SkinButton m_minimizeButton;
+  SkinSlider m_dpiSlider;
+  SkinButton m_defaultButton;
+  SkinButton m_okButton;  // hidden; bound but never skinned or shown
+  SkinButton m_closeButton;
+  SkinComboBox m_comboRight;
+  SkinComboBox m_comboWheel;
+  SkinComboBox m_combo5th;
+  SkinComboBox m_combo4th;
+  HICON m_windowIcon = nullptr;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -91,12 +130,6 @@ protected:
   BOOL OnInitDialog() override;
   void OnOK() override;
   void OnCancel() override;
-
-  static HBITMAP copyBitmap(HBITMAP source);
-  static HBITMAP loadBitmap(UINT id);
-  template <size_t N>
-  static void loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]);
-  static HICON loadTrayIcon(UINT id);
 
   DECLARE_MESSAGE_MAP()
   LRESULT OnSysCommand(UINT, WPARAM, LPARAM, BOOL&);
@@ -136,18 +169,18 @@ protected:
   bool applyDpiBoxRules(const MSG* msg);
   LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
 
-  TrayIcon trayIcon;
-  int hoverDpiBox = -1;
+  TrayIcon m_trayIcon;
+  int m_hoverDpiBox = -1;
 
 private:
   class DialogTimers : public WindowTimers {
   public:
-    explicit DialogTimers(CWnd& window) : window_(window) {}
-    void start(unsigned id, unsigned milliseconds) override { window_.SetTimer(id, milliseconds); }
-    void kill(unsigned id) override { window_.KillTimer(id); }
+    explicit DialogTimers(CWnd& window) : m_window(window) {}
+    void start(unsigned id, unsigned milliseconds) override { m_window.SetTimer(id, milliseconds); }
+    void kill(unsigned id) override { m_window.KillTimer(id); }
 
   private:
-    CWnd& window_;
+    CWnd& m_window;
   };
 
   void registerRawInput();
@@ -162,17 +195,22 @@ private:
   void startRescanWorker();
   void fillAssignmentCombos();
 
-  DialogTimers deviceTimers{*this};
-  DpiCommands dpiCommands;
-  MainWindowInput inputOutput;
-  InputEngine inputEngine;
+  MainWindowPainter m_painter;
+  DialogTimers m_deviceTimers{*this};
+  DpiCommands m_dpiCommands;
+  MainWindowInput m_inputOutput;
+  InputEngine m_inputEngine;
   // The raw-input packet that PreTranslateMessage gave the engine and that
   // is on its way to the window procedure, which then leaves it alone.
   // WM_INPUT that other loops (a window drag, a menu, a message box)
   // dispatch reaches the engine through the window procedure only.
-  HRAWINPUT rawInputTakenByHub = nullptr;
+  HRAWINPUT m_rawInputTakenByHub = nullptr;
   // The same for the exit request, which the hub turns into WM_CLOSE.
-  bool closeRequestTakenByHub = false;
+  bool m_closeRequestTakenByHub = false;
   // The "Key" dialog while it asks for a shortcut; the exit closes it.
-  CDialog* keyDialog = nullptr;
+  CDialog* m_keyDialog = nullptr;
+  // The magnifier, created hidden once the window is up; no command shows it.
+  std::unique_ptr<ZoomWindow> m_zoomWindow;
+  // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
+  HANDLE m_localWaitEvent = nullptr;
 };

@@ -8,40 +8,20 @@
 #include "app/AboutDialog.h"
 #include "app/ProcessObjects.h"
 #include "app/Seams.h"
+#include "app/WatchThreads.h"
+#include "controls/KeyTable.h"
+#include "controls/MouseTracking.h"
 #include "device/DeviceRescan.h"
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
 #include "framework/GdiObjects.h"
-#include "app/WatchThreads.h"
-#include "controls/KeyTable.h"
-#include "controls/MouseTracking.h"
-#include "controls/ZoomWindow.h"
 #include "mainwnd/DpiBoxes.h"
 #include "mainwnd/DpiLayout.h"
-#include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/RawInputApi.h"
 #include "resource.h"
 
 namespace {
-// Layout of the window, in client pixels.
-constexpr int kComboOriginX = 30;
-constexpr int kComboOriginY = 143;
-constexpr int kComboColumnOffset = 150;
-constexpr int kComboRowPitch = 40;
-constexpr POINT kSliderPos = {180, 360};
-constexpr SIZE kSliderSize = {156, 40};
-constexpr POINT kCloseButtonPos = {585, 10};
-constexpr POINT kMinimizeButtonPos = {557, 10};
-constexpr POINT kDefaultButtonPos = {240, 410};
-
-// Window timers of the main window besides the device ones.
-constexpr UINT_PTR kShowNormalTimer = 104;  // show the window normally once it is visible
-constexpr UINT kShowNormalPeriodMs = 2;
-constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
-constexpr UINT kHideAtStartPeriodMs = 100;
-// Ends the wait for the mouse's answers to the program's own level selections.
-constexpr UINT_PTR kDpiAnswersTimer = 125;
-constexpr UINT kDpiAnswersWaitMs = 1000;
+static_assert(Skin::kHeadingLanguages == Language::Count, "one pair of headings per language");
 
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -53,25 +33,25 @@ void moveControl(CWnd& control, POINT at) {
 class WindowRescanTarget : public RescanTarget {
 public:
   explicit WindowRescanTarget(MainDialog& dialog)
-      : window_(dialog.m_hWnd),
-        slider_(dialog.dpiSlider.m_hWnd),
-        boxes_{dialog.comboRight.m_hWnd, dialog.comboWheel.m_hWnd, dialog.combo4th.m_hWnd, dialog.combo5th.m_hWnd} {}
+      : m_window(dialog.m_hWnd),
+        m_slider(dialog.m_dpiSlider.m_hWnd),
+        m_boxes{dialog.m_comboRight.m_hWnd, dialog.m_comboWheel.m_hWnd, dialog.m_combo4th.m_hWnd, dialog.m_combo5th.m_hWnd} {}
 
   // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
   // holds no lock here, so that thread can always get on.
-  void enableDpiSlider(bool enable) override { ::EnableWindow(slider_, enable); }
+  void enableDpiSlider(bool enable) override { ::EnableWindow(m_slider, enable); }
   void enableAssignmentBoxes(bool enable) override {
-    for (HWND box : boxes_) ::EnableWindow(box, enable);
+    for (HWND box : m_boxes) ::EnableWindow(box, enable);
     // The bottom bar says whether the mouse is there.
-    MainWindowPainter::invalidateStateLine(window_);
+    MainWindowPainter::invalidateStateLine(m_window);
   }
-  void startPostScanTimer() override { ::PostMessageA(window_, WM_APP_START_POSTSCAN, 0, 0); }
-  HWND window() const { return window_; }
+  void startPostScanTimer() override { ::PostMessageA(m_window, WM_APP_START_POSTSCAN, 0, 0); }
+  HWND window() const { return m_window; }
 
 private:
-  HWND window_;
-  HWND slider_;
-  HWND boxes_[4];
+  HWND m_window;
+  HWND m_slider;
+  HWND m_boxes[4];
 };
 
 DWORD WINAPI RescanWorker(LPVOID parameter) {
@@ -85,13 +65,15 @@ DWORD WINAPI RescanWorker(LPVOID parameter) {
 
 MainDialog::MainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),
-      dpiCommands(hidLink, deviceTimers),
-      inputOutput([this](int step) { showDpiState(step); }),
-      inputEngine(mouseConfig, &usageForScanCode, inputOutput) {
-  windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+      m_dpiCommands(hidLink, m_deviceTimers, kCommitDpiTimer),
+      m_inputOutput([this](int step) { showDpiState(step); }),
+      m_inputEngine(mouseConfig, &usageForScanCode, m_inputOutput) {
+  m_windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
-MainDialog::~MainDialog() = default;
+MainDialog::~MainDialog() {
+  if (m_localWaitEvent) ::CloseHandle(m_localWaitEvent);
+}
 
 BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
@@ -109,7 +91,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_ENDSESSION, OnEndSession)
   ON_MESSAGE(WM_DESTROY, OnDestroy)
   ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
-  ON_MESSAGE(TrayIcon::kCallbackMessage, OnTrayCallback)
+  ON_MESSAGE(WM_APP_TRAY_CALLBACK, OnTrayCallback)
   ON_COMMAND(IDC_CLOSE_BUTTON, OnHideCommand)
   ON_COMMAND(IDC_MINIMIZE_BUTTON, OnMinimizeCommand)
   ON_COMMAND(ID_TRAY_PROPERTY, OnPropertyCommand)
@@ -125,15 +107,15 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
-  DDX_Control(dx, IDC_MINIMIZE_BUTTON, minimizeButton);
-  DDX_Control(dx, IDC_DPI_SLIDER, dpiSlider);
-  DDX_Control(dx, IDC_DEFAULT, defaultButton);
-  DDX_Control(dx, IDOK, okButton);
-  DDX_Control(dx, IDC_CLOSE_BUTTON, closeButton);
-  DDX_Control(dx, IDC_COMBO_RIGHT, comboRight);
-  DDX_Control(dx, IDC_COMBO_WHEEL, comboWheel);
-  DDX_Control(dx, IDC_COMBO_5TH, combo5th);
-  DDX_Control(dx, IDC_COMBO_4TH, combo4th);
+  DDX_Control(dx, IDC_MINIMIZE_BUTTON, m_minimizeButton);
+  DDX_Control(dx, IDC_DPI_SLIDER, m_dpiSlider);
+  DDX_Control(dx, IDC_DEFAULT, m_defaultButton);
+  DDX_Control(dx, IDOK, m_okButton);
+  DDX_Control(dx, IDC_CLOSE_BUTTON, m_closeButton);
+  DDX_Control(dx, IDC_COMBO_RIGHT, m_comboRight);
+  DDX_Control(dx, IDC_COMBO_WHEEL, m_comboWheel);
+  DDX_Control(dx, IDC_COMBO_5TH, m_combo5th);
+  DDX_Control(dx, IDC_COMBO_4TH, m_combo4th);
 }
 
 BOOL MainDialog::OnInitDialog() {
@@ -147,8 +129,8 @@ BOOL MainDialog::OnInitDialog() {
       ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
     }
   }
-  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
-  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
 
   char modulePath[510] = {};
   ::GetModuleFileNameA(nullptr, modulePath, sizeof modulePath - 1);
@@ -157,42 +139,25 @@ BOOL MainDialog::OnInitDialog() {
   hidLink.scan();
   // Every text that the controls and menus get from here on is the loaded one.
   loadUiTexts();
+  m_skin.loadHeadings(kHeadingBitmapIds);
   // The combo boxes stay enabled until the first re-scan settles them.
-  dpiSlider.EnableWindow(hidLink.presentCount() != 0);
+  m_dpiSlider.EnableWindow(hidLink.presentCount() != 0);
   registerRawInput();
   // Before the first raw input: the input engine reads the table unloaded.
   loadKeyTable();
 
-  localWaitEvent = ::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent");
-  if (localWaitEvent) ::ResetEvent(localWaitEvent);
+  m_localWaitEvent = ::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent");
+  if (m_localWaitEvent) ::ResetEvent(m_localWaitEvent);
 
-  fontTahoma16.CreateFont(-16, "Tahoma");
-  fontTahoma12.CreateFont(-12, "Tahoma");
-  for (int i = 0; i < 3; ++i) controlFonts[i].CreateFont(-14, "Tahoma");
+  m_skin.load();
+  const SIZE skinSize = m_skin.size();
 
-  loadBitmaps(defaultButtonBitmaps, {IDB_DEFAULT_NORMAL, IDB_DEFAULT_HOVER, IDB_DEFAULT_PRESSED, IDB_DEFAULT_NORMAL,
-                                     IDB_DEFAULT_NORMAL});
-  loadBitmaps(comboBitmaps, {IDB_COMBO_FRAME, IDB_COMBO_ARROW, IDB_COMBO_ARROW_HOVER, IDB_COMBO_ARROW_DISABLED});
-  // The clean skin stays in the resource's own 24-bit form, a quarter smaller
-  // than a copy in the screen's format; the window's picture is composed in
-  // the screen's format.
-  backgroundBitmap = static_cast<HBITMAP>(
-      ::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  skinBackdrop = copyBitmap(backgroundBitmap);
-  BITMAP skin = {};
-  if (skinBackdrop && ::GetObjectA(skinBackdrop, sizeof(skin), &skin)) {
-    skinWidth = skin.bmWidth;
-    skinHeight = skin.bmHeight;
-  }
-  savedClassCursor = reinterpret_cast<HCURSOR>(::GetClassLongPtrA(m_hWnd, GCLP_HCURSOR));
+  m_dpiSlider.SetRange(0, 7, FALSE);
+  m_dpiSlider.SetWindowPos(nullptr, kSliderPos.x, kSliderPos.y, kSliderSize.cx, kSliderSize.cy, SWP_NOZORDER);
+  m_dpiSlider.setSkin(m_skin.backgroundBitmap);
+  SetWindowPos(nullptr, 0, 0, skinSize.cx, skinSize.cy, SWP_NOMOVE | SWP_NOZORDER);
 
-  dpiSlider.SetRange(0, 7, FALSE);
-  dpiSlider.SetWindowPos(nullptr, kSliderPos.x, kSliderPos.y, kSliderSize.cx, kSliderSize.cy, SWP_NOZORDER);
-  SetWindowPos(nullptr, 0, 0, skinWidth, skinHeight, SWP_NOMOVE | SWP_NOZORDER);
-
-  trayIcons[0] = loadTrayIcon(IDI_TRAY_0);
-  trayIcons[1] = loadTrayIcon(IDI_TRAY_1);
-  trayIcons[2] = loadTrayIcon(IDI_TRAY_2);
+  m_skin.loadTrayIcons();
 
   for (ButtonAssignment& assignment : mouseConfig.assignments) {
     assignment.function = ButtonFunction::Native;
@@ -211,27 +176,23 @@ BOOL MainDialog::OnInitDialog() {
   SetTimer(kRescanTimer, kFirstRescanDelayMs);
   SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
 
-  defaultButton.SetWindowText(uiTexts[UiText::Default]);
+  m_defaultButton.SetWindowText(uiTexts[UiText::Default]);
   fillAssignmentCombos();
 
-  loadBitmaps(closeButtonBitmaps, {IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL,
-                                   IDB_CLOSE_NORMAL});
-  loadBitmaps(minimizeButtonBitmaps, {IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED,
-                                      IDB_MINIMIZE_PRESSED, IDB_MINIMIZE_PRESSED});
-  moveControl(closeButton, kCloseButtonPos);
-  closeButton.setSkin(closeButtonBitmaps, skinBackdrop, 0, 0);
-  moveControl(minimizeButton, kMinimizeButtonPos);
-  minimizeButton.setSkin(minimizeButtonBitmaps, skinBackdrop, 0, 0);
-  moveControl(defaultButton, kDefaultButtonPos);
-  defaultButton.setSkin(defaultButtonBitmaps, skinBackdrop, 1, 2);
+  moveControl(m_closeButton, kCloseButtonPos);
+  m_closeButton.setSkin(m_skin.closeButtonBitmaps, m_skin.skinBackdrop, 0, nullptr);
+  moveControl(m_minimizeButton, kMinimizeButtonPos);
+  m_minimizeButton.setSkin(m_skin.minimizeButtonBitmaps, m_skin.skinBackdrop, 0, nullptr);
+  moveControl(m_defaultButton, kDefaultButtonPos);
+  m_defaultButton.setSkin(m_skin.defaultButtonBitmaps, m_skin.skinBackdrop, 1, m_skin.controlFonts[Skin::kCaptionFont]);
 
   SetWindowText("Gaming Mouse");
 
   loadSettings();
 
-  SkinComboBox* rows[] = {&comboRight, &comboWheel, &combo4th, &combo5th};
+  SkinComboBox* rows[] = {&m_comboRight, &m_comboWheel, &m_combo4th, &m_combo5th};
   for (int row = 0; row < 4; ++row) {
-    rows[row]->setSkin(comboBitmaps, skinBackdrop);
+    rows[row]->setSkin(m_skin.comboBitmaps, m_skin.skinBackdrop, m_skin.controlFonts[Skin::kCaptionFont]);
     rows[row]->SetWindowPos(nullptr, kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row, 190,
                             25, SWP_NOSIZE | SWP_NOZORDER);
   }
@@ -245,45 +206,18 @@ BOOL MainDialog::OnInitDialog() {
 LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
   // Nothing here shows in the window, so the window does not wait for it:
   // the first message after it appeared.
-  trayIcon.add(m_hWnd, trayIcons[0]);
-  // The magnifier exists, hidden, for the life of the process.
-  if (!zoomWindow) {
-    zoomWindow = new ZoomWindow(this);
-    zoomWindow->Create(IDD_ZOOM, nullptr);
+  m_trayIcon.add(m_hWnd, m_skin.trayIcons[0]);
+  // The magnifier exists, hidden, for as long as the window.
+  if (!m_zoomWindow) {
+    m_zoomWindow = std::make_unique<ZoomWindow>(this);
+    m_zoomWindow->Create(IDD_ZOOM, nullptr);
   }
   return 0;
 }
 
-HBITMAP MainDialog::copyBitmap(HBITMAP source) {
-  BITMAP info = {};
-  if (!source || !::GetObjectA(source, sizeof(info), &info)) return nullptr;
-  HDC screen = ::GetDC(nullptr);
-  HBITMAP copy = ::CreateCompatibleBitmap(screen, info.bmWidth, info.bmHeight);
-  if (copy) {
-    MemoryDC from(screen, source);
-    MemoryDC to(screen, copy);
-    ::BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY);
-  }
-  ::ReleaseDC(nullptr, screen);
-  return copy;
-}
+HBITMAP MainDialog::buttonsHeading() const { return m_skin.headingBitmaps[uiTexts.m_languageIndex][0]; }
 
-HBITMAP MainDialog::loadBitmap(UINT id) {
-  return static_cast<HBITMAP>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
-}
-
-template <size_t N>
-void MainDialog::loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]) {
-  for (size_t i = 0; i < N; ++i) set[i] = loadBitmap(ids[i]);
-}
-
-HICON MainDialog::loadTrayIcon(UINT id) {
-  return static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON, 24, 24, 0));
-}
-
-HBITMAP MainDialog::buttonsHeading() const { return headingBitmaps[uiTexts.languageIndex][0]; }
-
-HBITMAP MainDialog::dpiHeading() const { return headingBitmaps[uiTexts.languageIndex][1]; }
+HBITMAP MainDialog::dpiHeading() const { return m_skin.headingBitmaps[uiTexts.m_languageIndex][1]; }
 
 const char* MainDialog::rowLabel(int row) const {
   static const UiText labels[] = {UiText::RightButton, UiText::WheelButton, UiText::Button4th, UiText::Button5th};
@@ -307,13 +241,13 @@ LRESULT MainDialog::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 }
 
 LRESULT MainDialog::OnPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
-  MainWindowPainter::paint(*this);
+  m_painter.paint(*this);
   handled = FALSE;  // default processing follows, as after every paint
   return 0;
 }
 
 LRESULT MainDialog::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&) {
-  return reinterpret_cast<LRESULT>(windowIcon);
+  return reinterpret_cast<LRESULT>(m_windowIcon);
 }
 
 LRESULT MainDialog::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
@@ -338,13 +272,13 @@ void MainDialog::registerRawInput() {
 
 void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseConfig); }
 
-bool MainDialog::setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7) {
-  return dpiCommands.setDpiStep(level, step, a4, a5, a6, a7);
+bool MainDialog::setDpiStep(int32_t level, int32_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6, uint8_t byte7) {
+  return m_dpiCommands.setDpiStep(level, step, byte4, byte5, byte6, byte7);
 }
 
-bool MainDialog::selectDpiLevel(int32_t level) { return dpiCommands.selectDpiLevel(level); }
+bool MainDialog::selectDpiLevel(int32_t level) { return m_dpiCommands.selectDpiLevel(level); }
 
-void MainDialog::commitDpi() { dpiCommands.commitDpi(); }
+void MainDialog::commitDpi() { m_dpiCommands.commitDpi(); }
 
 void MainDialog::startRescanWorker() {
   // The worker runs on its own; nobody waits for it.
@@ -369,10 +303,10 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       hidLink.sendFeature(FeatureFrame::PostScan());
       break;
     case kCommitDpiTimer:
-      dpiCommands.onCommitTimer();
+      m_dpiCommands.onCommitTimer();
       break;
     case TrayIcon::kMenuTimer:
-      trayIcon.onMenuTimer(m_hWnd, trayMenu.GetSubMenu(0));
+      m_trayIcon.onMenuTimer(m_hWnd, trayMenu.GetSubMenu(0));
       break;
     case kShowNormalTimer:
       if (IsWindowVisible()) {
@@ -382,12 +316,12 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       break;
     case kDpiAnswersTimer:
       KillTimer(kDpiAnswersTimer);
-      inputEngine.skipDpiReports(0);
+      m_inputEngine.skipDpiReports(0);
       break;
     case kHideAtStartTimer:
       // Hides the window each time it finds it visible; ends once it does not.
       if (IsWindowVisible()) {
-        SetWindowPos(nullptr, 0, 0, skinWidth, skinHeight, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(nullptr, 0, 0, m_skin.size().cx, m_skin.size().cy, SWP_NOMOVE | SWP_NOZORDER);
         ShowWindow(SW_HIDE);
       } else {
         KillTimer(kHideAtStartTimer);
@@ -414,7 +348,7 @@ LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     SetTimer(kRescanTimer, kRescanAfterChangeMs);
   }
   // A registered message, so it has no entry in the static message map.
-  if (message == TrayIcon::taskbarCreatedMessage()) trayIcon.addAgain();
+  if (message == TrayIcon::taskbarCreatedMessage()) m_trayIcon.addAgain();
   return CDialog::DefWindowProc(message, wParam, lParam);
 }
 
@@ -425,12 +359,12 @@ void MainDialog::requestExit() {
 }
 
 BOOL MainDialog::PreTranslateMessage(MSG* msg) {
-  if (msg->hwnd == dpiSlider.m_hWnd) applySliderRule();
+  if (msg->hwnd == m_dpiSlider.m_hWnd) applySliderRule();
   switch (msg->message) {
     case WM_INPUT:
       // Never consumed: the default processing frees the packet.
       onRawInput(reinterpret_cast<HRAWINPUT>(msg->lParam));
-      if (msg->hwnd == m_hWnd) rawInputTakenByHub = reinterpret_cast<HRAWINPUT>(msg->lParam);
+      if (msg->hwnd == m_hWnd) m_rawInputTakenByHub = reinterpret_cast<HRAWINPUT>(msg->lParam);
       break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -440,7 +374,7 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
       // Not consumed: it goes on to be dispatched like any message.
       if (msg->hwnd == m_hWnd) {
         PostMessage(WM_CLOSE);
-        closeRequestTakenByHub = true;
+        m_closeRequestTakenByHub = true;
       }
       break;
     default:
@@ -449,15 +383,15 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
       break;
   }
   const BOOL consumed = CDialog::PreTranslateMessage(msg);
-  if (consumed && msg->message == WM_INPUT) rawInputTakenByHub = nullptr;
-  if (consumed && msg->message == WM_APP_CLOSE_REQUEST) closeRequestTakenByHub = false;
+  if (consumed && msg->message == WM_INPUT) m_rawInputTakenByHub = nullptr;
+  if (consumed && msg->message == WM_APP_CLOSE_REQUEST) m_closeRequestTakenByHub = false;
   return consumed;
 }
 
 LRESULT MainDialog::OnCloseRequest(UINT, WPARAM, LPARAM, BOOL& handled) {
   // A request that a menu or a window drag dispatched is not lost either.
-  if (closeRequestTakenByHub)
-    closeRequestTakenByHub = false;
+  if (m_closeRequestTakenByHub)
+    m_closeRequestTakenByHub = false;
   else
     PostMessage(WM_CLOSE);
   handled = FALSE;
@@ -466,8 +400,8 @@ LRESULT MainDialog::OnCloseRequest(UINT, WPARAM, LPARAM, BOOL& handled) {
 
 LRESULT MainDialog::OnRawInputMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
   const HRAWINPUT handle = reinterpret_cast<HRAWINPUT>(lParam);
-  if (handle == rawInputTakenByHub)
-    rawInputTakenByHub = nullptr;
+  if (handle == m_rawInputTakenByHub)
+    m_rawInputTakenByHub = nullptr;
   else
     onRawInput(handle);
   handled = FALSE;  // the default processing frees the packet
@@ -480,7 +414,7 @@ void MainDialog::applySliderRule() {
   // Until the mouse has told its DPI state after a scan, the slider shows
   // what it is moved to but neither the model nor the mouse follows.
   if (level < 0 || level >= kDpiLevels || mouseConfig.dpiSyncPending) return;
-  const int position = dpiSlider.GetPos();
+  const int position = m_dpiSlider.GetPos();
   if (position == mouseConfig.dpiStep[level]) return;
   mouseConfig.dpiStep[level] = position;
   setDpiStep(level, position, 1, 1, 1, 1);
@@ -489,13 +423,13 @@ void MainDialog::applySliderRule() {
 
 bool MainDialog::applyDpiBoxRules(const MSG* msg) {
   if (msg->message == WM_MOUSEMOVE) {
-    hoverDpiBox = dpiBoxHitTest(GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam), hidLink.presentCount() != 0);
+    m_hoverDpiBox = dpiBoxHitTest(GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam), hidLink.presentCount() != 0);
     return false;
   }
-  if (hoverDpiBox != -1 && hoverDpiBox != mouseConfig.dpiLevel) {
-    mouseConfig.dpiLevel = hoverDpiBox;
-    dpiSlider.SetPos(mouseConfig.dpiStep[hoverDpiBox]);
-    selectDpiLevel(hoverDpiBox);
+  if (m_hoverDpiBox != -1 && m_hoverDpiBox != mouseConfig.dpiLevel) {
+    mouseConfig.dpiLevel = m_hoverDpiBox;
+    m_dpiSlider.SetPos(mouseConfig.dpiStep[m_hoverDpiBox]);
+    selectDpiLevel(m_hoverDpiBox);
     invalidateDpiAreas(*this);
     return false;
   }
@@ -531,7 +465,7 @@ LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   // An open tray menu or "Key" dialog runs a loop of its own, which would
   // keep the program alive until the user closed it.
   ::EndMenu();
-  if (keyDialog) keyDialog->EndDialog(IDCANCEL);
+  if (m_keyDialog) m_keyDialog->EndDialog(IDCANCEL);
   handButtonsBack();
   // Default processing issues IDCANCEL, which ends the dialog.
   handled = FALSE;
@@ -567,7 +501,7 @@ void MainDialog::handButtonsBack() {
 LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   hidLink.cancelPending();
   for (int32_t slot = 0; slot < hidLink.presentCount(); ++slot) hidLink.setSlotState(slot, 0, 0xFF);
-  trayIcon.remove();
+  m_trayIcon.remove();
   return DefWindowProc(message, wParam, lParam);
 }
 
@@ -578,7 +512,7 @@ LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOO
 }
 
 LRESULT MainDialog::OnTrayCallback(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  return trayIcon.onCallback(m_hWnd, wParam, lParam);
+  return m_trayIcon.onCallback(m_hWnd, wParam, lParam);
 }
 
 LRESULT MainDialog::OnHideCommand(WORD, WORD, HWND, BOOL&) {
@@ -603,10 +537,10 @@ LRESULT MainDialog::OnExitCommand(WORD, WORD, HWND, BOOL&) {
   return 0;
 }
 
-void MainDialog::onRawInput(HRAWINPUT handle) { ::onRawInput(inputEngine, systemRawInput(), handle); }
+void MainDialog::onRawInput(HRAWINPUT handle) { ::onRawInput(m_inputEngine, systemRawInput(), handle); }
 
 void MainDialog::showDpiState(int step) {
-  dpiSlider.SetPos(step);
+  m_dpiSlider.SetPos(step);
   invalidateDpiAreas(*this);
 }
 
@@ -615,17 +549,17 @@ void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after
 }
 
 void MainDialog::skipDpiAnswers(int count) {
-  inputEngine.skipDpiReports(count);
+  m_inputEngine.skipDpiReports(count);
   if (count > 0) SetTimer(kDpiAnswersTimer, kDpiAnswersWaitMs);
 }
 
-void MainDialog::releaseHeldInput() { inputEngine.releaseAll(); }
+void MainDialog::releaseHeldInput() { m_inputEngine.releaseAll(); }
 
 LRESULT MainDialog::OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&) {
   // A mouse that is still there lets go of what it holds before the held
   // state is forgotten.
   releaseHeldInput();
-  inputEngine.reset();
+  m_inputEngine.reset();
   return 0;
 }
 

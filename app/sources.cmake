@@ -1,7 +1,6 @@
 # Application shell: start-up, the main window class and its initialisation,
 # watch threads and the exit request.
 list(APPEND SKIVOL_CORE_SOURCES
-  app/ProgramDirectory.cpp
   app/CommandLine.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES

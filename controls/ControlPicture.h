@@ -25,14 +25,14 @@ public:
   // Lets the picture go (with its DC); the next paint composes afresh.
   void release();
 
-  HDC dc() const { return dc_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
+  HDC dc() const { return m_dc; }
+  int width() const { return m_width; }
+  int height() const { return m_height; }
 
 private:
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
-  int width_ = 0;
-  int height_ = 0;
+  HDC m_dc = nullptr;
+  HBITMAP m_bitmap = nullptr;
+  HGDIOBJ m_previous = nullptr;
+  int m_width = 0;
+  int m_height = 0;
 };

@@ -7,7 +7,7 @@ ControlPicture::~ControlPicture() { release(); }
 HDC ControlPicture::prepare(int width, int height) {
   if (width < 1) width = 1;
   if (height < 1) height = 1;
-  if (dc_ && width == width_ && height == height_) return dc_;
+  if (m_dc && width == m_width && height == m_height) return m_dc;
   release();
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -17,16 +17,16 @@ HDC ControlPicture::prepare(int width, int height) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_ = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  dc_ = bitmap_ ? ::CreateCompatibleDC(nullptr) : nullptr;
-  if (!dc_) {
+  m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  m_dc = m_bitmap ? ::CreateCompatibleDC(nullptr) : nullptr;
+  if (!m_dc) {
     release();
     return nullptr;
   }
-  previous_ = ::SelectObject(dc_, bitmap_);
-  width_ = width;
-  height_ = height;
-  return dc_;
+  m_previous = ::SelectObject(m_dc, m_bitmap);
+  m_width = width;
+  m_height = height;
+  return m_dc;
 }
 
 HDC ControlPicture::prepareOver(int width, int height, HBITMAP ground, POINT from) {
@@ -34,25 +34,25 @@ HDC ControlPicture::prepareOver(int width, int height, HBITMAP ground, POINT fro
   if (!image) return nullptr;
   if (ground) {
     MemoryDC source(image, ground);
-    ::BitBlt(image, 0, 0, width_, height_, source, from.x, from.y, SRCCOPY);
+    ::BitBlt(image, 0, 0, m_width, m_height, source, from.x, from.y, SRCCOPY);
   } else {
-    ::PatBlt(image, 0, 0, width_, height_, BLACKNESS);
+    ::PatBlt(image, 0, 0, m_width, m_height, BLACKNESS);
   }
   return image;
 }
 
 void ControlPicture::copyTo(HDC target) const {
-  if (dc_) ::BitBlt(target, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+  if (m_dc) ::BitBlt(target, 0, 0, m_width, m_height, m_dc, 0, 0, SRCCOPY);
 }
 
 void ControlPicture::release() {
-  if (dc_) {
-    ::SelectObject(dc_, previous_);
-    ::DeleteDC(dc_);
+  if (m_dc) {
+    ::SelectObject(m_dc, m_previous);
+    ::DeleteDC(m_dc);
   }
-  if (bitmap_) ::DeleteObject(bitmap_);
-  dc_ = nullptr;
-  bitmap_ = nullptr;
-  previous_ = nullptr;
-  width_ = height_ = 0;
+  if (m_bitmap) ::DeleteObject(m_bitmap);
+  m_dc = nullptr;
+  m_bitmap = nullptr;
+  m_previous = nullptr;
+  m_width = m_height = 0;
 }

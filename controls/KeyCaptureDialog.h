@@ -12,9 +12,13 @@ public:
   KeyCaptureDialog();
   ~KeyCaptureDialog() override;
 
-  int32_t modifiers = 0;  // modifier bits of the shortcut (low 8 bits used)
-  int32_t scanCode = 0;   // 0xE000 added for an extended key; 0: none
-  CString cancelText;     // caption of the Cancel button, from the owner
+  int32_t m_modifiers = 0;  // modifier bits of the shortcut (low 8 bits used)
+  int32_t m_scanCode = 0;   // 0xE000 added for an extended key; 0: none
+  // The owner's texts for the title and the two buttons; each must outlive
+  // the dialog. Null keeps the template's own ("Key", "OK", "Cancel").
+  const char* m_titleText = nullptr;
+  const char* m_okText = nullptr;
+  const char* m_cancelText = nullptr;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;

@@ -1,7 +1,6 @@
 #include "controls/KeyCaptureDialog.h"
 
 #include "controls/Shortcut.h"
-#include "mainwnd/UiTexts.h"
 #include "resource.h"
 
 namespace {
@@ -23,11 +22,11 @@ void KeyCaptureDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL KeyCaptureDialog::OnInitDialog() {
   CDialog::OnInitDialog();
-  if (scanCode == 0 && modifiers == 0) scanCode = kProposedScanCode;
+  if (m_scanCode == 0 && m_modifiers == 0) m_scanCode = kProposedScanCode;
   showShortcut();
-  SetWindowText(uiTexts[UiText::KeyTitle]);
-  ::SetDlgItemTextA(m_hWnd, IDCANCEL, cancelText);
-  ::SetDlgItemTextA(m_hWnd, IDOK, uiTexts[UiText::Ok]);
+  if (m_titleText) SetWindowText(m_titleText);
+  if (m_cancelText) ::SetDlgItemTextA(m_hWnd, IDCANCEL, m_cancelText);
+  if (m_okText) ::SetDlgItemTextA(m_hWnd, IDOK, m_okText);
   return TRUE;
 }
 
@@ -53,11 +52,11 @@ void KeyCaptureDialog::capture(LPARAM keyData) {
   for (const ModifierKey& key : kModifierKeys) {
     if (::GetAsyncKeyState(key.virtualKey) & 0x8000) held |= key.bit;
   }
-  scanCode = scanCodeFromKeyData(static_cast<uint32_t>(keyData));
-  modifiers = modifiersWithoutKey(held, scanCode);
+  m_scanCode = scanCodeFromKeyData(static_cast<uint32_t>(keyData));
+  m_modifiers = modifiersWithoutKey(held, m_scanCode);
   showShortcut();
 }
 
 void KeyCaptureDialog::showShortcut() {
-  ::SetDlgItemTextA(m_hWnd, IDC_KEY_EDIT, shortcutName(scanCode, modifiers));
+  ::SetDlgItemTextA(m_hWnd, IDC_KEY_EDIT, shortcutName(m_scanCode, m_modifiers));
 }

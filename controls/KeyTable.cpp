@@ -30,15 +30,15 @@ std::string normaliseLineEnds(const std::string& text) {
 }  // namespace
 
 void KeyTable::load(const std::function<std::string()>& readKeyList) {
-  if (loaded_) return;
+  if (m_loaded) return;
   // Marked first: a missing resource is not looked for again.
-  for (int32_t& entry : entries_) entry = 0;
-  loaded_ = true;
+  for (int32_t& entry : m_entries) entry = 0;
+  m_loaded = true;
   parse(readKeyList());
 }
 
 void KeyTable::parse(const char* text, size_t size) {
-  for (int32_t& entry : entries_) entry = 0;
+  for (int32_t& entry : m_entries) entry = 0;
   size_t length = 0;
   if (text) {
     const void* end = std::memchr(text, '\0', size);
@@ -60,18 +60,18 @@ void KeyTable::parse(const char* text, size_t size) {
     if (usage < 0 || usage > 255) usage = 0;
     const size_t value = line.find_first_not_of(" \t", space + 1);
     const int32_t scanCode = value == std::string::npos ? 0 : readDecimal(line.substr(value));
-    if (usage <= kUsages - 1) entries_[usage] = scanCode;
+    if (usage <= kUsages - 1) m_entries[usage] = scanCode;
   }
 }
 
 int32_t KeyTable::scanCodeFor(int usage) const {
   if (usage < 0 || usage >= kUsages) return 0;
-  return entries_[usage];
+  return m_entries[usage];
 }
 
 int KeyTable::usageFor(int32_t scanCode) const {
   for (int usage = 0; usage < kUsages; ++usage) {
-    if (entries_[usage] != 0 && entries_[usage] == scanCode) return usage;
+    if (m_entries[usage] != 0 && m_entries[usage] == scanCode) return usage;
   }
   return 0;
 }

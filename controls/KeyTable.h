@@ -19,7 +19,7 @@ public:
   // the text that `readKeyList` returns. Later calls do nothing, also when the
   // first one found no text.
   void load(const std::function<std::string()>& readKeyList);
-  bool loaded() const { return loaded_; }
+  bool loaded() const { return m_loaded; }
 
   // Replaces every entry with what the key list text says. The text ends at
   // its first zero byte, as a copy into a zero-terminated buffer would.
@@ -32,8 +32,8 @@ public:
   int usageFor(int32_t scanCode) const;
 
 private:
-  int32_t entries_[kUsages] = {};
-  bool loaded_ = false;
+  int32_t m_entries[kUsages] = {};
+  bool m_loaded = false;
 };
 
 // The process's key table.

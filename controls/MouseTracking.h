@@ -2,7 +2,15 @@
 #pragma once
 #include <windows.h>
 
-#include "app/ProcessObjects.h"
+#include "framework/CWinApp.h"
+#include "resource.h"
+
+// The hand shown over the active part of a skinned control (cursor 107): a
+// resource of the program, shared by every control and never freed.
+inline HCURSOR handCursor() {
+  static const HCURSOR hand = ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
+  return hand;
+}
 
 // Asks for a WM_MOUSELEAVE when the mouse leaves the control.
 inline void trackMouseLeave(HWND control) {
@@ -12,9 +20,9 @@ inline void trackMouseLeave(HWND control) {
 
 // The first move over a control: it shows its hover state until the mouse
 // leaves.
-inline void beginHover(HWND control, int& hovering) {
+inline void beginHover(HWND control, bool& hovering) {
   if (hovering) return;
-  hovering = 1;
+  hovering = true;
   ::InvalidateRect(control, nullptr, FALSE);
   trackMouseLeave(control);
 }
@@ -33,19 +41,19 @@ inline bool showHandCursor(LPARAM hitTest) {
 // The hover and pressed states of a skinned button or combo box, following
 // the mouse messages queued to it (or to its drop-down list); each change repaints the control, and the
 // hand shows while the mouse is over it.
-inline void followMouse(HWND control, const MSG& msg, int& hovering, int& pressed) {
+inline void followMouse(HWND control, const MSG& msg, bool& hovering, bool& pressed) {
   switch (msg.message) {
     case WM_MOUSEMOVE:
       beginHover(control, hovering);
       return;
     case WM_LBUTTONDOWN:
-      pressed = 1;
+      pressed = true;
       break;
     case WM_LBUTTONUP:
-      pressed = 0;
+      pressed = false;
       break;
     case WM_MOUSELEAVE:
-      hovering = 0;
+      hovering = false;
       break;
     default:
       return;

@@ -13,7 +13,9 @@ public:
 
   // bitmaps: normal, hover, pressed, disabled (a fifth entry is accepted and
   // not used). The button takes the size and shape of the normal bitmap.
-  void setSkin(const HBITMAP bitmaps[5], HBITMAP backdrop, int captionMode, int fontIndex);
+  // captionMode 1 draws the window text over it in `captionFont` (the
+  // system's GUI font when null); 0 draws none.
+  void setSkin(const HBITMAP bitmaps[5], HBITMAP backdrop, int captionMode, HFONT captionFont);
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -25,22 +27,22 @@ public:
   // `at` in the parent's DC, what the button's own paint shows now: only
   // the pixels of its shape; false before setSkin. The window paints its controls along with
   // itself this way.
-  SIZE shownSize() const { return {width, height}; }
+  SIZE shownSize() const { return {m_width, m_height}; }
   bool drawInto(HDC target, POINT at);
 
-  HBITMAP normalBitmap = nullptr;
-  HBITMAP hoverBitmap = nullptr;
-  HBITMAP pressedBitmap = nullptr;
-  HBITMAP disabledBitmap = nullptr;
-  HBITMAP backdrop = nullptr;
-  HBITMAP mask = nullptr;
-  HRGN region = nullptr;
-  int width = 0;
-  int height = 0;
-  int hovering = 0;
-  int pressed = 0;
-  int captionMode = 0;
-  int fontIndex = 0;
+  HBITMAP m_normalBitmap = nullptr;
+  HBITMAP m_hoverBitmap = nullptr;
+  HBITMAP m_pressedBitmap = nullptr;
+  HBITMAP m_disabledBitmap = nullptr;
+  HBITMAP m_backdrop = nullptr;
+  HBITMAP m_mask = nullptr;
+  HRGN m_region = nullptr;
+  int m_width = 0;
+  int m_height = 0;
+  bool m_hovering = false;
+  bool m_pressed = false;
+  int m_captionMode = 0;
+  HFONT m_captionFont = nullptr;
 
 protected:
   DECLARE_MESSAGE_MAP()
@@ -80,8 +82,8 @@ private:
   };
   const CaptionFit& fitCaption(HDC image, const CString& text, HFONT font);
 
-  ControlPicture picture_;
-  GdiObject<HRGN> shape_;  // the window region's shape, kept by the control
-  Look shown_;
-  CaptionFit fit_;
+  ControlPicture m_picture;
+  GdiObject<HRGN> m_shape;  // the window region's shape, kept by the control
+  Look m_shown;
+  CaptionFit m_fit;
 };

@@ -1,6 +1,5 @@
 #include "controls/SkinButton.h"
 
-#include "app/ProcessObjects.h"
 #include "controls/BitmapRegion.h"
 #include "controls/MouseTracking.h"
 #include "framework/GdiObjects.h"
@@ -14,7 +13,7 @@ constexpr int kSmallestCaptionHeight = 10;
 }  // namespace
 
 SkinButton::~SkinButton() {
-  if (mask) ::DeleteObject(mask);
+  if (m_mask) ::DeleteObject(m_mask);
   // The region belongs to the window once SetWindowRgn took it.
 }
 
@@ -28,40 +27,40 @@ BEGIN_MESSAGE_MAP(SkinButton, CButton)
   ON_MESSAGE(WM_KILLFOCUS, OnFocusChange)
 END_MESSAGE_MAP()
 
-void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int caption, int font) {
-  if (mask) ::DeleteObject(mask);
+void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int caption, HFONT font) {
+  if (m_mask) ::DeleteObject(m_mask);
   BitmapShape shape = buildRegionFromBitmap(bitmaps[0]);
-  region = shape.region;
-  mask = shape.mask;
-  width = shape.width;
-  height = shape.height;
-  fontIndex = font;
-  captionMode = caption;
-  SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-  backdrop = backdropBitmap;
+  m_region = shape.region;
+  m_mask = shape.mask;
+  m_width = shape.width;
+  m_height = shape.height;
+  m_captionFont = font;
+  m_captionMode = caption;
+  SetWindowPos(nullptr, 0, 0, m_width, m_height, SWP_NOMOVE | SWP_NOZORDER);
+  m_backdrop = backdropBitmap;
   // A copy of the shape stays with the button, for drawing it into its
   // parent's paint.
-  shape_.reset(::CreateRectRgn(0, 0, 0, 0));
-  if (region) ::CombineRgn(shape_, region, nullptr, RGN_COPY);
-  ::SetWindowRgn(m_hWnd, region, TRUE);
-  picture_.release();
-  normalBitmap = bitmaps[0];
-  hoverBitmap = bitmaps[1];
-  pressedBitmap = bitmaps[2];
-  disabledBitmap = bitmaps[3];
+  m_shape.reset(::CreateRectRgn(0, 0, 0, 0));
+  if (m_region) ::CombineRgn(m_shape, m_region, nullptr, RGN_COPY);
+  ::SetWindowRgn(m_hWnd, m_region, TRUE);
+  m_picture.release();
+  m_normalBitmap = bitmaps[0];
+  m_hoverBitmap = bitmaps[1];
+  m_pressedBitmap = bitmaps[2];
+  m_disabledBitmap = bitmaps[3];
   Invalidate(TRUE);
 }
 
 HBITMAP SkinButton::currentBitmap() const {
-  if (!IsWindowEnabled()) return disabledBitmap;
-  if (pressed) return pressedBitmap;
-  if (hovering) return hoverBitmap;
-  return normalBitmap;
+  if (!IsWindowEnabled()) return m_disabledBitmap;
+  if (m_pressed) return m_pressedBitmap;
+  if (m_hovering) return m_hoverBitmap;
+  return m_normalBitmap;
 }
 
 LRESULT SkinButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PaintDC dc(m_hWnd);
-  if (picture()) picture_.copyTo(dc);
+  if (picture()) m_picture.copyTo(dc);
   return 0;
 }
 
@@ -71,15 +70,14 @@ bool SkinButton::Look::operator==(const Look& other) const {
 }
 
 HFONT SkinButton::captionFont() const {
-  HFONT font = controlFonts[fontIndex].GetSafeHandle();
-  return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  return m_captionFont ? m_captionFont : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 SkinButton::Look SkinButton::currentLook() const {
   Look look;
   look.face = currentBitmap();
-  if (captionMode == 1) {
-    look.lightCaption = IsWindowEnabled() && pressed;
+  if (m_captionMode == 1) {
+    look.lightCaption = IsWindowEnabled() && m_pressed;
     look.caption = GetWindowText();
     look.font = captionFont();
   }
@@ -88,23 +86,23 @@ SkinButton::Look SkinButton::currentLook() const {
 }
 
 HDC SkinButton::picture() {
-  if (!pressedBitmap) return nullptr;  // not skinned yet: nothing to show
+  if (!m_pressedBitmap) return nullptr;  // not skinned yet: nothing to show
   const Look look = currentLook();
-  if (picture_.dc() && look == shown_) return picture_.dc();
+  if (m_picture.dc() && look == m_shown) return m_picture.dc();
 
   // What lies behind the button in the window's picture; only the face shows
   // of it, as the button is cut to the face's shape.
-  HDC image = picture_.prepareOver(width, height, backdrop, look.origin);
+  HDC image = m_picture.prepareOver(m_width, m_height, m_backdrop, look.origin);
   if (!image) return nullptr;
-  composeMasked(image, 0, 0, width, height, look.face, mask);
-  if (captionMode == 1) drawCaption(image, look);
-  shown_ = look;
+  composeMasked(image, 0, 0, m_width, m_height, look.face, m_mask);
+  if (m_captionMode == 1) drawCaption(image, look);
+  m_shown = look;
   return image;
 }
 
 const SkinButton::CaptionFit& SkinButton::fitCaption(HDC image, const CString& text, HFONT font) {
-  const int room = width - 2 * kCaptionMargin;
-  if (fit_.valid && fit_.text == text && fit_.base == font && fit_.room == room) return fit_;
+  const int room = m_width - 2 * kCaptionMargin;
+  if (m_fit.valid && m_fit.text == text && m_fit.base == font && m_fit.room == room) return m_fit;
 
   LOGFONTA face = {};
   ::GetObjectA(font, sizeof face, &face);
@@ -115,21 +113,21 @@ const SkinButton::CaptionFit& SkinButton::fitCaption(HDC image, const CString& t
     ::GetTextExtentPointA(image, text, text.GetLength(), &size);
     return size;
   };
-  fit_.smaller.reset(nullptr);
+  m_fit.smaller.reset(nullptr);
   SIZE extent = measure(font);
   for (int size = fullHeight - 1; extent.cx > room && size >= kSmallestCaptionHeight; --size) {
     face.lfHeight = -size;
     face.lfWidth = 0;
-    fit_.smaller.reset(::CreateFontIndirectA(&face));
-    if (!fit_.smaller.get()) break;
-    extent = measure(fit_.smaller);
+    m_fit.smaller.reset(::CreateFontIndirectA(&face));
+    if (!m_fit.smaller.get()) break;
+    extent = measure(m_fit.smaller);
   }
-  fit_.valid = true;
-  fit_.text = text;
-  fit_.base = font;
-  fit_.room = room;
-  fit_.extent = extent;
-  return fit_;
+  m_fit.valid = true;
+  m_fit.text = text;
+  m_fit.base = font;
+  m_fit.room = room;
+  m_fit.extent = extent;
+  return m_fit;
 }
 
 void SkinButton::drawCaption(HDC image, const Look& look) {
@@ -144,9 +142,9 @@ void SkinButton::drawCaption(HDC image, const Look& look) {
   const CaptionFit& fit = fitCaption(image, text, font);
   ScopedSelect select(image, fit.smaller.get() ? fit.smaller.get() : font);
   if (fit.extent.cx <= fit.room) {
-    ::TextOutA(image, (width - fit.extent.cx) / 2, (height - fit.extent.cy) / 2, text, text.GetLength());
+    ::TextOutA(image, (m_width - fit.extent.cx) / 2, (m_height - fit.extent.cy) / 2, text, text.GetLength());
   } else {
-    RECT area = {kCaptionMargin, 0, width - kCaptionMargin, height};
+    RECT area = {kCaptionMargin, 0, m_width - kCaptionMargin, m_height};
     ::DrawTextA(image, text, text.GetLength(), &area,
                 DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
@@ -172,12 +170,12 @@ LRESULT SkinButton::OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam, BO
 }
 
 BOOL SkinButton::PreTranslateMessage(MSG* msg) {
-  followMouse(m_hWnd, *msg, hovering, pressed);
+  followMouse(m_hWnd, *msg, m_hovering, m_pressed);
   return CButton::PreTranslateMessage(msg);
 }
 
 bool SkinButton::drawInto(HDC target, POINT at) {
   HDC image = picture();
-  if (image) copyShaped(target, at.x, at.y, width, height, image, shape_.get());
+  if (image) copyShaped(target, at.x, at.y, m_width, m_height, image, m_shape.get());
   return image != nullptr;
 }

@@ -1,24 +1,28 @@
 // An assignment combo box: a drop-down list with owner-drawn items. It keeps
-// its own copy of its current selection and of its row's keyboard shortcut,
-// so that a row assigned "Shortcuts" shows the shortcut's name instead of the
-// item text.
+// its own copy of its current selection and of its row's keyboard shortcut;
+// what its field shows for the selected item its owner decides, so that a
+// row assigned "Shortcuts" shows the shortcut's name instead of the item text.
 //
 // Owner-drawn items are drawn by the control itself: its parent hands every
-// WM_DRAWITEM of the control back to it as kReflectedDrawItem.
+// WM_DRAWITEM of the control back to it as WM_APP_REFLECTED_DRAWITEM.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "controls/ControlPicture.h"
 #include "framework/CComboBox.h"
 #include "framework/GdiObjects.h"
 
+// WM_DRAWITEM of a SkinComboBox, sent back to it by its parent.
+constexpr UINT WM_APP_REFLECTED_DRAWITEM = 0x2000 + WM_DRAWITEM;
+// Posted to the parent whenever the box gains or loses the focus; the parent
+// gives it no effect.
+constexpr UINT WM_APP_COMBO_FOCUS = 11881;
+
 class SkinComboBox : public CComboBox {
 public:
-  // WM_DRAWITEM of this control, sent back to it by its parent.
-  static constexpr UINT kReflectedDrawItem = 0x2000 + WM_DRAWITEM;
-
-  // Posted to the parent whenever the box gains or loses the focus.
-  static constexpr UINT kFocusNotify = 11881;
+  // The text the field shows for item `item` of `box`.
+  using FieldText = std::function<CString(const SkinComboBox& box, int item)>;
 
   SkinComboBox();
   ~SkinComboBox() override;
@@ -28,9 +32,12 @@ public:
   static bool reflectDrawItem(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   // Gives the box its skin: the frame (its shape and size), the arrow in its
-  // three states, and the window's backdrop. Sizes the box to the frame plus
-  // room for the drop-down list.
-  void setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap);
+  // three states, the window's backdrop and the font of the texts (the
+  // system's GUI font when null). Sizes the box to the frame plus room for
+  // the drop-down list.
+  void setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap, HFONT textFont = nullptr);
+  // The owner's answer to what the field shows; without one, the item's text.
+  void setFieldText(FieldText fieldText) { m_fieldText = std::move(fieldText); }
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -39,28 +46,29 @@ public:
 
   // Skin, set with the bitmap set of the combo boxes (frame, arrow, arrow
   // while hovered, arrow while disabled) and the window's backdrop.
-  HBITMAP frameBitmap = nullptr;
-  HBITMAP arrowBitmap = nullptr;
-  HBITMAP arrowHoverBitmap = nullptr;
-  HBITMAP arrowDisabledBitmap = nullptr;
-  HBITMAP frameMask = nullptr;
-  HBITMAP arrowMask = nullptr;
-  int frameWidth = 0;
-  int frameHeight = 0;
-  int arrowWidth = 0;
-  int arrowHeight = 0;
-  HBITMAP backdrop = nullptr;
-  int hovering = 0;
-  int pressed = 0;
+  HBITMAP m_frameBitmap = nullptr;
+  HBITMAP m_arrowBitmap = nullptr;
+  HBITMAP m_arrowHoverBitmap = nullptr;
+  HBITMAP m_arrowDisabledBitmap = nullptr;
+  HBITMAP m_frameMask = nullptr;
+  HBITMAP m_arrowMask = nullptr;
+  int m_frameWidth = 0;
+  int m_frameHeight = 0;
+  int m_arrowWidth = 0;
+  int m_arrowHeight = 0;
+  HBITMAP m_backdrop = nullptr;
+  HFONT m_textFont = nullptr;
+  bool m_hovering = false;
+  bool m_pressed = false;
 
   // The control's copy of its current selection.
-  int selectedIndex = 0;
+  int m_selectedIndex = 0;
   // The control's copy of its row's shortcut; low 8 bits of modifiers used.
-  int32_t scanCode = 0;
-  int32_t modifiers = 0;
+  int32_t m_scanCode = 0;
+  int32_t m_modifiers = 0;
 
-  // The text the selection field shows: the selected item's text, or the
-  // shortcut's name when the item is the shortcut item; "" without selection.
+  // The text the selection field shows: what the owner says for the selected
+  // item, or the item's text; "" without selection.
   CString selectionText() const;
 
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -74,7 +82,7 @@ public:
   // `at` in the parent's DC, what the box's own paint shows now: only
   // the pixels of its shape; false before setSkin. The window paints its controls along with
   // itself this way.
-  SIZE shownSize() const { return {frameWidth, frameHeight}; }
+  SIZE shownSize() const { return {m_frameWidth, m_frameHeight}; }
   bool drawInto(HDC target, POINT at);
 
 protected:
@@ -89,6 +97,7 @@ protected:
   LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
 
 private:
+  void selectTextFont(HDC hdc) const;
   void drawItem(const DRAWITEMSTRUCT& item);
   void drawListItem(const DRAWITEMSTRUCT& item);
   void drawSelectionField(const DRAWITEMSTRUCT& item);
@@ -109,12 +118,13 @@ private:
   };
   Look currentLook() const;
 
-  ControlPicture picture_;
-  GdiObject<HRGN> shape_;  // the window region's shape, kept by the control
-  Look shown_;
+  ControlPicture m_picture;
+  GdiObject<HRGN> m_shape;  // the window region's shape, kept by the control
+  Look m_shown;
 
   // Set while a WM_DRAWITEM that reached the control directly goes on to
   // default processing, which hands it to the parent: the reflection that
   // comes back is then already drawn.
-  bool forwardingDrawItem_ = false;
+  bool m_forwardingDrawItem = false;
+  FieldText m_fieldText;
 };

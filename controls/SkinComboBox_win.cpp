@@ -1,14 +1,10 @@
 #include "controls/SkinComboBox.h"
 
-#include "app/ProcessObjects.h"
 #include "controls/BitmapRegion.h"
 #include "controls/MouseTracking.h"
-#include "controls/Shortcut.h"
-#include "device/MouseConfig.h"
 #include "framework/GdiObjects.h"
 
 namespace {
-constexpr int kTextFontIndex = 2;  // controlFonts entry of combo box texts
 constexpr int kTextIndent = 4;
 constexpr POINT kFieldTextOrigin = {8, 2};
 // Height of the drop-down list below the field.
@@ -27,22 +23,18 @@ constexpr COLORREF kDisabledField = 0xF9F8F7;
 constexpr int kArrowGap = 3;
 // Texts that do not fit end with "..."; "&" is shown as it stands.
 constexpr UINT kFieldTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
-
-void selectTextFont(HDC hdc) {
-  if (HFONT font = controlFonts[kTextFontIndex].GetSafeHandle()) ::SelectObject(hdc, font);
-}
 }  // namespace
 
 SkinComboBox::SkinComboBox() = default;
 
 SkinComboBox::~SkinComboBox() {
-  if (frameMask) ::DeleteObject(frameMask);
-  if (arrowMask) ::DeleteObject(arrowMask);
+  if (m_frameMask) ::DeleteObject(m_frameMask);
+  if (m_arrowMask) ::DeleteObject(m_arrowMask);
 }
 
 BEGIN_MESSAGE_MAP(SkinComboBox, CComboBox)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
-  ON_MESSAGE(kReflectedDrawItem, OnReflectedDrawItem)
+  ON_MESSAGE(WM_APP_REFLECTED_DRAWITEM, OnReflectedDrawItem)
   ON_MESSAGE(WM_PAINT, OnPaint)
   ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
   ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
@@ -52,32 +44,37 @@ BEGIN_MESSAGE_MAP(SkinComboBox, CComboBox)
   ON_MESSAGE(WM_KILLFOCUS, OnKillFocus)
 END_MESSAGE_MAP()
 
-void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap) {
-  picture_.release();
-  backdrop = backdropBitmap;
-  frameBitmap = bitmaps[0];
-  arrowBitmap = bitmaps[1];
-  arrowHoverBitmap = bitmaps[2];
-  arrowDisabledBitmap = bitmaps[3];
+void SkinComboBox::selectTextFont(HDC hdc) const {
+  if (m_textFont) ::SelectObject(hdc, m_textFont);
+}
 
-  if (frameMask) ::DeleteObject(frameMask);
-  if (arrowMask) ::DeleteObject(arrowMask);
-  BitmapShape frame = buildRegionFromBitmap(frameBitmap);
-  frameMask = frame.mask;
-  frameWidth = frame.width;
-  frameHeight = frame.height;
-  BitmapShape arrow = buildRegionFromBitmap(arrowBitmap);
-  arrowMask = arrow.mask;
-  arrowWidth = arrow.width;
-  arrowHeight = arrow.height;
+void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap, HFONT textFont) {
+  m_picture.release();
+  m_backdrop = backdropBitmap;
+  m_textFont = textFont;
+  m_frameBitmap = bitmaps[0];
+  m_arrowBitmap = bitmaps[1];
+  m_arrowHoverBitmap = bitmaps[2];
+  m_arrowDisabledBitmap = bitmaps[3];
+
+  if (m_frameMask) ::DeleteObject(m_frameMask);
+  if (m_arrowMask) ::DeleteObject(m_arrowMask);
+  BitmapShape frame = buildRegionFromBitmap(m_frameBitmap);
+  m_frameMask = frame.mask;
+  m_frameWidth = frame.width;
+  m_frameHeight = frame.height;
+  BitmapShape arrow = buildRegionFromBitmap(m_arrowBitmap);
+  m_arrowMask = arrow.mask;
+  m_arrowWidth = arrow.width;
+  m_arrowHeight = arrow.height;
   if (arrow.region) ::DeleteObject(arrow.region);  // only the arrow's mask is used
 
-  SetItemHeight(-1, static_cast<UINT>(frameHeight - 5));
-  SetWindowPos(nullptr, 0, 0, frameWidth + 2, frameHeight + kListHeight, SWP_NOMOVE | SWP_NOZORDER);
+  SetItemHeight(-1, static_cast<UINT>(m_frameHeight - 5));
+  SetWindowPos(nullptr, 0, 0, m_frameWidth + 2, m_frameHeight + kListHeight, SWP_NOMOVE | SWP_NOZORDER);
   // A copy of the shape stays with the box, for drawing it into its
   // parent's paint.
-  shape_.reset(::CreateRectRgn(0, 0, 0, 0));
-  if (frame.region) ::CombineRgn(shape_, frame.region, nullptr, RGN_COPY);
+  m_shape.reset(::CreateRectRgn(0, 0, 0, 0));
+  if (frame.region) ::CombineRgn(m_shape, frame.region, nullptr, RGN_COPY);
   ::SetWindowRgn(m_hWnd, frame.region, TRUE);
   Invalidate(FALSE);
 }
@@ -89,14 +86,14 @@ COLORREF SkinComboBox::fieldTextColor() const {
 }
 
 LRESULT SkinComboBox::OnPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
-  if (!frameBitmap) {
+  if (!m_frameBitmap) {
     // Not skinned: the platform draws the box, and the field comes through
     // WM_DRAWITEM.
     return CComboBox::DefWindowProc(message, wParam, lParam);
   }
   PaintDC dc(m_hWnd);
   // The box is cut to the frame's shape: the frame is all of it that shows.
-  if (picture()) picture_.copyTo(dc);
+  if (picture()) m_picture.copyTo(dc);
   return 0;
 }
 
@@ -109,28 +106,28 @@ SkinComboBox::Look SkinComboBox::currentLook() const {
   Look look;
   look.enabled = IsWindowEnabled() != FALSE;
   look.focused = ::GetFocus() == m_hWnd;
-  look.hovering = hovering != 0;
+  look.hovering = m_hovering;
   look.text = selectionText();
-  look.font = controlFonts[kTextFontIndex].GetSafeHandle();
+  look.font = m_textFont;
   if (!look.font) look.font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   ::MapWindowPoints(m_hWnd, GetParent(), &look.origin, 1);
   return look;
 }
 
 HDC SkinComboBox::picture() {
-  if (!frameBitmap) return nullptr;
+  if (!m_frameBitmap) return nullptr;
   const Look look = currentLook();
-  if (picture_.dc() && look == shown_) return picture_.dc();
+  if (m_picture.dc() && look == m_shown) return m_picture.dc();
 
   // What the window shows under the box; only the frame shows of it, as the
   // box is cut to the frame's shape.
-  HDC image = picture_.prepareOver(frameWidth, frameHeight, backdrop, look.origin);
+  HDC image = m_picture.prepareOver(m_frameWidth, m_frameHeight, m_backdrop, look.origin);
   if (!image) return nullptr;
-  composeMasked(image, 0, 0, frameWidth, frameHeight, frameBitmap, frameMask);
+  composeMasked(image, 0, 0, m_frameWidth, m_frameHeight, m_frameBitmap, m_frameMask);
 
   if (!look.enabled) {
     GdiObject<HBRUSH> wash(::CreateSolidBrush(kDisabledField));
-    RECT inner = {2, 2, frameWidth - 2, frameHeight - 2};
+    RECT inner = {2, 2, m_frameWidth - 2, m_frameHeight - 2};
     ::FillRect(image, &inner, wash);
   }
   {
@@ -141,10 +138,10 @@ HDC SkinComboBox::picture() {
     ::DrawTextA(image, look.text, look.text.GetLength(), &field, kFieldTextFormat);
   }
 
-  HBITMAP arrow = !look.enabled ? arrowDisabledBitmap : look.hovering ? arrowHoverBitmap : arrowBitmap;
-  composeMasked(image, frameWidth - arrowWidth - 1, frameHeight - arrowHeight - 1, arrowWidth, arrowHeight, arrow,
-                arrowMask);
-  shown_ = look;
+  HBITMAP arrow = !look.enabled ? m_arrowDisabledBitmap : look.hovering ? m_arrowHoverBitmap : m_arrowBitmap;
+  composeMasked(image, m_frameWidth - m_arrowWidth - 1, m_frameHeight - m_arrowHeight - 1, m_arrowWidth, m_arrowHeight, arrow,
+                m_arrowMask);
+  m_shown = look;
   return image;
 }
 
@@ -162,7 +159,7 @@ LRESULT SkinComboBox::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT SkinComboBox::OnSetFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   LRESULT result = DefWindowProc(message, wParam, lParam);
-  ::PostMessageA(GetParent(), kFocusNotify, 0, 0);
+  ::PostMessageA(GetParent(), WM_APP_COMBO_FOCUS, 0, 0);
   Invalidate(FALSE);
   return result;
 }
@@ -170,15 +167,15 @@ LRESULT SkinComboBox::OnSetFocus(UINT message, WPARAM wParam, LPARAM lParam, BOO
 LRESULT SkinComboBox::OnKillFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   // The platform's own focus-loss handling runs too: it closes an open list.
   LRESULT result = DefWindowProc(message, wParam, lParam);
-  ::PostMessageA(GetParent(), kFocusNotify, 0, 0);
+  ::PostMessageA(GetParent(), WM_APP_COMBO_FOCUS, 0, 0);
   Invalidate(FALSE);
   return result;
 }
 
 BOOL SkinComboBox::PreTranslateMessage(MSG* msg) {
   // While the button is held over the box, every move repaints it.
-  if (msg->message == WM_MOUSEMOVE && pressed) Invalidate(FALSE);
-  followMouse(m_hWnd, *msg, hovering, pressed);
+  if (msg->message == WM_MOUSEMOVE && m_pressed) Invalidate(FALSE);
+  followMouse(m_hWnd, *msg, m_hovering, m_pressed);
   return CComboBox::PreTranslateMessage(msg);
 }
 
@@ -186,13 +183,13 @@ bool SkinComboBox::reflectDrawItem(WPARAM wParam, LPARAM lParam, LRESULT& result
   const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
   if (!item || item->CtlType != ODT_COMBOBOX) return false;
   if (!dynamic_cast<SkinComboBox*>(CWnd::FromHandlePermanent(item->hwndItem))) return false;
-  result = ::SendMessageA(item->hwndItem, kReflectedDrawItem, wParam, lParam);
+  result = ::SendMessageA(item->hwndItem, WM_APP_REFLECTED_DRAWITEM, wParam, lParam);
   return true;
 }
 
 void SkinComboBox::setShortcut(int32_t newScanCode, int32_t newModifiers) {
-  scanCode = newScanCode;
-  modifiers = newModifiers;
+  m_scanCode = newScanCode;
+  m_modifiers = newModifiers;
   Invalidate(FALSE);
 }
 
@@ -200,25 +197,25 @@ LRESULT SkinComboBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
   // The copy of the selection follows every way the selection changes: a
   // request from the program, and a choice in the drop-down list.
   if (message == CB_SETCURSEL) {
-    selectedIndex = static_cast<int>(wParam);
+    m_selectedIndex = static_cast<int>(wParam);
   } else if (message == WM_COMMAND && (HIWORD(wParam) == 1 || HIWORD(wParam) == 8)) {
-    selectedIndex = static_cast<int>(CComboBox::DefWindowProc(CB_GETCURSEL, 0, 0));
+    m_selectedIndex = static_cast<int>(CComboBox::DefWindowProc(CB_GETCURSEL, 0, 0));
   }
   return CComboBox::DefWindowProc(message, wParam, lParam);
 }
 
 LRESULT SkinComboBox::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-  forwardingDrawItem_ = true;
+  m_forwardingDrawItem = true;
   LRESULT result = DefWindowProc(message, wParam, lParam);
-  forwardingDrawItem_ = false;
+  m_forwardingDrawItem = false;
   return result;
 }
 
 LRESULT SkinComboBox::OnReflectedDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&) {
   // No default processing here: the combo box's own would hand the message to
   // the parent again.
-  if (!forwardingDrawItem_) drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+  if (!m_forwardingDrawItem) drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
   return TRUE;
 }
 
@@ -241,7 +238,7 @@ void SkinComboBox::drawListItem(const DRAWITEMSTRUCT& item) {
   if (item.itemID == static_cast<UINT>(-1)) return;
   const int index = static_cast<int>(item.itemID);
   // The current selection stays marked while the user moves over the others.
-  if (index == selectedIndex) color = kCurrentItemText;
+  if (index == m_selectedIndex) color = kCurrentItemText;
   ::SetTextColor(item.hDC, color);
   const CString text = GetLBText(index);
   RECT rect = item.rcItem;
@@ -254,7 +251,7 @@ void SkinComboBox::drawSelectionField(const DRAWITEMSTRUCT& item) {
   // new selection, a change of focus). The skinned paint draws the whole box,
   // field included, so the field is only marked for it; drawing here into
   // the platform's rectangle would cover the frame and the arrow.
-  if (frameBitmap) {
+  if (m_frameBitmap) {
     Invalidate(FALSE);
     return;
   }
@@ -270,18 +267,17 @@ void SkinComboBox::drawSelectionField(const DRAWITEMSTRUCT& item) {
 }
 
 RECT SkinComboBox::textArea() const {
-  return {kFieldTextOrigin.x, kFieldTextOrigin.y, frameWidth - arrowWidth - 1 - kArrowGap, frameHeight - 2};
+  return {kFieldTextOrigin.x, kFieldTextOrigin.y, m_frameWidth - m_arrowWidth - 1 - kArrowGap, m_frameHeight - 2};
 }
 
 CString SkinComboBox::selectionText() const {
-  if (selectedIndex < 0) return CString();
-  if (static_cast<int32_t>(GetItemData(selectedIndex)) == ButtonFunction::KeyShortcut)
-    return shortcutName(scanCode, modifiers);
-  return GetLBText(selectedIndex);
+  if (m_selectedIndex < 0) return CString();
+  if (m_fieldText) return m_fieldText(*this, m_selectedIndex);
+  return GetLBText(m_selectedIndex);
 }
 
 bool SkinComboBox::drawInto(HDC target, POINT at) {
   HDC image = picture();
-  if (image) copyShaped(target, at.x, at.y, frameWidth, frameHeight, image, shape_.get());
+  if (image) copyShaped(target, at.x, at.y, m_frameWidth, m_frameHeight, image, m_shape.get());
   return image != nullptr;
 }

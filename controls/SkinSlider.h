@@ -12,6 +12,9 @@ public:
   SkinSlider() = default;
   ~SkinSlider() override = default;
 
+  // The slider is drawn over `ground`, the window's clean skin.
+  void setSkin(HBITMAP ground) { m_ground = ground; }
+
   BOOL PreTranslateMessage(MSG* msg) override;
 
   // What a paint copies to the screen: the channel and the thumb over the
@@ -25,9 +28,10 @@ public:
   SIZE shownSize() const;
   bool drawInto(HDC target, POINT at);
 
-  int tracking = 0;
-  int lastPosition = -1;
-  UINT notifyMessage = WM_APP_SLIDER_MOVED;
+  bool m_tracking = false;
+  int m_lastPosition = -1;
+  UINT m_notifyMessage = WM_APP_SLIDER_MOVED;
+  HBITMAP m_ground = nullptr;
 
 protected:
   DECLARE_MESSAGE_MAP()
@@ -48,6 +52,6 @@ private:
   };
   Look currentLook();
 
-  ControlPicture picture_;
-  Look shown_;
+  ControlPicture m_picture;
+  Look m_shown;
 };

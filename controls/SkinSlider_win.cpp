@@ -1,6 +1,5 @@
 #include "controls/SkinSlider.h"
 
-#include "app/ProcessObjects.h"
 #include "controls/MouseTracking.h"
 #include "framework/GdiObjects.h"
 
@@ -15,7 +14,7 @@ END_MESSAGE_MAP()
 
 LRESULT SkinSlider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PaintDC dc(m_hWnd);
-  if (picture()) picture_.copyTo(dc);
+  if (picture()) m_picture.copyTo(dc);
   return 0;
 }
 
@@ -30,17 +29,17 @@ SkinSlider::Look SkinSlider::currentLook() {
   GetThumbRect(&look.thumb);
   GetClientRect(&look.inParent);
   ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&look.inParent), 2);
-  look.skin = backgroundBitmap;
+  look.skin = m_ground;
   return look;
 }
 
 HDC SkinSlider::picture() {
   const Look look = currentLook();
-  if (picture_.dc() && look == shown_) return picture_.dc();
+  if (m_picture.dc() && look == m_shown) return m_picture.dc();
 
   const int w = look.inParent.right - look.inParent.left;
   const int h = look.inParent.bottom - look.inParent.top;
-  HDC image = picture_.prepareOver(w, h, look.skin, {look.inParent.left, look.inParent.top});
+  HDC image = m_picture.prepareOver(w, h, look.skin, {look.inParent.left, look.inParent.top});
   if (!image) return nullptr;
 
   const RECT& thumb = look.thumb;
@@ -53,7 +52,7 @@ HDC SkinSlider::picture() {
   fill({1, c - 1, w - 1, c + 1}, light);
   fill(thumb, light);
   fill({thumb.left + 1, thumb.top + 1, thumb.right - 1, thumb.bottom - 1}, BLACK_BRUSH);
-  shown_ = look;
+  m_shown = look;
   return image;
 }
 
@@ -85,22 +84,22 @@ LRESULT SkinSlider::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
 BOOL SkinSlider::PreTranslateMessage(MSG* msg) {
   switch (msg->message) {
     case WM_MOUSEMOVE:
-      if (!tracking) {
-        tracking = 1;
+      if (!m_tracking) {
+        m_tracking = true;
         trackMouseLeave(m_hWnd);
       }
       break;
     case WM_LBUTTONUP:
     case WM_MOUSELEAVE:
-      tracking = 0;
+      m_tracking = false;
       break;
   }
   // Every message is a chance to notice a new position.
   int position = GetPos();
-  if (position != lastPosition) {
-    lastPosition = position;
+  if (position != m_lastPosition) {
+    m_lastPosition = position;
     Invalidate(FALSE);
-    ::PostMessageA(GetParent(), notifyMessage, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    ::PostMessageA(GetParent(), m_notifyMessage, reinterpret_cast<WPARAM>(m_hWnd), 0);
   }
   return CSliderCtrl::PreTranslateMessage(msg);
 }
@@ -113,6 +112,6 @@ SIZE SkinSlider::shownSize() const {
 
 bool SkinSlider::drawInto(HDC target, POINT at) {
   HDC image = picture();
-  if (image) ::BitBlt(target, at.x, at.y, picture_.width(), picture_.height(), image, 0, 0, SRCCOPY);
+  if (image) ::BitBlt(target, at.x, at.y, m_picture.width(), m_picture.height(), image, 0, 0, SRCCOPY);
   return image != nullptr;
 }

@@ -8,7 +8,7 @@
 #include "framework/CDialog.h"
 
 // How many times the magnifier enlarges.
-extern int zoomFactor;
+constexpr int zoomFactor = 2;
 
 // Posted to the owner when the user closes the magnifier.
 constexpr UINT WM_APP_ZOOM_HIDDEN = 1298;
@@ -21,9 +21,9 @@ public:
   // Source rectangle for a client area: (width / zoom + 1) x (height / zoom + 1).
   static SIZE sourceSize(int clientWidth, int clientHeight);
 
-  CWnd* owner;
-  HBITMAP workBitmap = nullptr;  // 2048 x 2048, 32 bits: the captured screen area; only while shown
-  int resizeHold = 0;            // refresh ticks still to skip after a resize
+  CWnd* m_owner;
+  HBITMAP m_workBitmap = nullptr;  // 2048 x 2048, 32 bits: the captured screen area; only while shown
+  int m_resizeHold = 0;            // refresh ticks still to skip after a resize
 
 protected:
   BOOL OnInitDialog() override;

@@ -5,8 +5,6 @@
 #include "framework/GdiObjects.h"
 #include "resource.h"
 
-int zoomFactor = 2;
-
 namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshPeriodMs = 40;
@@ -14,10 +12,10 @@ constexpr int kWorkSize = 2048;
 constexpr int kTicksHeldAfterSizing = 5;
 }  // namespace
 
-ZoomWindow::ZoomWindow(CWnd* ownerWindow) : CDialog(IDD_ZOOM, nullptr), owner(ownerWindow) {}
+ZoomWindow::ZoomWindow(CWnd* ownerWindow) : CDialog(IDD_ZOOM, nullptr), m_owner(ownerWindow) {}
 
 ZoomWindow::~ZoomWindow() {
-  if (workBitmap) ::DeleteObject(workBitmap);
+  if (m_workBitmap) ::DeleteObject(m_workBitmap);
 }
 
 BEGIN_MESSAGE_MAP(ZoomWindow, CDialog)
@@ -32,7 +30,7 @@ SIZE ZoomWindow::sourceSize(int clientWidth, int clientHeight) {
 
 BOOL ZoomWindow::OnInitDialog() {
   CDialog::OnInitDialog();
-  resizeHold = 0;
+  m_resizeHold = 0;
   char title[32];
   std::snprintf(title, sizeof title, "Zoom (x%d)", zoomFactor);
   SetWindowText(title);
@@ -41,19 +39,19 @@ BOOL ZoomWindow::OnInitDialog() {
 }
 
 void ZoomWindow::startRefreshing() {
-  if (!workBitmap) workBitmap = ::CreateBitmap(kWorkSize, kWorkSize, 1, 32, nullptr);
+  if (!m_workBitmap) m_workBitmap = ::CreateBitmap(kWorkSize, kWorkSize, 1, 32, nullptr);
   SetTimer(kRefreshTimer, kRefreshPeriodMs);
 }
 
 void ZoomWindow::stopRefreshing() {
   KillTimer(kRefreshTimer);
-  if (workBitmap) ::DeleteObject(workBitmap);
-  workBitmap = nullptr;
+  if (m_workBitmap) ::DeleteObject(m_workBitmap);
+  m_workBitmap = nullptr;
 }
 
 LRESULT ZoomWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // While the user drags the border, refreshing pauses.
-  if (message == WM_SIZING) resizeHold = kTicksHeldAfterSizing;
+  if (message == WM_SIZING) m_resizeHold = kTicksHeldAfterSizing;
   if (message == WM_WINDOWPOSCHANGED) {
     const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
     if (pos->flags & SWP_SHOWWINDOW) startRefreshing();
@@ -65,7 +63,7 @@ LRESULT ZoomWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT ZoomWindow::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
   // Closing only hides the magnifier; the object stays.
   ShowWindow(SW_HIDE);
-  if (owner && owner->m_hWnd) owner->PostMessage(WM_APP_ZOOM_HIDDEN);
+  if (m_owner && m_owner->m_hWnd) m_owner->PostMessage(WM_APP_ZOOM_HIDDEN);
   return 0;
 }
 
@@ -73,22 +71,22 @@ LRESULT ZoomWindow::OnTimer(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   if (wParam == kRefreshTimer) {
     POINT pointer;
     ::GetCursorPos(&pointer);
-    if (resizeHold == 0 && ::WindowFromPoint(pointer) != m_hWnd) Invalidate(FALSE);
-    if (resizeHold > 0) --resizeHold;
+    if (m_resizeHold == 0 && ::WindowFromPoint(pointer) != m_hWnd) Invalidate(FALSE);
+    if (m_resizeHold > 0) --m_resizeHold;
   }
   return DefWindowProc(message, wParam, lParam);
 }
 
 LRESULT ZoomWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PaintDC dc(m_hWnd);
-  if (!workBitmap) startRefreshing();  // painted before it was shown
+  if (!m_workBitmap) startRefreshing();  // painted before it was shown
   POINT pointer;
   ::GetCursorPos(&pointer);
   RECT client;
   GetClientRect(&client);
   const SIZE source = sourceSize(client.right, client.bottom);
 
-  MemoryDC work(dc, workBitmap);
+  MemoryDC work(dc, m_workBitmap);
   HDC screen = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   ::FillRect(work, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   ::BitBlt(work, 0, 0, source.cx, source.cy, screen, pointer.x - source.cx / 2, pointer.y - source.cy / 2, SRCCOPY);

@@ -8,6 +8,7 @@ list(APPEND SKIVOL_CORE_SOURCES
 list(APPEND SKIVOL_WIN_SOURCES
   controls/BitmapRegion_win.cpp
   controls/ControlPicture_win.cpp
+  controls/Skin_win.cpp
   controls/KeyCaptureDialog_win.cpp
   controls/KeyTable_win.cpp
   controls/Shortcut_win.cpp

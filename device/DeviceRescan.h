@@ -7,21 +7,14 @@
 class HidLink;
 struct MouseConfig;
 
-constexpr unsigned kRescanTimer = 103;
-constexpr unsigned kFirstRescanDelayMs = 1000;
-// A burst of device changes yields one re-scan this long after the last one.
-constexpr unsigned kRescanAfterChangeMs = 5000;
-constexpr unsigned kPostScanTimer = 122;
-constexpr unsigned kPostScanDelayMs = 700;
-
 // What the re-scan does to the window. Called on the re-scan worker.
 class RescanTarget {
 public:
   virtual ~RescanTarget() = default;
   virtual void enableDpiSlider(bool enable) = 0;
   virtual void enableAssignmentBoxes(bool enable) = 0;
-  // Timer kPostScanTimer with kPostScanDelayMs. Timers belong to the window's
-  // thread, so this asks that thread to start it.
+  // The post-scan timer, which sends PostScan once the mouse has settled.
+  // Timers belong to the window's thread, so this asks that thread to start it.
   virtual void startPostScanTimer() = 0;
 };
 

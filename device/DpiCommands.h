@@ -15,18 +15,20 @@ public:
   virtual void kill(unsigned id) = 0;
 };
 
-constexpr unsigned kCommitDpiTimer = 124;
+// A run of SetDpiStep frames ends this long after its last frame.
 constexpr unsigned kCommitDpiDelayMs = 2000;
 
 class DpiCommands {
 public:
-  DpiCommands(HidLink& link, WindowTimers& timers) : link_(link), timers_(timers) {}
+  // `commitTimer` is the id of the window timer that ends a run.
+  DpiCommands(HidLink& link, WindowTimers& timers, unsigned commitTimer)
+      : m_link(link), m_timers(timers), m_commitTimer(commitTimer) {}
 
-  // Level `level` gets DPI step `step`; a4..a7 are passed to the mouse as
+  // Level `level` gets DPI step `step`; byte4..byte7 go into the frame as
   // they are (every sender gives 1). Sends nothing while the last scan found
   // no mouse, and nothing for a level outside 0..3 or a step outside 0..7.
   // When sent, the commit timer is (re)started. Returns whether it was sent.
-  bool setDpiStep(int32_t level, int32_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7);
+  bool setDpiStep(int32_t level, int32_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6, uint8_t byte7);
   // Makes `level` the mouse's current level; the same gate and range.
   bool selectDpiLevel(int32_t level);
   // Sends CommitDpi now, mouse or not (the "Default" sequence does).
@@ -35,6 +37,7 @@ public:
   void onCommitTimer();
 
 private:
-  HidLink& link_;
-  WindowTimers& timers_;
+  HidLink& m_link;
+  WindowTimers& m_timers;
+  const unsigned m_commitTimer;
 };

@@ -34,14 +34,14 @@ FeatureFrame FeatureFrame::InjectButtons(uint8_t buttons) {
   return frame;
 }
 
-FeatureFrame FeatureFrame::SetDpiStep(uint8_t level, uint8_t step, uint8_t a4, uint8_t a5, uint8_t a6, uint8_t a7) {
+FeatureFrame FeatureFrame::SetDpiStep(uint8_t level, uint8_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6, uint8_t byte7) {
   FeatureFrame frame = frameOf(FeatureCommand::SetDpiStep);
   frame.bytes[2] = level;
   frame.bytes[3] = step;
-  frame.bytes[4] = a4;
-  frame.bytes[5] = a5;
-  frame.bytes[6] = a6;
-  frame.bytes[7] = a7;
+  frame.bytes[4] = byte4;
+  frame.bytes[5] = byte5;
+  frame.bytes[6] = byte6;
+  frame.bytes[7] = byte7;
   return frame;
 }
 

@@ -23,23 +23,23 @@ constexpr uint32_t kStateProbe = 0xFA;
 constexpr uint32_t kStateConfirm = 0x6E;
 }  // namespace
 
-HidLink::HidLink(HidBus& bus) : bus_(bus) {}
+HidLink::HidLink(HidBus& bus) : m_bus(bus) {}
 
 HidLink::~HidLink() {
-  Guard hold(lock_);
+  Guard hold(m_lock);
   closeTargets();
-  for (HidSlot& slot : slots_) {
-    if (slot.event) bus_.closeEvent(slot.event);
-    if (slot.deviceHandle) bus_.close(slot.deviceHandle);
+  for (HidSlot& slot : m_slots) {
+    if (slot.event) m_bus.closeEvent(slot.event);
+    if (slot.deviceHandle) m_bus.close(slot.deviceHandle);
   }
 }
 
 template <typename Visit>
 bool HidLink::forEachInterface(Visit visit) {
-  Guard hold(lock_);
+  Guard hold(m_lock);
   std::vector<std::string> paths;
   try {
-    paths = bus_.enumerateInterfaces();
+    paths = m_bus.enumerateInterfaces();
   } catch (...) {
     return false;  // no interface set: nothing is found, nothing is sent
   }
@@ -48,16 +48,16 @@ bool HidLink::forEachInterface(Visit visit) {
     Walk next = Walk::Next;
     // A failure while one interface is handled skips that interface only.
     try {
-      handle = bus_.open(path);
+      handle = m_bus.open(path);
       if (!handle) continue;
       HidCapabilities caps;
-      if (bus_.capabilities(handle, caps)) next = visit(handle, path, caps);
+      if (m_bus.capabilities(handle, caps)) next = visit(handle, path, caps);
     } catch (...) {
       next = Walk::Next;
     }
     if (handle && next != Walk::KeepOpen) {
       try {
-        bus_.close(handle);
+        m_bus.close(handle);
       } catch (...) {
       }
     }
@@ -69,39 +69,39 @@ bool HidLink::forEachInterface(Visit visit) {
 bool HidLink::isMouseConfiguration(HidBus::Handle handle, const HidCapabilities& caps) {
   if (caps.featureReportByteLength != MouseIdentity::FeatureReportLength) return false;
   HidAttributes attributes;
-  return bus_.attributes(handle, attributes) && isMouseIds(attributes);
+  return m_bus.attributes(handle, attributes) && isMouseIds(attributes);
 }
 
 void HidLink::clearSlot(HidSlot& slot) {
-  if (slot.deviceHandle) bus_.close(slot.deviceHandle);
-  if (slot.event) bus_.closeEvent(slot.event);
+  if (slot.deviceHandle) m_bus.close(slot.deviceHandle);
+  if (slot.event) m_bus.closeEvent(slot.event);
   slot = HidSlot();
 }
 
 void HidLink::closeTargets() {
-  for (const Target& target : targets_) {
+  for (const Target& target : m_targets) {
     try {
-      bus_.close(target.handle);
+      m_bus.close(target.handle);
     } catch (...) {
     }
   }
-  targets_.clear();
-  targetsKnown_ = false;
+  m_targets.clear();
+  m_targetsKnown = false;
 }
 
 void HidLink::refreshTargets() {
-  Guard hold(lock_);
+  Guard hold(m_lock);
   closeTargets();
-  deviceSetChanged_ = false;
-  targetsKnown_ = forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
+  m_deviceSetChanged = false;
+  m_targetsKnown = forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
     if (!isMouseConfiguration(handle, caps)) return Walk::Next;
-    targets_.push_back(Target{path, handle, caps.featureReportByteLength});
+    m_targets.push_back(Target{path, handle, caps.featureReportByteLength});
     return Walk::KeepOpen;
   });
 }
 
 bool HidLink::refreshTargetsIfStale() {
-  if (targetsKnown_ && !deviceSetChanged_.load()) return false;
+  if (m_targetsKnown && !m_deviceSetChanged.load()) return false;
   refreshTargets();
   return true;
 }
@@ -109,50 +109,50 @@ bool HidLink::refreshTargetsIfStale() {
 bool HidLink::isGone(HidBus::Handle handle) {
   try {
     HidCapabilities caps;
-    return !bus_.capabilities(handle, caps);
+    return !m_bus.capabilities(handle, caps);
   } catch (...) {
     return true;
   }
 }
 
 void HidLink::scan() {
-  Guard hold(lock_);
-  for (HidSlot& slot : slots_) clearSlot(slot);
+  Guard hold(m_lock);
+  for (HidSlot& slot : m_slots) clearSlot(slot);
   closeTargets();
-  deviceSetChanged_ = false;
-  inputCount_ = 0;
-  presentCount_ = 0;
-  targetsKnown_ = forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
+  m_deviceSetChanged = false;
+  m_inputCount = 0;
+  m_presentCount = 0;
+  m_targetsKnown = forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
     // A vendor input collection is recorded whoever made it, and is not
     // looked at as a configuration interface as well.
     if (isVendorInput(caps)) {
-      const int32_t index = inputCount_.load();
+      const int32_t index = m_inputCount.load();
       if (index < kHidSlots) {
-        slots_[index].devicePath = path;
-        slots_[index].inputReportLength = caps.inputReportByteLength;
-        inputCount_ = index + 1;
+        m_slots[index].devicePath = path;
+        m_slots[index].inputReportLength = caps.inputReportByteLength;
+        m_inputCount = index + 1;
       }
       return Walk::Next;
     }
     if (caps.featureReportByteLength != MouseIdentity::FeatureReportLength) return Walk::Next;
     HidAttributes attributes;
-    if (!bus_.attributes(handle, attributes)) return Walk::Next;
+    if (!m_bus.attributes(handle, attributes)) return Walk::Next;
     std::string vendor;
-    if (bus_.indexedString(handle, MouseIdentity::VendorStringIndex, kScanStringBufferBytes, vendor) &&
+    if (m_bus.indexedString(handle, MouseIdentity::VendorStringIndex, kScanStringBufferBytes, vendor) &&
         vendor == MouseIdentity::VendorString && isMouseIds(attributes)) {
-      ++presentCount_;
+      ++m_presentCount;
     }
     // Frames go to whatever has the mouse's IDs and report length, whatever
     // its vendor string: keep it open for the transfers to come.
     if (!isMouseIds(attributes)) return Walk::Next;
-    targets_.push_back(Target{path, handle, caps.featureReportByteLength});
+    m_targets.push_back(Target{path, handle, caps.featureReportByteLength});
     return Walk::KeepOpen;
   });
 }
 
 bool HidLink::sendTo(const Target& target, const FeatureFrame& frame) {
   try {
-    return bus_.setFeature(target.handle, frame.data(), target.featureReportLength);
+    return m_bus.setFeature(target.handle, frame.data(), target.featureReportLength);
   } catch (...) {
     return false;
   }
@@ -162,19 +162,19 @@ bool HidLink::exchangeWith(const Target& target, const FeatureFrame& request, Fe
   try {
     // The reply is read even when the request was refused, as the mouse
     // answers a read with the last frame it took.
-    const bool sent = bus_.setFeature(target.handle, request.data(), target.featureReportLength);
-    return bus_.getFeature(target.handle, reply.data(), reply.size()) && sent;
+    const bool sent = m_bus.setFeature(target.handle, request.data(), target.featureReportLength);
+    return m_bus.getFeature(target.handle, reply.data(), reply.size()) && sent;
   } catch (...) {
     return false;
   }
 }
 
 void HidLink::sendFeature(const FeatureFrame& frame) {
-  Guard hold(lock_);
+  Guard hold(m_lock);
   const bool fresh = refreshTargetsIfStale();
   std::vector<std::string> delivered;
   bool stale = false;
-  for (const Target& target : targets_) {
+  for (const Target& target : m_targets) {
     if (sendTo(target, frame))
       delivered.push_back(target.path);
     else if (!fresh && isGone(target.handle))
@@ -184,34 +184,34 @@ void HidLink::sendFeature(const FeatureFrame& frame) {
   // An interface has gone (unplugged, or replugged and so at a new handle):
   // walk again once, and give the frame to those that have not taken it.
   refreshTargets();
-  for (const Target& target : targets_) {
+  for (const Target& target : m_targets) {
     if (std::find(delivered.begin(), delivered.end(), target.path) == delivered.end()) sendTo(target, frame);
   }
 }
 
 void HidLink::exchangeFeature(const FeatureFrame& request, FeatureFrame& reply) {
-  Guard hold(lock_);
+  Guard hold(m_lock);
   const bool fresh = refreshTargetsIfStale();
-  if (targets_.empty()) return;
+  if (m_targets.empty()) return;
   // Only the first interface of the mouse is asked.
-  if (exchangeWith(targets_.front(), request, reply) || fresh || !isGone(targets_.front().handle)) return;
+  if (exchangeWith(m_targets.front(), request, reply) || fresh || !isGone(m_targets.front().handle)) return;
   refreshTargets();
-  if (!targets_.empty()) exchangeWith(targets_.front(), request, reply);
+  if (!m_targets.empty()) exchangeWith(m_targets.front(), request, reply);
 }
 
 void HidLink::setSlotState(int slot, int32_t value, int32_t mask) {
   if (slot < 0 || slot >= kHidSlots) return;
-  Guard hold(lock_);
-  HidSlot& target = slots_[slot];
+  Guard hold(m_lock);
+  HidSlot& target = m_slots[slot];
   target.stateWord = (target.stateWord & ~mask) | value;
   sendSlotState(target);
 }
 
 void HidLink::sendSlotState(HidSlot& slot) {
-  Guard hold(lock_);  // already held by setSlotState; the lock is recursive
+  Guard hold(m_lock);  // already held by setSlotState; the lock is recursive
   std::string unused;
   auto request = [&](uint32_t index) {
-    return bus_.indexedString(slot.deviceHandle, index, kSlotStringBufferBytes, unused);
+    return m_bus.indexedString(slot.deviceHandle, index, kSlotStringBufferBytes, unused);
   };
   const uint32_t word = static_cast<uint32_t>(slot.stateWord);
   request(kStateLowNibbleFollows);
@@ -225,11 +225,11 @@ void HidLink::sendSlotState(HidSlot& slot) {
 }
 
 void HidLink::cancelPending() {
-  Guard hold(lock_);
-  for (HidSlot& slot : slots_) {
-    if (slot.event) bus_.pulseEvent(slot.event);
+  Guard hold(m_lock);
+  for (HidSlot& slot : m_slots) {
+    if (slot.event) m_bus.pulseEvent(slot.event);
     if (slot.pendingReadHandle) {
-      bus_.cancelIo(slot.pendingReadHandle);
+      m_bus.cancelIo(slot.pendingReadHandle);
       slot.devicePath.clear();
     }
   }
@@ -237,6 +237,6 @@ void HidLink::cancelPending() {
 
 HidSlot HidLink::slot(int index) const {
   if (index < 0 || index >= kHidSlots) return HidSlot();
-  Guard hold(lock_);
-  return slots_[index];
+  Guard hold(m_lock);
+  return m_slots[index];
 }

@@ -62,18 +62,18 @@ public:
   void scan();
   // Configuration interfaces of the mouse found by the last scan; 0 means
   // "no mouse" to every caller. Read without the lock.
-  int32_t presentCount() const { return presentCount_.load(); }
+  int32_t presentCount() const { return m_presentCount.load(); }
   // Vendor input collections recorded by the last scan (at most kHidSlots).
-  int32_t inputCount() const { return inputCount_.load(); }
+  int32_t inputCount() const { return m_inputCount.load(); }
 
   // The device set may have changed (a device came or went): the next
   // transfer walks the interfaces again instead of trusting the ones it
   // kept. Takes no lock, so the window's thread never waits for a scan here.
-  void markDeviceSetChanged() { deviceSetChanged_.store(true); }
+  void markDeviceSetChanged() { m_deviceSetChanged.store(true); }
 
   // The main window, as an opaque handle value.
-  void setNotifyWindow(void* window) { notifyWindow_.store(window); }
-  void* notifyWindow() const { return notifyWindow_.load(); }
+  void setNotifyWindow(void* window) { m_notifyWindow.store(window); }
+  void* notifyWindow() const { return m_notifyWindow.load(); }
 
   // Sends the frame to every interface of the mouse, in enumeration order.
   // Nothing is acknowledged; with no mouse the frame reaches nothing. When an
@@ -98,11 +98,11 @@ public:
   HidSlot slot(int index) const;
   // The lock that serialises all traffic. Recursive: the thread that holds
   // it may enter again.
-  std::recursive_mutex& lock() const { return lock_; }
+  std::recursive_mutex& lock() const { return m_lock; }
 
 protected:
   // For a link that keeps handles in its slots between operations.
-  HidSlot& slotAt(int index) { return slots_[index]; }
+  HidSlot& slotAt(int index) { return m_slots[index]; }
 
 private:
   // An open interface that takes the mouse's frames: the mouse's IDs and its
@@ -136,13 +136,13 @@ private:
   bool sendTo(const Target& target, const FeatureFrame& frame);
   bool exchangeWith(const Target& target, const FeatureFrame& request, FeatureFrame& reply);
 
-  HidBus& bus_;
-  std::atomic<int32_t> presentCount_{0};
-  std::atomic<int32_t> inputCount_{0};
-  HidSlot slots_[kHidSlots];
-  std::vector<Target> targets_;  // in enumeration order; under the lock
-  bool targetsKnown_ = false;    // the targets describe a walk not yet known stale
-  std::atomic<bool> deviceSetChanged_{false};
-  std::atomic<void*> notifyWindow_{nullptr};
-  mutable std::recursive_mutex lock_;
+  HidBus& m_bus;
+  std::atomic<int32_t> m_presentCount{0};
+  std::atomic<int32_t> m_inputCount{0};
+  HidSlot m_slots[kHidSlots];
+  std::vector<Target> m_targets;  // in enumeration order; under the lock
+  bool m_targetsKnown = false;    // the targets describe a walk not yet known stale
+  std::atomic<bool> m_deviceSetChanged{false};
+  std::atomic<void*> m_notifyWindow{nullptr};
+  mutable std::recursive_mutex m_lock;
 };

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/ProgramDirectory.h"
+#include "device/ProgramDirectory.h"
 #include "framework/CArchive.h"
 #include "framework/FileReplace.h"
 

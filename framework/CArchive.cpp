@@ -3,7 +3,7 @@
 #include <cstring>
 
 CArchive::CArchive(CFile* file, Mode mode, size_t bufferSize)
-    : file_(file), mode_(mode), buffer_(bufferSize < 16 ? 16 : bufferSize) {}
+    : m_file(file), m_mode(mode), m_buffer(bufferSize < 16 ? 16 : bufferSize) {}
 
 CArchive::~CArchive() {
   // An archive that was not closed loses what it buffered, as a write that
@@ -11,24 +11,24 @@ CArchive::~CArchive() {
 }
 
 bool CArchive::FlushBuffer() {
-  if (end_ == 0) return !failed_;
-  if (!file_ || !file_->Write(buffer_.data(), end_)) failed_ = true;
-  end_ = 0;
-  return !failed_;
+  if (m_end == 0) return !m_failed;
+  if (!m_file || !m_file->Write(m_buffer.data(), m_end)) m_failed = true;
+  m_end = 0;
+  return !m_failed;
 }
 
 void CArchive::WriteBytes(const void* data, size_t count) {
-  if (mode_ != store || closed_) {
-    failed_ = true;
+  if (m_mode != store || m_closed) {
+    m_failed = true;
     return;
   }
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
   while (count > 0) {
-    if (end_ == buffer_.size()) FlushBuffer();
-    size_t chunk = buffer_.size() - end_;
+    if (m_end == m_buffer.size()) FlushBuffer();
+    size_t chunk = m_buffer.size() - m_end;
     if (chunk > count) chunk = count;
-    std::memcpy(buffer_.data() + end_, bytes, chunk);
-    end_ += chunk;
+    std::memcpy(m_buffer.data() + m_end, bytes, chunk);
+    m_end += chunk;
     bytes += chunk;
     count -= chunk;
   }
@@ -60,48 +60,48 @@ CArchive& CArchive::operator<<(const CString& text) {
 }
 
 uint64_t CArchive::Remaining() const {
-  uint64_t buffered = end_ - begin_;
-  if (!file_) return buffered;
-  uint64_t length = file_->GetLength();
-  uint64_t position = file_->GetPosition();
+  uint64_t buffered = m_end - m_begin;
+  if (!m_file) return buffered;
+  uint64_t length = m_file->GetLength();
+  uint64_t position = m_file->GetPosition();
   return buffered + (length > position ? length - position : 0);
 }
 
 bool CArchive::Fill(size_t wanted) {
-  if (end_ - begin_ >= wanted) return true;
-  if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
+  if (m_end - m_begin >= wanted) return true;
+  if (m_begin > 0) {
+    std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+    m_end -= m_begin;
+    m_begin = 0;
   }
-  while (end_ < wanted && file_) {
-    size_t got = file_->Read(buffer_.data() + end_, buffer_.size() - end_);
+  while (m_end < wanted && m_file) {
+    size_t got = m_file->Read(m_buffer.data() + m_end, m_buffer.size() - m_end);
     if (got == 0) break;
-    end_ += got;
+    m_end += got;
   }
-  return end_ - begin_ >= wanted;
+  return m_end - m_begin >= wanted;
 }
 
 bool CArchive::ReadBytes(void* data, size_t count) {
-  if (mode_ != load || failed_) {
-    failed_ = true;
+  if (m_mode != load || m_failed) {
+    m_failed = true;
     return false;
   }
   // Asking the file how much is left costs seeks: only when the buffer
   // cannot serve the read.
-  if (count > end_ - begin_ && count > Remaining()) {
-    failed_ = true;
+  if (count > m_end - m_begin && count > Remaining()) {
+    m_failed = true;
     return false;
   }
   uint8_t* out = static_cast<uint8_t*>(data);
   while (count > 0) {
-    size_t chunk = count < buffer_.size() ? count : buffer_.size();
+    size_t chunk = count < m_buffer.size() ? count : m_buffer.size();
     if (!Fill(chunk)) {
-      failed_ = true;
+      m_failed = true;
       return false;
     }
-    std::memcpy(out, buffer_.data() + begin_, chunk);
-    begin_ += chunk;
+    std::memcpy(out, m_buffer.data() + m_begin, chunk);
+    m_begin += chunk;
     out += chunk;
     count -= chunk;
   }
@@ -146,7 +146,7 @@ CArchive& CArchive::operator>>(CString& text) {
   if (!ReadStringLength(length)) return *this;
   // The length comes from the file: never allocate more than the file holds.
   if (length > Remaining()) {
-    failed_ = true;
+    m_failed = true;
     return *this;
   }
   std::string chars(length, '\0');
@@ -155,8 +155,8 @@ CArchive& CArchive::operator>>(CString& text) {
 }
 
 bool CArchive::Close() {
-  if (closed_) return !failed_;
-  closed_ = true;
-  if (mode_ == store) FlushBuffer();
-  return !failed_;
+  if (m_closed) return !m_failed;
+  m_closed = true;
+  if (m_mode == store) FlushBuffer();
+  return !m_failed;
 }

@@ -39,17 +39,17 @@ public:
 
   // Storing: writes out what is buffered. False when any write failed.
   bool Close();
-  bool failed() const { return failed_; }
+  bool failed() const { return m_failed; }
 
 private:
   bool Fill(size_t wanted);
   bool FlushBuffer();
 
-  CFile* file_;
-  Mode mode_;
-  std::vector<uint8_t> buffer_;
-  size_t begin_ = 0;  // loading: next unread byte in buffer_
-  size_t end_ = 0;    // loading: end of valid bytes; storing: bytes buffered
-  bool failed_ = false;
-  bool closed_ = false;
+  CFile* m_file;
+  Mode m_mode;
+  std::vector<uint8_t> m_buffer;
+  size_t m_begin = 0;  // loading: next unread byte in buffer_
+  size_t m_end = 0;    // loading: end of valid bytes; storing: bytes buffered
+  bool m_failed = false;
+  bool m_closed = false;
 };

@@ -19,7 +19,7 @@ public:
   CFile& operator=(const CFile&) = delete;
 
   bool Open(const char* path, unsigned flags);
-  bool IsOpen() const { return file_ != nullptr; }
+  bool IsOpen() const { return m_file != nullptr; }
 
   // Bytes actually read; fewer than asked at the end of the file.
   size_t Read(void* buffer, size_t count);
@@ -33,5 +33,5 @@ public:
   bool Close();
 
 private:
-  FILE* file_ = nullptr;
+  FILE* m_file = nullptr;
 };

@@ -7,24 +7,24 @@
 class CString {
 public:
   CString() = default;
-  CString(const char* text) : text_(text ? text : "") {}
-  CString(const char* text, size_t length) : text_(text, length) {}
-  CString(std::string text) : text_(std::move(text)) {}
+  CString(const char* text) : m_text(text ? text : "") {}
+  CString(const char* text, size_t length) : m_text(text, length) {}
+  CString(std::string text) : m_text(std::move(text)) {}
 
-  int GetLength() const { return static_cast<int>(text_.size()); }
-  bool IsEmpty() const { return text_.empty(); }
-  void Empty() { text_.clear(); }
-  const char* c_str() const { return text_.c_str(); }
-  operator const char*() const { return text_.c_str(); }
-  const std::string& str() const { return text_; }
+  int GetLength() const { return static_cast<int>(m_text.size()); }
+  bool IsEmpty() const { return m_text.empty(); }
+  void Empty() { m_text.clear(); }
+  const char* c_str() const { return m_text.c_str(); }
+  operator const char*() const { return m_text.c_str(); }
+  const std::string& str() const { return m_text; }
 
-  CString& operator+=(const CString& other) { text_ += other.text_; return *this; }
-  CString& operator+=(char ch) { text_ += ch; return *this; }
-  friend CString operator+(const CString& a, const CString& b) { return CString(a.text_ + b.text_); }
-  friend CString operator+(const CString& a, const char* b) { return CString(a.text_ + (b ? b : "")); }
-  friend bool operator==(const CString& a, const CString& b) { return a.text_ == b.text_; }
-  friend bool operator!=(const CString& a, const CString& b) { return a.text_ != b.text_; }
-  friend bool operator==(const CString& a, const char* b) { return a.text_ == (b ? b : ""); }
+  CString& operator+=(const CString& other) { m_text += other.m_text; return *this; }
+  CString& operator+=(char ch) { m_text += ch; return *this; }
+  friend CString operator+(const CString& a, const CString& b) { return CString(a.m_text + b.m_text); }
+  friend CString operator+(const CString& a, const char* b) { return CString(a.m_text + (b ? b : "")); }
+  friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
+  friend bool operator!=(const CString& a, const CString& b) { return a.m_text != b.m_text; }
+  friend bool operator==(const CString& a, const char* b) { return a.m_text == (b ? b : ""); }
   friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
 
   // printf-style formatting; replaces the contents.
@@ -40,5 +40,5 @@ public:
   CString Mid(int first, int count) const;
 
 private:
-  std::string text_;
+  std::string m_text;
 };

@@ -6,91 +6,91 @@
 // BeginPaint / EndPaint.
 class PaintDC {
 public:
-  explicit PaintDC(HWND hwnd) : hwnd_(hwnd) { hdc_ = ::BeginPaint(hwnd, &ps_); }
-  ~PaintDC() { ::EndPaint(hwnd_, &ps_); }
+  explicit PaintDC(HWND hwnd) : m_hwnd(hwnd) { m_hdc = ::BeginPaint(hwnd, &m_ps); }
+  ~PaintDC() { ::EndPaint(m_hwnd, &m_ps); }
   PaintDC(const PaintDC&) = delete;
   PaintDC& operator=(const PaintDC&) = delete;
-  HDC hdc() const { return hdc_; }
-  operator HDC() const { return hdc_; }
-  const PAINTSTRUCT& paintStruct() const { return ps_; }
+  HDC hdc() const { return m_hdc; }
+  operator HDC() const { return m_hdc; }
+  const PAINTSTRUCT& paintStruct() const { return m_ps; }
 
 private:
-  HWND hwnd_;
-  PAINTSTRUCT ps_ = {};
-  HDC hdc_;
+  HWND m_hwnd;
+  PAINTSTRUCT m_ps = {};
+  HDC m_hdc;
 };
 
 // A memory DC compatible with `reference`, with `bitmap` selected while it
 // lives.
 class MemoryDC {
 public:
-  MemoryDC(HDC reference, HBITMAP bitmap) : hdc_(::CreateCompatibleDC(reference)) {
-    old_ = ::SelectObject(hdc_, bitmap);
+  MemoryDC(HDC reference, HBITMAP bitmap) : m_hdc(::CreateCompatibleDC(reference)) {
+    m_old = ::SelectObject(m_hdc, bitmap);
   }
   ~MemoryDC() {
-    ::SelectObject(hdc_, old_);
-    ::DeleteDC(hdc_);
+    ::SelectObject(m_hdc, m_old);
+    ::DeleteDC(m_hdc);
   }
   MemoryDC(const MemoryDC&) = delete;
   MemoryDC& operator=(const MemoryDC&) = delete;
-  operator HDC() const { return hdc_; }
+  operator HDC() const { return m_hdc; }
 
 private:
-  HDC hdc_;
-  HGDIOBJ old_;
+  HDC m_hdc;
+  HGDIOBJ m_old;
 };
 
 // Selects a GDI object into a DC for the scope.
 class ScopedSelect {
 public:
-  ScopedSelect(HDC hdc, HGDIOBJ object) : hdc_(hdc), old_(::SelectObject(hdc, object)) {}
-  ~ScopedSelect() { ::SelectObject(hdc_, old_); }
+  ScopedSelect(HDC hdc, HGDIOBJ object) : m_hdc(hdc), m_old(::SelectObject(hdc, object)) {}
+  ~ScopedSelect() { ::SelectObject(m_hdc, m_old); }
   ScopedSelect(const ScopedSelect&) = delete;
   ScopedSelect& operator=(const ScopedSelect&) = delete;
 
 private:
-  HDC hdc_;
-  HGDIOBJ old_;
+  HDC m_hdc;
+  HGDIOBJ m_old;
 };
 
 // Restores everything drawing changed in a DC it was lent (selections, modes,
 // colours).
 class SavedDC {
 public:
-  explicit SavedDC(HDC hdc) : hdc_(hdc), saved_(::SaveDC(hdc)) {}
-  ~SavedDC() { ::RestoreDC(hdc_, saved_); }
+  explicit SavedDC(HDC hdc) : m_hdc(hdc), m_saved(::SaveDC(hdc)) {}
+  ~SavedDC() { ::RestoreDC(m_hdc, m_saved); }
   SavedDC(const SavedDC&) = delete;
   SavedDC& operator=(const SavedDC&) = delete;
 
 private:
-  HDC hdc_;
-  int saved_;
+  HDC m_hdc;
+  int m_saved;
 };
 
 // Owns a GDI object (bitmap, pen, brush, region) and deletes it.
 template <typename Handle>
 class GdiObject {
 public:
-  explicit GdiObject(Handle handle = nullptr) : handle_(handle) {}
+  explicit GdiObject(Handle handle = nullptr) : m_handle(handle) {}
   ~GdiObject() {
-    if (handle_) ::DeleteObject(handle_);
+    if (m_handle) ::DeleteObject(m_handle);
   }
   GdiObject(const GdiObject&) = delete;
   GdiObject& operator=(const GdiObject&) = delete;
-  operator Handle() const { return handle_; }
-  Handle get() const { return handle_; }
+  operator Handle() const { return m_handle; }
+  Handle get() const { return m_handle; }
   Handle release() {
-    Handle h = handle_;
-    handle_ = nullptr;
+    Handle h = m_handle;
+    m_handle = nullptr;
     return h;
   }
   void reset(Handle handle) {
-    if (handle_) ::DeleteObject(handle_);
-    handle_ = handle;
+    if (m_handle) ::DeleteObject(m_handle);
+    m_handle = handle;
   }
 
 private:
-  Handle handle_;
+  Handle m_handle;
 };
 
 // An off-screen 32-bit image with its own memory DC, for painting a window
@@ -98,11 +98,11 @@ private:
 class OffscreenImage {
 public:
   OffscreenImage(HDC reference, int width, int height)
-      : width_(width), height_(height), bitmap_(createBitmap(reference, width, height)), dc_(reference, bitmap_) {}
+      : m_width(width), m_height(height), m_bitmap(createBitmap(reference, width, height)), m_dc(reference, m_bitmap) {}
   OffscreenImage(const OffscreenImage&) = delete;
   OffscreenImage& operator=(const OffscreenImage&) = delete;
-  operator HDC() const { return dc_; }
-  void copyTo(HDC target, int x = 0, int y = 0) const { ::BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY); }
+  operator HDC() const { return m_dc; }
+  void copyTo(HDC target, int x = 0, int y = 0) const { ::BitBlt(target, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY); }
 
 private:
   static HBITMAP createBitmap(HDC reference, int width, int height) {
@@ -117,7 +117,7 @@ private:
     return ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   }
 
-  int width_, height_;
-  GdiObject<HBITMAP> bitmap_;  // declared before the DC: deleted after it lets go
-  MemoryDC dc_;
+  int m_width, m_height;
+  GdiObject<HBITMAP> m_bitmap;  // declared before the DC: deleted after it lets go
+  MemoryDC m_dc;
 };

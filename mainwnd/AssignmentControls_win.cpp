@@ -5,6 +5,7 @@
 #include "app/MainDialog.h"
 #include "app/ProcessObjects.h"
 #include "controls/KeyCaptureDialog.h"
+#include "controls/Shortcut.h"
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
 #include "resource.h"
@@ -38,10 +39,10 @@ struct AssignmentRow {
   SkinComboBox MainDialog::*combo;
 };
 const AssignmentRow kRows[] = {
-    {IDC_COMBO_RIGHT, ButtonIndex::Right, 1, &MainDialog::comboRight},
-    {IDC_COMBO_WHEEL, ButtonIndex::Wheel, 2, &MainDialog::comboWheel},
-    {IDC_COMBO_4TH, ButtonIndex::Button4th, 3, &MainDialog::combo4th},
-    {IDC_COMBO_5TH, ButtonIndex::Button5th, 4, &MainDialog::combo5th},
+    {IDC_COMBO_RIGHT, ButtonIndex::Right, 1, &MainDialog::m_comboRight},
+    {IDC_COMBO_WHEEL, ButtonIndex::Wheel, 2, &MainDialog::m_comboWheel},
+    {IDC_COMBO_4TH, ButtonIndex::Button4th, 3, &MainDialog::m_combo4th},
+    {IDC_COMBO_5TH, ButtonIndex::Button5th, 4, &MainDialog::m_combo5th},
 };
 
 const AssignmentRow* rowOfControl(int controlId) {
@@ -58,6 +59,7 @@ void MainDialog::fillAssignmentCombos() {
   for (int controlId : {IDC_COMBO_4TH, IDC_COMBO_5TH, IDC_COMBO_RIGHT, IDC_COMBO_WHEEL}) {
     const AssignmentRow& row = *rowOfControl(controlId);
     SkinComboBox& combo = this->*row.combo;
+    combo.setFieldText(&MainDialog::assignmentFieldText);
     for (int item = 0; item < static_cast<int>(std::size(kAssignmentItems)); ++item) {
       const int index = combo.AddString(uiTexts[kAssignmentItems[item].text]);
       if (item == row.ownItem) {
@@ -68,6 +70,13 @@ void MainDialog::fillAssignmentCombos() {
       }
     }
   }
+}
+
+CString MainDialog::assignmentFieldText(const SkinComboBox& combo, int item) {
+  // A row assigned "Shortcuts" shows the shortcut's name.
+  if (static_cast<int32_t>(combo.GetItemData(item)) == ButtonFunction::KeyShortcut)
+    return shortcutName(combo.m_scanCode, combo.m_modifiers);
+  return combo.GetLBText(item);
 }
 
 LRESULT MainDialog::OnAssignmentChange(WORD, WORD id, HWND, BOOL&) {
@@ -88,19 +97,21 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
     // Every choice of "Shortcuts" asks for the shortcut again, proposing the
     // one the button has.
     KeyCaptureDialog dialog;
-    dialog.scanCode = slot.scanCode;
-    dialog.modifiers = slot.modifiers;
-    dialog.cancelText = uiTexts[UiText::Cancel];
-    keyDialog = &dialog;
+    dialog.m_scanCode = slot.scanCode;
+    dialog.m_modifiers = slot.modifiers;
+    dialog.m_titleText = uiTexts[UiText::KeyTitle];
+    dialog.m_okText = uiTexts[UiText::Ok];
+    dialog.m_cancelText = uiTexts[UiText::Cancel];
+    m_keyDialog = &dialog;
     dialog.DoModal();
-    keyDialog = nullptr;
+    m_keyDialog = nullptr;
     releaseHeldInput();  // keys held while the dialog was open
     // The program was told to exit meanwhile and has handed every button
     // back to the mouse: nothing may be remapped after that.
     if (mouseConfig.exitRequested) return;
     // Taken however the dialog was closed: Cancel keeps the last key pressed.
-    slot.scanCode = dialog.scanCode;
-    slot.modifiers = dialog.modifiers;
+    slot.scanCode = dialog.m_scanCode;
+    slot.modifiers = dialog.m_modifiers;
     combo.setShortcut(slot.scanCode, slot.modifiers);
   } else {
     slot.buttonMask = buttonMaskFor(function);
@@ -165,7 +176,7 @@ void MainDialog::resetToDefaults() {
     ::Sleep(i + 1 < writes ? kPauseBetweenLevelsMs : kPauseAfterLastLevelMs);
   }
   skipDpiAnswers(selections);
-  dpiSlider.SetPos(mouseConfig.dpiStep[kDefaultDpiLevel]);
+  m_dpiSlider.SetPos(mouseConfig.dpiStep[kDefaultDpiLevel]);
   Invalidate(FALSE);
   // The whole reset is kept, the DPI values with the assignments.
   saveSettings();
@@ -188,6 +199,6 @@ void MainDialog::OnOK() {
   }
   // The slider shows the current level's new step; left where it was, the
   // slider rule would take its old position back as that level's step.
-  dpiSlider.SetPos(mouseConfig.dpiStep[mouseConfig.dpiLevel]);
+  m_dpiSlider.SetPos(mouseConfig.dpiStep[mouseConfig.dpiLevel]);
   saveSettings();
 }

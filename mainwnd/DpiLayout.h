@@ -15,6 +15,10 @@ DpiNumberPlace dpiNumberPlace(const MainDialog& window);
 
 // The strip of the four DPI level boxes, repainted when the level changes.
 constexpr RECT kDpiBoxStrip = {18, 350, 168, 400};
+// The white outline of the current level's box: box 0's, and box k's this
+// many pixels further right for each k.
+constexpr RECT kDpiBoxOutline = {41, 366, 61, 386};
+constexpr int kDpiBoxPitch = 30;
 
 // Invalidates, without erasing, the DPI number area and the DPI box strip.
 void invalidateDpiAreas(MainDialog& window);

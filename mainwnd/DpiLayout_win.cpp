@@ -4,13 +4,13 @@
 
 DpiNumberPlace dpiNumberPlace(const MainDialog& window) {
   RECT client;
-  window.dpiSlider.GetClientRect(&client);
+  window.m_dpiSlider.GetClientRect(&client);
   RECT thumb;
-  window.dpiSlider.GetThumbRect(&thumb);
+  window.m_dpiSlider.GetThumbRect(&thumb);
   POINT right = {client.right, 0};
   POINT centre = {0, (thumb.top + thumb.bottom) / 2};
-  ::MapWindowPoints(window.dpiSlider.m_hWnd, window.m_hWnd, &right, 1);
-  ::MapWindowPoints(window.dpiSlider.m_hWnd, window.m_hWnd, &centre, 1);
+  ::MapWindowPoints(window.m_dpiSlider.m_hWnd, window.m_hWnd, &right, 1);
+  ::MapWindowPoints(window.m_dpiSlider.m_hWnd, window.m_hWnd, &centre, 1);
   DpiNumberPlace place;
   place.textOrigin = {right.x + 8, centre.y - 10};
   place.area = {right.x, 350, right.x + 100, 400};

@@ -8,7 +8,7 @@ constexpr uint8_t kIgnoredButtonBit = 0x80;
 }  // namespace
 
 InputEngine::InputEngine(MouseConfig& config, UsageLookup usageForScanCode, InputEngineOutput& output)
-    : config_(config), usageForScanCode_(usageForScanCode), output_(output) {}
+    : m_config(config), m_usageForScanCode(usageForScanCode), m_output(output) {}
 
 void InputEngine::onReport(const uint8_t* report, size_t length) {
   using namespace VendorReport;
@@ -25,18 +25,18 @@ void InputEngine::onDpiState(uint8_t level, uint8_t step) {
   // The level indexes dpiStep and the step sets the slider; a report that
   // names neither a real level nor a real step says nothing we can show.
   if (level >= kDpiLevels || step >= kDpiSteps) return;
-  if (dpiReportsToSkip_ > 0) {
-    --dpiReportsToSkip_;
+  if (m_dpiReportsToSkip > 0) {
+    --m_dpiReportsToSkip;
     return;
   }
-  config_.dpiLevel = level;
-  output_.showDpiState(step);
-  config_.dpiSyncPending = false;
+  m_config.dpiLevel = level;
+  m_output.showDpiState(step);
+  m_config.dpiSyncPending = false;
 }
 
 void InputEngine::onButtonState(uint8_t buttons) {
-  const uint8_t changed = buttons ^ lastButtonByte;
-  lastButtonByte = buttons;
+  const uint8_t changed = buttons ^ m_lastButtonByte;
+  m_lastButtonByte = buttons;
   for (int i = 0; i < 8; ++i) {
     const uint8_t bit = static_cast<uint8_t>(1u << i);
     if (!(changed & bit) || bit == kIgnoredButtonBit) continue;
@@ -45,10 +45,10 @@ void InputEngine::onButtonState(uint8_t buttons) {
 }
 
 void InputEngine::actOnButton(int index, bool pressed) {
-  const ButtonAssignment& slot = config_.assignments[index];
+  const ButtonAssignment& slot = m_config.assignments[index];
   switch (slot.function) {
     case ButtonFunction::KeyShortcut: {
-      const int usage = usageForScanCode_ ? usageForScanCode_(slot.scanCode) : 0;
+      const int usage = m_usageForScanCode ? m_usageForScanCode(slot.scanCode) : 0;
       // A key the mouse cannot send makes the whole shortcut do nothing, so
       // its modifiers are not held alone either.
       if (usage <= 0 || usage > 0xFF) return;
@@ -73,10 +73,10 @@ void InputEngine::actOnButton(int index, bool pressed) {
       return;
     }
     case ButtonFunction::CloseCurrentWindow:
-      if (pressed) output_.closeCurrentWindow();
+      if (pressed) m_output.closeCurrentWindow();
       return;
     case ButtonFunction::DoubleClick:
-      if (pressed) output_.doubleClick();
+      if (pressed) m_output.doubleClick();
       return;
     default:
       return;
@@ -85,9 +85,9 @@ void InputEngine::actOnButton(int index, bool pressed) {
 
 void InputEngine::updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t remove) {
   // A modifier shared by two held shortcuts goes up with the first release.
-  keyboardState.modifiers |= set;
-  keyboardState.modifiers &= static_cast<uint8_t>(~clear);
-  auto& keys = keyboardState.keys;
+  m_keyboardState.modifiers |= set;
+  m_keyboardState.modifiers &= static_cast<uint8_t>(~clear);
+  auto& keys = m_keyboardState.keys;
   if (add != 0) {
     bool held = false;
     for (uint8_t key : keys) held = held || key == add;
@@ -109,8 +109,8 @@ void InputEngine::updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t re
       }
     }
   }
-  const bool keysHeld = keyboardState.modifiers != 0 || keyboardState.keys != KeyboardState().keys;
-  send(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys), keysHeld);
+  const bool keysHeld = m_keyboardState.modifiers != 0 || m_keyboardState.keys != KeyboardState().keys;
+  send(FeatureFrame::InjectKeys(m_keyboardState.modifiers, m_keyboardState.keys), keysHeld);
 }
 
 void InputEngine::send(const FeatureFrame& frame, bool holds) {
@@ -118,19 +118,19 @@ void InputEngine::send(const FeatureFrame& frame, bool holds) {
   // press may no longer be the first one found (another came, or it came
   // back), and whichever took it must let go.
   if (holds)
-    output_.exchangeFrame(frame);
+    m_output.exchangeFrame(frame);
   else
-    output_.sendToEveryMouse(frame);
+    m_output.sendToEveryMouse(frame);
 }
 
 void InputEngine::updateButtons(uint8_t set, uint8_t clear) {
-  injectedButtons = static_cast<uint8_t>((injectedButtons | set) & ~clear);
-  send(FeatureFrame::InjectButtons(injectedButtons), injectedButtons != 0);
+  m_injectedButtons = static_cast<uint8_t>((m_injectedButtons | set) & ~clear);
+  send(FeatureFrame::InjectButtons(m_injectedButtons), m_injectedButtons != 0);
 }
 
 bool InputEngine::holdsInput() const {
-  if (keyboardState.modifiers != 0 || injectedButtons != 0) return true;
-  for (uint8_t key : keyboardState.keys) {
+  if (m_keyboardState.modifiers != 0 || m_injectedButtons != 0) return true;
+  for (uint8_t key : m_keyboardState.keys) {
     if (key != 0) return true;
   }
   return false;
@@ -138,14 +138,14 @@ bool InputEngine::holdsInput() const {
 
 void InputEngine::releaseAll() {
   if (!holdsInput()) return;
-  keyboardState = KeyboardState();
-  injectedButtons = 0;
-  output_.sendToEveryMouse(FeatureFrame::InjectKeys(keyboardState.modifiers, keyboardState.keys));
-  output_.sendToEveryMouse(FeatureFrame::InjectButtons(injectedButtons));
+  m_keyboardState = KeyboardState();
+  m_injectedButtons = 0;
+  m_output.sendToEveryMouse(FeatureFrame::InjectKeys(m_keyboardState.modifiers, m_keyboardState.keys));
+  m_output.sendToEveryMouse(FeatureFrame::InjectButtons(m_injectedButtons));
 }
 
 void InputEngine::reset() {
-  lastButtonByte = 0;
-  keyboardState = KeyboardState();
-  injectedButtons = 0;
+  m_lastButtonByte = 0;
+  m_keyboardState = KeyboardState();
+  m_injectedButtons = 0;
 }

@@ -75,11 +75,11 @@ public:
   // The next `count` DPI reports answer level selections the program made
   // while writing the DPI steps itself: they carry the steps from before
   // those writes and are dropped. 0 takes every report again.
-  void skipDpiReports(int count) { dpiReportsToSkip_ = count > 0 ? count : 0; }
+  void skipDpiReports(int count) { m_dpiReportsToSkip = count > 0 ? count : 0; }
 
-  uint8_t lastButtonByte = 0;
-  KeyboardState keyboardState;
-  uint8_t injectedButtons = 0;  // buttonMask bits
+  uint8_t m_lastButtonByte = 0;
+  KeyboardState m_keyboardState;
+  uint8_t m_injectedButtons = 0;  // buttonMask bits
 
 private:
   void onButtonState(uint8_t buttons);
@@ -87,9 +87,9 @@ private:
   void actOnButton(int index, bool pressed);
   void send(const FeatureFrame& frame, bool holds);
 
-  MouseConfig& config_;
-  UsageLookup usageForScanCode_;
-  InputEngineOutput& output_;
-  int dpiReportsToSkip_ = 0;
+  MouseConfig& m_config;
+  UsageLookup m_usageForScanCode;
+  InputEngineOutput& m_output;
+  int m_dpiReportsToSkip = 0;
 };
 

@@ -50,18 +50,18 @@ private:
 class MainWindowInput : public InputEngineOutput {
 public:
   using DpiDisplay = std::function<void(int step)>;
-  explicit MainWindowInput(DpiDisplay showDpi) : showDpi_(std::move(showDpi)) {}
+  explicit MainWindowInput(DpiDisplay showDpi) : m_showDpi(std::move(showDpi)) {}
 
   void exchangeFrame(const FeatureFrame& request) override;
   void sendToEveryMouse(const FeatureFrame& frame) override;
-  void closeCurrentWindow() override { desktop.closeCurrentWindow(); }
-  void doubleClick() override { desktop.doubleClick(); }
+  void closeCurrentWindow() override { m_desktop.closeCurrentWindow(); }
+  void doubleClick() override { m_desktop.doubleClick(); }
   void showDpiState(int step) override {
-    if (showDpi_) showDpi_(step);
+    if (m_showDpi) m_showDpi(step);
   }
 
-  DesktopInput desktop;
+  DesktopInput m_desktop;
 
 private:
-  DpiDisplay showDpi_;
+  DpiDisplay m_showDpi;
 };

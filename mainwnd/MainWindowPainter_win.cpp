@@ -5,6 +5,7 @@
 
 #include "app/MainDialog.h"
 #include "app/ProcessObjects.h"
+#include "controls/Skin.h"
 #include "device/MouseConfig.h"
 #include "framework/GdiObjects.h"
 #include "mainwnd/DpiLayout.h"
@@ -65,88 +66,6 @@ void drawShadowedLabel(HDC dc, int x, int y, const char* text) {
   drawText(dc, x, y, text);
 }
 
-// Everything the composed picture depends on besides the fixed skin, fonts
-// and version text. While it stays the same, a paint only copies the
-// composed picture to the screen.
-struct Composition {
-  bool valid = false;
-  int width = 0;
-  int height = 0;
-  HBITMAP buttonsHeading = nullptr;
-  HBITMAP dpiHeading = nullptr;
-  POINT numberOrigin = {0, 0};
-  int sliderPos = 0;
-  int32_t dpiLevel = 0;
-  std::string labels[4];
-  bool mouseMissing = false;
-
-  bool operator==(const Composition& o) const {
-    if (valid != o.valid || width != o.width || height != o.height || buttonsHeading != o.buttonsHeading ||
-        dpiHeading != o.dpiHeading || numberOrigin.x != o.numberOrigin.x || numberOrigin.y != o.numberOrigin.y ||
-        sliderPos != o.sliderPos || dpiLevel != o.dpiLevel || mouseMissing != o.mouseMissing)
-      return false;
-    for (int row = 0; row < 4; ++row)
-      if (labels[row] != o.labels[row]) return false;
-    return true;
-  }
-};
-
-// What skinBackdrop holds now.
-Composition composed;
-
-Composition currentComposition(MainDialog& window) {
-  Composition now;
-  now.valid = true;
-  now.width = window.skinWidth;
-  now.height = window.skinHeight;
-  now.buttonsHeading = window.buttonsHeading();
-  now.dpiHeading = window.dpiHeading();
-  now.numberOrigin = dpiNumberPlace(window).textOrigin;
-  now.sliderPos = window.dpiSlider.GetPos();
-  now.dpiLevel = mouseConfig.dpiLevel;
-  for (int row = 0; row < 4; ++row) {
-    const char* label = window.rowLabel(row);
-    now.labels[row] = label ? label : "";
-  }
-  now.mouseMissing = hidLink.presentCount() == 0;
-  return now;
-}
-
-// Draws the skin and everything over it into skinBackdrop, which the skinned
-// controls also take the pixels behind them from.
-void compose(HDC reference, const Composition& what) {
-  MemoryDC back(reference, skinBackdrop);
-  {
-    MemoryDC clean(reference, backgroundBitmap);
-    ::BitBlt(back, 0, 0, what.width, what.height, clean, 0, 0, SRCCOPY);
-  }
-  ::SetBkMode(back, TRANSPARENT);
-
-  drawHeading(back, what.buttonsHeading, kButtonsHeading);
-  drawHeading(back, what.dpiHeading, kDpiHeading);
-
-  ScopedSelect font16(back, fontTahoma16);
-  char number[16];
-  std::snprintf(number, sizeof number, "%d", 400 * (what.sliderPos + 1));
-  ::SetTextColor(back, RGB(255, 255, 255));
-  drawText(back, what.numberOrigin.x, what.numberOrigin.y, number);
-
-  if (what.dpiLevel >= 0 && what.dpiLevel < kDpiLevels) {
-    GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
-    ScopedSelect selectPen(back, pen);
-    const int x0 = 41 + 30 * what.dpiLevel;
-    const POINT outline[] = {{x0, 366}, {x0 + 20, 366}, {x0, 366}, {x0 + 20, 366},
-                             {x0 + 20, 386}, {x0, 386}, {x0, 366}};
-    ::MoveToEx(back, outline[0].x, outline[0].y, nullptr);
-    for (size_t i = 1; i < sizeof outline / sizeof outline[0]; ++i) ::LineTo(back, outline[i].x, outline[i].y);
-  }
-
-  for (int row = 0; row < 4; ++row) drawShadowedLabel(back, 30, 143 + 40 * row, what.labels[row].c_str());
-
-  ScopedSelect font12(back, fontTahoma12);
-  drawBottomBar(back, what.mouseMissing ? uiTexts[UiText::MouseNotConnected] : nullptr);
-}
-
 // The skinned controls this paint covers whole are drawn into it, each as its
 // own paint would show it, and marked painted. A repaint of the whole window
 // (shown, uncovered, or redrawn with its controls) then reaches the screen in
@@ -157,33 +76,98 @@ void compose(HDC reference, const Composition& what) {
 // again: either here or in its own paint.
 class ControlsAlong {
 public:
-  ControlsAlong(MainDialog& window, HDC dc) : window_(window), dc_(dc), painted_(::CreateRectRgn(0, 0, 0, 0)) {
+  ControlsAlong(MainDialog& window, HDC dc) : m_window(window), m_dc(dc), m_painted(::CreateRectRgn(0, 0, 0, 0)) {
     // What this paint reaches, in screen coordinates.
-    if (::GetRandomRgn(dc, painted_, SYSRGN) != 1) painted_.reset(nullptr);
+    if (::GetRandomRgn(dc, m_painted, SYSRGN) != 1) m_painted.reset(nullptr);
   }
 
   template <typename Control>
   void paint(Control& control) {
-    if (!painted_.get() || !control.m_hWnd || !::IsWindowVisible(control.m_hWnd)) return;
+    if (!m_painted.get() || !control.m_hWnd || !::IsWindowVisible(control.m_hWnd)) return;
     const SIZE size = control.shownSize();
     POINT onScreen = {0, 0};
     ::ClientToScreen(control.m_hWnd, &onScreen);
     GdiObject<HRGN> shown(::CreateRectRgn(onScreen.x, onScreen.y, onScreen.x + size.cx, onScreen.y + size.cy));
-    if (::CombineRgn(shown, shown, painted_, RGN_DIFF) != NULLREGION) return;
+    if (::CombineRgn(shown, shown, m_painted, RGN_DIFF) != NULLREGION) return;
     POINT at = {0, 0};
-    ::MapWindowPoints(control.m_hWnd, window_.m_hWnd, &at, 1);
-    if (control.drawInto(dc_, at)) ::ValidateRect(control.m_hWnd, nullptr);  // else not skinned yet
+    ::MapWindowPoints(control.m_hWnd, m_window.m_hWnd, &at, 1);
+    if (control.drawInto(m_dc, at)) ::ValidateRect(control.m_hWnd, nullptr);  // else not skinned yet
   }
 
 private:
-  MainDialog& window_;
-  HDC dc_;
-  GdiObject<HRGN> painted_;
+  MainDialog& m_window;
+  HDC m_dc;
+  GdiObject<HRGN> m_painted;
 };
 
 }  // namespace
 
-void MainWindowPainter::recompose() { composed = Composition(); }
+bool MainWindowPainter::Composition::operator==(const Composition& o) const {
+  if (valid != o.valid || width != o.width || height != o.height || buttonsHeading != o.buttonsHeading ||
+      dpiHeading != o.dpiHeading || numberOrigin.x != o.numberOrigin.x || numberOrigin.y != o.numberOrigin.y ||
+      sliderPos != o.sliderPos || dpiLevel != o.dpiLevel || mouseMissing != o.mouseMissing)
+    return false;
+  for (int row = 0; row < 4; ++row)
+    if (labels[row] != o.labels[row]) return false;
+  return true;
+}
+
+MainWindowPainter::Composition MainWindowPainter::currentComposition(MainDialog& window) {
+  Composition now;
+  now.valid = true;
+  const SIZE size = window.skin().size();
+  now.width = size.cx;
+  now.height = size.cy;
+  now.buttonsHeading = window.buttonsHeading();
+  now.dpiHeading = window.dpiHeading();
+  now.numberOrigin = dpiNumberPlace(window).textOrigin;
+  now.sliderPos = window.m_dpiSlider.GetPos();
+  now.dpiLevel = mouseConfig.dpiLevel;
+  for (int row = 0; row < 4; ++row) {
+    const char* label = window.rowLabel(row);
+    now.labels[row] = label ? label : "";
+  }
+  now.mouseMissing = hidLink.presentCount() == 0;
+  return now;
+}
+
+void MainWindowPainter::compose(HDC reference, const MainDialog& window, const Composition& what) {
+  const Skin& skin = window.skin();
+  MemoryDC back(reference, skin.skinBackdrop);
+  {
+    MemoryDC clean(reference, skin.backgroundBitmap);
+    ::BitBlt(back, 0, 0, what.width, what.height, clean, 0, 0, SRCCOPY);
+  }
+  ::SetBkMode(back, TRANSPARENT);
+
+  drawHeading(back, what.buttonsHeading, kButtonsHeading);
+  drawHeading(back, what.dpiHeading, kDpiHeading);
+
+  ScopedSelect font16(back, skin.fontTahoma16);
+  char number[16];
+  std::snprintf(number, sizeof number, "%d", 400 * (what.sliderPos + 1));
+  ::SetTextColor(back, RGB(255, 255, 255));
+  drawText(back, what.numberOrigin.x, what.numberOrigin.y, number);
+
+  if (what.dpiLevel >= 0 && what.dpiLevel < kDpiLevels) {
+    // The current level's box gets a white outline.
+    GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
+    ScopedSelect selectPen(back, pen);
+    const int left = kDpiBoxOutline.left + kDpiBoxPitch * what.dpiLevel;
+    const int right = left + (kDpiBoxOutline.right - kDpiBoxOutline.left);
+    const int top = kDpiBoxOutline.top, bottom = kDpiBoxOutline.bottom;
+    const POINT outline[] = {{left, top},     {right, top},   {left, top}, {right, top},
+                             {right, bottom}, {left, bottom}, {left, top}};
+    ::MoveToEx(back, outline[0].x, outline[0].y, nullptr);
+    for (size_t i = 1; i < sizeof outline / sizeof outline[0]; ++i) ::LineTo(back, outline[i].x, outline[i].y);
+  }
+
+  for (int row = 0; row < 4; ++row)
+    drawShadowedLabel(back, kComboOriginX, kComboOriginY + kComboRowPitch * row, what.labels[row].c_str());
+
+  ScopedSelect font12(back, skin.fontTahoma12);
+  drawBottomBar(back, what.mouseMissing ? uiTexts[UiText::MouseNotConnected] : nullptr);
+}
 
 void MainWindowPainter::paint(MainDialog& window) {
   if (window.IsIconic()) {
@@ -193,33 +177,34 @@ void MainWindowPainter::paint(MainDialog& window) {
     window.GetClientRect(&client);
     int cx = ::GetSystemMetrics(SM_CXICON);
     int cy = ::GetSystemMetrics(SM_CYICON);
-    ::DrawIcon(dc, (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, window.windowIcon);
+    ::DrawIcon(dc, (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, window.m_windowIcon);
     return;
   }
-  if (!backgroundBitmap) return;
+  const Skin& skin = window.skin();
+  if (!skin.backgroundBitmap) return;
 
   PaintDC dc(window.m_hWnd);
   const Composition now = currentComposition(window);
-  if (!(now == composed)) {
-    compose(dc, now);
-    composed = now;
+  if (!(now == m_composed)) {
+    compose(dc, window, now);
+    m_composed = now;
   }
   // Only what the system asks for, from the composed picture.
   const RECT& dirty = dc.paintStruct().rcPaint;
   {
-    MemoryDC back(dc, skinBackdrop);
+    MemoryDC back(dc, skin.skinBackdrop);
     ::BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, back, dirty.left,
              dirty.top, SRCCOPY);
   }
   ControlsAlong controls(window, dc);
-  controls.paint(window.closeButton);
-  controls.paint(window.minimizeButton);
-  controls.paint(window.defaultButton);
-  controls.paint(window.comboRight);
-  controls.paint(window.comboWheel);
-  controls.paint(window.combo4th);
-  controls.paint(window.combo5th);
-  controls.paint(window.dpiSlider);
+  controls.paint(window.m_closeButton);
+  controls.paint(window.m_minimizeButton);
+  controls.paint(window.m_defaultButton);
+  controls.paint(window.m_comboRight);
+  controls.paint(window.m_comboWheel);
+  controls.paint(window.m_combo4th);
+  controls.paint(window.m_combo5th);
+  controls.paint(window.m_dpiSlider);
 }
 
 void MainWindowPainter::invalidateStateLine(HWND window) { ::InvalidateRect(window, &kStateLineArea, FALSE); }

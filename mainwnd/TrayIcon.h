@@ -4,9 +4,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+// Sent by the shell to the window for every mouse event over the icon.
+constexpr UINT WM_APP_TRAY_CALLBACK = WM_USER + 100;
+
 class TrayIcon {
 public:
-  static constexpr UINT kCallbackMessage = WM_USER + 100;
   static constexpr UINT kIconId = 1219;
   static constexpr UINT_PTR kMenuTimer = 2;
   static constexpr UINT kSingleClickMenuDelayMs = 500;
@@ -39,6 +41,6 @@ public:
   static void setMenuTexts(HMENU popup, const char* property, const char* exit);
 
 private:
-  NOTIFYICONDATAA data_ = {};
-  int trayDoubleClicked = 0;
+  NOTIFYICONDATAA m_data = {};
+  bool m_trayDoubleClicked = false;
 };

@@ -32,24 +32,24 @@ void copyText(char* target, size_t size, const char* text) {
 }  // namespace
 
 void TrayIcon::add(HWND window, HICON icon) {
-  data_ = {};
+  m_data = {};
   // The record as shells since the balloon era know it (488 bytes).
-  data_.cbSize = NOTIFYICONDATAA_V2_SIZE;
-  data_.hWnd = window;
-  data_.uID = kIconId;
-  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data_.uCallbackMessage = kCallbackMessage;
-  data_.hIcon = icon;
-  copyText(data_.szTip, sizeof data_.szTip, kTip);
-  notifyIcon(NIM_ADD, &data_);
+  m_data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  m_data.hWnd = window;
+  m_data.uID = kIconId;
+  m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  m_data.uCallbackMessage = WM_APP_TRAY_CALLBACK;
+  m_data.hIcon = icon;
+  copyText(m_data.szTip, sizeof m_data.szTip, kTip);
+  notifyIcon(NIM_ADD, &m_data);
   ::SetForegroundWindow(window);
 
-  data_.uFlags |= NIF_INFO;
-  data_.dwInfoFlags = NIIF_INFO;
-  data_.uTimeout = kBalloonTimeoutMs;
-  copyText(data_.szInfoTitle, sizeof data_.szInfoTitle, kBalloonTitle);
-  copyText(data_.szInfo, sizeof data_.szInfo, kTip);
-  notifyIcon(NIM_MODIFY, &data_);
+  m_data.uFlags |= NIF_INFO;
+  m_data.dwInfoFlags = NIIF_INFO;
+  m_data.uTimeout = kBalloonTimeoutMs;
+  copyText(m_data.szInfoTitle, sizeof m_data.szInfoTitle, kBalloonTitle);
+  copyText(m_data.szInfo, sizeof m_data.szInfo, kTip);
+  notifyIcon(NIM_MODIFY, &m_data);
 }
 
 UINT TrayIcon::taskbarCreatedMessage() {
@@ -64,15 +64,15 @@ void TrayIcon::allowTaskbarCreated(HWND window) {
 }
 
 void TrayIcon::addAgain() {
-  if (!data_.hWnd) return;
-  NOTIFYICONDATAA again = data_;
+  if (!m_data.hWnd) return;
+  NOTIFYICONDATAA again = m_data;
   again.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   notifyIcon(NIM_ADD, &again);
 }
 
 void TrayIcon::remove() {
-  if (data_.hWnd) notifyIcon(NIM_DELETE, &data_);
-  data_.hWnd = nullptr;
+  if (m_data.hWnd) notifyIcon(NIM_DELETE, &m_data);
+  m_data.hWnd = nullptr;
 }
 
 LRESULT TrayIcon::onCallback(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -81,12 +81,12 @@ LRESULT TrayIcon::onCallback(HWND window, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       // A single click opens the menu after a pause in which a double-click
       // may still come; the button-up that ends a double-click opens nothing.
-      if (trayDoubleClicked == 0) ::SetTimer(window, kMenuTimer, kSingleClickMenuDelayMs, nullptr);
-      trayDoubleClicked = 0;
+      if (!m_trayDoubleClicked) ::SetTimer(window, kMenuTimer, kSingleClickMenuDelayMs, nullptr);
+      m_trayDoubleClicked = false;
       return 0;
     case WM_LBUTTONDBLCLK:
       restoreWindow(window);
-      trayDoubleClicked = 1;
+      m_trayDoubleClicked = true;
       ::KillTimer(window, kMenuTimer);
       return 1;
     case WM_RBUTTONUP:

@@ -43,7 +43,7 @@ const TextEntry kTexts[kUiTextCount] = {
 }  // namespace
 
 UiTexts::UiTexts() {
-  for (int i = 0; i < kUiTextCount; ++i) texts_[i] = kTexts[i].builtIn;
+  for (int i = 0; i < kUiTextCount; ++i) m_texts[i] = kTexts[i].builtIn;
 }
 
 const char* UiTexts::key(UiText id) { return kTexts[static_cast<int>(id)].key; }
@@ -64,8 +64,8 @@ int languageIndexFor(const char* code) {
 }
 
 void applyLanguage(UiTexts& texts, const CString& code, const ProfileReader& read) {
-  texts.languageCode = code;
-  texts.languageIndex = languageIndexFor(code);
+  texts.m_languageCode = code;
+  texts.m_languageIndex = languageIndexFor(code);
   for (int i = 0; i < kUiTextCount; ++i) {
     const UiText id = static_cast<UiText>(i);
     const CString text = read(code, UiTexts::key(id), kNoText);

@@ -43,19 +43,19 @@ class UiTexts {
 public:
   UiTexts();  // the built-in texts, English headings, no language code
 
-  const CString& operator[](UiText id) const { return texts_[static_cast<int>(id)]; }
-  void set(UiText id, const CString& text) { texts_[static_cast<int>(id)] = text; }
+  const CString& operator[](UiText id) const { return m_texts[static_cast<int>(id)]; }
+  void set(UiText id, const CString& text) { m_texts[static_cast<int>(id)] = text; }
 
   static const char* key(UiText id);
   static const char* builtIn(UiText id);
 
   // The registry's language code as stored: the section name in lang.ini.
-  CString languageCode;
+  CString m_languageCode;
   // Language of the heading bitmaps (Language::English ...).
-  int languageIndex = Language::English;
+  int m_languageIndex = Language::English;
 
 private:
-  CString texts_[kUiTextCount];
+  CString m_texts[kUiTextCount];
 };
 
 // What a profile reader returns for a key that is not there.
@@ -89,5 +89,5 @@ CString readLanguageCode();
 // Sets `texts` from the registry's language code and `directory`'s lang.ini.
 void loadUiTexts(UiTexts& texts, const CString& directory);
 // The window's initialisation: the process's texts from programDirectory's
-// lang.ini, and the ten heading bitmaps.
+// lang.ini.
 void loadUiTexts();

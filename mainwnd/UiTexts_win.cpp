@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "app/ProcessObjects.h"
-#include "framework/CWinApp.h"
 #include "mainwnd/UiTexts.h"
 
 namespace {
@@ -41,15 +40,4 @@ void loadUiTexts(UiTexts& texts, const CString& directory) {
   });
 }
 
-void loadUiTexts() {
-  loadUiTexts(uiTexts, programDirectory);
-  // All five pairs, whatever the language: they are kept for the process.
-  HINSTANCE instance = AfxGetInstanceHandle();
-  for (int language = 0; language < Language::Count; ++language) {
-    for (int heading = 0; heading < 2; ++heading) {
-      if (headingBitmaps[language][heading]) continue;
-      headingBitmaps[language][heading] = static_cast<HBITMAP>(::LoadImageA(
-          instance, MAKEINTRESOURCEA(kHeadingBitmapIds[language][heading]), IMAGE_BITMAP, 0, 0, 0));
-    }
-  }
-}
+void loadUiTexts() { loadUiTexts(uiTexts, programDirectory); }

@@ -94,9 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return lookUp(entries, key, found) ? CString(found) : CString(fallback);
   });
   require(asked == kUiTextCount, "not every text looked up");
-  require(texts.languageCode == code, "the language code not kept");
-  require(texts.languageIndex >= 0 && texts.languageIndex < Language::Count, "a heading language out of range");
-  require(texts.languageIndex == languageIndexFor(code), "the heading language differs from the code's");
+  require(texts.m_languageCode == code, "the language code not kept");
+  require(texts.m_languageIndex >= 0 && texts.m_languageIndex < Language::Count, "a heading language out of range");
+  require(texts.m_languageIndex == languageIndexFor(code), "the heading language differs from the code's");
 
   for (int i = 0; i < kUiTextCount; ++i) {
     const UiText id = static_cast<UiText>(i);

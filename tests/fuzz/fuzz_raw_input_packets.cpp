@@ -74,10 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               "the report is not the packet's");
       engine.onReport(report.data(), report.size());
     }
-    if ((engine.lastButtonByte & 0x7F) == 0) {
-      require(engine.keyboardState.modifiers == 0, "a modifier held with every button up");
-      for (uint8_t key : engine.keyboardState.keys) require(key == 0, "a key held with every button up");
-      require(engine.injectedButtons == 0, "a mouse button held with every button up");
+    if ((engine.m_lastButtonByte & 0x7F) == 0) {
+      require(engine.m_keyboardState.modifiers == 0, "a modifier held with every button up");
+      for (uint8_t key : engine.m_keyboardState.keys) require(key == 0, "a key held with every button up");
+      require(engine.m_injectedButtons == 0, "a mouse button held with every button up");
     }
   }
   return 0;

@@ -73,10 +73,11 @@ private:
 
 class DpiCommandsTest : public ::testing::Test {
 protected:
+  static constexpr unsigned kCommitDpiTimer = 124;  // the main window's
   FakeHidBus bus;
   HidLink link{bus};
   FakeTimers timers;
-  DpiCommands dpi{link, timers};
+  DpiCommands dpi{link, timers, kCommitDpiTimer};
   std::vector<std::pair<unsigned, FeatureFrame>> sent;  // (time, frame)
 
   void SetUp() override {

@@ -161,7 +161,7 @@ TEST_F(InputEngineTest, ButtonsWithoutAnythingToDoSendNothing) {
   buttons(0x1F);
   buttons(0x00);
   EXPECT_TRUE(take().empty());
-  EXPECT_EQ(engine.keyboardState.modifiers, 0);
+  EXPECT_EQ(engine.m_keyboardState.modifiers, 0);
 }
 
 TEST_F(InputEngineTest, ReportsOfOtherKindsOrTooShortAreIgnored) {
@@ -174,7 +174,7 @@ TEST_F(InputEngineTest, ReportsOfOtherKindsOrTooShortAreIgnored) {
   engine.onReport(noStepByte, sizeof noStepByte);
   engine.onReport(nullptr, 0);
   EXPECT_TRUE(take().empty());
-  EXPECT_EQ(engine.lastButtonByte, 0);
+  EXPECT_EQ(engine.m_lastButtonByte, 0);
   EXPECT_TRUE(config.dpiSyncPending);
 }
 
@@ -210,10 +210,10 @@ TEST_F(InputEngineTest, ResetAfterTheMiceChangedForgetsHeldInput) {
   MouseSet none;
   ASSERT_NE(before, none);
   engine.reset();
-  EXPECT_EQ(engine.lastButtonByte, 0);
-  EXPECT_EQ(engine.keyboardState.modifiers, 0);
-  EXPECT_EQ(engine.keyboardState.keys, (std::array<uint8_t, 5>{}));
-  EXPECT_EQ(engine.injectedButtons, 0);
+  EXPECT_EQ(engine.m_lastButtonByte, 0);
+  EXPECT_EQ(engine.m_keyboardState.modifiers, 0);
+  EXPECT_EQ(engine.m_keyboardState.keys, (std::array<uint8_t, 5>{}));
+  EXPECT_EQ(engine.m_injectedButtons, 0);
   EXPECT_TRUE(take().empty());  // nothing is sent: the mouse is gone
 
   // Back again: the first press is a press, and only its own state is sent.

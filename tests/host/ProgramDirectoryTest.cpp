@@ -1,7 +1,7 @@
 // The folder that setting.dat and lang.ini are looked for in.
 #include <gtest/gtest.h>
 
-#include "app/ProgramDirectory.h"
+#include "device/ProgramDirectory.h"
 
 namespace {
 

@@ -62,8 +62,8 @@ TEST(UiTexts, OnlyEntriesPresentInTheCodesSectionReplaceTexts) {
   EXPECT_EQ(texts[UiText::RightButton], "");      // present but empty: empties the text
   EXPECT_EQ(texts[UiText::Cancel], "Cancel");     // the marker itself keeps the built-in text
   expectBuiltIn(texts, {UiText::Default, UiText::RightButton});
-  EXPECT_EQ(texts.languageCode, "1036");
-  EXPECT_EQ(texts.languageIndex, Language::French);
+  EXPECT_EQ(texts.m_languageCode, "1036");
+  EXPECT_EQ(texts.m_languageIndex, Language::French);
   EXPECT_EQ(file.sectionsAsked.size(), static_cast<size_t>(kUiTextCount));
 }
 
@@ -77,7 +77,7 @@ TEST(UiTexts, ACodeWithoutSectionOrWithoutCodeKeepsEnglish) {
   UiTexts none;
   applyLanguage(none, "", file.reader());
   expectBuiltIn(none);
-  EXPECT_EQ(none.languageIndex, Language::English);
+  EXPECT_EQ(none.m_languageIndex, Language::English);
 }
 
 TEST(UiTexts, LanguageCodeEndsWithTheRegistryValue) {

@@ -83,22 +83,22 @@ TEST_F(ControlPictureTest, ButtonPictureFollowsStateAndCaption) {
   EXPECT_EQ(button.picture(), nullptr);  // not skinned yet
   const HBITMAP set[5] = {bitmaps[0], bitmaps[1], bitmaps[2], bitmaps[0], bitmaps[0]};
   button.SetWindowText("Default");
-  button.setSkin(set, backdrop, 1, 2);
+  button.setSkin(set, backdrop, 1, nullptr);
   const SIZE size = button.shownSize();
 
   const std::vector<uint32_t> normal = pixels(button.picture(), size);
   EXPECT_EQ(pixels(button.picture(), size), normal);
-  button.hovering = 1;
+  button.m_hovering = true;
   const std::vector<uint32_t> hovered = pixels(button.picture(), size);
   EXPECT_NE(hovered, normal);
-  button.pressed = 1;
+  button.m_pressed = true;
   const std::vector<uint32_t> pressed = pixels(button.picture(), size);
   EXPECT_NE(pressed, hovered);
   EXPECT_TRUE(hasColour(pressed, RGB(255, 255, 255)));  // the caption turns white
   button.EnableWindow(FALSE);  // disabled: the normal face, dark caption
   EXPECT_EQ(pixels(button.picture(), size), normal);
   button.EnableWindow(TRUE);
-  button.pressed = button.hovering = 0;
+  button.m_pressed = button.m_hovering = false;
   EXPECT_EQ(pixels(button.picture(), size), normal);
 
   // A new caption shows; one too long for the face is made smaller to fit,
@@ -125,9 +125,9 @@ TEST_F(ControlPictureTest, ComboPictureFollowsSelectionFocusEnableAndHover) {
   combo.SetCurSel(1);
   const std::vector<uint32_t> second = pixels(combo.picture(), size);
   EXPECT_NE(second, first);
-  combo.hovering = 1;
+  combo.m_hovering = true;
   EXPECT_NE(pixels(combo.picture(), size), second);
-  combo.hovering = 0;
+  combo.m_hovering = false;
   EXPECT_EQ(pixels(combo.picture(), size), second);
   ::SetFocus(combo.m_hWnd);
   EXPECT_NE(pixels(combo.picture(), size), second);

@@ -51,9 +51,9 @@ protected:
   }
   bool controlsFollowThePresence() const {
     const bool present = hidLink.presentCount() != 0;
-    for (const CWnd* box : {&dialog.comboRight, &dialog.comboWheel, &dialog.combo4th, &dialog.combo5th})
+    for (const CWnd* box : {&dialog.m_comboRight, &dialog.m_comboWheel, &dialog.m_combo4th, &dialog.m_combo5th})
       if ((box->IsWindowEnabled() != FALSE) != present) return false;
-    return (dialog.dpiSlider.IsWindowEnabled() != FALSE) == present;
+    return (dialog.m_dpiSlider.IsWindowEnabled() != FALSE) == present;
   }
 };
 
@@ -61,8 +61,8 @@ TEST_F(MainWindowDevice, FirstRescanSettlesTheControls) {
   EXPECT_EQ(mainDialog, &dialog);
   EXPECT_EQ(hidLink.notifyWindow(), static_cast<void*>(dialog.m_hWnd));
   // Before the re-scan only the slider follows the scan at start.
-  EXPECT_EQ(dialog.dpiSlider.IsWindowEnabled() != FALSE, hidLink.presentCount() != 0);
-  EXPECT_TRUE(dialog.comboRight.IsWindowEnabled());
+  EXPECT_EQ(dialog.m_dpiSlider.IsWindowEnabled() != FALSE, hidLink.presentCount() != 0);
+  EXPECT_TRUE(dialog.m_comboRight.IsWindowEnabled());
 
   ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000)) << "no re-scan";
   EXPECT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
@@ -71,7 +71,7 @@ TEST_F(MainWindowDevice, FirstRescanSettlesTheControls) {
 TEST_F(MainWindowDevice, BurstOfDeviceChangesRescansOnceAfterTheLast) {
   ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000));
   ASSERT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
-  for (CWnd* box : {&dialog.comboRight, &dialog.comboWheel, &dialog.combo4th, &dialog.combo5th})
+  for (CWnd* box : {&dialog.m_comboRight, &dialog.m_comboWheel, &dialog.m_combo4th, &dialog.m_combo5th})
     box->EnableWindow(hidLink.presentCount() == 0);  // the opposite of what a re-scan leaves
   mouseConfig.dpiSyncPending = false;
 

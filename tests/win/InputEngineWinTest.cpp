@@ -135,7 +135,7 @@ TEST(RawInputPacket, DroppedPacketsDoNotReachTheEngine) {
   FakeRawInput mouse = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEMOUSE);
   onRawInput(engine, mouse, anyHandle());
   EXPECT_TRUE(out.frames.empty());
-  EXPECT_EQ(engine.lastButtonByte, 0);
+  EXPECT_EQ(engine.m_lastButtonByte, 0);
 
   FakeRawInput hid = FakeRawInput::hidPacket(kWheelDown);
   onRawInput(engine, hid, anyHandle());

@@ -78,7 +78,7 @@ std::string platformName(int32_t scanCode, int32_t modifiers) { return shortcutN
 
 TEST(KeyCaptureDialog, UnsetShortcutProposesTheAKeyAndCancelHandsItBack) {
   ScriptedCapture dialog;
-  dialog.cancelText = "Abbrechen";
+  dialog.m_cancelText = "Abbrechen";
   std::string shown, title, cancel, ok;
   dialog.steps = {[&](ScriptedCapture& d) {
     shown = d.editText();
@@ -88,8 +88,8 @@ TEST(KeyCaptureDialog, UnsetShortcutProposesTheAKeyAndCancelHandsItBack) {
     d.PostMessage(WM_COMMAND, IDCANCEL);
   }};
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-  EXPECT_EQ(dialog.scanCode, 0x1E);
-  EXPECT_EQ(dialog.modifiers, 0);
+  EXPECT_EQ(dialog.m_scanCode, 0x1E);
+  EXPECT_EQ(dialog.m_modifiers, 0);
   EXPECT_EQ(shown, platformName(0x1E, 0));
   EXPECT_FALSE(shown.empty());
   EXPECT_EQ(title, uiTexts[UiText::KeyTitle].str());
@@ -99,8 +99,8 @@ TEST(KeyCaptureDialog, UnsetShortcutProposesTheAKeyAndCancelHandsItBack) {
 
 TEST(KeyCaptureDialog, EscapeIsCapturedAndDoesNotClose) {
   ScriptedCapture dialog;
-  dialog.scanCode = 0x2E;
-  dialog.modifiers = 0x01;
+  dialog.m_scanCode = 0x2E;
+  dialog.m_modifiers = 0x01;
   bool stillOpen = false;
   std::string shown;
   dialog.steps = {
@@ -117,15 +117,15 @@ TEST(KeyCaptureDialog, EscapeIsCapturedAndDoesNotClose) {
   };
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_TRUE(stillOpen);
-  EXPECT_EQ(dialog.scanCode, 0x01);
-  EXPECT_EQ(dialog.modifiers, 0);
+  EXPECT_EQ(dialog.m_scanCode, 0x01);
+  EXPECT_EQ(dialog.m_modifiers, 0);
   EXPECT_EQ(shown, platformName(0x01, 0));
 }
 
 TEST(KeyCaptureDialog, SystemAndExtendedKeysAreCapturedAndEnterClosesAsOk) {
   ScriptedCapture dialog;
   std::vector<int32_t> captured;
-  auto record = [&](ScriptedCapture& d) { captured.push_back(d.scanCode); };
+  auto record = [&](ScriptedCapture& d) { captured.push_back(d.m_scanCode); };
   dialog.steps = {
       [](ScriptedCapture& d) { d.postKey(WM_SYSKEYDOWN, VK_F10, 0x44); }, record,
       [](ScriptedCapture& d) { d.postKey(WM_KEYDOWN, VK_INSERT, 0xE052); }, record,
@@ -136,7 +136,7 @@ TEST(KeyCaptureDialog, SystemAndExtendedKeysAreCapturedAndEnterClosesAsOk) {
   };
   EXPECT_EQ(dialog.DoModal(), IDOK);
   EXPECT_EQ(captured, (std::vector<int32_t>{0x44, 0xE052, 0xE052}));
-  EXPECT_EQ(dialog.scanCode, 0xE01C);  // keypad Enter
+  EXPECT_EQ(dialog.m_scanCode, 0xE01C);  // keypad Enter
 }
 
 // Real key input: the state of each side's modifier keys comes from the
@@ -144,7 +144,7 @@ TEST(KeyCaptureDialog, SystemAndExtendedKeysAreCapturedAndEnterClosesAsOk) {
 TEST(KeyCaptureDialog, ModifierSidesComeFromThePhysicalKeyState) {
   ScriptedCapture dialog;
   std::vector<std::pair<int32_t, int32_t>> captured;  // (scanCode, modifiers)
-  auto record = [&](ScriptedCapture& d) { captured.emplace_back(d.scanCode, d.modifiers); };
+  auto record = [&](ScriptedCapture& d) { captured.emplace_back(d.m_scanCode, d.m_modifiers); };
   dialog.steps = {
       [](ScriptedCapture& d) { ::SetForegroundWindow(d.m_hWnd); },
       // Left Ctrl alone: the key itself, no modifier.

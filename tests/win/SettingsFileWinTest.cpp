@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramDirectory.h"
+#include "device/ProgramDirectory.h"
 #include "device/SettingsFile.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "app/MainDialog.h"
 #include "controls/Shortcut.h"
 #include "controls/SkinComboBox.h"
 #include "device/MouseConfig.h"
@@ -31,6 +32,7 @@ protected:
     const int32_t codes[] = {ButtonFunction::LeftButton, ButtonFunction::Native, ButtonFunction::WheelButton,
                              ButtonFunction::KeyShortcut};
     for (int i = 0; i < 4; ++i) combo().SetItemData(combo().AddString(items[i]), static_cast<DWORD_PTR>(codes[i]));
+    combo().setFieldText(&MainDialog::assignmentFieldText);  // as the main window does
   }
   void TearDown() override { host.DestroyWindow(); }
   SkinComboBox& combo() { return host.combo; }
@@ -69,12 +71,12 @@ protected:
 };
 
 TEST_F(SkinComboBoxTest, KeepsACopyOfEverySelectionRequest) {
-  EXPECT_EQ(combo().selectedIndex, 0);
+  EXPECT_EQ(combo().m_selectedIndex, 0);
   combo().SetCurSel(2);
-  EXPECT_EQ(combo().selectedIndex, 2);
+  EXPECT_EQ(combo().m_selectedIndex, 2);
   EXPECT_EQ(combo().selectionText(), "Wheel Button");
   combo().SetCurSel(-1);
-  EXPECT_EQ(combo().selectedIndex, -1);
+  EXPECT_EQ(combo().m_selectedIndex, -1);
   EXPECT_EQ(combo().selectionText(), "");
 
   // The shortcut item shows the shortcut's name.

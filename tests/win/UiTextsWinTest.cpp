@@ -100,8 +100,8 @@ TEST(LanguageFile, FrenchSectionWithOneEntryReplacesOnlyThatText) {
 
   UiTexts texts;
   loadUiTexts(texts, folder.directory());
-  EXPECT_EQ(texts.languageCode, "1036");
-  EXPECT_EQ(texts.languageIndex, Language::French);
+  EXPECT_EQ(texts.m_languageCode, "1036");
+  EXPECT_EQ(texts.m_languageIndex, Language::French);
   EXPECT_EQ(texts[UiText::Default], "Par defaut");
   for (int i = 0; i < kUiTextCount; ++i) {
     const UiText id = static_cast<UiText>(i);

@@ -5,6 +5,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/ProcessObjects.h"
+#include "controls/MouseTracking.h"
 #include "controls/SkinButton.h"
 #include "mainwnd/TrayIcon.h"
 #include "resource.h"

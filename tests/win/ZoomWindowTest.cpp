@@ -23,13 +23,13 @@ TEST(ZoomWindow, CreatedHiddenAndClosingOnlyHidesIt) {
   ASSERT_TRUE(zoom.Create(104, nullptr));
   EXPECT_FALSE(zoom.IsWindowVisible());
   EXPECT_EQ(zoom.GetWindowText(), "Zoom (x2)");
-  EXPECT_EQ(zoom.workBitmap, nullptr);  // nothing to capture into while hidden
+  EXPECT_EQ(zoom.m_workBitmap, nullptr);  // nothing to capture into while hidden
 
   zoom.ShowWindow(SW_SHOW);
-  EXPECT_NE(zoom.workBitmap, nullptr);
+  EXPECT_NE(zoom.m_workBitmap, nullptr);
   zoom.SendMessage(WM_CLOSE);
   EXPECT_FALSE(zoom.IsWindowVisible());
-  EXPECT_EQ(zoom.workBitmap, nullptr);
+  EXPECT_EQ(zoom.m_workBitmap, nullptr);
   EXPECT_NE(zoom.m_hWnd, nullptr);  // still there
 
   MSG msg;

@@ -1,4 +1,4 @@
-#include "app/ProgramDirectory.h"
+#include "device/ProgramDirectory.h"
 
 CString programDirectory;
 

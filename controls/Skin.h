@@ -1,0 +1,45 @@
+// The skin: every bitmap, icon and font the window and its skinned controls
+// are drawn with. The main window loads it once during its initialisation,
+// owns it for the rest of the run and hands each control what it draws with.
+#pragma once
+#include <windows.h>
+
+#include "framework/CFont.h"
+
+struct Skin {
+  // Section headings come in one pair per language of the texts.
+  static constexpr int kHeadingLanguages = 5;
+  // Font entry of the "Default" caption and of the combo boxes' texts.
+  static constexpr int kCaptionFont = 2;
+
+  Skin() = default;
+  ~Skin();
+  Skin(const Skin&) = delete;
+  Skin& operator=(const Skin&) = delete;
+
+  // Fonts, the skin and the bitmap sets of the buttons and combo boxes.
+  void load();
+  // All five heading pairs, whatever the language: a language file may name
+  // any of them. ids[language][0] the buttons heading, [1] the DPI heading.
+  void loadHeadings(const int (&ids)[kHeadingLanguages][2]);
+  // Notification-area icons 134, 133, 132 at 24 x 24.
+  void loadTrayIcons();
+  // The skin's size: the size of the window.
+  SIZE size() const;
+
+  // "Tahoma" -14 in entries 0, 1 and 2 (three separate handles); 3 and 4
+  // stay empty. Button captions pick an entry by index.
+  CFont controlFonts[5];
+  CFont fontTahoma16;  // row labels, DPI number
+  CFont fontTahoma12;  // version text
+
+  HBITMAP skinBackdrop = nullptr;      // back buffer the window paints into
+  HBITMAP backgroundBitmap = nullptr;  // the clean skin, also the slider's ground
+  HBITMAP headingBitmaps[kHeadingLanguages][2] = {};
+  // Bitmap sets of the skinned controls, in the order the controls take them.
+  HBITMAP defaultButtonBitmaps[5] = {};
+  HBITMAP comboBitmaps[4] = {};
+  HBITMAP closeButtonBitmaps[5] = {};
+  HBITMAP minimizeButtonBitmaps[5] = {};
+  HICON trayIcons[3] = {};
+};
