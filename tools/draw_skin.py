@@ -20,11 +20,12 @@ import argparse
 import math
 import os
 import random
-import re
 import struct
 import sys
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
+
+from resource_ids import read_resource_ids
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RES = os.path.join(ROOT, "res")
@@ -905,16 +906,6 @@ def write_icon_dir(path, kind, images, hotspot=None):
         f.write(out + b"".join(payloads))
 
 
-def resource_ids():
-    ids = {}
-    with open(os.path.join(RES, "resource.h"), encoding="ascii") as f:
-        for line in f:
-            m = re.match(r"\s*#define\s+(\w+)\s+(\d+)\b", line)
-            if m:
-                ids[m.group(1)] = int(m.group(2))
-    return ids
-
-
 def write_rc(ids):
     lines = [
         "// Skin of the main window: bitmaps, icons and the hand cursor.",
@@ -1045,7 +1036,7 @@ def main(argv):
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--sheet", help="also write a sheet of states and languages to this PNG")
     args = ap.parse_args(argv)
-    ids = resource_ids()
+    ids = read_resource_ids(os.path.join(RES, "resource.h"))
     os.makedirs(OUT, exist_ok=True)
     parts = build()
 

@@ -20,6 +20,7 @@
 //
 // [device] defaults to "mouse", the first mouse. Device names are those of
 // VirtualHidBus.
+// Every command with its answers and effects: vmouse/README.md.
 #pragma once
 #include <cstdint>
 #include <string>

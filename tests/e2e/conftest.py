@@ -240,7 +240,8 @@ def delete_registry(key_path):
 
 class VirtualMouse:
     """The virtual mouse's control channel: one command a line; the answer is
-    `ok`, a result line, or `error <reason>`; `frames` ends with `end`."""
+    `ok`, a result line, or `error <reason>`; `frames` ends with `end`. The
+    commands: vmouse/README.md."""
 
     def __init__(self, port):
         self.port = port

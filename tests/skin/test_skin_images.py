@@ -13,11 +13,15 @@ import re
 import shutil
 import struct
 import subprocess
+import sys
 
 import pytest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 RES = os.path.join(ROOT, "res")
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+
+from resource_ids import read_resource_ids  # noqa: E402
 KEY = (255, 2, 255)
 
 # name: (width, height, bits per pixel)
@@ -55,16 +59,6 @@ CORNER = 8  # a rounded corner's cut stays within this many pixels of the edges
 
 
 # ------------------------------------------------------------- readers ----
-def resource_header():
-    ids = {}
-    with open(os.path.join(RES, "resource.h"), encoding="ascii") as f:
-        for line in f:
-            m = re.match(r"\s*#define\s+(\w+)\s+(\d+)\b", line)
-            if m:
-                ids[m.group(1)] = int(m.group(2))
-    return ids
-
-
 def rc_entries():
     """(id, type, path) of every line of res/skin.rc, comments removed."""
     out = []
@@ -79,7 +73,7 @@ def rc_entries():
     return out
 
 
-IDS = resource_header()
+IDS = read_resource_ids(os.path.join(RES, "resource.h"))
 ENTRIES = rc_entries()
 
 
