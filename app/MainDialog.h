@@ -69,6 +69,10 @@ constexpr UINT WM_APP_SHOW_REQUEST = WM_APP + 0x2FC;
 void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after);
 
 class MainDialog : public CDialog {
+  // Loaded by the initialisation before any control is skinned. The controls
+  // draw with it, so it is declared before them and goes after them.
+  Skin m_skin;
+
 public:
   explicit MainDialog(CWnd* parent);
   ~MainDialog() override;
@@ -109,9 +113,6 @@ public:
   // text, or for the "Shortcuts" item the name of the row's shortcut.
   static CString assignmentFieldText(const SkinComboBox& combo, int item);
 
-  // Loaded by the initialisation, before any control is skinned; the
-  // controls below draw with it, so it is declared first and goes last.
-  Skin m_skin;
   SkinButton m_minimizeButton;
   SkinSlider m_dpiSlider;
   SkinButton m_defaultButton;

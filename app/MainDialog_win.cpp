@@ -35,7 +35,8 @@ public:
   explicit WindowRescanTarget(MainDialog& dialog)
       : m_window(dialog.m_hWnd),
         m_slider(dialog.m_dpiSlider.m_hWnd),
-        m_boxes{dialog.m_comboRight.m_hWnd, dialog.m_comboWheel.m_hWnd, dialog.m_combo4th.m_hWnd, dialog.m_combo5th.m_hWnd} {}
+        m_boxes{dialog.m_comboRight.m_hWnd, dialog.m_comboWheel.m_hWnd, dialog.m_combo4th.m_hWnd,
+                dialog.m_combo5th.m_hWnd} {}
 
   // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
   // holds no lock here, so that thread can always get on.

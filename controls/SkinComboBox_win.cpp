@@ -139,8 +139,8 @@ HDC SkinComboBox::picture() {
   }
 
   HBITMAP arrow = !look.enabled ? m_arrowDisabledBitmap : look.hovering ? m_arrowHoverBitmap : m_arrowBitmap;
-  composeMasked(image, m_frameWidth - m_arrowWidth - 1, m_frameHeight - m_arrowHeight - 1, m_arrowWidth, m_arrowHeight, arrow,
-                m_arrowMask);
+  composeMasked(image, m_frameWidth - m_arrowWidth - 1, m_frameHeight - m_arrowHeight - 1, m_arrowWidth, m_arrowHeight,
+                arrow, m_arrowMask);
   m_shown = look;
   return image;
 }

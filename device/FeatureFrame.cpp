@@ -34,7 +34,8 @@ FeatureFrame FeatureFrame::InjectButtons(uint8_t buttons) {
   return frame;
 }
 
-FeatureFrame FeatureFrame::SetDpiStep(uint8_t level, uint8_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6, uint8_t byte7) {
+FeatureFrame FeatureFrame::SetDpiStep(uint8_t level, uint8_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6,
+                                      uint8_t byte7) {
   FeatureFrame frame = frameOf(FeatureCommand::SetDpiStep);
   frame.bytes[2] = level;
   frame.bytes[3] = step;

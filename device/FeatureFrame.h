@@ -42,7 +42,8 @@ struct FeatureFrame {
   static FeatureFrame InjectButtons(uint8_t buttons);
   // 00 18 LL SS A4 A5 A6 A7: level LL gets step SS. Bytes 4 to 7 (A4..A7)
   // mean something to the firmware only; every sender passes 1.
-  static FeatureFrame SetDpiStep(uint8_t level, uint8_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6, uint8_t byte7);
+  static FeatureFrame SetDpiStep(uint8_t level, uint8_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6,
+                                 uint8_t byte7);
   // 00 19 LL: level LL becomes current.
   static FeatureFrame SelectDpiLevel(uint8_t level);
   // 00 1A: sent a while after a scan that found the mouse.

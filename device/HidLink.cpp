@@ -93,11 +93,12 @@ void HidLink::refreshTargets() {
   Guard hold(m_lock);
   closeTargets();
   m_deviceSetChanged = false;
-  m_targetsKnown = forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
-    if (!isMouseConfiguration(handle, caps)) return Walk::Next;
-    m_targets.push_back(Target{path, handle, caps.featureReportByteLength});
-    return Walk::KeepOpen;
-  });
+  m_targetsKnown =
+      forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
+        if (!isMouseConfiguration(handle, caps)) return Walk::Next;
+        m_targets.push_back(Target{path, handle, caps.featureReportByteLength});
+        return Walk::KeepOpen;
+      });
 }
 
 bool HidLink::refreshTargetsIfStale() {
@@ -122,7 +123,8 @@ void HidLink::scan() {
   m_deviceSetChanged = false;
   m_inputCount = 0;
   m_presentCount = 0;
-  m_targetsKnown = forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
+  m_targetsKnown = forEachInterface([this](HidBus::Handle handle, const std::string& path,
+                                           const HidCapabilities& caps) {
     // A vendor input collection is recorded whoever made it, and is not
     // looked at as a configuration interface as well.
     if (isVendorInput(caps)) {

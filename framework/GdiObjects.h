@@ -102,7 +102,9 @@ public:
   OffscreenImage(const OffscreenImage&) = delete;
   OffscreenImage& operator=(const OffscreenImage&) = delete;
   operator HDC() const { return m_dc; }
-  void copyTo(HDC target, int x = 0, int y = 0) const { ::BitBlt(target, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY); }
+  void copyTo(HDC target, int x = 0, int y = 0) const {
+    ::BitBlt(target, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY);
+  }
 
 private:
   static HBITMAP createBitmap(HDC reference, int width, int height) {
