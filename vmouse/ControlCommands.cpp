@@ -71,14 +71,14 @@ bool deviceArgument(const std::vector<std::string>& words, size_t index, std::st
   return true;
 }
 
-std::string stateLine(const MouseSnapshot& s) {
-  std::string line = "mask=" + hexByte(s.reportMask) + " modifiers=" + hexByte(s.modifiers) + " keys=";
-  for (size_t i = 0; i < s.keys.size(); ++i) line += (i ? "," : "") + hexByte(s.keys[i]);
-  line += " buttons=" + hexByte(s.injectedButtons) + " dpi=";
-  for (size_t i = 0; i < s.dpiSteps.size(); ++i) line += (i ? "," : "") + std::to_string(s.dpiSteps[i]);
-  line += " level=" + std::to_string(s.dpiLevel);
-  line += " physical=" + hexByte(s.physicalButtons);
-  line += std::string(" plugged=") + (s.plugged ? "1" : "0");
+std::string stateLine(const MouseSnapshot& snapshot) {
+  std::string line = "mask=" + hexByte(snapshot.reportMask) + " modifiers=" + hexByte(snapshot.modifiers) + " keys=";
+  for (size_t i = 0; i < snapshot.keys.size(); ++i) line += (i ? "," : "") + hexByte(snapshot.keys[i]);
+  line += " buttons=" + hexByte(snapshot.injectedButtons) + " dpi=";
+  for (size_t i = 0; i < snapshot.dpiSteps.size(); ++i) line += (i ? "," : "") + std::to_string(snapshot.dpiSteps[i]);
+  line += " level=" + std::to_string(snapshot.dpiLevel);
+  line += " physical=" + hexByte(snapshot.physicalButtons);
+  line += std::string(" plugged=") + (snapshot.plugged ? "1" : "0");
   return line;
 }
 

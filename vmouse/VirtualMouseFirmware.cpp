@@ -40,31 +40,31 @@ bool VirtualMouseFirmware::getFeature(uint8_t* frame, size_t length) {
   return true;
 }
 
-void VirtualMouseFirmware::handleFrame(const FirmwareFrame& f) {
-  if (f[0] != 0x00) return;  // the configuration interface has no report IDs
-  switch (f[1]) {
+void VirtualMouseFirmware::handleFrame(const FirmwareFrame& frame) {
+  if (frame[0] != 0x00) return;  // the configuration interface has no report IDs
+  switch (frame[1]) {
     case FirmwareCommand::ReportMask:
-      if (f[2] != FirmwareCommand::ReportMaskSubCode) return;
-      m_reportMask = f[3];
+      if (frame[2] != FirmwareCommand::ReportMaskSubCode) return;
+      m_reportMask = frame[3];
       // A held button that becomes masked stops acting on the desktop at once;
       // one that becomes unmasked starts acting.
       updateDesktopButtons();
       return;
     case FirmwareCommand::Inject:
-      if (f[2] == FirmwareCommand::InjectKeysSubCode) {
-        setKeyboard(f[3], HeldKeys{f[4], f[5], f[6], f[7], f[8]});
-      } else if (f[2] == FirmwareCommand::InjectButtonsSubCode) {
-        m_injectedButtons = f[3];
+      if (frame[2] == FirmwareCommand::InjectKeysSubCode) {
+        setKeyboard(frame[3], HeldKeys{frame[4], frame[5], frame[6], frame[7], frame[8]});
+      } else if (frame[2] == FirmwareCommand::InjectButtonsSubCode) {
+        m_injectedButtons = frame[3];
         updateDesktopButtons();
       }
       return;
     case FirmwareCommand::SetDpiStep:
-      if (f[2] >= kLevels || f[3] > kMaxStep) return;
-      m_dpiSteps[f[2]] = f[3];
+      if (frame[2] >= kLevels || frame[3] > kMaxStep) return;
+      m_dpiSteps[frame[2]] = frame[3];
       return;
     case FirmwareCommand::SelectDpiLevel:
-      if (f[2] >= kLevels) return;
-      m_dpiLevel = f[2];
+      if (frame[2] >= kLevels) return;
+      m_dpiLevel = frame[2];
       sendDpiState();
       return;
     case FirmwareCommand::PostScan:
@@ -145,10 +145,10 @@ std::string hexOf(const uint8_t* bytes, size_t count) {
 }
 
 namespace {
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+int hexValue(char digit) {
+  if (digit >= '0' && digit <= '9') return digit - '0';
+  if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
+  if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
   return -1;
 }
 }  // namespace

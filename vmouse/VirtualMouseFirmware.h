@@ -50,8 +50,8 @@ struct FeatureTransfer {
   bool isGet = false;
   std::string interfaceName;
   FirmwareFrame frame{};
-  bool operator==(const FeatureTransfer& o) const {
-    return isGet == o.isGet && interfaceName == o.interfaceName && frame == o.frame;
+  bool operator==(const FeatureTransfer& other) const {
+    return isGet == other.isGet && interfaceName == other.interfaceName && frame == other.frame;
   }
 };
 
