@@ -43,7 +43,7 @@ bool sendAll(SOCKET socket, const std::string& text) {
 }  // namespace
 
 ControlChannel::ControlChannel(std::function<ControlAnswer(const std::string&)> execute)
-    : execute_(std::move(execute)) {}
+    : m_execute(std::move(execute)) {}
 
 ControlChannel::~ControlChannel() { stop(); }
 
@@ -57,7 +57,7 @@ uint16_t ControlChannel::configuredPort() {
 }
 
 bool ControlChannel::start(uint16_t port) {
-  if (listener_ != kNoSocket || !startWinsock()) return false;
+  if (m_listener != kNoSocket || !startWinsock()) return false;
   SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (listener == INVALID_SOCKET) return false;
   // One program per port: a second virtual mouse must not share the first's.
@@ -73,25 +73,25 @@ bool ControlChannel::start(uint16_t port) {
   }
   int length = sizeof(address);
   ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  listener_ = listener;
-  port_ = ntohs(address.sin_port);
-  stopping_ = false;
-  acceptThread_ = std::thread([this] { acceptLoop(); });
+  m_listener = listener;
+  m_port = ntohs(address.sin_port);
+  m_stopping = false;
+  m_acceptThread = std::thread([this] { acceptLoop(); });
   return true;
 }
 
 void ControlChannel::stop() {
-  if (listener_ == kNoSocket) return;
+  if (m_listener == kNoSocket) return;
   // The threads see the flag within one poll and end.
-  stopping_ = true;
-  if (acceptThread_.joinable()) acceptThread_.join();
-  ::closesocket(listener_);
-  listener_ = kNoSocket;
-  port_ = 0;
+  m_stopping = true;
+  if (m_acceptThread.joinable()) m_acceptThread.join();
+  ::closesocket(m_listener);
+  m_listener = kNoSocket;
+  m_port = 0;
   std::list<std::unique_ptr<Connection>> connections;
   {
-    std::lock_guard<std::mutex> guard(lock_);
-    connections.swap(connections_);
+    std::lock_guard<std::mutex> guard(m_lock);
+    connections.swap(m_connections);
   }
   for (auto& connection : connections) {
     if (connection->thread.joinable()) connection->thread.join();
@@ -100,12 +100,12 @@ void ControlChannel::stop() {
 }
 
 void ControlChannel::reapFinished() {
-  std::lock_guard<std::mutex> guard(lock_);
-  for (auto it = connections_.begin(); it != connections_.end();) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  for (auto it = m_connections.begin(); it != m_connections.end();) {
     if ((*it)->finished) {
       (*it)->thread.join();
       ::closesocket((*it)->socket);
-      it = connections_.erase(it);
+      it = m_connections.erase(it);
     } else {
       ++it;
     }
@@ -113,23 +113,23 @@ void ControlChannel::reapFinished() {
 }
 
 void ControlChannel::acceptLoop() {
-  while (!stopping_) {
+  while (!m_stopping) {
     reapFinished();
-    if (!readable(listener_)) continue;
-    SOCKET socket = ::accept(listener_, nullptr, nullptr);
+    if (!readable(m_listener)) continue;
+    SOCKET socket = ::accept(m_listener, nullptr, nullptr);
     if (socket == INVALID_SOCKET) {
-      if (stopping_) return;
+      if (m_stopping) return;
       // A listener that keeps failing must not spin a core.
       ::Sleep(kPollMicroseconds / 1000);
       continue;
     }
-    std::lock_guard<std::mutex> guard(lock_);
-    if (stopping_) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_stopping) {
       ::closesocket(socket);
       return;
     }
-    connections_.push_back(std::make_unique<Connection>());
-    Connection& connection = *connections_.back();
+    m_connections.push_back(std::make_unique<Connection>());
+    Connection& connection = *m_connections.back();
     connection.socket = socket;
     connection.thread = std::thread([this, &connection] {
       serve(connection);
@@ -150,7 +150,7 @@ void ControlChannel::serve(Connection& connection) {
       std::string line = pending.substr(0, newline);
       pending.erase(0, newline + 1);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      ControlAnswer answer = execute_(line);
+      ControlAnswer answer = m_execute(line);
       std::string text;
       for (const std::string& l : answer.lines) text += l + "\n";
       if (!sendAll(connection.socket, text) || answer.closeConnection) return;
@@ -159,7 +159,7 @@ void ControlChannel::serve(Connection& connection) {
       sendAll(connection.socket, "error line too long\n");
       return;
     }
-    if (stopping_) return;
+    if (m_stopping) return;
     if (!readable(connection.socket)) continue;
     int n = ::recv(connection.socket, buffer, sizeof(buffer), 0);
     if (n == 0 && !pending.empty()) {

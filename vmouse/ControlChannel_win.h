@@ -31,7 +31,7 @@ public:
   // Stops accepting, closes every connection and waits for the threads.
   void stop();
   // The port listened on, 0 when not listening.
-  uint16_t port() const { return port_; }
+  uint16_t port() const { return m_port; }
 
   // The port asked for by SKIVOL_VMOUSE_PORT, else kDefaultPort.
   static uint16_t configuredPort();
@@ -52,11 +52,11 @@ private:
   void serve(Connection& connection);
   void reapFinished();
 
-  std::function<ControlAnswer(const std::string&)> execute_;
-  Socket listener_ = kNoSocket;
-  uint16_t port_ = 0;
-  std::thread acceptThread_;
-  std::mutex lock_;
-  std::list<std::unique_ptr<Connection>> connections_;
-  std::atomic<bool> stopping_{false};
+  std::function<ControlAnswer(const std::string&)> m_execute;
+  Socket m_listener = kNoSocket;
+  uint16_t m_port = 0;
+  std::thread m_acceptThread;
+  std::mutex m_lock;
+  std::list<std::unique_ptr<Connection>> m_connections;
+  std::atomic<bool> m_stopping{false};
 };

@@ -71,14 +71,14 @@ bool deviceArgument(const std::vector<std::string>& words, size_t index, std::st
   return true;
 }
 
-std::string stateLine(const MouseSnapshot& s) {
-  std::string line = "mask=" + hexByte(s.reportMask) + " modifiers=" + hexByte(s.modifiers) + " keys=";
-  for (size_t i = 0; i < s.keys.size(); ++i) line += (i ? "," : "") + hexByte(s.keys[i]);
-  line += " buttons=" + hexByte(s.injectedButtons) + " dpi=";
-  for (size_t i = 0; i < s.dpiSteps.size(); ++i) line += (i ? "," : "") + std::to_string(s.dpiSteps[i]);
-  line += " level=" + std::to_string(s.dpiLevel);
-  line += " physical=" + hexByte(s.physicalButtons);
-  line += std::string(" plugged=") + (s.plugged ? "1" : "0");
+std::string stateLine(const MouseSnapshot& snapshot) {
+  std::string line = "mask=" + hexByte(snapshot.reportMask) + " modifiers=" + hexByte(snapshot.modifiers) + " keys=";
+  for (size_t i = 0; i < snapshot.keys.size(); ++i) line += (i ? "," : "") + hexByte(snapshot.keys[i]);
+  line += " buttons=" + hexByte(snapshot.injectedButtons) + " dpi=";
+  for (size_t i = 0; i < snapshot.dpiSteps.size(); ++i) line += (i ? "," : "") + std::to_string(snapshot.dpiSteps[i]);
+  line += " level=" + std::to_string(snapshot.dpiLevel);
+  line += " physical=" + hexByte(snapshot.physicalButtons);
+  line += std::string(" plugged=") + (snapshot.plugged ? "1" : "0");
   return line;
 }
 
@@ -99,17 +99,17 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
     uint8_t buttons = 0;
     if (words.size() < 2 || !parseHexByte(words[1], buttons) || !deviceArgument(words, 2, device))
       return error("usage: buttons <hex byte> [device]");
-    return deviceError(bus_.setPhysicalButtons(device, buttons), device);
+    return deviceError(m_bus.setPhysicalButtons(device, buttons), device);
   }
   if (verb == "dpibutton") {
     if (!deviceArgument(words, 1, device)) return error("usage: dpibutton [device]");
-    return deviceError(bus_.pressDpiButton(device), device);
+    return deviceError(m_bus.pressDpiButton(device), device);
   }
   if (verb == "report") {
     VendorReport report{};
     if (words.size() < 2 || !parseHexBytes(words[1], report.data(), report.size()) || !deviceArgument(words, 2, device))
       return error("usage: report <16 hex digits> [device]");
-    return deviceError(bus_.sendReport(device, report), device);
+    return deviceError(m_bus.sendReport(device, report), device);
   }
   if (verb == "packet") {
     uint32_t type = 0, size = 0;
@@ -123,13 +123,13 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
       body.resize(hex.size() / 2);
       if (!parseHexBytes(hex, body.data(), body.size())) return error("packet body: not hex");
     }
-    if (!host_.injectPacket(type, size, body)) return error("no window takes raw input");
+    if (!m_host.injectPacket(type, size, body)) return error("no window takes raw input");
     return answer("ok");
   }
   if (verb == "frames") {
     if (words.size() != 1) return error("usage: frames");
     ControlAnswer result;
-    for (const FeatureTransfer& t : bus_.log().take()) {
+    for (const FeatureTransfer& t : m_bus.log().take()) {
       result.lines.push_back(std::string(t.isGet ? "get " : "set ") + t.interfaceName + " " +
                              hexOf(t.frame.data(), t.frame.size()));
     }
@@ -139,45 +139,45 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
   if (verb == "state") {
     if (!deviceArgument(words, 1, device)) return error("usage: state [device]");
     MouseSnapshot snapshot;
-    DeviceResult result = bus_.mouseState(device, snapshot);
+    DeviceResult result = m_bus.mouseState(device, snapshot);
     if (result != DeviceResult::Ok) return deviceError(result, device);
     return answer(stateLine(snapshot));
   }
   if (verb == "unplug" || verb == "plug") {
     if (!deviceArgument(words, 1, device)) return error("usage: " + verb + " [device]");
-    DeviceResult result = bus_.setPlugged(device, verb == "plug");
+    DeviceResult result = m_bus.setPlugged(device, verb == "plug");
     if (result != DeviceResult::Ok) return deviceError(result, device);
-    host_.announceDeviceChange();
+    m_host.announceDeviceChange();
     return answer("ok");
   }
   if (verb == "add") {
     const std::string what = words.size() >= 2 ? lower(words[1]) : "";
     std::string added;
     if (what == "second-mouse" && words.size() == 2) {
-      added = bus_.addMouse();
+      added = m_bus.addMouse();
     } else if (what == "foreign-string" && words.size() <= 3) {
-      added = words.size() == 3 ? bus_.addForeignString(words[2]) : bus_.addForeignString();
+      added = words.size() == 3 ? m_bus.addForeignString(words[2]) : m_bus.addForeignString();
     } else if (what == "foreign-collection" && words.size() == 2) {
-      added = bus_.addForeignCollection();
+      added = m_bus.addForeignCollection();
     } else if (what == "hid" && words.size() == 3) {
       uint32_t count = 0;
       if (!parseNumber(words[2], kMaxHidPerCommand + 1, count) || count == 0)
         return error("usage: add hid <n>, n from 1 to 1000");
-      int done = bus_.addUnrelated(static_cast<int>(count));
-      if (done > 0) host_.announceDeviceChange();
+      int done = m_bus.addUnrelated(static_cast<int>(count));
+      if (done > 0) m_host.announceDeviceChange();
       if (done < static_cast<int>(count)) return error("bus full: added " + std::to_string(done));
       return answer("ok");
     } else {
       return error("usage: add second-mouse | add foreign-string [text] | add foreign-collection | add hid <n>");
     }
     if (added.empty()) return error("bus full");
-    host_.announceDeviceChange();
+    m_host.announceDeviceChange();
     return answer("ok");
   }
   if (verb == "heap") {
     const bool bySize = words.size() == 2 && lower(words[1]) == "sizes";
     if (words.size() != 1 && !bySize) return error("usage: heap [sizes]");
-    const std::string figures = host_.heapFigures(bySize);
+    const std::string figures = m_host.heapFigures(bySize);
     if (figures.empty()) return error("no heap figures here");
     return answer("heap " + figures);
   }

@@ -55,12 +55,12 @@ class ControlCommands {
 public:
   static constexpr size_t kMaxPacketBody = 2048;
 
-  ControlCommands(VirtualHidBus& bus, ControlHost& host) : bus_(bus), host_(host) {}
+  ControlCommands(VirtualHidBus& bus, ControlHost& host) : m_bus(bus), m_host(host) {}
 
   // Runs one command line (without its line end). Blank lines get no answer.
   ControlAnswer execute(const std::string& line);
 
 private:
-  VirtualHidBus& bus_;
-  ControlHost& host_;
+  VirtualHidBus& m_bus;
+  ControlHost& m_host;
 };

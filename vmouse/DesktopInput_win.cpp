@@ -132,7 +132,7 @@ std::vector<INPUT> buttonTransitionEvents(uint8_t oldButtons, uint8_t newButtons
   return events;
 }
 
-VirtualDesktopInput::VirtualDesktopInput() : sender_(systemSender()) {}
+VirtualDesktopInput::VirtualDesktopInput() : m_sender(systemSender()) {}
 
 VirtualDesktopInput::Sender VirtualDesktopInput::systemSender() {
   return [](const std::vector<INPUT>& events) {
@@ -141,25 +141,25 @@ VirtualDesktopInput::Sender VirtualDesktopInput::systemSender() {
 }
 
 void VirtualDesktopInput::setSender(Sender sender) {
-  std::lock_guard<std::mutex> guard(lock_);
-  sender_ = std::move(sender);
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_sender = std::move(sender);
 }
 
 void VirtualDesktopInput::send(const std::vector<INPUT>& events) {
-  if (!events.empty() && sender_) sender_(events);
+  if (!events.empty() && m_sender) m_sender(events);
 }
 
 void VirtualDesktopInput::keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys) {
-  std::lock_guard<std::mutex> guard(lock_);
-  Held& held = held_[device];
+  std::lock_guard<std::mutex> guard(m_lock);
+  Held& held = m_held[device];
   send(keyTransitionEvents(held.modifiers, held.keys, modifiers, keys));
   held.modifiers = modifiers;
   held.keys = keys;
 }
 
 void VirtualDesktopInput::buttonsChanged(uint32_t device, uint8_t buttons) {
-  std::lock_guard<std::mutex> guard(lock_);
-  Held& held = held_[device];
+  std::lock_guard<std::mutex> guard(m_lock);
+  Held& held = m_held[device];
   send(buttonTransitionEvents(held.buttons, buttons));
   held.buttons = buttons;
 }

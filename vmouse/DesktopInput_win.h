@@ -47,7 +47,7 @@ private:
   };
   void send(const std::vector<INPUT>& events);
 
-  std::mutex lock_;
-  std::map<uint32_t, Held> held_;
-  Sender sender_;
+  std::mutex m_lock;
+  std::map<uint32_t, Held> m_held;
+  Sender m_sender;
 };

@@ -74,41 +74,41 @@ struct VirtualHidBus::Device {
 // Hands one mouse's output to the bus output with the mouse's id.
 class VirtualHidBus::MouseAdapter : public FirmwareOutput {
 public:
-  MouseAdapter(BusOutput& output, uint32_t device) : output_(output), device_(device) {}
-  void inputReport(const VendorReport& report) override { output_.inputReport(device_, report); }
+  MouseAdapter(BusOutput& output, uint32_t device) : m_output(output), m_device(device) {}
+  void inputReport(const VendorReport& report) override { m_output.inputReport(m_device, report); }
   void keyboardChanged(uint8_t modifiers, const HeldKeys& keys) override {
-    output_.keyboardChanged(device_, modifiers, keys);
+    m_output.keyboardChanged(m_device, modifiers, keys);
   }
-  void buttonsChanged(uint8_t buttons) override { output_.buttonsChanged(device_, buttons); }
+  void buttonsChanged(uint8_t buttons) override { m_output.buttonsChanged(m_device, buttons); }
 
 private:
-  BusOutput& output_;
-  uint32_t device_;
+  BusOutput& m_output;
+  uint32_t m_device;
 };
 
-VirtualHidBus::VirtualHidBus(BusOutput& output, BusCosts costs) : output_(output), costs_(costs) {}
+VirtualHidBus::VirtualHidBus(BusOutput& output, BusCosts costs) : m_output(output), m_costs(costs) {}
 
 VirtualHidBus::~VirtualHidBus() = default;
 
 VirtualHidBus::Device& VirtualHidBus::newDevice(const std::string& prefix, int& counter) {
   ++counter;
   auto device = std::make_unique<Device>();
-  device->id = static_cast<uint32_t>(devices_.size() + 1);
+  device->id = static_cast<uint32_t>(m_devices.size() + 1);
   device->name = prefix == "mouse" && counter == 1 ? prefix : prefix + std::to_string(counter);
-  devices_.push_back(std::move(device));
-  return *devices_.back();
+  m_devices.push_back(std::move(device));
+  return *m_devices.back();
 }
 
 bool VirtualHidBus::roomFor(size_t interfaces) const {
   size_t total = 0;
-  for (const auto& device : devices_) total += device->interfaces.size();
+  for (const auto& device : m_devices) total += device->interfaces.size();
   return total + interfaces <= kMaxInterfaces;
 }
 
 std::string VirtualHidBus::addMouse() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   if (!roomFor(2)) return "";
-  Device& device = newDevice("mouse", mice_);
+  Device& device = newDevice("mouse", m_mice);
   uint32_t instance = 0x2c1d4a80u + device.id;
   Interface config;
   config.path = interfacePath(VirtualMouseIdentity::VendorId, VirtualMouseIdentity::ProductId, "&mi_01", instance);
@@ -125,15 +125,15 @@ std::string VirtualHidBus::addMouse() {
   device.interfaces = {config, input};
   device.strings = {{1, "Pelmor"}, {2, "Gaming Mouse"}, {VirtualMouseIdentity::VendorStringIndex, VirtualMouseIdentity::VendorString}};
   device.hasInput = true;
-  device.adapter = std::make_unique<MouseAdapter>(output_, device.id);
-  device.firmware = std::make_unique<VirtualMouseFirmware>(*device.adapter, log_, device.name);
+  device.adapter = std::make_unique<MouseAdapter>(m_output, device.id);
+  device.firmware = std::make_unique<VirtualMouseFirmware>(*device.adapter, m_log, device.name);
   return device.name;
 }
 
 std::string VirtualHidBus::addForeignString(const std::string& vendorString) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   if (!roomFor(1)) return "";
-  Device& device = newDevice("foreign", foreignStrings_);
+  Device& device = newDevice("foreign", m_foreignStrings);
   Interface config;
   config.path = interfacePath(VirtualMouseIdentity::VendorId, VirtualMouseIdentity::ProductId, "&mi_01", 0x5e0a1200u + device.id);
   config.caps.usagePage = 0xFF00;
@@ -146,9 +146,9 @@ std::string VirtualHidBus::addForeignString(const std::string& vendorString) {
 }
 
 std::string VirtualHidBus::addForeignCollection() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   if (!roomFor(1)) return "";
-  Device& device = newDevice("collection", foreignCollections_);
+  Device& device = newDevice("collection", m_foreignCollections);
   Interface input;
   input.path = interfacePath(0x2B17, 0x1001, "&mi_02", 0x6f3b0000u + device.id);
   input.caps.usagePage = VirtualMouseIdentity::InputUsagePage;
@@ -162,11 +162,11 @@ std::string VirtualHidBus::addForeignCollection() {
 }
 
 int VirtualHidBus::addUnrelated(int count) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   int added = 0;
   for (; added < count && roomFor(1); ++added) {
-    Device& device = newDevice("hid", unrelated_);
-    const UnrelatedKind& kind = kUnrelatedKinds[(unrelated_ - 1) % (sizeof(kUnrelatedKinds) / sizeof(kUnrelatedKinds[0]))];
+    Device& device = newDevice("hid", m_unrelated);
+    const UnrelatedKind& kind = kUnrelatedKinds[(m_unrelated - 1) % (sizeof(kUnrelatedKinds) / sizeof(kUnrelatedKinds[0]))];
     Interface iface;
     iface.path = interfacePath(kind.vid, kind.pid, kind.function, 0x10a00000u + device.id);
     iface.caps = {kind.usage, kind.usagePage, kind.input, kind.feature};
@@ -177,34 +177,34 @@ int VirtualHidBus::addUnrelated(int count) {
 }
 
 VirtualHidBus::Device* VirtualHidBus::findDevice(const std::string& name) {
-  for (auto& device : devices_) {
+  for (auto& device : m_devices) {
     if (device->name == name) return device.get();
   }
   return nullptr;
 }
 
 const VirtualHidBus::Device* VirtualHidBus::findDevice(const std::string& name) const {
-  for (const auto& device : devices_) {
+  for (const auto& device : m_devices) {
     if (device->name == name) return device.get();
   }
   return nullptr;
 }
 
 uint32_t VirtualHidBus::deviceId(const std::string& name) const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   const Device* device = findDevice(name);
   return device ? device->id : 0;
 }
 
 size_t VirtualHidBus::interfaceCount() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   size_t total = 0;
-  for (const auto& device : devices_) total += device->interfaces.size();
+  for (const auto& device : m_devices) total += device->interfaces.size();
   return total;
 }
 
 DeviceResult VirtualHidBus::setPlugged(const std::string& name, bool plugged) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   Device* device = findDevice(name);
   if (!device) return DeviceResult::NoSuchDevice;
   if (device->plugged == plugged) return DeviceResult::Ok;
@@ -217,7 +217,7 @@ DeviceResult VirtualHidBus::setPlugged(const std::string& name, bool plugged) {
 }
 
 DeviceResult VirtualHidBus::setPhysicalButtons(const std::string& name, uint8_t buttons) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   Device* device = findDevice(name);
   if (!device) return DeviceResult::NoSuchDevice;
   if (!device->firmware) return DeviceResult::NotAMouse;
@@ -227,7 +227,7 @@ DeviceResult VirtualHidBus::setPhysicalButtons(const std::string& name, uint8_t 
 }
 
 DeviceResult VirtualHidBus::pressDpiButton(const std::string& name) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   Device* device = findDevice(name);
   if (!device) return DeviceResult::NoSuchDevice;
   if (!device->firmware) return DeviceResult::NotAMouse;
@@ -237,17 +237,17 @@ DeviceResult VirtualHidBus::pressDpiButton(const std::string& name) {
 }
 
 DeviceResult VirtualHidBus::sendReport(const std::string& name, const VendorReport& report) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   Device* device = findDevice(name);
   if (!device) return DeviceResult::NoSuchDevice;
   if (!device->hasInput) return DeviceResult::CannotSend;
   if (!device->plugged) return DeviceResult::Unplugged;
-  output_.inputReport(device->id, report);
+  m_output.inputReport(device->id, report);
   return DeviceResult::Ok;
 }
 
 DeviceResult VirtualHidBus::mouseState(const std::string& name, MouseSnapshot& snapshot) const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   const Device* device = findDevice(name);
   if (!device) return DeviceResult::NoSuchDevice;
   if (!device->firmware) return DeviceResult::NotAMouse;
@@ -267,28 +267,28 @@ std::vector<std::string> VirtualHidBus::enumerateInterfaces() {
   std::vector<std::string> paths;
   size_t walked = 0;
   {
-    std::lock_guard<std::mutex> guard(lock_);
-    for (const auto& device : devices_) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (const auto& device : m_devices) {
       walked += device->interfaces.size();
       if (!device->plugged) continue;
       for (const Interface& iface : device->interfaces) paths.push_back(iface.path);
     }
   }
-  busyWork(costs_.enumerateInterface * static_cast<int>(walked));
+  busyWork(m_costs.enumerateInterface * static_cast<int>(walked));
   return paths;
 }
 
 HidBus::Handle VirtualHidBus::open(const std::string& path) {
-  busyWork(costs_.open);
-  std::lock_guard<std::mutex> guard(lock_);
-  for (size_t d = 0; d < devices_.size(); ++d) {
-    const Device& device = *devices_[d];
+  busyWork(m_costs.open);
+  std::lock_guard<std::mutex> guard(m_lock);
+  for (size_t d = 0; d < m_devices.size(); ++d) {
+    const Device& device = *m_devices[d];
     if (!device.plugged) continue;
     for (size_t i = 0; i < device.interfaces.size(); ++i) {
       if (device.interfaces[i].path != path) continue;
-      uintptr_t value = nextHandle_;
-      nextHandle_ += 4;
-      handles_[value] = OpenHandle{d, i, device.generation};
+      uintptr_t value = m_nextHandle;
+      m_nextHandle += 4;
+      m_handles[value] = OpenHandle{d, i, device.generation};
       return reinterpret_cast<Handle>(value);
     }
   }
@@ -296,17 +296,17 @@ HidBus::Handle VirtualHidBus::open(const std::string& path) {
 }
 
 const VirtualHidBus::Interface* VirtualHidBus::resolve(Handle handle, Device** device) {
-  auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
-  if (found == handles_.end()) return nullptr;
-  Device& owner = *devices_[found->second.device];
+  auto found = m_handles.find(reinterpret_cast<uintptr_t>(handle));
+  if (found == m_handles.end()) return nullptr;
+  Device& owner = *m_devices[found->second.device];
   if (!owner.plugged || owner.generation != found->second.generation) return nullptr;
   if (device) *device = &owner;
   return &owner.interfaces[found->second.ifaceIndex];
 }
 
 bool VirtualHidBus::capabilities(Handle handle, HidCapabilities& caps) {
-  busyWork(costs_.query);
-  std::lock_guard<std::mutex> guard(lock_);
+  busyWork(m_costs.query);
+  std::lock_guard<std::mutex> guard(m_lock);
   const Interface* iface = resolve(handle, nullptr);
   if (!iface) return false;
   caps = iface->caps;
@@ -314,8 +314,8 @@ bool VirtualHidBus::capabilities(Handle handle, HidCapabilities& caps) {
 }
 
 bool VirtualHidBus::attributes(Handle handle, HidAttributes& attributes) {
-  busyWork(costs_.query);
-  std::lock_guard<std::mutex> guard(lock_);
+  busyWork(m_costs.query);
+  std::lock_guard<std::mutex> guard(m_lock);
   const Interface* iface = resolve(handle, nullptr);
   if (!iface) return false;
   attributes = iface->attributes;
@@ -323,8 +323,8 @@ bool VirtualHidBus::attributes(Handle handle, HidAttributes& attributes) {
 }
 
 bool VirtualHidBus::indexedString(Handle handle, uint32_t index, size_t bufferBytes, std::string& text) {
-  busyWork(costs_.string);
-  std::lock_guard<std::mutex> guard(lock_);
+  busyWork(m_costs.string);
+  std::lock_guard<std::mutex> guard(m_lock);
   Device* device = nullptr;
   if (!resolve(handle, &device)) return false;
   auto found = device->strings.find(index);
@@ -338,8 +338,8 @@ bool VirtualHidBus::indexedString(Handle handle, uint32_t index, size_t bufferBy
 }
 
 bool VirtualHidBus::setFeature(Handle handle, const uint8_t* report, size_t length) {
-  busyWork(costs_.feature);
-  std::lock_guard<std::mutex> guard(lock_);
+  busyWork(m_costs.feature);
+  std::lock_guard<std::mutex> guard(m_lock);
   Device* device = nullptr;
   const Interface* iface = resolve(handle, &device);
   if (!iface || !report) return false;
@@ -347,14 +347,14 @@ bool VirtualHidBus::setFeature(Handle handle, const uint8_t* report, size_t leng
   if (device->firmware && iface == &device->interfaces[0]) return device->firmware->setFeature(report, length);
   if (length == kFirmwareFrameLength) {
     std::copy(report, report + length, device->lastFrame.begin());
-    log_.record(false, device->name, device->lastFrame);
+    m_log.record(false, device->name, device->lastFrame);
   }
   return true;
 }
 
 bool VirtualHidBus::getFeature(Handle handle, uint8_t* report, size_t length) {
-  busyWork(costs_.feature);
-  std::lock_guard<std::mutex> guard(lock_);
+  busyWork(m_costs.feature);
+  std::lock_guard<std::mutex> guard(m_lock);
   Device* device = nullptr;
   const Interface* iface = resolve(handle, &device);
   if (!iface || !report) return false;
@@ -363,12 +363,12 @@ bool VirtualHidBus::getFeature(Handle handle, uint8_t* report, size_t length) {
   std::fill(report, report + length, 0);
   if (length == kFirmwareFrameLength) {
     std::copy(device->lastFrame.begin(), device->lastFrame.end(), report);
-    log_.record(true, device->name, device->lastFrame);
+    m_log.record(true, device->name, device->lastFrame);
   }
   return true;
 }
 
 void VirtualHidBus::close(Handle handle) {
-  std::lock_guard<std::mutex> guard(lock_);
-  handles_.erase(reinterpret_cast<uintptr_t>(handle));
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_handles.erase(reinterpret_cast<uintptr_t>(handle));
 }

@@ -112,7 +112,7 @@ public:
   uint32_t deviceId(const std::string& name) const;
 
   size_t interfaceCount() const;
-  TransferLog& log() { return log_; }
+  TransferLog& log() { return m_log; }
 
 private:
   struct Interface;
@@ -131,12 +131,12 @@ private:
   const Interface* resolve(Handle handle, Device** device);
   bool roomFor(size_t interfaces) const;
 
-  mutable std::mutex lock_;
-  BusOutput& output_;
-  BusCosts costs_;
-  TransferLog log_;
-  std::vector<std::unique_ptr<Device>> devices_;
-  std::map<uintptr_t, OpenHandle> handles_;
-  uintptr_t nextHandle_ = 0x104;
-  int mice_ = 0, foreignStrings_ = 0, foreignCollections_ = 0, unrelated_ = 0;
+  mutable std::mutex m_lock;
+  BusOutput& m_output;
+  BusCosts m_costs;
+  TransferLog m_log;
+  std::vector<std::unique_ptr<Device>> m_devices;
+  std::map<uintptr_t, OpenHandle> m_handles;
+  uintptr_t m_nextHandle = 0x104;
+  int m_mice = 0, m_foreignStrings = 0, m_foreignCollections = 0, m_unrelated = 0;
 };

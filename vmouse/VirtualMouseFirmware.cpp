@@ -4,29 +4,29 @@
 #include <utility>
 
 void TransferLog::record(bool isGet, const std::string& interfaceName, const FirmwareFrame& frame) {
-  std::lock_guard<std::mutex> guard(lock_);
-  if (entries_.size() >= kCapacity) {
-    entries_.pop_front();
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (m_entries.size() >= kCapacity) {
+    m_entries.pop_front();
   }
-  entries_.push_back(FeatureTransfer{isGet, interfaceName, frame});
+  m_entries.push_back(FeatureTransfer{isGet, interfaceName, frame});
 }
 
 std::vector<FeatureTransfer> TransferLog::take() {
-  std::lock_guard<std::mutex> guard(lock_);
-  std::vector<FeatureTransfer> out(entries_.begin(), entries_.end());
-  entries_.clear();
+  std::lock_guard<std::mutex> guard(m_lock);
+  std::vector<FeatureTransfer> out(m_entries.begin(), m_entries.end());
+  m_entries.clear();
   return out;
 }
 
 VirtualMouseFirmware::VirtualMouseFirmware(FirmwareOutput& output, TransferLog& log, std::string name)
-    : output_(output), log_(log), name_(std::move(name)) {}
+    : m_output(output), m_log(log), m_name(std::move(name)) {}
 
 bool VirtualMouseFirmware::setFeature(const uint8_t* frame, size_t length) {
   if (!frame || length != kFirmwareFrameLength) return false;
   FirmwareFrame copy;
   std::copy(frame, frame + length, copy.begin());
-  log_.record(false, name_, copy);
-  lastFrame_ = copy;
+  m_log.record(false, m_name, copy);
+  m_lastFrame = copy;
   handleFrame(copy);
   return true;
 }
@@ -35,36 +35,36 @@ bool VirtualMouseFirmware::getFeature(uint8_t* frame, size_t length) {
   if (!frame || length != kFirmwareFrameLength) return false;
   // The mouse answers with the last frame it took; the program does not look
   // at the answer, but a test can see what was read back.
-  std::copy(lastFrame_.begin(), lastFrame_.end(), frame);
-  log_.record(true, name_, lastFrame_);
+  std::copy(m_lastFrame.begin(), m_lastFrame.end(), frame);
+  m_log.record(true, m_name, m_lastFrame);
   return true;
 }
 
-void VirtualMouseFirmware::handleFrame(const FirmwareFrame& f) {
-  if (f[0] != 0x00) return;  // the configuration interface has no report IDs
-  switch (f[1]) {
+void VirtualMouseFirmware::handleFrame(const FirmwareFrame& frame) {
+  if (frame[0] != 0x00) return;  // the configuration interface has no report IDs
+  switch (frame[1]) {
     case FirmwareCommand::ReportMask:
-      if (f[2] != FirmwareCommand::ReportMaskSubCode) return;
-      reportMask_ = f[3];
+      if (frame[2] != FirmwareCommand::ReportMaskSubCode) return;
+      m_reportMask = frame[3];
       // A held button that becomes masked stops acting on the desktop at once;
       // one that becomes unmasked starts acting.
       updateDesktopButtons();
       return;
     case FirmwareCommand::Inject:
-      if (f[2] == FirmwareCommand::InjectKeysSubCode) {
-        setKeyboard(f[3], HeldKeys{f[4], f[5], f[6], f[7], f[8]});
-      } else if (f[2] == FirmwareCommand::InjectButtonsSubCode) {
-        injectedButtons_ = f[3];
+      if (frame[2] == FirmwareCommand::InjectKeysSubCode) {
+        setKeyboard(frame[3], HeldKeys{frame[4], frame[5], frame[6], frame[7], frame[8]});
+      } else if (frame[2] == FirmwareCommand::InjectButtonsSubCode) {
+        m_injectedButtons = frame[3];
         updateDesktopButtons();
       }
       return;
     case FirmwareCommand::SetDpiStep:
-      if (f[2] >= kLevels || f[3] > kMaxStep) return;
-      dpiSteps_[f[2]] = f[3];
+      if (frame[2] >= kLevels || frame[3] > kMaxStep) return;
+      m_dpiSteps[frame[2]] = frame[3];
       return;
     case FirmwareCommand::SelectDpiLevel:
-      if (f[2] >= kLevels) return;
-      dpiLevel_ = f[2];
+      if (frame[2] >= kLevels) return;
+      m_dpiLevel = frame[2];
       sendDpiState();
       return;
     case FirmwareCommand::PostScan:
@@ -81,56 +81,56 @@ void VirtualMouseFirmware::handleFrame(const FirmwareFrame& f) {
 void VirtualMouseFirmware::sendDpiState() {
   VendorReport report{};
   report[3] = ReportKind::DpiState;
-  report[4] = dpiLevel_;
-  report[5] = dpiSteps_[dpiLevel_];
-  output_.inputReport(report);
+  report[4] = m_dpiLevel;
+  report[5] = m_dpiSteps[m_dpiLevel];
+  m_output.inputReport(report);
 }
 
 uint8_t VirtualMouseFirmware::desktopButtons() const {
-  return static_cast<uint8_t>((injectedButtons_ | (physicalButtons_ & ~reportMask_)) & MouseButtonBit::All);
+  return static_cast<uint8_t>((m_injectedButtons | (m_physicalButtons & ~m_reportMask)) & MouseButtonBit::All);
 }
 
 void VirtualMouseFirmware::updateDesktopButtons() {
   uint8_t now = desktopButtons();
-  if (now == shownButtons_) return;
-  shownButtons_ = now;
-  output_.buttonsChanged(now);
+  if (now == m_shownButtons) return;
+  m_shownButtons = now;
+  m_output.buttonsChanged(now);
 }
 
 void VirtualMouseFirmware::setKeyboard(uint8_t modifiers, const HeldKeys& keys) {
-  if (modifiers == modifiers_ && keys == keys_) return;
-  modifiers_ = modifiers;
-  keys_ = keys;
-  output_.keyboardChanged(modifiers_, keys_);
+  if (modifiers == m_modifiers && keys == m_keys) return;
+  m_modifiers = modifiers;
+  m_keys = keys;
+  m_output.keyboardChanged(m_modifiers, m_keys);
 }
 
 void VirtualMouseFirmware::setPhysicalButtons(uint8_t buttons) {
-  uint8_t changed = buttons ^ physicalButtons_;
-  physicalButtons_ = buttons;
-  if (changed & reportMask_) {
+  uint8_t changed = buttons ^ m_physicalButtons;
+  m_physicalButtons = buttons;
+  if (changed & m_reportMask) {
     VendorReport report{};
     report[3] = ReportKind::ButtonState;
     report[4] = buttons;
-    output_.inputReport(report);
+    m_output.inputReport(report);
   }
   updateDesktopButtons();
 }
 
 void VirtualMouseFirmware::pressDpiButton() {
-  dpiLevel_ = static_cast<uint8_t>((dpiLevel_ + 1) % kLevels);
+  m_dpiLevel = static_cast<uint8_t>((m_dpiLevel + 1) % kLevels);
   sendDpiState();
 }
 
 void VirtualMouseFirmware::resetToPowerOn() {
   // Whatever the mouse held is let go.
   setKeyboard(0, HeldKeys{});
-  reportMask_ = 0;
-  injectedButtons_ = 0;
-  physicalButtons_ = 0;
+  m_reportMask = 0;
+  m_injectedButtons = 0;
+  m_physicalButtons = 0;
   updateDesktopButtons();
-  dpiSteps_ = kPowerOnSteps;
-  dpiLevel_ = kPowerOnLevel;
-  lastFrame_ = FirmwareFrame{};
+  m_dpiSteps = kPowerOnSteps;
+  m_dpiLevel = kPowerOnLevel;
+  m_lastFrame = FirmwareFrame{};
 }
 
 std::string hexOf(const uint8_t* bytes, size_t count) {
@@ -145,10 +145,10 @@ std::string hexOf(const uint8_t* bytes, size_t count) {
 }
 
 namespace {
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+int hexValue(char digit) {
+  if (digit >= '0' && digit <= '9') return digit - '0';
+  if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
+  if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
   return -1;
 }
 }  // namespace

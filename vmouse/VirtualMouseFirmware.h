@@ -50,8 +50,8 @@ struct FeatureTransfer {
   bool isGet = false;
   std::string interfaceName;
   FirmwareFrame frame{};
-  bool operator==(const FeatureTransfer& o) const {
-    return isGet == o.isGet && interfaceName == o.interfaceName && frame == o.frame;
+  bool operator==(const FeatureTransfer& other) const {
+    return isGet == other.isGet && interfaceName == other.interfaceName && frame == other.frame;
   }
 };
 
@@ -67,8 +67,8 @@ public:
   std::vector<FeatureTransfer> take();
 
 private:
-  mutable std::mutex lock_;
-  std::deque<FeatureTransfer> entries_;
+  mutable std::mutex m_lock;
+  std::deque<FeatureTransfer> m_entries;
 };
 
 class FirmwareOutput {
@@ -109,16 +109,16 @@ public:
   // let go and the settings return to their power-on values.
   void resetToPowerOn();
 
-  uint8_t reportMask() const { return reportMask_; }
-  uint8_t modifiers() const { return modifiers_; }
-  const HeldKeys& keys() const { return keys_; }
-  uint8_t injectedButtons() const { return injectedButtons_; }
-  uint8_t physicalButtons() const { return physicalButtons_; }
-  const std::array<uint8_t, kLevels>& dpiSteps() const { return dpiSteps_; }
-  uint8_t dpiLevel() const { return dpiLevel_; }
+  uint8_t reportMask() const { return m_reportMask; }
+  uint8_t modifiers() const { return m_modifiers; }
+  const HeldKeys& keys() const { return m_keys; }
+  uint8_t injectedButtons() const { return m_injectedButtons; }
+  uint8_t physicalButtons() const { return m_physicalButtons; }
+  const std::array<uint8_t, kLevels>& dpiSteps() const { return m_dpiSteps; }
+  uint8_t dpiLevel() const { return m_dpiLevel; }
   // Buttons the desktop sees: the injected ones and the unmasked physical ones.
   uint8_t desktopButtons() const;
-  const std::string& name() const { return name_; }
+  const std::string& name() const { return m_name; }
 
 private:
   void handleFrame(const FirmwareFrame& frame);
@@ -126,19 +126,19 @@ private:
   void updateDesktopButtons();
   void setKeyboard(uint8_t modifiers, const HeldKeys& keys);
 
-  FirmwareOutput& output_;
-  TransferLog& log_;
-  std::string name_;
+  FirmwareOutput& m_output;
+  TransferLog& m_log;
+  std::string m_name;
 
-  uint8_t reportMask_ = 0;
-  uint8_t modifiers_ = 0;
-  HeldKeys keys_{};
-  uint8_t injectedButtons_ = 0;
-  uint8_t physicalButtons_ = 0;
-  uint8_t shownButtons_ = 0;  // last state handed to buttonsChanged
-  std::array<uint8_t, kLevels> dpiSteps_ = kPowerOnSteps;
-  uint8_t dpiLevel_ = kPowerOnLevel;
-  FirmwareFrame lastFrame_{};
+  uint8_t m_reportMask = 0;
+  uint8_t m_modifiers = 0;
+  HeldKeys m_keys{};
+  uint8_t m_injectedButtons = 0;
+  uint8_t m_physicalButtons = 0;
+  uint8_t m_shownButtons = 0;  // last state handed to buttonsChanged
+  std::array<uint8_t, kLevels> m_dpiSteps = kPowerOnSteps;
+  uint8_t m_dpiLevel = kPowerOnLevel;
+  FirmwareFrame m_lastFrame{};
 };
 
 // Frames and reports as text: two hex digits a byte, capitals, no blanks.

@@ -24,12 +24,14 @@ BOOL CALLBACK postDeviceChange(HWND window, LPARAM process) {
 }  // namespace
 
 VirtualMouseRig::VirtualMouseRig()
-    : bus(*this), commands(bus, *this), channel([this](const std::string& line) { return commands.execute(line); }) {
-  bus.addMouse();
+    : m_bus(*this),
+      m_commands(m_bus, *this),
+      m_channel([this](const std::string& line) { return m_commands.execute(line); }) {
+  m_bus.addMouse();
   // SKIVOL_VMOUSE_PLUGGED=0: the program starts without the mouse, which a
   // later `plug` brings.
   const char* plugged = std::getenv("SKIVOL_VMOUSE_PLUGGED");
-  if (plugged && std::strcmp(plugged, "0") == 0) bus.setPlugged("mouse", false);
+  if (plugged && std::strcmp(plugged, "0") == 0) m_bus.setPlugged("mouse", false);
 }
 
 HANDLE VirtualMouseRig::rawInputHandle(uint32_t device) {
@@ -37,14 +39,14 @@ HANDLE VirtualMouseRig::rawInputHandle(uint32_t device) {
 }
 
 void VirtualMouseRig::inputReport(uint32_t device, const VendorReport& report) {
-  rawInput.deliver(rawInputHandle(device), report);
+  m_rawInput.deliver(rawInputHandle(device), report);
 }
 
 void VirtualMouseRig::keyboardChanged(uint32_t device, uint8_t modifiers, const HeldKeys& keys) {
-  desktop.keyboardChanged(device, modifiers, keys);
+  m_desktop.keyboardChanged(device, modifiers, keys);
 }
 
-void VirtualMouseRig::buttonsChanged(uint32_t device, uint8_t buttons) { desktop.buttonsChanged(device, buttons); }
+void VirtualMouseRig::buttonsChanged(uint32_t device, uint8_t buttons) { m_desktop.buttonsChanged(device, buttons); }
 
 void VirtualMouseRig::announceDeviceChange() {
   ::EnumWindows(postDeviceChange, static_cast<LPARAM>(::GetCurrentProcessId()));
@@ -86,7 +88,7 @@ std::string VirtualMouseRig::heapFigures(bool bySize) {
 }
 
 bool VirtualMouseRig::injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) {
-  return rawInput.deliverPacket(rawInputHandle(bus.deviceId("mouse")), type, size, body);
+  return m_rawInput.deliverPacket(rawInputHandle(m_bus.deviceId("mouse")), type, size, body);
 }
 
 VirtualMouseRig& virtualMouseRig() {
@@ -98,9 +100,9 @@ VirtualMouseRig& virtualMouseRig() {
     // A port taken by another program (another copy, another user's tests)
     // must not leave the mouse without a channel: any free port will do, and
     // the debug output says which.
-    if (!made->channel.start(port)) made->channel.start(0);
+    if (!made->m_channel.start(port)) made->m_channel.start(0);
     char text[96];
-    std::snprintf(text, sizeof(text), "virtual mouse: control channel on 127.0.0.1:%u\n", made->channel.port());
+    std::snprintf(text, sizeof(text), "virtual mouse: control channel on 127.0.0.1:%u\n", made->m_channel.port());
     ::OutputDebugStringA(text);
     return made;
   }();

@@ -15,11 +15,11 @@ class VirtualMouseRig : public BusOutput, public ControlHost {
 public:
   VirtualMouseRig();
 
-  VirtualRawInput rawInput;
-  VirtualDesktopInput desktop;
-  VirtualHidBus bus;
-  ControlCommands commands;
-  ControlChannel channel;
+  VirtualRawInput m_rawInput;
+  VirtualDesktopInput m_desktop;
+  VirtualHidBus m_bus;
+  ControlCommands m_commands;
+  ControlChannel m_channel;
 
   // The raw-input device handle of a bus device.
   static HANDLE rawInputHandle(uint32_t device);

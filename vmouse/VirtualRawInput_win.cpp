@@ -30,40 +30,40 @@ BOOL VirtualRawInput::registerDevices(const RAWINPUTDEVICE* devices, UINT count,
       return FALSE;
     }
   }
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   for (UINT i = 0; i < count; ++i) {
     const RAWINPUTDEVICE& d = devices[i];
     // Other collections are accepted and have nothing to deliver here.
     if (d.usUsagePage != VirtualMouseIdentity::InputUsagePage || d.usUsage != VirtualMouseIdentity::InputUsage) continue;
     if (d.dwFlags & RIDEV_REMOVE) {
-      target_ = nullptr;
-      inputSink_ = false;
+      m_target = nullptr;
+      m_inputSink = false;
     } else {
-      target_ = d.hwndTarget;
-      inputSink_ = (d.dwFlags & RIDEV_INPUTSINK) != 0;
+      m_target = d.hwndTarget;
+      m_inputSink = (d.dwFlags & RIDEV_INPUTSINK) != 0;
     }
   }
   return TRUE;
 }
 
 void VirtualRawInput::dropStale(DWORD now) {
-  while (!packets_.empty() &&
-         (packets_.size() > kMaxPackets || now - packets_.front().postedAt > kPacketLifetimeMs)) {
-    packets_.pop_front();
+  while (!m_packets.empty() &&
+         (m_packets.size() > kMaxPackets || now - m_packets.front().postedAt > kPacketLifetimeMs)) {
+    m_packets.pop_front();
   }
 }
 
 bool VirtualRawInput::post(HANDLE device, DWORD type, DWORD announcedSize, const uint8_t* body, size_t bodyLength) {
-  std::lock_guard<std::mutex> guard(lock_);
-  if (!target_ || !::IsWindow(target_)) return false;
-  bool foreground = inForeground(target_);
-  if (!foreground && !inputSink_) return false;
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (!m_target || !::IsWindow(m_target)) return false;
+  bool foreground = inForeground(m_target);
+  if (!foreground && !m_inputSink) return false;
   WPARAM code = foreground ? RIM_INPUT : RIM_INPUTSINK;
 
   Packet packet;
-  packet.token = reinterpret_cast<HRAWINPUT>(nextToken_);
-  nextToken_ += 4;
-  if (nextToken_ == 0) nextToken_ = 4;
+  packet.token = reinterpret_cast<HRAWINPUT>(m_nextToken);
+  m_nextToken += 4;
+  if (m_nextToken == 0) m_nextToken = 4;
   packet.postedAt = ::GetTickCount();
   packet.announcedSize = announcedSize;
   RAWINPUTHEADER header = {};
@@ -75,8 +75,8 @@ bool VirtualRawInput::post(HANDLE device, DWORD type, DWORD announcedSize, const
   std::memcpy(packet.bytes.data(), &header, sizeof(header));
   if (bodyLength) std::memcpy(packet.bytes.data() + sizeof(header), body, bodyLength);
 
-  if (!::PostMessageA(target_, WM_INPUT, code, reinterpret_cast<LPARAM>(packet.token))) return false;
-  packets_.push_back(std::move(packet));
+  if (!::PostMessageA(m_target, WM_INPUT, code, reinterpret_cast<LPARAM>(packet.token))) return false;
+  m_packets.push_back(std::move(packet));
   dropStale(::GetTickCount());
   return true;
 }
@@ -101,10 +101,10 @@ UINT VirtualRawInput::getData(HRAWINPUT input, UINT command, void* data, UINT* s
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return failed;
   }
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::mutex> guard(m_lock);
   dropStale(::GetTickCount());
   const Packet* packet = nullptr;
-  for (const Packet& p : packets_) {
+  for (const Packet& p : m_packets) {
     if (p.token == input) packet = &p;
   }
   if (!packet) {

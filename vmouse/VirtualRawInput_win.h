@@ -48,9 +48,9 @@ private:
   bool post(HANDLE device, DWORD type, DWORD announcedSize, const uint8_t* body, size_t bodyLength);
   void dropStale(DWORD now);
 
-  mutable std::mutex lock_;
-  HWND target_ = nullptr;
-  bool inputSink_ = false;
-  std::deque<Packet> packets_;
-  uintptr_t nextToken_ = 0x00A00004;
+  mutable std::mutex m_lock;
+  HWND m_target = nullptr;
+  bool m_inputSink = false;
+  std::deque<Packet> m_packets;
+  uintptr_t m_nextToken = 0x00A00004;
 };

@@ -4,9 +4,9 @@
 #include "app/Seams.h"
 #include "vmouse/VirtualMouseRig_win.h"
 
-HidBus& systemHidBus() { return virtualMouseRig().bus; }
+HidBus& systemHidBus() { return virtualMouseRig().m_bus; }
 
-RawInputApi& systemRawInput() { return virtualMouseRig().rawInput; }
+RawInputApi& systemRawInput() { return virtualMouseRig().m_rawInput; }
 
 namespace {
 const bool pluggedInAtStart = (virtualMouseRig(), true);

@@ -152,8 +152,8 @@ private:
 
 TEST(VirtualMouseChannel, AnswersOverASocketAndRefusesBadInput) {
   VirtualMouseRig& rig = virtualMouseRig();
-  ASSERT_NE(rig.channel.port(), 0) << "the control channel is not listening";
-  ChannelClient client(rig.channel.port());
+  ASSERT_NE(rig.m_channel.port(), 0) << "the control channel is not listening";
+  ChannelClient client(rig.m_channel.port());
   ASSERT_TRUE(client.connected());
   ASSERT_EQ(client.askOne("plug"), "ok");
   // Several commands in one write, with Windows line ends.
@@ -167,7 +167,7 @@ TEST(VirtualMouseChannel, AnswersOverASocketAndRefusesBadInput) {
   client.readLine();
   EXPECT_TRUE(client.closed());
 
-  ChannelClient flood(rig.channel.port());
+  ChannelClient flood(rig.m_channel.port());
   flood.sendRaw(std::string(ControlChannel::kMaxLine + 10, 'x'));
   EXPECT_EQ(flood.readLine(), "error line too long");
 }
