@@ -54,7 +54,7 @@ constexpr UINT WM_APP_START_POSTSCAN = WM_APP + 122;
 constexpr UINT WM_APP_FINISH_START = WM_APP + 123;
 // Posted by requestExit: the window closes itself for good.
 constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
-// The combo boxes (SkinComboBox::kFocusNotify), the slider
+// The combo boxes (WM_APP_COMBO_FOCUS), the slider
 // (WM_APP_SLIDER_MOVED) and the magnifier (WM_APP_ZOOM_HIDDEN) post messages
 // of their own to the window, which gives them no effect.
 // Posted by the re-scan when it found another set of mice than the scan before.

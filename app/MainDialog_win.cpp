@@ -194,8 +194,7 @@ BOOL MainDialog::OnInitDialog() {
   SkinComboBox* rows[] = {&m_comboRight, &m_comboWheel, &m_combo4th, &m_combo5th};
   for (int row = 0; row < 4; ++row) {
     rows[row]->setSkin(m_skin.comboBitmaps, m_skin.skinBackdrop, m_skin.controlFonts[Skin::kCaptionFont]);
-    rows[row]->SetWindowPos(nullptr, kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row, 190,
-                            25, SWP_NOSIZE | SWP_NOZORDER);
+    moveControl(*rows[row], {kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row});
   }
 
   startWatchThreads(this);

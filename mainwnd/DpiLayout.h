@@ -2,12 +2,18 @@
 #pragma once
 #include <windows.h>
 
+#include "mainwnd/DpiBoxes.h"
+
 class MainDialog;
 
 struct DpiNumberPlace {
   POINT textOrigin;  // (R + 8, T - 10)
   RECT area;         // (R, 350) to (R + 100, 400): repainted when the number changes
 };
+constexpr POINT kDpiNumberOffset = {8, -10};  // from (R, T)
+constexpr int kDpiNumberAreaWidth = 100;
+constexpr int kDpiNumberAreaTop = 350;
+constexpr int kDpiNumberAreaBottom = 400;
 
 // R is the right edge of the slider's client rectangle, T the vertical centre
 // of its thumb, both in the window's client coordinates.
@@ -15,10 +21,9 @@ DpiNumberPlace dpiNumberPlace(const MainDialog& window);
 
 // The strip of the four DPI level boxes, repainted when the level changes.
 constexpr RECT kDpiBoxStrip = {18, 350, 168, 400};
-// The white outline of the current level's box: box 0's, and box k's this
-// many pixels further right for each k.
+// The white outline of the current level's box: box 0's, and box k's
+// kDpiBoxPitch pixels further right for each k.
 constexpr RECT kDpiBoxOutline = {41, 366, 61, 386};
-constexpr int kDpiBoxPitch = 30;
 
 // Invalidates, without erasing, the DPI number area and the DPI box strip.
 void invalidateDpiAreas(MainDialog& window);

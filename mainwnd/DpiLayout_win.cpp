@@ -12,8 +12,8 @@ DpiNumberPlace dpiNumberPlace(const MainDialog& window) {
   ::MapWindowPoints(window.m_dpiSlider.m_hWnd, window.m_hWnd, &right, 1);
   ::MapWindowPoints(window.m_dpiSlider.m_hWnd, window.m_hWnd, &centre, 1);
   DpiNumberPlace place;
-  place.textOrigin = {right.x + 8, centre.y - 10};
-  place.area = {right.x, 350, right.x + 100, 400};
+  place.textOrigin = {right.x + kDpiNumberOffset.x, centre.y + kDpiNumberOffset.y};
+  place.area = {right.x, kDpiNumberAreaTop, right.x + kDpiNumberAreaWidth, kDpiNumberAreaBottom};
   return place;
 }
 
