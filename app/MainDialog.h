@@ -1,7 +1,6 @@
 // The utility's main window: a borderless dialog exactly the size of its skin.
 #pragma once
 #include <cstdint>
-
 #include <memory>
 
 #include "controls/Skin.h"
