@@ -151,12 +151,11 @@ BOOL MainDialog::OnInitDialog() {
   if (m_localWaitEvent) ::ResetEvent(m_localWaitEvent);
 
   m_skin.load();
-  const SIZE skinSize = m_skin.size();
 
   m_dpiSlider.SetRange(0, 7, FALSE);
   m_dpiSlider.SetWindowPos(nullptr, kSliderPos.x, kSliderPos.y, kSliderSize.cx, kSliderSize.cy, SWP_NOZORDER);
   m_dpiSlider.setSkin(m_skin.backgroundBitmap);
-  SetWindowPos(nullptr, 0, 0, skinSize.cx, skinSize.cy, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(nullptr, 0, 0, m_skin.size.cx, m_skin.size.cy, SWP_NOMOVE | SWP_NOZORDER);
 
   m_skin.loadTrayIcons();
 
@@ -321,7 +320,7 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     case kHideAtStartTimer:
       // Hides the window each time it finds it visible; ends once it does not.
       if (IsWindowVisible()) {
-        SetWindowPos(nullptr, 0, 0, m_skin.size().cx, m_skin.size().cy, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(nullptr, 0, 0, m_skin.size.cx, m_skin.size.cy, SWP_NOMOVE | SWP_NOZORDER);
         ShowWindow(SW_HIDE);
       } else {
         KillTimer(kHideAtStartTimer);

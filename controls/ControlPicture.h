@@ -4,13 +4,12 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
+#include "framework/GdiObjects.h"
+
 class ControlPicture {
 public:
-  ControlPicture() = default;
-  ~ControlPicture();
-  ControlPicture(const ControlPicture&) = delete;
-  ControlPicture& operator=(const ControlPicture&) = delete;
-
   // A 32-bit picture of this size to compose into, kept selected in its own
   // memory DC. The size of the last one is reused; its pixels are then the
   // last composition's. Null when the picture cannot be made.
@@ -23,16 +22,12 @@ public:
   void copyTo(HDC target) const;
 
   // Lets the picture go (with its DC); the next paint composes afresh.
-  void release();
+  void release() { m_image.reset(); }
 
-  HDC dc() const { return m_dc; }
-  int width() const { return m_width; }
-  int height() const { return m_height; }
+  HDC dc() const { return m_image ? static_cast<HDC>(*m_image) : nullptr; }
+  int width() const { return m_image ? m_image->width() : 0; }
+  int height() const { return m_image ? m_image->height() : 0; }
 
 private:
-  HDC m_dc = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_previous = nullptr;
-  int m_width = 0;
-  int m_height = 0;
+  std::unique_ptr<OffscreenImage> m_image;
 };

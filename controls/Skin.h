@@ -24,8 +24,6 @@ struct Skin {
   void loadHeadings(const int (&ids)[kHeadingLanguages][2]);
   // Notification-area icons 134, 133, 132 at 24 x 24.
   void loadTrayIcons();
-  // The skin's size: the size of the window.
-  SIZE size() const;
 
   // "Tahoma" -14 in entries 0, 1 and 2 (three separate handles); 3 and 4
   // stay empty. Button captions pick an entry by index.
@@ -33,6 +31,7 @@ struct Skin {
   CFont fontTahoma16;  // row labels, DPI number
   CFont fontTahoma12;  // version text
 
+  SIZE size = {0, 0};                  // of the skin: the window's size
   HBITMAP skinBackdrop = nullptr;      // back buffer the window paints into
   HBITMAP backgroundBitmap = nullptr;  // the clean skin, also the slider's ground
   HBITMAP headingBitmaps[kHeadingLanguages][2] = {};

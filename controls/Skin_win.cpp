@@ -64,6 +64,8 @@ void Skin::load() {
   // the screen's format.
   backgroundBitmap = loadBitmap(IDB_SKIN, LR_CREATEDIBSECTION);
   skinBackdrop = copyBitmap(backgroundBitmap);
+  BITMAP skin = {};
+  if (skinBackdrop && ::GetObjectA(skinBackdrop, sizeof(skin), &skin)) size = {skin.bmWidth, skin.bmHeight};
   loadBitmaps(closeButtonBitmaps, {IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL,
                                    IDB_CLOSE_NORMAL});
   loadBitmaps(minimizeButtonBitmaps, {IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED,
@@ -85,10 +87,4 @@ void Skin::loadTrayIcons() {
     trayIcons[i] =
         static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, 24, 24, 0));
   }
-}
-
-SIZE Skin::size() const {
-  BITMAP skin = {};
-  if (!skinBackdrop || !::GetObjectA(skinBackdrop, sizeof(skin), &skin)) return {0, 0};
-  return {skin.bmWidth, skin.bmHeight};
 }

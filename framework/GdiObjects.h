@@ -93,15 +93,22 @@ private:
   Handle m_handle;
 };
 
-// An off-screen 32-bit image with its own memory DC, for painting a window
-// whole and copying it to the screen in one go.
+// An off-screen 32-bit image (at least 1 x 1) with its own memory DC, for
+// composing a picture and copying it to the screen in one go.
 class OffscreenImage {
 public:
   OffscreenImage(HDC reference, int width, int height)
-      : m_width(width), m_height(height), m_bitmap(createBitmap(reference, width, height)), m_dc(reference, m_bitmap) {}
+      : m_width(width > 0 ? width : 1),
+        m_height(height > 0 ? height : 1),
+        m_bitmap(createBitmap(reference, m_width, m_height)),
+        m_dc(reference, m_bitmap) {}
   OffscreenImage(const OffscreenImage&) = delete;
   OffscreenImage& operator=(const OffscreenImage&) = delete;
   operator HDC() const { return m_dc; }
+  // False when the system could not make the image.
+  bool valid() const { return m_bitmap.get() != nullptr && static_cast<HDC>(m_dc) != nullptr; }
+  int width() const { return m_width; }
+  int height() const { return m_height; }
   void copyTo(HDC target, int x = 0, int y = 0) const {
     ::BitBlt(target, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY);
   }
@@ -110,8 +117,8 @@ private:
   static HBITMAP createBitmap(HDC reference, int width, int height) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width > 0 ? width : 1;
-    info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;

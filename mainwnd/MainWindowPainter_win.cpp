@@ -115,7 +115,7 @@ bool MainWindowPainter::Composition::operator==(const Composition& o) const {
 MainWindowPainter::Composition MainWindowPainter::currentComposition(MainDialog& window) {
   Composition now;
   now.valid = true;
-  const SIZE size = window.skin().size();
+  const SIZE size = window.skin().size;
   now.width = size.cx;
   now.height = size.cy;
   now.buttonsHeading = window.buttonsHeading();
