@@ -36,7 +36,6 @@ public:
   HBITMAP m_disabledBitmap = nullptr;
   HBITMAP m_backdrop = nullptr;
   HBITMAP m_mask = nullptr;
-  HRGN m_region = nullptr;
   int m_width = 0;
   int m_height = 0;
   bool m_hovering = false;

@@ -30,7 +30,6 @@ END_MESSAGE_MAP()
 void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int caption, HFONT font) {
   if (m_mask) ::DeleteObject(m_mask);
   BitmapShape shape = buildRegionFromBitmap(bitmaps[0]);
-  m_region = shape.region;
   m_mask = shape.mask;
   m_width = shape.width;
   m_height = shape.height;
@@ -41,8 +40,9 @@ void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int c
   // A copy of the shape stays with the button, for drawing it into its
   // parent's paint.
   m_shape.reset(::CreateRectRgn(0, 0, 0, 0));
-  if (m_region) ::CombineRgn(m_shape, m_region, nullptr, RGN_COPY);
-  ::SetWindowRgn(m_hWnd, m_region, TRUE);
+  if (shape.region) ::CombineRgn(m_shape, shape.region, nullptr, RGN_COPY);
+  // The window's region is the system's from here on.
+  ::SetWindowRgn(m_hWnd, shape.region, TRUE);
   m_picture.release();
   m_normalBitmap = bitmaps[0];
   m_hoverBitmap = bitmaps[1];
