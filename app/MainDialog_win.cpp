@@ -198,13 +198,12 @@ BOOL MainDialog::OnInitDialog() {
 
   startWatchThreads(this);
   if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
-  PostMessage(WM_APP_FINISH_START);
   return TRUE;
 }
 
 LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
   // Nothing here shows in the window, so the window does not wait for it:
-  // the first message after it appeared.
+  // posted when the window is first shown.
   m_trayIcon.add(m_hWnd, m_skin.trayIcons[0]);
   // The magnifier exists, hidden, for as long as the window.
   if (!m_zoomWindow) {
@@ -506,6 +505,10 @@ LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   LRESULT result = DefWindowProc(message, wParam, lParam);
+  if (wParam && !m_startFinished) {
+    m_startFinished = true;
+    PostMessage(WM_APP_FINISH_START);
+  }
   invalidateDpiAreas(*this);
   return result;
 }
