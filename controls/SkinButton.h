@@ -50,6 +50,7 @@ protected:
   LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnFocusChange(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSetText(UINT, WPARAM, LPARAM, BOOL&);
 
   // The state bitmap to show now.
   HBITMAP currentBitmap() const;
@@ -66,6 +67,9 @@ private:
   };
   Look currentLook() const;
   HFONT captionFont() const;
+  // The window text, asked again only after WM_SETTEXT: asking for it on
+  // every paint costs more than the rest of the paint.
+  const CString& caption() const;
   // The look's caption over the bitmap, centred, made to fit the face.
   void drawCaption(HDC image, const Look& look);
 
@@ -85,4 +89,6 @@ private:
   GdiObject<HRGN> m_shape;  // the window region's shape, kept by the control
   Look m_shown;
   CaptionFit m_fit;
+  mutable CString m_caption;
+  mutable bool m_captionKnown = false;
 };

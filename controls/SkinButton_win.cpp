@@ -25,6 +25,7 @@ BEGIN_MESSAGE_MAP(SkinButton, CButton)
   ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColor)
   ON_MESSAGE(WM_SETFOCUS, OnFocusChange)
   ON_MESSAGE(WM_KILLFOCUS, OnFocusChange)
+  ON_MESSAGE(WM_SETTEXT, OnSetText)
 END_MESSAGE_MAP()
 
 void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int caption, HFONT font) {
@@ -69,6 +70,21 @@ bool SkinButton::Look::operator==(const Look& other) const {
          font == other.font && origin.x == other.origin.x && origin.y == other.origin.y;
 }
 
+const CString& SkinButton::caption() const {
+  if (!m_captionKnown) {
+    m_caption = GetWindowText();
+    m_captionKnown = true;
+  }
+  return m_caption;
+}
+
+LRESULT SkinButton::OnSetText(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  LRESULT result = DefWindowProc(message, wParam, lParam);
+  m_captionKnown = false;
+  Invalidate(FALSE);
+  return result;
+}
+
 HFONT SkinButton::captionFont() const {
   return m_captionFont ? m_captionFont : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
@@ -78,7 +94,7 @@ SkinButton::Look SkinButton::currentLook() const {
   look.face = currentBitmap();
   if (m_captionMode == 1) {
     look.lightCaption = IsWindowEnabled() && m_pressed;
-    look.caption = GetWindowText();
+    look.caption = caption();
     look.font = captionFont();
   }
   ::MapWindowPoints(m_hWnd, GetParent(), &look.origin, 1);

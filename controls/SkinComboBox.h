@@ -37,7 +37,10 @@ public:
   // the drop-down list.
   void setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap, HFONT textFont = nullptr);
   // The owner's answer to what the field shows; without one, the item's text.
-  void setFieldText(FieldText fieldText) { m_fieldText = std::move(fieldText); }
+  void setFieldText(FieldText fieldText) {
+    m_fieldText = std::move(fieldText);
+    m_fieldTextKnown = false;
+  }
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -106,6 +109,11 @@ private:
   // Where the field's text may go: inside the frame, left of the arrow.
   RECT textArea() const;
 
+  // selectionText(), asked again only after something it depends on changed:
+  // asking the list for an item's data and text on every paint costs more
+  // than the rest of the paint.
+  const CString& knownSelectionText() const;
+
   // Everything the picture depends on besides the skin set by setSkin.
   struct Look {
     bool enabled = false;
@@ -127,4 +135,6 @@ private:
   // comes back is then already drawn.
   bool m_forwardingDrawItem = false;
   FieldText m_fieldText;
+  mutable CString m_knownFieldText;
+  mutable bool m_fieldTextKnown = false;
 };

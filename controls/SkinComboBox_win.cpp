@@ -107,7 +107,7 @@ SkinComboBox::Look SkinComboBox::currentLook() const {
   look.enabled = IsWindowEnabled() != FALSE;
   look.focused = ::GetFocus() == m_hWnd;
   look.hovering = m_hovering;
-  look.text = selectionText();
+  look.text = knownSelectionText();
   look.font = m_textFont;
   if (!look.font) look.font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   ::MapWindowPoints(m_hWnd, GetParent(), &look.origin, 1);
@@ -190,6 +190,7 @@ bool SkinComboBox::reflectDrawItem(WPARAM wParam, LPARAM lParam, LRESULT& result
 void SkinComboBox::setShortcut(int32_t newScanCode, int32_t newModifiers) {
   m_scanCode = newScanCode;
   m_modifiers = newModifiers;
+  m_fieldTextKnown = false;
   Invalidate(FALSE);
 }
 
@@ -201,7 +202,27 @@ LRESULT SkinComboBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
   } else if (message == WM_COMMAND && (HIWORD(wParam) == 1 || HIWORD(wParam) == 8)) {
     m_selectedIndex = static_cast<int>(CComboBox::DefWindowProc(CB_GETCURSEL, 0, 0));
   }
-  return CComboBox::DefWindowProc(message, wParam, lParam);
+  // The field's text is asked again after anything that may change the
+  // selection or the items; also after the message, in case the box painted
+  // while handling it.
+  bool mayChangeText = false;
+  switch (message) {
+    case CB_SETCURSEL:
+    case CB_SELECTSTRING:
+    case CB_SETITEMDATA:
+    case CB_ADDSTRING:
+    case CB_INSERTSTRING:
+    case CB_DELETESTRING:
+    case CB_RESETCONTENT:
+    case CB_DIR:
+    case WM_COMMAND:
+      mayChangeText = true;
+      m_fieldTextKnown = false;
+      break;
+  }
+  const LRESULT result = CComboBox::DefWindowProc(message, wParam, lParam);
+  if (mayChangeText) m_fieldTextKnown = false;
+  return result;
 }
 
 LRESULT SkinComboBox::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
@@ -274,6 +295,14 @@ CString SkinComboBox::selectionText() const {
   if (m_selectedIndex < 0) return CString();
   if (m_fieldText) return m_fieldText(*this, m_selectedIndex);
   return GetLBText(m_selectedIndex);
+}
+
+const CString& SkinComboBox::knownSelectionText() const {
+  if (!m_fieldTextKnown) {
+    m_knownFieldText = selectionText();
+    m_fieldTextKnown = true;
+  }
+  return m_knownFieldText;
 }
 
 bool SkinComboBox::drawInto(HDC target, POINT at) {

@@ -1,6 +1,6 @@
 // The pictures the skinned controls keep between paints: a kept picture is
 // shown only while nothing it depends on has changed, and a change of state,
-// caption or selection shows at the next paint.
+// caption, selection or shortcut shows at the next paint.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -137,6 +137,17 @@ TEST_F(ControlPictureTest, ComboPictureFollowsSelectionFocusEnableAndHover) {
   EXPECT_NE(pixels(combo.picture(), size), second);
   combo.EnableWindow(TRUE);
   combo.SetCurSel(0);
+  EXPECT_EQ(pixels(combo.picture(), size), first);
+
+  // What the owner says the field shows, and the row's shortcut it may
+  // depend on, show at the next paint too.
+  combo.setFieldText([](const SkinComboBox& box, int item) {
+    return box.m_scanCode ? CString("Ctrl + A") : box.GetLBText(item);
+  });
+  EXPECT_EQ(pixels(combo.picture(), size), first);
+  combo.setShortcut(0x1E, 0x01);
+  EXPECT_NE(pixels(combo.picture(), size), first);
+  combo.setShortcut(0, 0);
   EXPECT_EQ(pixels(combo.picture(), size), first);
 }
 
