@@ -48,10 +48,10 @@ constexpr UINT kHideAtStartPeriodMs = 100;
 // Posted by the device re-scan worker: start the post-scan timer. Window
 // timers belong to the window's thread, so the worker cannot start it itself.
 constexpr UINT WM_APP_START_POSTSCAN = WM_APP + 122;
-// Posted to itself when the window is first shown: what the window does not
-// show (the tray icon, the hidden magnifier) is set up once it is on the
-// screen. The modal loop shows the window only when its queue first runs dry,
-// so a message posted from the initialisation would still come before it.
+// Posted to itself when the window is first shown: the tray icon, which the
+// window does not show, is added once the window is on the screen. The modal
+// loop shows the window only when its queue first runs dry, so a message
+// posted from the initialisation would still come before it.
 constexpr UINT WM_APP_FINISH_START = WM_APP + 123;
 // Posted by requestExit: the window closes itself for good.
 constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
@@ -211,9 +211,9 @@ private:
   bool m_closeRequestTakenByHub = false;
   // The "Key" dialog while it asks for a shortcut; the exit closes it.
   CDialog* m_keyDialog = nullptr;
-  // The magnifier, created hidden once the window is up; no command shows it.
+  // The magnifier, created hidden with the window; no command shows it.
   std::unique_ptr<ZoomWindow> m_zoomWindow;
-  // Whether WM_APP_FINISH_START has been posted (on the first showing).
+  // Whether the window has been shown: WM_APP_FINISH_START is posted then.
   bool m_startFinished = false;
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;

@@ -197,6 +197,11 @@ BOOL MainDialog::OnInitDialog() {
   }
 
   startWatchThreads(this);
+  // The magnifier exists, hidden, for as long as the window. It is made
+  // before the window is shown: made after, under Wine, the keys typed into
+  // the window once it was activated again did not reach it.
+  m_zoomWindow = std::make_unique<ZoomWindow>(this);
+  m_zoomWindow->Create(IDD_ZOOM, nullptr);
   if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
   return TRUE;
 }
@@ -205,11 +210,6 @@ LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
   // Nothing here shows in the window, so the window does not wait for it:
   // posted when the window is first shown.
   m_trayIcon.add(m_hWnd, m_skin.trayIcons[0]);
-  // The magnifier exists, hidden, for as long as the window.
-  if (!m_zoomWindow) {
-    m_zoomWindow = std::make_unique<ZoomWindow>(this);
-    m_zoomWindow->Create(IDD_ZOOM, nullptr);
-  }
   return 0;
 }
 
@@ -317,11 +317,14 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       m_inputEngine.skipDpiReports(0);
       break;
     case kHideAtStartTimer:
-      // Hides the window each time it finds it visible; ends once it does not.
+      // Hides the window each time it finds it visible; ends once it does not,
+      // but not before the window was first shown: the modal loop shows it
+      // only when its queue first runs dry, which on a busy machine can come
+      // after the first tick.
       if (IsWindowVisible()) {
         SetWindowPos(nullptr, 0, 0, m_skin.size.cx, m_skin.size.cy, SWP_NOMOVE | SWP_NOZORDER);
         ShowWindow(SW_HIDE);
-      } else {
+      } else if (m_startFinished) {
         KillTimer(kHideAtStartTimer);
       }
       break;
