@@ -213,8 +213,9 @@ private:
   CDialog* m_keyDialog = nullptr;
   // The magnifier, created hidden with the window; no command shows it.
   std::unique_ptr<ZoomWindow> m_zoomWindow;
-  // Whether the window has been shown: WM_APP_FINISH_START is posted then.
-  bool m_startFinished = false;
+  // Whether the window has been shown: WM_APP_FINISH_START is posted the
+  // first time, and the "/hide" timer ends only after it.
+  bool m_wasShown = false;
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;
 };

@@ -324,7 +324,7 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       if (IsWindowVisible()) {
         SetWindowPos(nullptr, 0, 0, m_skin.size.cx, m_skin.size.cy, SWP_NOMOVE | SWP_NOZORDER);
         ShowWindow(SW_HIDE);
-      } else if (m_startFinished) {
+      } else if (m_wasShown) {
         KillTimer(kHideAtStartTimer);
       }
       break;
@@ -508,8 +508,8 @@ LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   LRESULT result = DefWindowProc(message, wParam, lParam);
-  if (wParam && !m_startFinished) {
-    m_startFinished = true;
+  if (wParam && !m_wasShown) {
+    m_wasShown = true;
     PostMessage(WM_APP_FINISH_START);
   }
   invalidateDpiAreas(*this);

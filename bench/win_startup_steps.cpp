@@ -3,7 +3,7 @@
 // as the median of several fresh runs, with its share of the steps that come
 // before the window is shown. Compare that sum with "process start -> main
 // window mapped" of bench/win_perf: the rest is process start and DLL
-// loading. The last steps come after the window is shown. Figures only.
+// loading. The tray icon comes after the window is shown. Figures only.
 //
 //   win_startup_steps [rounds]      default: 15
 #include <windows.h>
@@ -38,12 +38,18 @@ HBITMAP load(UINT id) {
 
 INT_PTR CALLBACK plainDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
+enum class Part {
+  BeforeShown,  // a step of the start before the window is shown
+  OfTheAbove,   // a part of the step above it, shown for what it costs
+  AfterShown,   // a step once the window is on the screen
+};
+
 struct Step {
   const char* name;
   std::function<void()> run;
   // Untimed, after each run: undoes what the start would keep.
   std::function<void()> undo = [] {};
-  bool afterShown = false;
+  Part part = Part::BeforeShown;
 };
 
 // What a step made and `undo` destroys.
@@ -75,6 +81,7 @@ int main(int argc, char** argv) {
   // with a frame and an arrow each.
   HBITMAP close = load(IDB_CLOSE_NORMAL), minimize = load(IDB_MINIMIZE_NORMAL), def = load(IDB_DEFAULT_NORMAL);
   HBITMAP frame = load(IDB_COMBO_FRAME), arrow = load(IDB_COMBO_ARROW);
+  HICON trayIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_TRAY_0), IMAGE_ICON, 24, 24, 0));
 
   const std::vector<Step> steps = {
       {"HID scan (system HID services)",
@@ -110,7 +117,6 @@ int main(int argc, char** argv) {
            ::DeleteObject(s.mask);
          }
        }},
-      {"2048 x 2048 work bitmap", [] { ::DeleteObject(::CreateBitmap(2048, 2048, 1, 32, nullptr)); }},
       {"fonts",
        [] {
          for (int n = 0; n < 5; ++n) {
@@ -124,18 +130,17 @@ int main(int argc, char** argv) {
        destroyMade},
       // What makes the template dear: under Wine each drop-down list is a
       // top-level window of its own, hidden until it drops down.
-      {"  of it, one drop-down combo box",
+      {"of it, one drop-down combo box",
        [&] {
          made = ::CreateWindowA("COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 0, 0,
                                 210, 244, owner, nullptr, instance, nullptr);
        },
-       destroyMade},
-      {"  a hidden top-level window",
+       destroyMade, Part::OfTheAbove},
+      {"a hidden top-level window",
        [&] { made = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 210, 220, nullptr, nullptr, instance, nullptr); },
-       destroyMade},
+       destroyMade, Part::OfTheAbove},
       {"magnifier dialog from its template",
-       [&] { made = ::CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ZOOM), owner, plainDialog, 0); }, destroyMade,
-       true},
+       [&] { made = ::CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ZOOM), owner, plainDialog, 0); }, destroyMade},
       {"tray icon and its balloon",
        [&] {
          // A new icon each time; they go with the window at the end (removing
@@ -146,14 +151,14 @@ int main(int argc, char** argv) {
          data.hWnd = owner;
          data.uID = ++id;
          data.uFlags = NIF_ICON | NIF_TIP;
-         data.hIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_TRAY_0), IMAGE_ICON, 24, 24, 0));
+         data.hIcon = trayIcon;
          ::Shell_NotifyIconA(NIM_ADD, &data);
          data.uFlags |= NIF_INFO;
          data.dwInfoFlags = NIIF_INFO;
          data.uTimeout = 3000;
          ::Shell_NotifyIconA(NIM_MODIFY, &data);
        },
-       [] {}, true},
+       [] {}, Part::AfterShown},
   };
 
   std::vector<double> medians;
@@ -170,16 +175,18 @@ int main(int argc, char** argv) {
     }
     std::sort(times.begin(), times.end());
     medians.push_back(times[times.size() / 2]);
-    // Indented steps are parts of the one above them.
-    if (!step.afterShown && step.name[0] != ' ') sum += medians.back();
+    if (step.part == Part::BeforeShown) sum += medians.back();
   }
-  std::printf("%-38s %10s %7s\n", "step", "ms", "share");
+  std::printf("%-40s %10s %7s\n", "step", "ms", "share");
+  bool sumPrinted = false;
   for (size_t n = 0; n < steps.size(); ++n) {
-    if (steps[n].afterShown && !steps[n - 1].afterShown) {
-      std::printf("%-38s %10.3f\n", "sum of the steps before it is shown", sum);
+    if (steps[n].part == Part::AfterShown && !sumPrinted) {
+      std::printf("%-40s %10.3f\n", "sum of the steps before it is shown", sum);
       std::printf("after the window is shown:\n");
+      sumPrinted = true;
     }
-    std::printf("%-38s %10.3f %6.1f%%\n", steps[n].name, medians[n], 100.0 * medians[n] / sum);
+    std::printf("%s%-*s %10.3f %6.1f%%\n", steps[n].part == Part::OfTheAbove ? "  " : "",
+                steps[n].part == Part::OfTheAbove ? 38 : 40, steps[n].name, medians[n], 100.0 * medians[n] / sum);
   }
   ::DestroyWindow(owner);
   return 0;

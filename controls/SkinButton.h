@@ -67,9 +67,6 @@ private:
   };
   Look currentLook() const;
   HFONT captionFont() const;
-  // The window text, asked again only after WM_SETTEXT: asking for it on
-  // every paint costs more than the rest of the paint.
-  const CString& caption() const;
   // The look's caption over the bitmap, centred, made to fit the face.
   void drawCaption(HDC image, const Look& look);
 
@@ -89,6 +86,7 @@ private:
   GdiObject<HRGN> m_shape;  // the window region's shape, kept by the control
   Look m_shown;
   CaptionFit m_fit;
-  mutable CString m_caption;
-  mutable bool m_captionKnown = false;
+  // The window text, taken when the button is skinned and at each WM_SETTEXT:
+  // asking for it on every paint cost more than the rest of the paint.
+  CString m_caption;
 };

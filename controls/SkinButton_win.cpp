@@ -49,6 +49,7 @@ void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int c
   m_hoverBitmap = bitmaps[1];
   m_pressedBitmap = bitmaps[2];
   m_disabledBitmap = bitmaps[3];
+  m_caption = GetWindowText();
   Invalidate(TRUE);
 }
 
@@ -70,17 +71,9 @@ bool SkinButton::Look::operator==(const Look& other) const {
          font == other.font && origin.x == other.origin.x && origin.y == other.origin.y;
 }
 
-const CString& SkinButton::caption() const {
-  if (!m_captionKnown) {
-    m_caption = GetWindowText();
-    m_captionKnown = true;
-  }
-  return m_caption;
-}
-
 LRESULT SkinButton::OnSetText(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   LRESULT result = DefWindowProc(message, wParam, lParam);
-  m_captionKnown = false;
+  m_caption = GetWindowText();
   Invalidate(FALSE);
   return result;
 }
@@ -94,7 +87,7 @@ SkinButton::Look SkinButton::currentLook() const {
   look.face = currentBitmap();
   if (m_captionMode == 1) {
     look.lightCaption = IsWindowEnabled() && m_pressed;
-    look.caption = caption();
+    look.caption = m_caption;
     look.font = captionFont();
   }
   ::MapWindowPoints(m_hWnd, GetParent(), &look.origin, 1);

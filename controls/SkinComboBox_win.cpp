@@ -23,6 +23,25 @@ constexpr COLORREF kDisabledField = 0xF9F8F7;
 constexpr int kArrowGap = 3;
 // Texts that do not fit end with "..."; "&" is shown as it stands.
 constexpr UINT kFieldTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+
+// Whether `message` may change the selection or the items, and so the text
+// the field shows.
+bool mayChangeFieldText(UINT message) {
+  switch (message) {
+    case CB_SETCURSEL:
+    case CB_SELECTSTRING:
+    case CB_SETITEMDATA:
+    case CB_ADDSTRING:
+    case CB_INSERTSTRING:
+    case CB_DELETESTRING:
+    case CB_RESETCONTENT:
+    case CB_DIR:
+    case WM_COMMAND:  // a choice in the drop-down list
+      return true;
+    default:
+      return false;
+  }
+}
 }  // namespace
 
 SkinComboBox::SkinComboBox() = default;
@@ -205,21 +224,8 @@ LRESULT SkinComboBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
   // The field's text is asked again after anything that may change the
   // selection or the items; also after the message, in case the box painted
   // while handling it.
-  bool mayChangeText = false;
-  switch (message) {
-    case CB_SETCURSEL:
-    case CB_SELECTSTRING:
-    case CB_SETITEMDATA:
-    case CB_ADDSTRING:
-    case CB_INSERTSTRING:
-    case CB_DELETESTRING:
-    case CB_RESETCONTENT:
-    case CB_DIR:
-    case WM_COMMAND:
-      mayChangeText = true;
-      m_fieldTextKnown = false;
-      break;
-  }
+  const bool mayChangeText = mayChangeFieldText(message);
+  if (mayChangeText) m_fieldTextKnown = false;
   const LRESULT result = CComboBox::DefWindowProc(message, wParam, lParam);
   if (mayChangeText) m_fieldTextKnown = false;
   return result;
