@@ -39,9 +39,12 @@ constexpr UINT kShowNormalPeriodMs = 2;
 constexpr UINT_PTR kPostScanTimer = 122;  // PostScan once the mouse has settled after a scan
 constexpr UINT kPostScanDelayMs = 700;
 constexpr UINT_PTR kCommitDpiTimer = 124;  // CommitDpi at the end of a run of DPI steps
-// Ends the wait for the mouse's answers to the program's own level selections.
+// Ends the wait for the mouse's answer to the program's own DPI reset.
 constexpr UINT_PTR kDpiAnswersTimer = 125;
 constexpr UINT kDpiAnswersWaitMs = 1000;
+// Keys that reach the window this long after a remapped button let go of
+// the keys it typed may still be the mouse's.
+constexpr ULONGLONG kMouseKeysEchoMs = 1000;
 constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
 constexpr UINT kHideAtStartPeriodMs = 100;
 
@@ -186,11 +189,19 @@ private:
   };
 
   void registerRawInput();
-  // The next `count` DPI reports answer the program's own level selections
-  // and are dropped; for a short while only, in case the mouse stays silent.
-  void skipDpiAnswers(int count);
+  // The DPI reset's end, for "Default" and Enter alike: the mouse is made to
+  // answer with the default level's new state, and its reports until that
+  // answer are dropped (for a short while only, in case it stays silent);
+  // the window shows the defaults and the whole reset is saved.
+  void finishDpiReset();
+  // Whether keys that reach the window now may be the mouse's: a remapped
+  // button holds keys, or let go of them a moment ago (the key-down the
+  // mouse typed can come after the release was sent).
+  bool mouseMayBeTyping() const;
   // The mouse lets go of whatever the engine holds on it.
   void releaseHeldInput();
+  // The moment the engine was last seen holding keys.
+  void noteHeldKeys();
   // What the exit and the end of the session do for the mouse: held input let
   // go, every button back to its own function (not saved).
   void handButtonsBack();
@@ -216,6 +227,12 @@ private:
   // Whether the window has been shown: WM_APP_FINISH_START is posted the
   // first time, and the "/hide" timer ends only after it.
   bool m_wasShown = false;
+  // Set when a scan found the mouse: its next DPI report is the first since
+  // then, and the mouse gets the settings' DPI steps back.
+  bool m_dpiRestorePending = false;
+  // When the engine last held keys (GetTickCount64); none at first.
+  ULONGLONG m_keysHeldAt = 0;
+  bool m_keysWereHeld = false;
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <memory>
+#include <mutex>
 
 #include "app/AboutDialog.h"
 #include "app/ProcessObjects.h"
@@ -159,10 +160,13 @@ BOOL MainDialog::OnInitDialog() {
 
   m_skin.loadTrayIcons();
 
-  for (ButtonAssignment& assignment : mouseConfig.assignments) {
-    assignment.function = ButtonFunction::Native;
-    assignment.scanCode = 0;
-    assignment.modifiers = 0;
+  {
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the model's writes take the link's lock
+    for (ButtonAssignment& assignment : mouseConfig.assignments) {
+      assignment.function = ButtonFunction::Native;
+      assignment.scanCode = 0;
+      assignment.modifiers = 0;
+    }
   }
 
   // From here on the timers and the threads may reach the window.
@@ -223,7 +227,11 @@ const char* MainDialog::rowLabel(int row) const {
 }
 
 void MainDialog::loadSettings() {
-  if (!loadSettingsIntoModel()) return;
+  {
+    // The re-scan worker reads the assignments under the link's lock.
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
+    if (!loadSettingsIntoModel()) return;
+  }
   showLoadedAssignments();
   pushReportMask();
 }
@@ -314,7 +322,7 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       break;
     case kDpiAnswersTimer:
       KillTimer(kDpiAnswersTimer);
-      m_inputEngine.skipDpiReports(0);
+      m_inputEngine.stopAwaitingDpiAnswer();
       break;
     case kHideAtStartTimer:
       // Hides the window each time it finds it visible; ends once it does not,
@@ -336,6 +344,7 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 }
 
 LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
+  m_dpiRestorePending = true;
   SetTimer(kPostScanTimer, kPostScanDelayMs);
   return 0;
 }
@@ -493,8 +502,11 @@ void MainDialog::handButtonsBack() {
   // reported, it would be dead once the program is gone.
   ButtonAssignment& left = mouseConfig.assignments[ButtonIndex::Left];
   if (left.function != ButtonFunction::Native) {
-    left.function = ButtonFunction::Native;
-    left.buttonMask = 0;
+    {
+      std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
+      left.function = ButtonFunction::Native;
+      left.buttonMask = 0;
+    }
     pushReportMask();
   }
 }
@@ -542,9 +554,33 @@ LRESULT MainDialog::OnExitCommand(WORD, WORD, HWND, BOOL&) {
   return 0;
 }
 
-void MainDialog::onRawInput(HRAWINPUT handle) { ::onRawInput(m_inputEngine, systemRawInput(), handle); }
+void MainDialog::onRawInput(HRAWINPUT handle) {
+  noteHeldKeys();
+  ::onRawInput(m_inputEngine, systemRawInput(), handle);
+  noteHeldKeys();
+}
+
+void MainDialog::noteHeldKeys() {
+  if (!m_inputEngine.holdsKeys()) return;
+  m_keysWereHeld = true;
+  m_keysHeldAt = ::GetTickCount64();
+}
+
+bool MainDialog::mouseMayBeTyping() const {
+  return m_inputEngine.holdsKeys() || (m_keysWereHeld && ::GetTickCount64() - m_keysHeldAt < kMouseKeysEchoMs);
+}
 
 void MainDialog::showDpiState(int step) {
+  if (m_dpiRestorePending) {
+    // The first DPI state since the scan found the mouse, which may hold
+    // other steps than the settings (its power-on ones). The settings' steps
+    // change only when the user changes them: the mouse gets them back,
+    // and only its current level is taken from it.
+    m_dpiRestorePending = false;
+    const int32_t level = mouseConfig.dpiLevel;
+    m_dpiCommands.restoreSteps(mouseConfig.dpiStep, dpiLevelsToRestore(mouseConfig.dpiStep, level, step));
+    step = mouseConfig.dpiStep[level];
+  }
   m_dpiSlider.SetPos(step);
   invalidateDpiAreas(*this);
 }
@@ -553,12 +589,10 @@ void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after
   if (before != after) ::PostMessageA(mainWindow, WM_APP_MICE_CHANGED, 0, 0);
 }
 
-void MainDialog::skipDpiAnswers(int count) {
-  m_inputEngine.skipDpiReports(count);
-  if (count > 0) SetTimer(kDpiAnswersTimer, kDpiAnswersWaitMs);
+void MainDialog::releaseHeldInput() {
+  noteHeldKeys();
+  m_inputEngine.releaseAll();
 }
-
-void MainDialog::releaseHeldInput() { m_inputEngine.releaseAll(); }
 
 LRESULT MainDialog::OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&) {
   // A mouse that is still there lets go of what it holds before the held

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "device/MouseConfig.h"
+
 class HidLink;
 
 // Window timers, as the operations that run on the window's thread see them.
@@ -17,6 +19,13 @@ public:
 
 // A run of SetDpiStep frames ends this long after its last frame.
 constexpr unsigned kCommitDpiDelayMs = 2000;
+
+// A mouse found by a scan may hold other DPI steps than the settings (its
+// power-on ones, or another program's). It reported `reportedStep` for its
+// current level `reportedLevel`; the steps of its other levels are unknown.
+// The levels whose step it must be given back, one bit per level: every level
+// but the reported one, which only when its step differs from `steps`.
+uint8_t dpiLevelsToRestore(const int32_t (&steps)[kDpiLevels], int32_t reportedLevel, int32_t reportedStep);
 
 class DpiCommands {
 public:
@@ -35,6 +44,10 @@ public:
   void commitDpi();
   // The commit timer expired: stop it, so it acts once per run, and commit.
   void onCommitTimer();
+  // Writes `steps` to the mouse for every level whose bit is set in
+  // `levels` (dpiLevelsToRestore) and commits them at once. Nothing is sent
+  // for no level.
+  void restoreSteps(const int32_t (&steps)[kDpiLevels], uint8_t levels);
 
 private:
   HidLink& m_link;

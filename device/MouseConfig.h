@@ -1,5 +1,7 @@
 // The one configuration model of the program: what each mouse button does and
-// the DPI settings. Plain data, written on the window's thread only.
+// the DPI settings. Plain data, written on the window's thread only; the
+// assignments only while holding the HID link's lock, under which the device
+// re-scan's worker reads them to build the report mask.
 #pragma once
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The assignment rows of the main window: the four combo boxes through which
 // the user gives each remappable button a function.
 #include <iterator>
+#include <mutex>
 
 #include "app/MainDialog.h"
 #include "app/ProcessObjects.h"
@@ -92,7 +93,8 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
   // What a button held now was told to hold would outlive its function: the
   // release would act on the new one.
   releaseHeldInput();
-  slot.buttonMask = 0;
+  ButtonAssignment assigned = slot;
+  assigned.buttonMask = 0;
   if (function == ButtonFunction::KeyShortcut) {
     // Every choice of "Shortcuts" asks for the shortcut again, proposing the
     // one the button has.
@@ -110,13 +112,19 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
     // back to the mouse: nothing may be remapped after that.
     if (mouseConfig.exitRequested) return;
     // Taken however the dialog was closed: Cancel keeps the last key pressed.
-    slot.scanCode = dialog.m_scanCode;
-    slot.modifiers = dialog.m_modifiers;
-    combo.setShortcut(slot.scanCode, slot.modifiers);
+    assigned.scanCode = dialog.m_scanCode;
+    assigned.modifiers = dialog.m_modifiers;
+    combo.setShortcut(assigned.scanCode, assigned.modifiers);
   } else {
-    slot.buttonMask = buttonMaskFor(function);
+    assigned.buttonMask = buttonMaskFor(function);
   }
-  slot.function = function;
+  assigned.function = function;
+  {
+    // The re-scan worker builds the report mask from the assignments under
+    // the link's lock; they change only under it.
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
+    slot = assigned;
+  }
   saveSettings();
   pushReportMask();
 }
@@ -164,19 +172,33 @@ void MainDialog::resetToDefaults() {
   mouseConfig.setDefaultDpi();
   // The mouse takes a level's step while that level is current; each write
   // is committed at once. The pauses give its firmware time between levels.
-  // It answers each selection with its DPI state from before the write; those
-  // answers are not news, and taking them would put the old steps back.
-  int selections = 0;
   const size_t writes = std::size(kDefaultDpiWrites);
   for (size_t i = 0; i < writes; ++i) {
     const DefaultDpiWrite& write = kDefaultDpiWrites[i];
-    if (selectDpiLevel(write.level)) ++selections;
+    selectDpiLevel(write.level);
     setDpiStep(write.level, write.step, 1, 1, 1, 1);
     commitDpi();
     ::Sleep(i + 1 < writes ? kPauseBetweenLevelsMs : kPauseAfterLastLevelMs);
   }
-  skipDpiAnswers(selections);
-  m_dpiSlider.SetPos(mouseConfig.dpiStep[kDefaultDpiLevel]);
+  finishDpiReset();
+}
+
+void MainDialog::finishDpiReset() {
+  // The mouse answers each selection with its DPI state from before the
+  // write, and its own DPI button, pressed meanwhile, with whatever step the
+  // level had then: taking either would put old steps back. Which reports
+  // those are cannot be counted, as the button adds its own; the answer to
+  // one more selection, made once every step is written, tells the new state
+  // and ends them.
+  m_dpiRestorePending = false;  // every step was just written
+  if (selectDpiLevel(kDefaultDpiLevel)) {
+    m_inputEngine.awaitDpiAnswer(static_cast<uint8_t>(kDefaultDpiLevel),
+                                 static_cast<uint8_t>(mouseConfig.dpiStep[kDefaultDpiLevel]));
+    SetTimer(kDpiAnswersTimer, kDpiAnswersWaitMs);
+  }
+  // Left where it was, the slider rule would take the slider's old position
+  // back as the current level's step.
+  m_dpiSlider.SetPos(mouseConfig.dpiStep[mouseConfig.dpiLevel]);
   Invalidate(FALSE);
   // The whole reset is kept, the DPI values with the assignments.
   saveSettings();
@@ -188,6 +210,9 @@ LRESULT MainDialog::OnDefaultCommand(WORD, WORD, HWND, BOOL&) {
 }
 
 void MainDialog::OnOK() {
+  // A button remapped to Enter types it into this window too when it has
+  // the focus: only a person's Enter resets.
+  if (mouseMayBeTyping()) return;
   // Enter resets like "Default" but never ends the dialog and leaves the
   // commit to the timer.
   restoreNativeAssignments();
@@ -197,8 +222,5 @@ void MainDialog::OnOK() {
     ::Sleep(kPauseBetweenStepsMs);
     setDpiStep(level, mouseConfig.dpiStep[level], 1, 1, 1, 1);
   }
-  // The slider shows the current level's new step; left where it was, the
-  // slider rule would take its old position back as that level's step.
-  m_dpiSlider.SetPos(mouseConfig.dpiStep[mouseConfig.dpiLevel]);
-  saveSettings();
+  finishDpiReset();
 }

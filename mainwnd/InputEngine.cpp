@@ -25,9 +25,9 @@ void InputEngine::onDpiState(uint8_t level, uint8_t step) {
   // The level indexes dpiStep and the step sets the slider; a report that
   // names neither a real level nor a real step says nothing we can show.
   if (level >= kDpiLevels || step >= kDpiSteps) return;
-  if (m_dpiReportsToSkip > 0) {
-    --m_dpiReportsToSkip;
-    return;
+  if (m_awaitingDpiAnswer) {
+    if (level != m_awaitedDpiLevel || step != m_awaitedDpiStep) return;
+    m_awaitingDpiAnswer = false;
   }
   m_config.dpiLevel = level;
   m_output.showDpiState(step);
@@ -128,8 +128,22 @@ void InputEngine::updateButtons(uint8_t set, uint8_t clear) {
   send(FeatureFrame::InjectButtons(m_injectedButtons), m_injectedButtons != 0);
 }
 
+void InputEngine::awaitDpiAnswer(uint8_t level, uint8_t step) {
+  m_awaitingDpiAnswer = true;
+  m_awaitedDpiLevel = level;
+  m_awaitedDpiStep = step;
+}
+
 bool InputEngine::holdsInput() const {
   if (m_keyboardState.modifiers != 0 || m_injectedButtons != 0) return true;
+  for (uint8_t key : m_keyboardState.keys) {
+    if (key != 0) return true;
+  }
+  return false;
+}
+
+bool InputEngine::holdsKeys() const {
+  if (m_keyboardState.modifiers != 0) return true;
   for (uint8_t key : m_keyboardState.keys) {
     if (key != 0) return true;
   }

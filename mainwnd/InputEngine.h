@@ -65,6 +65,9 @@ public:
 
   // True while a mouse is told to hold a key, a modifier or a button.
   bool holdsInput() const;
+  // True while a mouse is told to hold a key or a modifier: it types them
+  // into whatever window has the focus, the program's own too.
+  bool holdsKeys() const;
   // Lets go of everything held: every mouse present gets InjectKeys and
   // InjectButtons with nothing held, and the held state is forgotten. Sends
   // nothing when nothing is held.
@@ -72,10 +75,14 @@ public:
   // Forgets the button byte and every held button and key without telling
   // the mouse (releaseAll first, for a mouse that is still there).
   void reset();
-  // The next `count` DPI reports answer level selections the program made
-  // while writing the DPI steps itself: they carry the steps from before
-  // those writes and are dropped. 0 takes every report again.
-  void skipDpiReports(int count) { m_dpiReportsToSkip = count > 0 ? count : 0; }
+  // The program is writing the DPI steps itself and ends with a command the
+  // mouse answers with `level` and `step`. Until that answer comes, the
+  // mouse's DPI reports (answers to the writes' own selections, its DPI
+  // button pressed meanwhile) carry steps from before the writes and are
+  // dropped; the answer is taken and ends the dropping.
+  void awaitDpiAnswer(uint8_t level, uint8_t step);
+  // For a mouse that never answers: every report is taken again.
+  void stopAwaitingDpiAnswer() { m_awaitingDpiAnswer = false; }
 
   uint8_t m_lastButtonByte = 0;
   KeyboardState m_keyboardState;
@@ -90,6 +97,8 @@ private:
   MouseConfig& m_config;
   UsageLookup m_usageForScanCode;
   InputEngineOutput& m_output;
-  int m_dpiReportsToSkip = 0;
+  bool m_awaitingDpiAnswer = false;
+  uint8_t m_awaitedDpiLevel = 0;
+  uint8_t m_awaitedDpiStep = 0;
 };
 

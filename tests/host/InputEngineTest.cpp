@@ -255,19 +255,25 @@ TEST_F(InputEngineTest, ReleaseAllLetsEveryMouseGoOnlyWhenSomethingIsHeld) {
   EXPECT_EQ(take().size(), 2u);
 }
 
-TEST_F(InputEngineTest, SkippedDpiReportsLeaveTheModelAlone) {
+TEST_F(InputEngineTest, DuringTheResetOnlyTheAnswerToItsLastCommandIsTaken) {
   config.dpiLevel = 2;
-  engine.skipDpiReports(2);
-  dpi(0, 6);
-  dpi(7, 1);  // no level: not counted
-  dpi(1, 6);
+  engine.awaitDpiAnswer(2, 3);
+  dpi(0, 6);  // answers to the reset's own selections, from before its writes
+  dpi(2, 5);
+  dpi(3, 4);  // the mouse's DPI button, pressed meanwhile: as many as it likes
+  dpi(7, 3);  // no level
   EXPECT_EQ(config.dpiLevel, 2);
   EXPECT_TRUE(take().empty());
-  dpi(3, 4);
+  dpi(2, 3);
+  EXPECT_EQ(take(), (Log{"dpi step 3"}));
+  dpi(3, 5);  // the DPI button after the reset
   EXPECT_EQ(config.dpiLevel, 3);
 
-  engine.skipDpiReports(3);
-  engine.skipDpiReports(0);  // the wait is over
+  // A mouse that never answers: the wait's end takes every report again.
+  engine.awaitDpiAnswer(2, 3);
+  dpi(1, 2);
+  EXPECT_EQ(config.dpiLevel, 3);
+  engine.stopAwaitingDpiAnswer();
   dpi(1, 2);
   EXPECT_EQ(config.dpiLevel, 1);
 }
