@@ -227,9 +227,6 @@ private:
   // Whether the window has been shown: WM_APP_FINISH_START is posted the
   // first time, and the "/hide" timer ends only after it.
   bool m_wasShown = false;
-  // Set when a scan found the mouse: its next DPI report is the first since
-  // then, and the mouse gets the settings' DPI steps back.
-  bool m_dpiRestorePending = false;
   // When the engine last held keys (GetTickCount64); none at first.
   ULONGLONG m_keysHeldAt = 0;
   bool m_keysWereHeld = false;

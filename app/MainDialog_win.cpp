@@ -344,7 +344,10 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 }
 
 LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
-  m_dpiRestorePending = true;
+  // The scan found the mouse, which may have come back at its power-on DPI
+  // steps. The settings' steps change only when the user changes them: the
+  // mouse gets them back before PostScan asks for its state.
+  m_dpiCommands.restoreSteps(mouseConfig.dpiStep);
   SetTimer(kPostScanTimer, kPostScanDelayMs);
   return 0;
 }
@@ -571,16 +574,6 @@ bool MainDialog::mouseMayBeTyping() const {
 }
 
 void MainDialog::showDpiState(int step) {
-  if (m_dpiRestorePending) {
-    // The first DPI state since the scan found the mouse, which may hold
-    // other steps than the settings (its power-on ones). The settings' steps
-    // change only when the user changes them: the mouse gets them back,
-    // and only its current level is taken from it.
-    m_dpiRestorePending = false;
-    const int32_t level = mouseConfig.dpiLevel;
-    m_dpiCommands.restoreSteps(mouseConfig.dpiStep, dpiLevelsToRestore(mouseConfig.dpiStep, level, step));
-    step = mouseConfig.dpiStep[level];
-  }
   m_dpiSlider.SetPos(step);
   invalidateDpiAreas(*this);
 }

@@ -28,21 +28,11 @@ void DpiCommands::onCommitTimer() {
   commitDpi();
 }
 
-void DpiCommands::restoreSteps(const int32_t (&steps)[kDpiLevels], uint8_t levels) {
+void DpiCommands::restoreSteps(const int32_t (&steps)[kDpiLevels]) {
   bool sent = false;
-  for (int32_t level = 0; level < kDpiLevels; ++level) {
-    if (levels & (1u << level)) sent = setDpiStep(level, steps[level], 1, 1, 1, 1) || sent;
-  }
+  for (int32_t level = 0; level < kDpiLevels; ++level) sent = setDpiStep(level, steps[level], 1, 1, 1, 1) || sent;
   if (!sent) return;
   // Committed now, which ends the run the writes started.
   commitDpi();
   m_timers.kill(m_commitTimer);
-}
-
-uint8_t dpiLevelsToRestore(const int32_t (&steps)[kDpiLevels], int32_t reportedLevel, int32_t reportedStep) {
-  uint8_t levels = 0;
-  for (int32_t level = 0; level < kDpiLevels; ++level) {
-    if (level != reportedLevel || steps[level] != reportedStep) levels |= static_cast<uint8_t>(1u << level);
-  }
-  return levels;
 }

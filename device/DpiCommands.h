@@ -20,13 +20,6 @@ public:
 // A run of SetDpiStep frames ends this long after its last frame.
 constexpr unsigned kCommitDpiDelayMs = 2000;
 
-// A mouse found by a scan may hold other DPI steps than the settings (its
-// power-on ones, or another program's). It reported `reportedStep` for its
-// current level `reportedLevel`; the steps of its other levels are unknown.
-// The levels whose step it must be given back, one bit per level: every level
-// but the reported one, which only when its step differs from `steps`.
-uint8_t dpiLevelsToRestore(const int32_t (&steps)[kDpiLevels], int32_t reportedLevel, int32_t reportedStep);
-
 class DpiCommands {
 public:
   // `commitTimer` is the id of the window timer that ends a run.
@@ -44,10 +37,11 @@ public:
   void commitDpi();
   // The commit timer expired: stop it, so it acts once per run, and commit.
   void onCommitTimer();
-  // Writes `steps` to the mouse for every level whose bit is set in
-  // `levels` (dpiLevelsToRestore) and commits them at once. Nothing is sent
-  // for no level.
-  void restoreSteps(const int32_t (&steps)[kDpiLevels], uint8_t levels);
+  // A mouse that a scan found may hold other steps than the settings (its
+  // power-on ones, or another program's), and it tells only its current
+  // level's: every level gets its step from `steps`, committed at once. The
+  // mouse's current level stays its own. Nothing is sent without a mouse.
+  void restoreSteps(const int32_t (&steps)[kDpiLevels]);
 
 private:
   HidLink& m_link;

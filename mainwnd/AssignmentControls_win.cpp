@@ -190,7 +190,6 @@ void MainDialog::finishDpiReset() {
   // those are cannot be counted, as the button adds its own; the answer to
   // one more selection, made once every step is written, tells the new state
   // and ends them.
-  m_dpiRestorePending = false;  // every step was just written
   if (selectDpiLevel(kDefaultDpiLevel)) {
     m_inputEngine.awaitDpiAnswer(static_cast<uint8_t>(kDefaultDpiLevel),
                                  static_cast<uint8_t>(mouseConfig.dpiStep[kDefaultDpiLevel]));

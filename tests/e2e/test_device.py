@@ -171,3 +171,45 @@ def test_a_dpi_box_click_selects_the_level_on_the_mouse(desktop):
     click(wid, 80, 378)  # box of level 1
     assert watch.wait_for_set("0019")[0][1] == "001901000000000000"
     wait_for(lambda: mouse.state()["level"] == "1", message="level 1 on the mouse")
+
+
+def saved_dpi(folder):
+    return struct.unpack_from("<5i", (folder / "setting.dat").read_bytes(), 136)
+
+
+def test_the_users_dpi_steps_survive_the_mouse_and_its_dpi_button(desktop):
+    from conftest import click, move_mouse
+    process, wid, mouse = desktop.start_utility(files={"setting.dat": settings(steps=(7, 6, 5, 4), level=1)})
+    slider = lambda: probe("control", MAIN_TITLE, 1018).get("pos")
+
+    # The mouse comes up at 0,1,3,5 on level 2 and gets the user's steps back;
+    # its level stays its own, shown with the user's step for it.
+    wait_for(lambda: mouse.state()["dpi"] == "7,6,5,4", message="the user's steps on the mouse")
+    wait_for(lambda: slider() == "5", message="the slider at level 2's step")
+    watch = FrameWatch(mouse)
+    assert mouse.command("unplug") == "ok"
+    assert mouse.command("plug") == "ok"
+    assert mouse.state()["dpi"] == "0,1,3,5"
+    watch.forget()
+    watch.wait_for_set(POST_SCAN)
+    assert mouse.state()["dpi"] == "7,6,5,4"
+    move_mouse(wid, 258, 380)  # the slider rule runs for the slider's messages
+    wait_for(lambda: slider() == "5", message="the slider at level 2's step")
+    assert saved_dpi(process.folder) == (7, 6, 5, 4, 1)
+
+    # The mouse's DPI button pressed while "Default" writes the steps: its
+    # report and the answers to the reset's selections carry old steps.
+    watch.forget()
+    clicked = time.monotonic()
+    click(wid, 240 + 40, 410 + 12)  # "Default"
+    watch.wait_for_set("0019")  # its first selection: the reset is on
+    assert mouse.command("dpibutton") == "ok"
+
+    def commit_timer_fired():
+        watch.poll()
+        return any(t - clicked >= 1.5 for t, _ in watch.sets("001B"))
+    wait_for(commit_timer_fired, message="the commit 2 s after the last step")
+    state = mouse.state()
+    assert state["dpi"] == "0,1,3,5"
+    assert slider() == str((0, 1, 3, 5)[int(state["level"])])
+    assert saved_dpi(process.folder)[:4] == (0, 1, 3, 5)

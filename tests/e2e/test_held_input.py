@@ -5,6 +5,7 @@ import os
 import random
 import struct
 import subprocess
+import time
 
 import pytest
 
@@ -177,6 +178,29 @@ def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
     click(wid, 240 + 40, 410 + 12)  # "Default"
     wait_for(lambda: mouse.state()["dpi"] == "0,1,3,5", message="the defaults on the mouse")
     defaults_everywhere()
+
+
+def test_enter_typed_by_a_remapped_button_is_not_a_reset(desktop):
+    enter = 0x1C
+    functions = {2: KEY_SHORTCUT, 4: BUTTON_4TH}
+    process, wid, mouse = start(desktop, functions, shortcut=(0, enter))
+    saved = (process.folder / "setting.dat").read_bytes()
+    xdotool("windowactivate", "--sync", wid, check=False)
+    # The wheel types Enter into the focused window: the program's own.
+    mouse.frames()
+    assert mouse.command("buttons 04") == "ok"
+    assert mouse.command("buttons 00") == "ok"
+    wait_for(lambda: any(f.startswith("001501") for k, _, f in mouse.frames() if k == "set"),
+             message="Enter typed by the mouse")
+    wait_released(mouse)
+    # Keys coming within a second of the mouse's are taken for the mouse's;
+    # by then its Enter has long reached the window.
+    time.sleep(2)
+    assert mouse.state()["mask"] == "14"
+    assert (process.folder / "setting.dat").read_bytes() == saved
+    # A person's Enter still resets.
+    key("Return")
+    wait_for(lambda: mouse.state()["mask"] == "00", message="a person's Enter resets")
 
 
 def test_a_folder_that_takes_no_new_file_gets_the_record_rewritten(desktop):

@@ -137,23 +137,20 @@ TEST_F(DpiCommandsTest, NoMouseNoFrameNoTimer) {
   EXPECT_EQ(frames().size(), 1u);
 }
 
-TEST_F(DpiCommandsTest, AFoundMouseGetsTheSettingsStepsBackAndOneCommit) {
+TEST_F(DpiCommandsTest, AFoundMouseGetsEveryStepBackAndOneCommit) {
   const int32_t steps[kDpiLevels] = {7, 6, 5, 4};
-  // Only the reported level's step is known: it is written when it differs.
-  EXPECT_EQ(dpiLevelsToRestore(steps, 2, 5), 0x0B);
-  EXPECT_EQ(dpiLevelsToRestore(steps, 2, 3), 0x0F);
-  EXPECT_EQ(dpiLevelsToRestore(steps, 0, 7), 0x0E);
-
-  dpi.restoreSteps(steps, dpiLevelsToRestore(steps, 2, 3));
+  dpi.restoreSteps(steps);
   timers.advanceTo(10000);
   auto all = frames();
-  ASSERT_EQ(all.size(), 5u);
-  for (int32_t level = 0; level < kDpiLevels; ++level)
-    EXPECT_EQ(all[level].second, FeatureFrame::SetDpiStep(static_cast<uint8_t>(level), static_cast<uint8_t>(steps[level]), 1, 1, 1, 1));
+  ASSERT_EQ(all.size(), 5u);  // the writes end their run: no second commit
+  for (uint8_t level = 0; level < kDpiLevels; ++level)
+    EXPECT_EQ(all[level].second, FeatureFrame::SetDpiStep(level, static_cast<uint8_t>(7 - level), 1, 1, 1, 1));
   EXPECT_EQ(all[4], std::make_pair(0u, FeatureFrame::CommitDpi()));
 
-  // Nothing to restore: nothing sent, not even the commit.
-  dpi.restoreSteps(steps, 0);
+  bus.interfaces[0].strings.clear();  // no mouse: not even the commit
+  link.scan();
+  dpi.restoreSteps(steps);
+  timers.advanceTo(20000);
   EXPECT_EQ(frames().size(), 5u);
 }
 
