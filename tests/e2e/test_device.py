@@ -173,12 +173,9 @@ def test_a_dpi_box_click_selects_the_level_on_the_mouse(desktop):
     wait_for(lambda: mouse.state()["level"] == "1", message="level 1 on the mouse")
 
 
-def saved_dpi(folder):
-    return struct.unpack_from("<5i", (folder / "setting.dat").read_bytes(), 136)
-
-
 def test_the_users_dpi_steps_survive_the_mouse_and_its_dpi_button(desktop):
-    from conftest import click, move_mouse
+    from conftest import click
+    from test_held_input import saved_dpi
     process, wid, mouse = desktop.start_utility(files={"setting.dat": settings(steps=(7, 6, 5, 4), level=1)})
     slider = lambda: probe("control", MAIN_TITLE, 1018).get("pos")
 
@@ -192,9 +189,7 @@ def test_the_users_dpi_steps_survive_the_mouse_and_its_dpi_button(desktop):
     assert mouse.state()["dpi"] == "0,1,3,5"
     watch.forget()
     watch.wait_for_set(POST_SCAN)
-    assert mouse.state()["dpi"] == "7,6,5,4"
-    move_mouse(wid, 258, 380)  # the slider rule runs for the slider's messages
-    wait_for(lambda: slider() == "5", message="the slider at level 2's step")
+    assert mouse.state()["dpi"] == "7,6,5,4" and slider() == "5"
     assert saved_dpi(process.folder) == (7, 6, 5, 4, 1)
 
     # The mouse's DPI button pressed while "Default" writes the steps: its
