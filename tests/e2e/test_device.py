@@ -164,7 +164,7 @@ def test_unremapped_buttons_click_on_the_desktop(desktop):
 
 
 def test_a_dpi_box_click_selects_the_level_on_the_mouse(desktop):
-    from conftest import click
+    from conftest import click, key, xdotool
     _, wid, mouse = desktop.start_utility()
     watch = FrameWatch(mouse)
     watch.wait_for_set(POST_SCAN)
@@ -174,7 +174,7 @@ def test_a_dpi_box_click_selects_the_level_on_the_mouse(desktop):
 
 
 def test_the_users_dpi_steps_survive_the_mouse_and_its_dpi_button(desktop):
-    from conftest import click
+    from conftest import click, key, xdotool
     from test_held_input import saved_dpi
     process, wid, mouse = desktop.start_utility(files={"setting.dat": settings(steps=(7, 6, 5, 4), level=1)})
     slider = lambda: probe("control", MAIN_TITLE, 1018).get("pos")
@@ -200,11 +200,26 @@ def test_the_users_dpi_steps_survive_the_mouse_and_its_dpi_button(desktop):
     watch.wait_for_set("0019")  # its first selection: the reset is on
     assert mouse.command("dpibutton") == "ok"
 
-    def commit_timer_fired():
-        watch.poll()
-        return any(t - clicked >= 1.5 for t, _ in watch.sets("001B"))
-    wait_for(commit_timer_fired, message="the commit 2 s after the last step")
-    state = mouse.state()
-    assert state["dpi"] == "0,1,3,5"
-    assert slider() == str((0, 1, 3, 5)[int(state["level"])])
-    assert saved_dpi(process.folder)[:4] == (0, 1, 3, 5)
+    def defaults_everywhere_once_committed():
+        def commit_timer_fired():
+            watch.poll()
+            return any(t - clicked >= 1.5 for t, _ in watch.sets("001B"))
+        wait_for(commit_timer_fired, message="the commit 2 s after the last step")
+        state = mouse.state()
+        assert state["dpi"] == "0,1,3,5"
+        assert slider() == str((0, 1, 3, 5)[int(state["level"])])
+        assert saved_dpi(process.folder)[:4] == (0, 1, 3, 5)
+    defaults_everywhere_once_committed()
+
+    # The same during Enter, with a step of the user's on the level the
+    # button goes to next.
+    after = (int(mouse.state()["level"]) + 1) % 4
+    assert mouse.command(f"report 000000050{after}070000") == "ok"
+    wait_for(lambda: mouse.state()["dpi"].split(",")[after] == "7", message="step 7 on the next level")
+    xdotool("windowactivate", "--sync", wid, check=False)
+    watch.forget()
+    clicked = time.monotonic()
+    key("Return")
+    watch.wait_for_set(REPORT_MASK)  # the reset is on, no step written yet
+    assert mouse.command("dpibutton") == "ok"
+    defaults_everywhere_once_committed()
