@@ -158,7 +158,11 @@ protected:
   LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
 
-  // Every row back to its own button, each saved and sent to the mouse.
+  // Selects the row's item of `function`, or its own button's when the row
+  // does not offer it; no selection notification.
+  static void selectFunction(SkinComboBox& combo, int32_t function);
+  // Every row back to its own button, each saved and sent to the mouse; the
+  // left button, which has no row but which a settings file may remap, too.
   void restoreNativeAssignments();
   // The "Default" button: native rows, default DPI steps written to the
   // mouse level by level, level 2 current; the whole reset is saved.

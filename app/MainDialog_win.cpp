@@ -15,6 +15,7 @@
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
 #include "framework/GdiObjects.h"
+#include "framework/WideText.h"
 #include "mainwnd/DpiBoxes.h"
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/RawInputApi.h"
@@ -22,6 +23,8 @@
 
 namespace {
 static_assert(Skin::kHeadingLanguages == Language::Count, "one pair of headings per language");
+// Room for the executable's path, a long one included.
+constexpr DWORD kModulePathChars = 1024;
 
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -133,9 +136,11 @@ BOOL MainDialog::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
 
-  char modulePath[510] = {};
-  ::GetModuleFileNameA(nullptr, modulePath, sizeof modulePath - 1);
-  programDirectory = programDirectoryFromModulePath(modulePath);
+  // Wide, and kept in UTF-8: the folder's name need not be in the ANSI code
+  // page.
+  wchar_t modulePath[kModulePathChars] = {};
+  ::GetModuleFileNameW(nullptr, modulePath, kModulePathChars - 1);
+  programDirectory = programDirectoryFromModulePath(utf8FromWide(modulePath));
 
   hidLink.scan();
   // Every text that the controls and menus get from here on is the loaded one.
@@ -489,14 +494,6 @@ void MainDialog::handButtonsBack() {
   // The mouse goes back to handling every button itself; saving is off now,
   // so the file keeps the user's assignments.
   restoreNativeAssignments();
-  // The left button has no row, but a settings file may remap it: left
-  // reported, it would be dead once the program is gone.
-  ButtonAssignment& left = mouseConfig.assignments[ButtonIndex::Left];
-  if (left.function != ButtonFunction::Native) {
-    left.function = ButtonFunction::Native;
-    left.buttonMask = 0;
-    pushReportMask();
-  }
 }
 
 LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {

@@ -27,8 +27,9 @@ enum class UiText : int {
   Cancel,              // str9 "Cancel" (key dialog)
   DoubleClick,         // str10 "Double-click"
   MouseNotConnected,   // str11 "Mouse not connected" (bottom bar, without the mouse)
+  KeyNotAssignable,    // str12 "This key cannot be assigned" (key dialog, a key the mouse cannot type)
 };
-constexpr int kUiTextCount = 17;
+constexpr int kUiTextCount = 18;
 
 // Heading languages, by languageIndex.
 namespace Language {
