@@ -97,6 +97,12 @@ public:
   // The mouse's DPI state arrived: the slider shows its step.
   void showDpiState(int step);
 
+  // Saves the model (the file's saveSettings) and keeps the outcome: while the
+  // last save failed, the bottom bar says the settings are not saved. Every
+  // save of the window goes through here.
+  bool saveSettings();
+  bool settingsUnsaved() const { return m_settingsUnsaved; }
+
   // What the painter draws with and over the skin.
   const Skin& skin() const { return m_skin; }
   HBITMAP buttonsHeading() const;
@@ -179,6 +185,7 @@ protected:
   int m_hoverDpiBox = -1;
 
 private:
+  bool m_settingsUnsaved = false;  // the last save failed
   class DialogTimers : public WindowTimers {
   public:
     explicit DialogTimers(CWnd& window) : m_window(window) {}

@@ -414,6 +414,17 @@ LRESULT MainDialog::OnRawInputMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled
   return 0;
 }
 
+bool MainDialog::saveSettings() {
+  const bool saved = ::saveSettings();
+  // A save that an exit turned off loses nothing the user still sees.
+  const bool unsaved = !saved && !mouseConfig.exitRequested;
+  if (unsaved != m_settingsUnsaved) {
+    m_settingsUnsaved = unsaved;
+    MainWindowPainter::invalidateStateLine(m_hWnd);
+  }
+  return saved;
+}
+
 void MainDialog::applySliderRule() {
   invalidateDpiAreas(*this);
   const int32_t level = mouseConfig.dpiLevel;

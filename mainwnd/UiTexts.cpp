@@ -39,6 +39,7 @@ const TextEntry kTexts[kUiTextCount] = {
     {"str10", "Double-click"},
     {"str11", "Mouse not connected"},
     {"str12", "This key cannot be assigned"},
+    {"str13", "Settings not saved"},
 };
 
 }  // namespace

@@ -9,7 +9,8 @@ import subprocess
 import pytest
 
 from conftest import (MAIN_TITLE, VirtualMouse, click, delete_registry, find_window, find_windows, free_port, key,
-                      probe, set_registry, wait_for, window_origin, xdotool)
+                      move_mouse, probe, set_registry, wait_for, window_origin, xdotool)
+from test_looks import STATE_LINE, WindowShot, skin
 from test_shortcut_assignment import KEY_TITLE, choose_item, click_key_dialog_button
 
 SLIDER_ID = 1018
@@ -20,6 +21,7 @@ TRAY_CALLBACK = 0x400 + 100
 WM_APP_START_POSTSCAN = 0x8000 + 122
 DEFAULT_BUTTON = 1005
 DOUBLE_CLICK_ITEM = 5
+CLOSE_WINDOW_ITEM = 7
 LANGUAGE_KEY = r"HKLM\SOFTWARE\Skivol Gaming Mouse"
 TRAY_ICON_ID = 1219
 WM_RBUTTONUP = 0x205
@@ -221,6 +223,22 @@ def test_a_folder_outside_the_ansi_code_page_and_a_file_that_keeps_its_rights(de
              message="the change saved")
     assert (os.stat(path).st_ino, os.stat(path).st_mode & 0o777) == (inode, 0o666)
     assert sorted(os.listdir(folder)) == ["SkivolMouseVirtual.exe", "lang.ini", "setting.dat"]
+
+    # A save that fails says so on the bottom bar, until one succeeds again.
+    move_mouse(wid, *BARE_SKIN)
+    window = skin("skin_window.bmp")
+
+    def state_line_shown():
+        shot = WindowShot(wid, tmp_path / "bar.png")
+        left, top, right, bottom = STATE_LINE
+        return any(shot(x, y) != window.getpixel((x, y)) for x in range(left, right) for y in range(top, bottom))
+
+    os.chmod(path, 0o444)
+    choose_item(wid, WHEEL_COMBO, CLOSE_WINDOW_ITEM)
+    wait_for(state_line_shown, message="the failed save on the bottom bar")
+    os.chmod(path, 0o666)
+    choose_item(wid, WHEEL_COMBO, DOUBLE_CLICK_ITEM)
+    wait_for(lambda: not state_line_shown(), message="the bottom bar clear again")
 
 
 def test_soak_nothing_stays_held(desktop):
