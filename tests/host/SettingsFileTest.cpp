@@ -293,23 +293,4 @@ TEST_F(SavingFails, FullDiskMakesNoFileAndLeavesNoTemporaryFile) {
   EXPECT_FALSE(exists(temporary));
 }
 
-TEST(SettingsFile, AnExistingFileKeepsItsIdentityAndRights) {
-  TempDir dir;
-  std::string path = dir.path("setting.dat");
-  writeAll(path, record(remappedValues()));
-  MouseConfig changed;
-  changed.assignments[ButtonIndex::Wheel].function = ButtonFunction::KeyShortcut;
-  // Writable by all, as the setup leaves it for standard users.
-  ASSERT_EQ(chmod(path.c_str(), 0666), 0);
-  struct stat before, after;
-  ASSERT_EQ(stat(path.c_str(), &before), 0);
-  EXPECT_TRUE(saveSettingsTo(path.c_str(), changed));
-  ASSERT_EQ(stat(path.c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_EQ(after.st_mode & 0777, 0666u);
-  MouseConfig read;
-  ASSERT_TRUE(readSettingsFile(path.c_str(), read));
-  EXPECT_EQ(read.reportMask(), 0x04);
-}
-
 }  // namespace
