@@ -100,6 +100,12 @@ public:
   // The mouse's DPI state arrived: the slider shows its step.
   void showDpiState(int step);
 
+  // Saves the model (the file's saveSettings) and keeps the outcome: while the
+  // last save failed, the bottom bar says the settings are not saved. Every
+  // save of the window goes through here.
+  bool saveSettings();
+  bool settingsUnsaved() const { return m_settingsUnsaved; }
+
   // What the painter draws with and over the skin.
   const Skin& skin() const { return m_skin; }
   HBITMAP buttonsHeading() const;
@@ -161,7 +167,11 @@ protected:
   LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
 
-  // Every row back to its own button, each saved and sent to the mouse.
+  // Selects the row's item of `function`, or its own button's when the row
+  // does not offer it; no selection notification.
+  static void selectFunction(SkinComboBox& combo, int32_t function);
+  // Every row back to its own button, each saved and sent to the mouse; the
+  // left button, which has no row but which a settings file may remap, too.
   void restoreNativeAssignments();
   // The "Default" button: native rows, default DPI steps written to the
   // mouse level by level, level 2 current; the whole reset is saved.
@@ -178,6 +188,7 @@ protected:
   int m_hoverDpiBox = -1;
 
 private:
+  bool m_settingsUnsaved = false;  // the last save failed
   class DialogTimers : public WindowTimers {
   public:
     explicit DialogTimers(CWnd& window) : m_window(window) {}

@@ -16,6 +16,7 @@
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
 #include "framework/GdiObjects.h"
+#include "framework/WideText.h"
 #include "mainwnd/DpiBoxes.h"
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/RawInputApi.h"
@@ -23,6 +24,8 @@
 
 namespace {
 static_assert(Skin::kHeadingLanguages == Language::Count, "one pair of headings per language");
+// Room for the executable's path, a long one included.
+constexpr DWORD kModulePathChars = 1024;
 
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -134,9 +137,11 @@ BOOL MainDialog::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
 
-  char modulePath[510] = {};
-  ::GetModuleFileNameA(nullptr, modulePath, sizeof modulePath - 1);
-  programDirectory = programDirectoryFromModulePath(modulePath);
+  // Wide, and kept in UTF-8: the folder's name need not be in the ANSI code
+  // page.
+  wchar_t modulePath[kModulePathChars] = {};
+  ::GetModuleFileNameW(nullptr, modulePath, kModulePathChars - 1);
+  programDirectory = programDirectoryFromModulePath(utf8FromWide(modulePath));
 
   hidLink.scan();
   // Every text that the controls and menus get from here on is the loaded one.
@@ -421,6 +426,17 @@ LRESULT MainDialog::OnRawInputMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled
   return 0;
 }
 
+bool MainDialog::saveSettings() {
+  const bool saved = ::saveSettings();
+  // A save that an exit turned off loses nothing the user still sees.
+  const bool unsaved = !saved && !mouseConfig.exitRequested;
+  if (unsaved != m_settingsUnsaved) {
+    m_settingsUnsaved = unsaved;
+    MainWindowPainter::invalidateStateLine(m_hWnd);
+  }
+  return saved;
+}
+
 void MainDialog::applySliderRule() {
   invalidateDpiAreas(*this);
   const int32_t level = mouseConfig.dpiLevel;
@@ -501,17 +517,6 @@ void MainDialog::handButtonsBack() {
   // The mouse goes back to handling every button itself; saving is off now,
   // so the file keeps the user's assignments.
   restoreNativeAssignments();
-  // The left button has no row, but a settings file may remap it: left
-  // reported, it would be dead once the program is gone.
-  ButtonAssignment& left = mouseConfig.assignments[ButtonIndex::Left];
-  if (left.function != ButtonFunction::Native) {
-    {
-      std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
-      left.function = ButtonFunction::Native;
-      left.buttonMask = 0;
-    }
-    pushReportMask();
-  }
 }
 
 LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {

@@ -1,7 +1,7 @@
 // The "Key" dialog in which the user presses the keyboard shortcut that a
 // mouse button is to send. The owner seeds it with a shortcut, runs it
-// modally and reads back the last shortcut pressed, however it was closed:
-// the dialog never restores the seed.
+// modally and reads back the last shortcut pressed that the mouse can type
+// (a key without a HID usage is refused in the dialog's field).
 #pragma once
 #include <cstdint>
 
@@ -19,6 +19,8 @@ public:
   const char* m_titleText = nullptr;
   const char* m_okText = nullptr;
   const char* m_cancelText = nullptr;
+  // Shown in the field for a key the mouse cannot type; null: English.
+  const char* m_unassignableText = nullptr;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;

@@ -1,11 +1,13 @@
 #include "controls/KeyCaptureDialog.h"
 
+#include "controls/KeyTable.h"
 #include "controls/Shortcut.h"
 #include "resource.h"
 
 namespace {
 // What a shortcut that was never set proposes: the A key.
 constexpr int32_t kProposedScanCode = 0x1E;
+constexpr char kUnassignableText[] = "This key cannot be assigned";
 
 bool isKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
 
@@ -22,6 +24,7 @@ void KeyCaptureDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL KeyCaptureDialog::OnInitDialog() {
   CDialog::OnInitDialog();
+  loadKeyTable();  // what the mouse can type; loaded once per process
   if (m_scanCode == 0 && m_modifiers == 0) m_scanCode = kProposedScanCode;
   showShortcut();
   if (m_titleText) SetWindowText(m_titleText);
@@ -52,8 +55,15 @@ void KeyCaptureDialog::capture(LPARAM keyData) {
   for (const ModifierKey& key : kModifierKeys) {
     if (::GetAsyncKeyState(key.virtualKey) & 0x8000) held |= key.bit;
   }
-  m_scanCode = scanCodeFromKeyData(static_cast<uint32_t>(keyData));
-  m_modifiers = modifiersWithoutKey(held, m_scanCode);
+  const int32_t scanCode = scanCodeFromKeyData(static_cast<uint32_t>(keyData));
+  // A key without a HID usage (right Windows, media keys) the mouse cannot
+  // type: the button would do nothing. The previous key stays.
+  if (usageForScanCode(scanCode) == 0) {
+    ::SetDlgItemTextA(m_hWnd, IDC_KEY_EDIT, m_unassignableText ? m_unassignableText : kUnassignableText);
+    return;
+  }
+  m_scanCode = scanCode;
+  m_modifiers = modifiersWithoutKey(held, scanCode);
   showShortcut();
 }
 

@@ -21,6 +21,23 @@ void MouseConfig::setDefaultDpi() {
   dpiLevel = kDefaultDpiLevel;
 }
 
+bool isKnownFunction(int32_t function) {
+  switch (function) {
+    case ButtonFunction::Native:
+    case ButtonFunction::KeyShortcut:
+    case ButtonFunction::LeftButton:
+    case ButtonFunction::RightButton:
+    case ButtonFunction::WheelButton:
+    case ButtonFunction::Button5th:
+    case ButtonFunction::Button4th:
+    case ButtonFunction::CloseCurrentWindow:
+    case ButtonFunction::DoubleClick:
+      return true;
+    default:
+      return false;
+  }
+}
+
 int32_t buttonMaskFor(int32_t function) {
   if (function >= ButtonFunction::LeftButton && function <= ButtonFunction::Button4th)
     return 1 << (function - ButtonFunction::LeftButton);

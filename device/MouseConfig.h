@@ -85,6 +85,10 @@ struct MouseConfig {
   void setDefaultDpi();
 };
 
+// True for the codes above. Any other code (only a settings file can bring
+// one) would have the mouse report the button while nothing acts on it.
+bool isKnownFunction(int32_t function);
+
 // The buttonMask that goes with a function code: 1 << (code - 4) for the five
 // mouse-button functions, otherwise 0.
 int32_t buttonMaskFor(int32_t function);

@@ -1,6 +1,5 @@
 #include "device/SettingsFile.h"
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -15,8 +14,8 @@ namespace {
 constexpr char kMarker[] = "_@_SF3_";
 constexpr uint32_t kMarkerLength = sizeof kMarker - 1;
 constexpr char kFileName[] = "setting.dat";
-// The new contents are written here first; a crash or a full disk then costs
-// at most this file, never the user's settings.
+// A new file is written here first; a crash or a full disk then leaves no
+// half-written settings file.
 constexpr char kTemporarySuffix[] = ".tmp";
 
 void writeRecord(CArchive& ar, const MouseConfig& config) {
@@ -61,12 +60,16 @@ bool saveSettingsTo(const char* path, const MouseConfig& config) {
   // A file the user made read-only stays exactly as it is; the change lives
   // in memory only.
   if (isReadOnlyFile(path)) return false;
+  // An existing file keeps its identity: only its record is rewritten, so it
+  // keeps the rights it was given (a standard user may change setting.dat
+  // but not its folder), its attributes and its owner. A file put in its
+  // place would take the folder's rights instead.
+  if (fileExists(path)) return rewriteInPlace(path, config);
+  // A new file is written under a temporary name first, so that a crash or
+  // a full disk leaves no half-written file behind.
   CString temporary = CString(path) + kTemporarySuffix;
   CFile file;
-  // The folder takes no new file (a standard user may change setting.dat but
-  // not its folder), or something else sits at the temporary name, which is
-  // then not ours to remove: the record is rewritten in the file itself.
-  if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return rewriteInPlace(path, config);
+  if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return false;
   bool written;
   {
     CArchive ar(&file, CArchive::store);
@@ -76,20 +79,20 @@ bool saveSettingsTo(const char* path, const MouseConfig& config) {
   written = written && file.Flush();
   written = file.Close() && written;
   if (!written || !replaceFile(temporary, path)) {
-    std::remove(temporary);
+    removeFile(temporary);
     return false;
   }
   return true;
 }
 
-int saveSettings() {
+bool saveSettings() {
   // Saving follows a click; nothing it runs into, not even a failed
   // allocation, may reach the window's handler.
   try {
-    saveSettingsTo(settingsFilePath(), mouseConfig);
+    return saveSettingsTo(settingsFilePath(), mouseConfig);
   } catch (const std::bad_alloc&) {
+    return false;
   }
-  return 0;
 }
 
 bool readSettings(CFile& file, MouseConfig& config) {
@@ -106,8 +109,13 @@ bool readSettings(CFile& file, MouseConfig& config) {
   ar >> dpiLevel;
   if (ar.failed()) return false;
 
-  // Assignments are taken as stored: an unknown function only does nothing.
-  // DPI values index tables and go to the mouse, so they must be in range.
+  // A function this program does not know would take the button from the
+  // mouse and then do nothing: the button keeps its own function instead
+  // (its shortcut stays). DPI values index tables and go to the mouse, so
+  // they must be in range.
+  for (ButtonAssignment& a : assignments) {
+    if (!isKnownFunction(a.function)) a.function = ButtonFunction::Native, a.buttonMask = 0;
+  }
   for (int i = 0; i < ButtonIndex::Count; ++i) config.assignments[i] = assignments[i];
   for (int level = 0; level < kDpiLevels; ++level)
     config.dpiStep[level] = isValidDpiStep(dpiStep[level]) ? dpiStep[level] : kDefaultDpiSteps[level];

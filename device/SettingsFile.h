@@ -15,23 +15,23 @@ constexpr int kSettingsFileSize = 156;
 CString settingsFilePath();
 
 // Writes mouseConfig to settingsFilePath(), unless an exit has been
-// requested. Failures are silent: the change then stays in memory only.
-// Returns 0 always.
-int saveSettings();
+// requested. False when the record was not saved: the change then stays in
+// memory only.
+bool saveSettings();
 
-// Writes `config` to `path` through a temporary file beside it, so that the
-// previous file stays whole until the new one is complete on disk. Where the
-// temporary file cannot be created, an existing `path` gets the record
-// rewritten in place, in one write at offset 0. A read-only `path` is never
-// touched. False when the record was not saved (exit requested, read-only
-// file, or any failure); `path` then holds its old record and no temporary
-// file is left behind.
+// Writes `config` to `path` (UTF-8). An existing `path` keeps its identity
+// (rights, attributes, owner): its record is rewritten in place, in one
+// write at offset 0. A new file is written under a temporary name beside it
+// and then moved to `path`. A read-only `path` is never touched. False when
+// the record was not saved (exit requested, read-only file, or any failure);
+// `path` then holds its old record and no temporary file is left behind.
 bool saveSettingsTo(const char* path, const MouseConfig& config);
 
 // Reads a settings record from the current position of `file` into `config`.
 // All or nothing: the values are put into the model only when the marker is
-// right and all 37 integers are there, and then true is returned. A DPI level
-// or a DPI step out of its range is replaced by its default. Bytes after the
+// right and all 37 integers are there, and then true is returned. A button
+// whose function code is not known gets its own function (Native, mask 0); a
+// DPI level or a DPI step out of its range is replaced by its default. Bytes after the
 // record are ignored. The run-time flags are not touched.
 bool readSettings(CFile& file, MouseConfig& config);
 // The same for the file at `path`; false when it does not open.

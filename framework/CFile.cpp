@@ -1,5 +1,7 @@
 #include "framework/CFile.h"
 
+#include "framework/FileReplace.h"
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -9,7 +11,7 @@
 bool CFile::Open(const char* path, unsigned flags) {
   Close();
   const char* mode = (flags & modeWrite) ? ((flags & modeCreate) ? "wb" : "r+b") : "rb";
-  m_file = std::fopen(path, mode);
+  m_file = openFile(path, mode);
   return m_file != nullptr;
 }
 

@@ -18,6 +18,7 @@ public:
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
 
+  // `path` in UTF-8.
   bool Open(const char* path, unsigned flags);
   bool IsOpen() const { return m_file != nullptr; }
 

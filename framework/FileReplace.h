@@ -1,10 +1,22 @@
-// Puts a finished file in the place of another in one step, so that a reader
-// finds either the old file or the new one, never a half-written one.
+// The file operations whose Windows form differs from the C library's. Paths
+// are UTF-8; on Windows they go through the wide (W) functions, so that a
+// folder whose name is outside the ANSI code page works like any other.
 #pragma once
+#include <cstdio>
+
+// std::fopen with a UTF-8 path.
+FILE* openFile(const char* path, const char* mode);
+
+// True when something (a file, a folder) is at `path`.
+bool fileExists(const char* path);
+
+// Removes a file; false when it was not removed.
+bool removeFile(const char* path);
 
 // Moves `from` over `to`, replacing `to` if it exists; both in the same
-// folder. False when the move did not happen; `from` is then left where it is
-// and `to` untouched.
+// folder. A reader finds either the old file or the new one, never a
+// half-written one. False when the move did not happen; `from` is then left
+// where it is and `to` untouched.
 bool replaceFile(const char* from, const char* to);
 
 // True when the file exists and is marked read-only (on Windows its read-only

@@ -2,7 +2,14 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
+FILE* openFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+
+bool fileExists(const char* path) {
+  struct stat st;
+  return ::lstat(path, &st) == 0;
+}
+
+bool removeFile(const char* path) { return std::remove(path) == 0; }
 
 bool replaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 

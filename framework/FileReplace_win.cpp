@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/WideText.h"
+
 namespace {
 // A virus scanner or a backup tool may hold the old file open for a moment;
 // a short wait usually gets past it without stalling the window noticeably.
@@ -9,9 +11,26 @@ constexpr int kAttempts = 5;
 constexpr DWORD kRetryDelayMs = 20;
 }  // namespace
 
+FILE* openFile(const char* path, const char* mode) {
+  const std::wstring widePath = wideFromUtf8(path);
+  const std::wstring wideMode = wideFromUtf8(mode);
+  if (widePath.empty() || wideMode.empty()) return nullptr;
+  return ::_wfopen(widePath.c_str(), wideMode.c_str());
+}
+
+bool fileExists(const char* path) {
+  return ::GetFileAttributesW(wideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool removeFile(const char* path) { return ::DeleteFileW(wideFromUtf8(path).c_str()) != FALSE; }
+
 bool replaceFile(const char* from, const char* to) {
+  const std::wstring wideFrom = wideFromUtf8(from);
+  const std::wstring wideTo = wideFromUtf8(to);
+  if (wideFrom.empty() || wideTo.empty()) return false;
   for (int attempt = 1;; ++attempt) {
-    if (::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
     DWORD error = ::GetLastError();
     bool heldByOthers = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
     if (!heldByOthers || attempt == kAttempts) return false;
@@ -20,7 +39,7 @@ bool replaceFile(const char* from, const char* to) {
 }
 
 bool isReadOnlyFile(const char* path) {
-  const DWORD attributes = ::GetFileAttributesA(path);
+  const DWORD attributes = ::GetFileAttributesW(wideFromUtf8(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
          (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }

@@ -12,9 +12,11 @@ list(APPEND SKIVOL_WIN_SOURCES
   framework/CMenu_win.cpp
   framework/CFont_win.cpp
 )
-# Replacing a file in one step: called by the settings file code in the core.
+# Opening and replacing files by UTF-8 paths: called by the file code in the
+# core.
 list(APPEND SKIVOL_WIN_CORE_SOURCES
   framework/FileReplace_win.cpp
+  framework/WideText_win.cpp
 )
 list(APPEND SKIVOL_HOST_SOURCES
   framework/FileReplace_posix.cpp

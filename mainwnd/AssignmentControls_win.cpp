@@ -94,7 +94,6 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
   // release would act on the new one.
   releaseHeldInput();
   ButtonAssignment assigned = slot;
-  assigned.buttonMask = 0;
   if (function == ButtonFunction::KeyShortcut) {
     // Every choice of "Shortcuts" asks for the shortcut again, proposing the
     // one the button has.
@@ -104,20 +103,25 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
     dialog.m_titleText = uiTexts[UiText::KeyTitle];
     dialog.m_okText = uiTexts[UiText::Ok];
     dialog.m_cancelText = uiTexts[UiText::Cancel];
+    dialog.m_unassignableText = uiTexts[UiText::KeyNotAssignable];
     m_keyDialog = &dialog;
-    dialog.DoModal();
+    const INT_PTR result = dialog.DoModal();
     m_keyDialog = nullptr;
     releaseHeldInput();  // keys held while the dialog was open
     // The program was told to exit meanwhile and has handed every button
     // back to the mouse: nothing may be remapped after that.
     if (mouseConfig.exitRequested) return;
-    // Taken however the dialog was closed: Cancel keeps the last key pressed.
+    // Cancel and the close box change nothing: the row shows its function
+    // again, and the model, the file and the mouse keep theirs.
+    if (result != IDOK) {
+      selectFunction(combo, slot.function);
+      return;
+    }
     assigned.scanCode = dialog.m_scanCode;
     assigned.modifiers = dialog.m_modifiers;
     combo.setShortcut(assigned.scanCode, assigned.modifiers);
-  } else {
-    assigned.buttonMask = buttonMaskFor(function);
   }
+  assigned.buttonMask = buttonMaskFor(function);
   assigned.function = function;
   {
     // The re-scan worker builds the report mask from the assignments under
@@ -127,6 +131,20 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
   }
   saveSettings();
   pushReportMask();
+}
+
+void MainDialog::selectFunction(SkinComboBox& combo, int32_t function) {
+  // A function the row does not offer is its own button's (the mouse-button
+  // code of that very button).
+  for (int32_t wanted : {function, static_cast<int32_t>(ButtonFunction::Native)}) {
+    const int count = combo.GetCount();
+    for (int item = 0; item < count; ++item) {
+      if (static_cast<int32_t>(combo.GetItemData(item)) == wanted) {
+        combo.SetCurSel(item);
+        return;
+      }
+    }
+  }
 }
 
 void MainDialog::showLoadedAssignments() {
@@ -148,6 +166,13 @@ void MainDialog::showLoadedAssignments() {
 }
 
 void MainDialog::restoreNativeAssignments() {
+  // Left remapped and reported, the button would be dead without the program.
+  {
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the model's writes take the link's lock
+    ButtonAssignment& left = mouseConfig.assignments[ButtonIndex::Left];
+    left.function = ButtonFunction::Native;
+    left.buttonMask = 0;
+  }
   for (const AssignmentRow& row : kRows) (this->*row.combo).SetCurSel(row.ownItem);
   for (int controlId : {IDC_COMBO_4TH, IDC_COMBO_5TH, IDC_COMBO_WHEEL, IDC_COMBO_RIGHT}) {
     const AssignmentRow& row = *rowOfControl(controlId);

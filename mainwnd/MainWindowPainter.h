@@ -17,7 +17,8 @@ public:
   void paint(MainDialog& window);
 
   // The part of the bottom bar beside the version text that says whether the
-  // mouse is connected. Any thread may invalidate it.
+  // mouse is connected, or else whether the last save failed. Any thread may
+  // invalidate it.
   static void invalidateStateLine(HWND window);
 
 private:
@@ -35,6 +36,7 @@ private:
     int32_t dpiLevel = 0;
     std::string labels[4];
     bool mouseMissing = false;
+    bool settingsUnsaved = false;
 
     bool operator==(const Composition& other) const;
   };

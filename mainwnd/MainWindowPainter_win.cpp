@@ -42,18 +42,19 @@ void drawBarText(HDC dc, RECT area, const char* text) {
 }
 
 // The version text, and beside it, while no mouse is found, the reason why
-// every control is disabled. `dc` has the bar's font selected.
-void drawBottomBar(HDC dc, const char* missingMouseText) {
+// every control is disabled, or that the last save failed. `dc` has the bar's
+// font selected.
+void drawBottomBar(HDC dc, const char* stateText) {
   ::SetTextColor(dc, RGB(0, 0, 0));
   drawText(dc, kVersionText.x + 1, kVersionText.y, kVersion);
   ::SetTextColor(dc, RGB(0x7A, 0x7A, 0x7A));
   drawText(dc, kVersionText.x, kVersionText.y, kVersion);
-  if (!missingMouseText) return;
+  if (!stateText) return;
   SIZE version = {};
   ::GetTextExtentPoint32A(dc, kVersion, lstrlenA(kVersion), &version);
   const RECT state = {kVersionText.x + version.cx + kStateLineGap, kVersionText.y, kStateLineArea.right,
                       kStateLineArea.bottom};
-  drawBarText(dc, state, missingMouseText);
+  drawBarText(dc, state, stateText);
 }
 
 // White text with a one-pixel black shadow to the right and below.
@@ -105,7 +106,8 @@ private:
 bool MainWindowPainter::Composition::operator==(const Composition& o) const {
   if (valid != o.valid || width != o.width || height != o.height || buttonsHeading != o.buttonsHeading ||
       dpiHeading != o.dpiHeading || numberOrigin.x != o.numberOrigin.x || numberOrigin.y != o.numberOrigin.y ||
-      sliderPos != o.sliderPos || dpiLevel != o.dpiLevel || mouseMissing != o.mouseMissing)
+      sliderPos != o.sliderPos || dpiLevel != o.dpiLevel || mouseMissing != o.mouseMissing ||
+      settingsUnsaved != o.settingsUnsaved)
     return false;
   for (int row = 0; row < 4; ++row)
     if (labels[row] != o.labels[row]) return false;
@@ -128,6 +130,7 @@ MainWindowPainter::Composition MainWindowPainter::currentComposition(MainDialog&
     now.labels[row] = label ? label : "";
   }
   now.mouseMissing = hidLink.presentCount() == 0;
+  now.settingsUnsaved = window.settingsUnsaved();
   return now;
 }
 
@@ -166,7 +169,9 @@ void MainWindowPainter::compose(HDC reference, const MainDialog& window, const C
     drawShadowedLabel(back, kComboOriginX, kComboOriginY + kComboRowPitch * row, what.labels[row].c_str());
 
   ScopedSelect font12(back, skin.fontTahoma12);
-  drawBottomBar(back, what.mouseMissing ? uiTexts[UiText::MouseNotConnected] : nullptr);
+  drawBottomBar(back, what.mouseMissing      ? uiTexts[UiText::MouseNotConnected].c_str()
+                     : what.settingsUnsaved ? uiTexts[UiText::SettingsNotSaved].c_str()
+                                            : nullptr);
 }
 
 void MainWindowPainter::paint(MainDialog& window) {

@@ -38,6 +38,8 @@ const TextEntry kTexts[kUiTextCount] = {
     {"str9", "Cancel"},
     {"str10", "Double-click"},
     {"str11", "Mouse not connected"},
+    {"str12", "This key cannot be assigned"},
+    {"str13", "Settings not saved"},
 };
 
 }  // namespace

@@ -27,8 +27,10 @@ enum class UiText : int {
   Cancel,              // str9 "Cancel" (key dialog)
   DoubleClick,         // str10 "Double-click"
   MouseNotConnected,   // str11 "Mouse not connected" (bottom bar, without the mouse)
+  KeyNotAssignable,    // str12 "This key cannot be assigned" (key dialog, a key the mouse cannot type)
+  SettingsNotSaved,    // str13 "Settings not saved" (bottom bar, while the last save failed)
 };
-constexpr int kUiTextCount = 17;
+constexpr int kUiTextCount = 19;
 
 // Heading languages, by languageIndex.
 namespace Language {

@@ -70,7 +70,8 @@ def test_first_rescan_sends_the_mask_and_then_post_scan(desktop):
 
 def test_a_remapped_button_in_the_settings_file_reaches_the_mask(desktop):
     double_click = 11
-    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({2: double_click})})
+    # Codes the program does not know leave those buttons to the mouse.
+    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({0: 99, 1: 3, 2: double_click})})
     watch = FrameWatch(mouse)
     watch.wait_for_set(POST_SCAN)
     masks = [f for _, f in watch.sets(REPORT_MASK)]

@@ -9,8 +9,9 @@ import time
 
 import pytest
 
-from conftest import (MAIN_TITLE, click, find_window, find_windows, key, probe, wait_for, window_origin,
-                      xdotool)
+from conftest import (MAIN_TITLE, VirtualMouse, click, delete_registry, find_window, find_windows, free_port, key,
+                      move_mouse, probe, set_registry, wait_for, window_origin, xdotool)
+from test_looks import STATE_LINE, WindowShot, skin
 from test_shortcut_assignment import KEY_TITLE, choose_item, click_key_dialog_button
 
 SLIDER_ID = 1018
@@ -18,6 +19,11 @@ WHEEL_COMBO = 1009
 SHORTCUTS_ITEM = 6
 CANCEL_ID = 2
 TRAY_CALLBACK = 0x400 + 100
+WM_APP_START_POSTSCAN = 0x8000 + 122
+DEFAULT_BUTTON = 1005
+DOUBLE_CLICK_ITEM = 5
+CLOSE_WINDOW_ITEM = 7
+LANGUAGE_KEY = r"HKLM\SOFTWARE\Skivol Gaming Mouse"
 TRAY_ICON_ID = 1219
 WM_RBUTTONUP = 0x205
 WM_COMMAND = 0x111
@@ -144,17 +150,17 @@ def test_the_end_of_the_session_hands_the_buttons_back(desktop):
 
 
 def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
-    # The left button has no row: the resets leave it remapped, and its report
-    # shows when the reports queued before it have been dealt with.
+    # The left button has no row, but the resets give it its own function too.
     process, wid, mouse = start(desktop, {0: KEY_SHORTCUT}, shortcut=(0, 0x1E))
     folder = process.folder
 
     def drain_reports():
+        # A post-scan asked for behind the reports queued so far is sent once
+        # they have been dealt with.
         mouse.frames()
-        assert mouse.command("report 0000000401000000") == "ok"
-        wait_for(lambda: any(f.startswith("0015") for k, _, f in mouse.frames() if k == "set"),
-                 message="the left button's shortcut")
-        assert mouse.command("report 0000000400000000") == "ok"
+        post(WM_APP_START_POSTSCAN, 0, 0)
+        wait_for(lambda: any(k == "set" and f.startswith("001A") for k, _, f in mouse.frames()),
+                 message="the post-scan behind the queued reports")
 
     def step_of_level_2_is_5():
         assert mouse.command("report 0000000502050000") == "ok"  # the mouse's own DPI state
@@ -163,7 +169,7 @@ def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
     def defaults_everywhere():
         drain_reports()
         state = mouse.state()
-        assert (state["dpi"], state["level"]) == ("0,1,3,5", "2")
+        assert (state["dpi"], state["level"], state["mask"]) == ("0,1,3,5", "2", "00")
         assert probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "3"
         assert saved_dpi(folder) == (0, 1, 3, 5, 2)
 
@@ -213,6 +219,48 @@ def test_a_folder_that_takes_no_new_file_gets_the_record_rewritten(desktop):
         assert sorted(os.listdir(folder)) == ["SkivolMouseVirtual.exe", "setting.dat"]
     finally:
         subprocess.run(["chattr", "-i", str(folder)], check=True)
+
+
+def test_a_folder_outside_the_ansi_code_page_and_a_file_that_keeps_its_rights(desktop, tmp_path):
+    folder = tmp_path / "Программы" / "Мышь Skivol"
+    folder.mkdir(parents=True)
+    path = folder / "setting.dat"
+    path.write_bytes(settings({2: BUTTON_4TH}))
+    os.chmod(path, 0o666)  # every user may change it, as the setup leaves it
+    inode = os.stat(path).st_ino
+    port = free_port()
+    set_registry(LANGUAGE_KEY, "Language", "1031")
+    try:
+        desktop.start(files={"lang.ini": "[1031]\r\nstr4=Zuruecksetzen\r\n"}, folder=folder,
+                      env={"SKIVOL_VMOUSE_PORT": str(port)})
+        wid = find_window(MAIN_TITLE)
+    finally:
+        delete_registry(LANGUAGE_KEY)
+    mouse = VirtualMouse(port)
+    assert probe("control", MAIN_TITLE, DEFAULT_BUTTON).get("text") == "Zuruecksetzen"
+    wait_for(lambda: mouse.state().get("mask") == "04", message="setting.dat read")
+    wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_COMBO).get("enabled") == "1", message="boxes enabled")
+    choose_item(wid, WHEEL_COMBO, DOUBLE_CLICK_ITEM)
+    wait_for(lambda: struct.unpack_from("<i", path.read_bytes(), 8 + 16 * 2 + 8)[0] == DOUBLE_CLICK,
+             message="the change saved")
+    assert (os.stat(path).st_ino, os.stat(path).st_mode & 0o777) == (inode, 0o666)
+    assert sorted(os.listdir(folder)) == ["SkivolMouseVirtual.exe", "lang.ini", "setting.dat"]
+
+    # A save that fails says so on the bottom bar, until one succeeds again.
+    move_mouse(wid, *BARE_SKIN)
+    window = skin("skin_window.bmp")
+
+    def state_line_shown():
+        shot = WindowShot(wid, tmp_path / "bar.png")
+        left, top, right, bottom = STATE_LINE
+        return any(shot(x, y) != window.getpixel((x, y)) for x in range(left, right) for y in range(top, bottom))
+
+    os.chmod(path, 0o444)
+    choose_item(wid, WHEEL_COMBO, CLOSE_WINDOW_ITEM)
+    wait_for(state_line_shown, message="the failed save on the bottom bar")
+    os.chmod(path, 0o666)
+    choose_item(wid, WHEEL_COMBO, DOUBLE_CLICK_ITEM)
+    wait_for(lambda: not state_line_shown(), message="the bottom bar clear again")
 
 
 def test_soak_nothing_stays_held(desktop):

@@ -1,7 +1,7 @@
 // The settings loader on arbitrary file contents: it must never read out of
 // bounds, allocate what a length field claims, or leave the model half
-// loaded; what it takes must be in range and come back unchanged through a
-// save.
+// loaded; what it takes must be in range, every function one it knows, and
+// come back unchanged through a save.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!isValidDpiLevel(config.dpiLevel)) std::abort();
   for (int32_t step : config.dpiStep)
     if (!isValidDpiStep(step)) std::abort();
+  for (const ButtonAssignment& a : config.assignments)
+    if (!isKnownFunction(a.function)) std::abort();
 
   std::string again = scratch() + "/again.dat";
   MouseConfig reread;

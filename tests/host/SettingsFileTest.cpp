@@ -125,6 +125,24 @@ TEST(SettingsFile, DoubleClickOnTheRightButtonIsLoadedAndReported) {
   EXPECT_EQ(config.dpiLevel, 1);
 }
 
+TEST(SettingsFile, UnknownFunctionsLoadAsTheButtonsOwn) {
+  TempDir dir;
+  std::vector<int32_t> values = remappedValues();
+  const int32_t unknown[] = {99, 3, 2, 9, -1, 12};  // buttons 0..5
+  for (int i = 0; i < 6; ++i) values[4 * i + 2] = unknown[i];
+  values[4 * 6 + 2] = ButtonFunction::Button4th;  // known ones are kept
+  MouseConfig config;
+  ASSERT_TRUE(load(dir, record(values), config));
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(config.assignments[i].function, ButtonFunction::Native);
+    EXPECT_EQ(config.assignments[i].buttonMask, 0);
+    EXPECT_EQ(config.assignments[i].scanCode, values[4 * i + 1]);
+  }
+  EXPECT_EQ(config.assignments[6].function, ButtonFunction::Button4th);
+  EXPECT_EQ(config.reportMask(), 0xC0);
+}
+
 TEST(SettingsFile, DpiValuesOutOfRangeFallBackToTheirDefaults) {
   TempDir dir;
   struct Case {
@@ -265,12 +283,13 @@ TEST_F(SavingFails, ReadOnlyFileIsLeftExactlyAsItIs) {
   EXPECT_EQ(st.st_mode & 0777, 0444u);
 }
 
-TEST_F(SavingFails, FullDiskKeepsTheOldFileAndLeavesNoTemporaryFile) {
+TEST_F(SavingFails, FullDiskMakesNoFileAndLeavesNoTemporaryFile) {
   // Writes into /dev/full fail with "no space left on device" once flushed.
-  std::string temporary = path + ".tmp";
+  std::string absent = dir.path("absent.dat");
+  std::string temporary = absent + ".tmp";
   ASSERT_EQ(symlink("/dev/full", temporary.c_str()), 0);
-  EXPECT_FALSE(saveSettingsTo(path.c_str(), changed));
-  EXPECT_EQ(readAll(path), oldBytes);
+  EXPECT_FALSE(saveSettingsTo(absent.c_str(), changed));
+  EXPECT_FALSE(exists(absent));
   EXPECT_FALSE(exists(temporary));
 }
 

@@ -80,7 +80,7 @@ TEST_F(SettingsFileWin, TheProcessSettingsLiveBesideTheExecutable) {
   EXPECT_EQ(settingsFilePath().str(), path);
   mouseConfig.resetStoredValues();
   mouseConfig.exitRequested = true;
-  EXPECT_EQ(saveSettings(), 0);
+  EXPECT_FALSE(saveSettings());
   EXPECT_EQ(readAll(path), oldBytes);
 
   mouseConfig.exitRequested = false;
