@@ -67,17 +67,23 @@ InstallDir "$PROGRAMFILES32\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 
+!define SETUP_DESCRIPTION "${PRODUCT} ${VERSION} Setup"
+!define UNINSTALLER_DESCRIPTION "${PRODUCT} Uninstall"
+
 VIProductVersion "1.0.1.0"
 VIFileVersion "1.0.1.0"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup"
+VIAddVersionKey /LANG=1033 "FileDescription" "${SETUP_DESCRIPTION}"
 VIAddVersionKey /LANG=1033 "FileVersion" "1.0.1.0"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 ${PUBLISHER}"
 
+; The uninstaller is named for what it is, then signed.
+; (makensis works in this folder.)
+!uninstfinalize '/usr/bin/python3 name_uninstaller.py "%1" "${SETUP_DESCRIPTION}" "${UNINSTALLER_DESCRIPTION}"' = 0
 !ifdef SIGN_COMMAND
-  !uninstfinalize '${SIGN_COMMAND}'
+  !uninstfinalize '${SIGN_COMMAND}' = 0
 !endif
 
 Var wasRunning

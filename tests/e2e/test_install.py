@@ -145,6 +145,8 @@ def test_silent_install_puts_everything_in_place(prefix, tmp_path):
     assert (INSTALL_DIR / "setting.dat").read_bytes() == (ROOT / "build" / "installer" / "setting.dat").read_bytes()
     assert (INSTALL_DIR / "lang.ini").read_bytes() == (ROOT / "res" / "lang.ini").read_bytes()
     assert SHORTCUT.is_file()
+    assert "FileDescription\0\0Skivol Gaming Mouse Uninstall\0".encode("utf-16-le") in \
+        (INSTALL_DIR / "uninstall.exe").read_bytes()
 
     assert registry(PRODUCT_KEY)["Language"] == ("REG_SZ", "1036")
     program = r"C:\Program Files\Skivol Gaming Mouse\SkivolMouse.exe"
