@@ -7,12 +7,19 @@ the version block keeps its size and layout.
     /usr/bin/python3 installer/name_uninstaller.py <uninstall.exe> <setup's text> <uninstaller's text>
 """
 import sys
+import zlib
+
+# The uninstaller checks itself against a CRC-32 in its last four bytes, of
+# everything after the PE headers (which signing changes).
+CHECKED_FROM = 0x200
 
 
 def main(path, setup_text, uninstaller_text):
     if len(uninstaller_text) > len(setup_text):
         sys.exit("the uninstaller's description must not be longer than the setup's")
     data = bytearray(open(path, "rb").read())
+    if zlib.crc32(data[CHECKED_FROM:-4]) != int.from_bytes(data[-4:], "little"):
+        sys.exit(f"{path}: not an unsigned uninstaller with its check sum at the end")
     key = "FileDescription\0".encode("utf-16-le")
     value = (setup_text + "\0").encode("utf-16-le")
     at = data.find(key)
@@ -25,6 +32,7 @@ def main(path, setup_text, uninstaller_text):
     # The String header before the key: wLength, wValueLength (in characters), wType.
     header = at - 6
     data[header + 2:header + 4] = (len(uninstaller_text) + 1).to_bytes(2, "little")
+    data[-4:] = zlib.crc32(data[CHECKED_FROM:-4]).to_bytes(4, "little")
     open(path, "wb").write(data)
 
 
