@@ -14,6 +14,7 @@ rm -rf "$stage"
 mkdir -p "$stage"
 cp build/bin/SkivolMouse.exe res/lang.ini res/skin/app.ico "$stage/"
 build/host/make_default_settings "$stage/setting.dat"
+/usr/bin/python3 installer/draw_welcome.py "$stage/welcome.bmp"
 
 if [ -z "$SKIVOL_SIGN_PKCS12" ] && [ -z "$SKIVOL_SIGN_CERT" ]; then
   keys="$root/build/signing"

@@ -16,11 +16,17 @@
 //   WinProbe foreground            the title of the window that takes keys now
 //   WinProbe process <exe name>    resource counters of a running process:
 //                                  private bytes, handles, GDI and USER objects,
-//                                  threads, with the way each was counted
+//                                  threads, with the way each was counted,
+//                                  and its token's elevation type (1 default,
+//                                  2 full, 3 limited)
+//   WinProbe acl <path>            the access list of a file or folder, as
+//                                  SDDL (a "P" after "D:": none inherited)
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <psapi.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 
@@ -291,11 +297,42 @@ int probeProcess(const char* exeName) {
     user = windows.count;
     userMethod = "windows";
   }
+  DWORD elevation = 0;
+  HANDLE token = nullptr;
+  if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
+    TOKEN_ELEVATION_TYPE type = {};
+    DWORD size = 0;
+    if (GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size)) elevation = type;
+    CloseHandle(token);
+  }
+  std::printf("elevation=%lu ", elevation);
   std::printf("found=1 pid=%lu private=%lu working=%lu handles=%ld handle_method=%s gdi=%d gdi_method=%s user=%d user_method=%s "
               "windows=%d threads=%d\n",
               pid, static_cast<unsigned long>(memory.PrivateUsage), static_cast<unsigned long>(memory.WorkingSetSize),
               static_cast<long>(handles), handleMethod, gdi, gdiMethod, user, userMethod, windows.count, countThreads(pid));
   CloseHandle(process);
+  return 0;
+}
+
+int probeAcl(const char* path) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const DWORD error = GetNamedSecurityInfoA(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                            nullptr, &descriptor);
+  if (error != ERROR_SUCCESS) {
+    std::printf("error=%lu\n", error);
+    return 1;
+  }
+  char* sddl = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                            &sddl, nullptr)) {
+    std::printf("error=%lu\n", GetLastError());
+    LocalFree(descriptor);
+    return 1;
+  }
+  std::printf("sddl=%s\n", sddl);
+  LocalFree(sddl);
+  LocalFree(descriptor);
   return 0;
 }
 
@@ -382,8 +419,9 @@ int main(int argc, char** argv) {
   if (argc >= 6 && std::string(argv[1]) == "post") return postToWindow(argv[2], argv[3], argv[4], argv[5]);
   if (argc >= 3 && std::string(argv[1]) == "process") return probeProcess(argv[2]);
   if (argc >= 2 && std::string(argv[1]) == "gdi-selftest") return selfTest();
+  if (argc >= 3 && std::string(argv[1]) == "acl") return probeAcl(argv[2]);
   std::fprintf(stderr,
                "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>"
-               " | post <title> <msg> <wp> <lp> | keys | release | menu | foreground | process <exe name>|#<pid> | gdi-selftest\n");
+               " | post <title> <msg> <wp> <lp> | keys | release | menu | foreground | process <exe name>|#<pid> | gdi-selftest | acl <path>\n");
   return 2;
 }

@@ -1,18 +1,22 @@
 """The setup and the uninstaller in a fresh Wine prefix, with the real program.
 
-The cases run in order on one installation: install, start as at sign-in,
-install again over the running copy, uninstall while it runs. Wine does not
-enforce file ACLs, so of the rights on setting.dat only this is checked: the
-setup grants them without error (its exit code).
+The cases run in order on one installation: wrong command lines refused,
+install, start as at sign-in, install again over the running copy (and over
+one that does not end), uninstall while it runs. Wine neither enforces nor
+keeps the access lists of files, so of the rights on the install folder and
+on setting.dat this is checked: the setup's calls as Wine's trace shows them,
+and that they succeed (its exit code).
 """
 import os
+import re
 import shutil
+import signal
 import subprocess
 from pathlib import Path
 
 import pytest
 
-from conftest import BIN, DEADLINE, MAIN_TITLE, ROOT, wait_for
+from conftest import BIN, DEADLINE, MAIN_TITLE, ROOT, find_window, wait_for
 
 SETUP = BIN / "SkivolMouse-1.01-setup.exe"
 PREFIX = ROOT / "build" / "wineprefix-install"
@@ -23,6 +27,8 @@ PRODUCT_KEY = r"HKLM\SOFTWARE\Skivol Gaming Mouse"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Skivol Gaming Mouse"
 TRAY_ICON_ID = 1219
+EXIT_STILL_RUNNING, EXIT_BAD_OPTION = 32, 87
+TOKEN_LIMITED = "3"
 
 
 def env():
@@ -95,25 +101,52 @@ def hidden_in_tray():
         probe("tray", MAIN_TITLE, TRAY_ICON_ID).get("present") == "1"
 
 
-def run_silently(program, *args):
+def run_silently(program, *args, trace=None):
     """The exit code. Output not captured: the processes that setup and
-    uninstaller start would hold the pipes open."""
-    return subprocess.run(["wine", str(program), *args], env=env(), stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL, timeout=300).returncode
+    uninstaller start would hold the pipes open; `trace`, a file for Wine's
+    trace of the security calls."""
+    environment = env()
+    if trace:
+        environment["WINEDEBUG"] = "trace+advapi"
+    with open(trace or os.devnull, "w") as errors:
+        return subprocess.run(["wine", str(program), *args], env=environment, stdout=subprocess.DEVNULL,
+                              stderr=errors, timeout=300).returncode
 
 
-def install(*options):
-    assert run_silently(SETUP, "/S", *options) == 0
+def install(*options, trace=None):
+    assert run_silently(SETUP, "/S", *options, trace=trace) == 0
     wait_for(lambda: (INSTALL_DIR / "uninstall.exe").exists(), message="the setup to finish")
 
 
-def test_silent_install_puts_everything_in_place(prefix):
-    install("/LANG=1036")
+def started_as_the_user():
+    """The one running copy runs without the setup's administrator rights."""
+    pids = program_processes()
+    return len(pids) == 1 and probe("process", "SkivolMouse.exe").get("elevation") == TOKEN_LIMITED
+
+
+def test_command_line_values_are_refused_or_taken_before_the_language_page(prefix):
+    for option in ("/LANG=9999", "/LANG=abc", "/AUTOSTART=2", "/AUTOSTART=false"):
+        assert run_silently(SETUP, "/S", option) == EXIT_BAD_OPTION, option
+    assert not INSTALL_DIR.exists()
+    # Shown, a language given opens the German welcome page, not the language page.
+    setup = subprocess.Popen(["wine", str(SETUP), "/LANG=1031"], env=env(), stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        find_window("Installation von Skivol Gaming Mouse")
+    finally:
+        os.killpg(setup.pid, signal.SIGKILL)
+        setup.wait()
+
+
+def test_silent_install_puts_everything_in_place(prefix, tmp_path):
+    install("/LANG=1036", trace=tmp_path / "trace.txt")
     for name in ("SkivolMouse.exe", "lang.ini", "setting.dat", "uninstall.exe"):
         assert (INSTALL_DIR / name).is_file(), name
     assert (INSTALL_DIR / "setting.dat").read_bytes() == (ROOT / "build" / "installer" / "setting.dat").read_bytes()
     assert (INSTALL_DIR / "lang.ini").read_bytes() == (ROOT / "res" / "lang.ini").read_bytes()
     assert SHORTCUT.is_file()
+    assert "FileDescription\0\0Skivol Gaming Mouse Uninstall\0".encode("utf-16-le") in \
+        (INSTALL_DIR / "uninstall.exe").read_bytes()
 
     assert registry(PRODUCT_KEY)["Language"] == ("REG_SZ", "1036")
     program = r"C:\Program Files\Skivol Gaming Mouse\SkivolMouse.exe"
@@ -122,8 +155,17 @@ def test_silent_install_puts_everything_in_place(prefix):
     assert entry.items() >= {
         "DisplayName": "Skivol Gaming Mouse", "DisplayVersion": "1.01", "Publisher": "Skivol",
         "DisplayIcon": program + ",0", "NoModify": "0x1", "NoRepair": "0x1",
-        "QuietUninstallString": r'"C:\Program Files\Skivol Gaming Mouse\uninstall.exe" /S'}.items()
+        "QuietUninstallString": r'"C:\Program Files\Skivol Gaming Mouse\uninstall.exe" /S _?=C:\Program Files\Skivol Gaming Mouse'}.items()
     assert int(entry["EstimatedSize"], 16) > 0
+
+    # The folder's own rights, inherited from nothing above it; Users may change setting.dat alone.
+    trace = (tmp_path / "trace.txt").read_text(errors="replace")
+    entries = re.findall(r"grfAccessPermissions = (0x\w+)\s+grfAccessMode = (\d+)\s+grfInheritance = (0x\w+)", trace)
+    assert entries[:4] == [("0x1f01ff", "2", "0x3")] * 2 + [("0x1200a9", "2", "0x3"), ("0x1301bf", "1", "0x0")]
+    # DACL_SECURITY_INFORMATION (4), with PROTECTED_DACL_SECURITY_INFORMATION (0x80000000) on the folder
+    folder = r"C:\\Program Files\\Skivol Gaming Mouse"
+    assert re.findall(r'SetNamedSecurityInfoW L"(.*?)" 1 (-?\d+)', trace) == [
+        (folder, str(0x80000004 - 2**32)), (folder + r"\\setting.dat", "4")]
 
 
 def test_run_command_starts_hidden_with_a_tray_icon_that_survives_a_shell_restart(prefix):
@@ -156,12 +198,43 @@ def test_install_over_a_running_copy_ends_it_keeps_settings_and_starts_the_new_o
     assert registry(PRODUCT_KEY)["Language"] == ("REG_SZ", "1031")
     # "Start with Windows" is on: the new copy runs, hidden, as at sign-in.
     wait_for(hidden_in_tray, message="the new copy hidden in the tray")
+    assert started_as_the_user()
+
+
+def test_start_with_windows_is_kept_as_chosen_and_an_update_restarts_the_running_copy(prefix):
+    for options, run_value in ((["/AUTOSTART=0"], False), ([], False), (["/AUTOSTART=1"], True), ([], True)):
+        before = program_processes()
+        install(*options)
+        assert ("Skivol Gaming Mouse" in registry(RUN_KEY)) == run_value, options
+        # Off or on, what ran before runs again, as the signed-in user.
+        wait_for(lambda: not set(before) & set(program_processes()) and hidden_in_tray(),
+                 message="the new copy hidden in the tray")
+        assert started_as_the_user()
+
+
+def test_an_update_over_a_copy_that_does_not_end_fails(prefix):
+    stopped = program_processes()
+    for pid in stopped:
+        os.kill(pid, signal.SIGSTOP)
+    try:
+        assert run_silently(SETUP, "/S") == EXIT_STILL_RUNNING
+    finally:
+        for pid in stopped:
+            os.kill(pid, signal.SIGCONT)
+    assert set(program_processes()) == set(stopped)
 
 
 def test_silent_uninstall_ends_the_program_and_removes_everything(prefix):
     assert program_processes()
-    assert run_silently(INSTALL_DIR / "uninstall.exe", "/S") == 0
-    wait_for(lambda: not INSTALL_DIR.exists(), timeout=DEADLINE * 2, message="the install folder to go")
+    # A file of the user's own stays, and the exit code says that the folder does.
+    (INSTALL_DIR / "mine.txt").write_text("mine")
+    quiet = registry(UNINSTALL_KEY)["QuietUninstallString"][1]
+    program, arguments = quiet[1:].split('" ', 1)
+    # Word by word, so that Wine passes "_?=" and its folder on unquoted, as written.
+    assert run_silently(program, *arguments.split(" ")) == 2
+    # It returned when done. Wine cannot move a running program aside, so there the
+    # uninstaller itself goes at the next restart.
+    assert {path.name for path in INSTALL_DIR.iterdir()} - {"uninstall.exe"} == {"mine.txt"}
     assert not program_processes()
     assert not SHORTCUT.exists()
     assert registry(PRODUCT_KEY) is None
