@@ -5,7 +5,7 @@
 #include "framework/WideText.h"
 
 namespace {
-// A virus scanner or a backup tool may hold the old file open for a moment;
+// A virus scanner or a backup tool may hold the file open for a moment;
 // a short wait usually gets past it without stalling the window noticeably.
 constexpr int kAttempts = 5;
 constexpr DWORD kRetryDelayMs = 20;
@@ -15,7 +15,13 @@ FILE* openFile(const char* path, const char* mode) {
   const std::wstring widePath = wideFromUtf8(path);
   const std::wstring wideMode = wideFromUtf8(mode);
   if (widePath.empty() || wideMode.empty()) return nullptr;
-  return ::_wfopen(widePath.c_str(), wideMode.c_str());
+  for (int attempt = 1;; ++attempt) {
+    if (FILE* file = ::_wfopen(widePath.c_str(), wideMode.c_str())) return file;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return nullptr;
+    if (attempt == kAttempts) return nullptr;
+    ::Sleep(kRetryDelayMs);
+  }
 }
 
 bool fileExists(const char* path) {

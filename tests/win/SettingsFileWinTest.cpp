@@ -100,6 +100,28 @@ TEST_F(SettingsFileWin, RefusedReplaceKeepsTheOldFileAndRemovesTheTemporaryOne) 
   EXPECT_FALSE(exists(path + ".tmp"));
 }
 
+TEST_F(SettingsFileWin, AMomentsHoldByAnotherProgramOnlyDelaysTheSave) {
+  // A scanner opens the file without sharing it for writing and lets go
+  // a moment later.
+  HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  HANDLE letGo = ::CreateThread(
+      nullptr, 0,
+      [](void* handle) -> DWORD {
+        ::Sleep(30);
+        ::CloseHandle(static_cast<HANDLE>(handle));
+        return 0;
+      },
+      holder, 0, nullptr);
+  ASSERT_NE(letGo, nullptr);
+  EXPECT_TRUE(saveSettingsTo(path.c_str(), changed));
+  ::WaitForSingleObject(letGo, INFINITE);
+  ::CloseHandle(letGo);
+  MouseConfig read;
+  ASSERT_TRUE(readSettingsFile(path.c_str(), read));
+  EXPECT_EQ(read.reportMask(), 0x04);
+}
+
 TEST_F(SettingsFileWin, ReadOnlyFileIsNeitherReplacedNorRewritten) {
   ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(saveSettingsTo(path.c_str(), changed));
