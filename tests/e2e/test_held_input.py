@@ -115,6 +115,39 @@ def test_another_mouse_arriving_makes_the_first_let_go(desktop):
     wait_released(mouse, "mouse2")
 
 
+def test_each_mouse_holds_its_own_and_a_quick_replug_drops_it(desktop):
+    _, _, mouse = start(desktop, {2: KEY_SHORTCUT, 4: BUTTON_4TH}, shortcut=(0x01, 0x2E))
+    assert mouse.command("add second-mouse") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["mask"] == "14", message="the second mouse's mask")
+
+    # Mouse 1 holds Ctrl+C on itself; mouse 2's "Button 4th", pressed and
+    # released, neither lets go of it nor goes to mouse 1.
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held on mouse 1")
+    assert mouse.command("buttons 10 mouse2") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["buttons"] == "10", message="XBUTTON2 held on mouse 2")
+    assert mouse.command("buttons 00 mouse2") == "ok"
+    wait_released(mouse, "mouse2")
+    assert mouse.state()["modifiers"] == "01" and mouse.state()["buttons"] == "00"
+    assert mouse.command("buttons 00") == "ok"
+    wait_released(mouse)
+
+    # Mouse 2 holds Ctrl+C and is unplugged and plugged in again before the
+    # re-scan: nothing stays held anywhere, and its next press acts.
+    assert mouse.command("buttons 04 mouse2") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["modifiers"] == "01", message="Ctrl+C held on mouse 2")
+    assert released(mouse.state())
+    assert mouse.command("unplug mouse2") == "ok"
+    assert mouse.command("plug mouse2") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["mask"] == "14", message="the re-scan's mask on mouse 2")
+    wait_released(mouse)
+    assert mouse.command("buttons 04 mouse2") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["modifiers"] == "01", message="the first press after the replug")
+    assert mouse.command("buttons 00 mouse2") == "ok"
+    wait_released(mouse, "mouse2")
+    wait_released(mouse)
+
+
 @pytest.mark.parametrize("index, bit, native", [(2, 0x04, "mbutton"), (0, 0x01, "lbutton")],
                          ids=["wheel", "left button"])
 def test_exit_lets_go_before_the_buttons_are_handed_back(desktop, index, bit, native):
