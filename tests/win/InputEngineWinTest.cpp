@@ -18,6 +18,9 @@ namespace {
 constexpr UINT kHeader = sizeof(RAWINPUTHEADER);
 constexpr size_t kHidData = offsetof(RAWINPUT, data.hid.bRawData);
 
+// The raw-input device handle of the packets.
+const HANDLE kDevice = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x5678));
+
 // Serves one packet the way GetRawInputData does, and records the calls.
 class FakeRawInput : public RawInputApi {
 public:
@@ -34,6 +37,7 @@ public:
     fake.packet.assign(kHidData, 0);
     RAWINPUT* raw = reinterpret_cast<RAWINPUT*>(fake.packet.data());
     raw->header.dwType = type;
+    raw->header.hDevice = kDevice;
     raw->data.hid.dwSizeHid = static_cast<DWORD>(report.size());
     raw->data.hid.dwCount = count;
     fake.packet.insert(fake.packet.end(), report.begin(), report.end());
@@ -205,7 +209,7 @@ TEST(RawInputPacket, DroppedPacketsDoNotReachTheEngine) {
 
   // The mouse's own, once the device is asked about again: a press and a
   // release in one packet, both carried out, and held on that mouse alone.
-  mice.forget(anyHandle());
+  mice.forget(kDevice);
   std::vector<uint8_t> pressAndRelease = kWheelDown;
   pressAndRelease.insert(pressAndRelease.end(), {0, 0, 0, 4, 0x00, 0, 0, 0});
   FakeRawInput hid = FakeRawInput::hidPacket(pressAndRelease, RIM_TYPEHID, 2);
