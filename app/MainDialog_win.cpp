@@ -564,9 +564,13 @@ LRESULT MainDialog::OnInputDeviceChange(UINT, WPARAM change, LPARAM lParam, BOOL
   // What a mouse held went with it, and what it reports once back is
   // compared with a clean button byte; the re-scan comes later.
   const HANDLE device = reinterpret_cast<HANDLE>(lParam);
-  RawInputMice::Mouse mouse = m_rawInputMice.forget(device);
-  if (change == GIDC_ARRIVAL) mouse = m_rawInputMice.identify(systemRawInput(), device);
-  if (mouse.ofModel) m_inputEngine.dropMouse(mouse.device);
+  const RawInputMice::Mouse gone = m_rawInputMice.forget(device);
+  if (change == GIDC_ARRIVAL) {
+    const RawInputMice::Mouse mouse = m_rawInputMice.identify(systemRawInput(), device);
+    if (mouse.ofModel) m_inputEngine.mouseArrived(mouse.device);
+  } else if (gone.ofModel) {
+    m_inputEngine.dropMouse(gone.device);
+  }
   // Transfers look for the mouse's interfaces afresh.
   hidLink.markDeviceSetChanged();
   return 0;

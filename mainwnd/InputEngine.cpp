@@ -213,6 +213,13 @@ void InputEngine::dropMouse(const std::string& mouse) {
   }
 }
 
+void InputEngine::mouseArrived(const std::string& mouse) {
+  dropMouse(mouse);
+  if (mouse.empty()) return;  // dropMouse told every mouse
+  if (m_output.exchangeFrameWith(mouse, FeatureFrame::InjectKeys(0, KeyboardState().keys)))
+    m_output.exchangeFrameWith(mouse, FeatureFrame::InjectButtons(0));
+}
+
 void InputEngine::releaseEveryMouse() {
   reset();
   m_output.sendToEveryMouse(FeatureFrame::InjectKeys(0, KeyboardState().keys));

@@ -90,6 +90,9 @@ public:
   // next report is compared with a clean button byte. A mouse that cannot be
   // told apart ("") may be any of them, so every mouse is told to let go.
   void dropMouse(const std::string& mouse);
+  // The mouse has come (back): dropMouse, and it is told to let go of
+  // anything that a report handled while it came back made it hold.
+  void mouseArrived(const std::string& mouse);
   // Tells every mouse present to let go of every key and button, whatever
   // the engine thinks they hold: a copy that ended without handing back may
   // have left one holding.

@@ -312,6 +312,14 @@ TEST_F(InputEngineTest, EachMouseKeepsItsOwnButtonsAndHoldsOnItself) {
   EXPECT_EQ(take(), (Log{"usb2: 00 15 01 00 00 00 00 00 00", "usb2: 00 15 02 00 00 00 00 00 00"}));
   EXPECT_FALSE(engine.holdsInput());
 
+  // A mouse that comes back is told to let go of what a report handled
+  // meanwhile made it hold, and compares with a clean byte.
+  buttonsOf("usb2", 0x04);
+  take();
+  engine.mouseArrived("usb2");
+  EXPECT_EQ(take(), (Log{"usb2: 00 15 01 00 00 00 00 00 00", "usb2: 00 15 02 00 00 00 00 00 00"}));
+  EXPECT_EQ(engine.holdsOf("usb2").lastButtonByte, 0);
+
   // Every start: every mouse lets go, whatever the engine knows.
   engine.releaseEveryMouse();
   EXPECT_EQ(out.everyMouse, (Log{"00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
