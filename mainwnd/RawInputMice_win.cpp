@@ -23,6 +23,8 @@ bool deviceName(RawInputApi& api, HANDLE device, std::string& path) {
   std::vector<char> name(length + 1, '\0');
   if (api.getDeviceInfo(device, RIDI_DEVICENAME, name.data(), &length) == kFailed) return false;
   path = name.data();
+  // Older systems name it in the kernel's form, which SetupAPI does not take.
+  if (path.compare(0, 4, "\\??\\") == 0) path[1] = '\\';
   return true;
 }
 }  // namespace
