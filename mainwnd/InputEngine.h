@@ -86,9 +86,9 @@ public:
   // A report of the mouse `mouse` names: what it holds goes to that mouse
   // alone, and neither its button byte nor its release touches another's.
   void onReport(const std::string& mouse, const uint8_t* report, size_t length);
-  // The mouse has gone or come back: what it held went with it, and its
-  // next report is compared with a clean button byte. A mouse that cannot be
-  // told apart ("") may be any of them, so every mouse is told to let go.
+  // The mouse has gone: what it held went with it, and its next report is
+  // compared with a clean button byte. A mouse that cannot be told apart
+  // ("") may be any of them, so every mouse is told to let go.
   void dropMouse(const std::string& mouse);
   // The mouse has come (back): dropMouse, and it is told to let go of
   // anything that a report handled while it came back made it hold.
@@ -126,8 +126,8 @@ private:
   MouseHolds m_unknownMouse;
 
 public:
-  // The state of the mouse that cannot be told apart, by the names it has
-  // always had.
+  // The state of the mouse that cannot be told apart, under the names that
+  // callers and tests have always read it by.
   uint8_t& m_lastButtonByte = m_unknownMouse.lastButtonByte;
   KeyboardState& m_keyboardState = m_unknownMouse.keyboardState;
   uint8_t& m_injectedButtons = m_unknownMouse.injectedButtons;
@@ -136,7 +136,7 @@ private:
   MouseHolds& holdsFor(const std::string& mouse);
   void onButtonState(const std::string& mouse, uint8_t buttons);
   void onDpiState(uint8_t level, uint8_t step);
-  // True when the press or release changed what the mouse holds.
+  // True for a function that the mouse holds while the button is down.
   bool actOnButton(const std::string& mouse, int index, bool pressed);
   void updateKeysOf(const std::string& mouse, uint8_t set, uint8_t clear, uint8_t add, uint8_t remove);
   void updateButtonsOf(const std::string& mouse, uint8_t set, uint8_t clear);
