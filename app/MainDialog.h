@@ -14,6 +14,7 @@
 #include "mainwnd/InputEngine_win.h"
 #include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/MouseSet.h"
+#include "mainwnd/RawInputMice_win.h"
 #include "mainwnd/TrayIcon.h"
 
 // Layout of the window, in client pixels.
@@ -161,6 +162,7 @@ protected:
   LRESULT OnExitCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnRawInputMessage(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnInputDeviceChange(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnShowRequest(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCloseRequest(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
@@ -224,6 +226,8 @@ private:
   DpiCommands m_dpiCommands;
   MainWindowInput m_inputOutput;
   InputEngine m_inputEngine;
+  // Which raw-input devices are mice, and which mouse each is.
+  RawInputMice m_rawInputMice;
   // The raw-input packet that PreTranslateMessage gave the engine and that
   // is on its way to the window procedure, which then leaves it alone.
   // WM_INPUT that other loops (a window drag, a menu, a message box)

@@ -72,7 +72,8 @@ MainDialog::MainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       m_dpiCommands(hidLink, m_deviceTimers, kCommitDpiTimer),
       m_inputOutput([this](int step) { showDpiState(step); }),
-      m_inputEngine(mouseConfig, &usageForScanCode, m_inputOutput) {
+      m_inputEngine(mouseConfig, &usageForScanCode, m_inputOutput),
+      m_rawInputMice([](const std::string& path) { return hidLink.deviceOf(path); }) {
   m_windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -103,6 +104,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_COMMAND(ID_TRAY_EXIT, OnExitCommand)
   ON_MESSAGE(WM_APP_MICE_CHANGED, OnMiceChanged)
   ON_MESSAGE(WM_INPUT, OnRawInputMessage)
+  ON_MESSAGE(WM_INPUT_DEVICE_CHANGE, OnInputDeviceChange)
   ON_MESSAGE(WM_APP_SHOW_REQUEST, OnShowRequest)
   ON_MESSAGE(WM_APP_CLOSE_REQUEST, OnCloseRequest)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
@@ -144,6 +146,10 @@ BOOL MainDialog::OnInitDialog() {
   programDirectory = programDirectoryFromModulePath(utf8FromWide(modulePath));
 
   hidLink.scan();
+  // A copy that ended without handing back (killed, crashed, the power gone)
+  // may have left a mouse holding keys or buttons: every mouse lets go before
+  // it is told which buttons to report.
+  m_inputEngine.releaseEveryMouse();
   // Every text that the controls and menus get from here on is the loaded one.
   loadUiTexts();
   m_skin.loadHeadings(kHeadingBitmapIds);
@@ -272,9 +278,17 @@ void MainDialog::registerRawInput() {
   RAWINPUTDEVICE device = {};
   device.usUsagePage = MouseIdentity::InputUsagePage;
   device.usUsage = MouseIdentity::InputUsage;
-  device.dwFlags = RIDEV_INPUTSINK;
+  // Told when a device comes or goes (WM_INPUT_DEVICE_CHANGE), so that what
+  // a mouse held goes with it at once. A system without that notice still
+  // gets the reports.
+  device.dwFlags = RIDEV_INPUTSINK | RIDEV_DEVNOTIFY;
   device.hwndTarget = m_hWnd;
-  if (!systemRawInput().registerDevices(&device, 1, sizeof(device))) {
+  bool registered = systemRawInput().registerDevices(&device, 1, sizeof(device));
+  if (!registered) {
+    device.dwFlags = RIDEV_INPUTSINK;
+    registered = systemRawInput().registerDevices(&device, 1, sizeof(device));
+  }
+  if (!registered) {
     // The window still works; only the remapped buttons will do nothing.
     CWinApp* app = AfxGetApp();
     ::MessageBoxA(m_hWnd, "error", app ? app->m_appName.c_str() : nullptr, MB_OK);
@@ -564,7 +578,7 @@ LRESULT MainDialog::OnExitCommand(WORD, WORD, HWND, BOOL&) {
 
 void MainDialog::onRawInput(HRAWINPUT handle) {
   noteHeldKeys();
-  ::onRawInput(m_inputEngine, systemRawInput(), handle);
+  ::onRawInput(m_inputEngine, systemRawInput(), m_rawInputMice, handle);
   noteHeldKeys();
 }
 
@@ -576,6 +590,22 @@ void MainDialog::noteHeldKeys() {
 
 bool MainDialog::mouseMayBeTyping() const {
   return m_inputEngine.holdsKeys() || (m_keysWereHeld && ::GetTickCount64() - m_keysHeldAt < kMouseKeysEchoMs);
+}
+
+LRESULT MainDialog::OnInputDeviceChange(UINT, WPARAM change, LPARAM lParam, BOOL&) {
+  // What a mouse held went with it, and what it reports once back is
+  // compared with a clean button byte; the re-scan comes later.
+  const HANDLE device = reinterpret_cast<HANDLE>(lParam);
+  const RawInputMice::Mouse gone = m_rawInputMice.forget(device);
+  if (change == GIDC_ARRIVAL) {
+    const RawInputMice::Mouse mouse = m_rawInputMice.identify(systemRawInput(), device);
+    if (mouse.ofModel) m_inputEngine.mouseArrived(mouse.device);
+  } else if (gone.ofModel) {
+    m_inputEngine.dropMouse(gone.device);
+  }
+  // Transfers look for the mouse's interfaces afresh.
+  hidLink.markDeviceSetChanged();
+  return 0;
 }
 
 void MainDialog::showDpiState(int step) {

@@ -1,6 +1,7 @@
 // How long a remapped button takes from the mouse's report reaching the input
-// engine to its InjectKeys frame leaving the HID link, with one and with 64
-// unrelated HID interfaces on the bus. Every transfer walks the whole bus, so
+// engine to its InjectKeys frame leaving the HID link for that mouse's own
+// configuration interface, with one and with 64 unrelated HID interfaces on
+// the bus. Every transfer walks the whole bus, so
 // the other interfaces are what the time grows with.
 //
 // The bus here answers at once (and the host build runs under the sanitizers);
@@ -76,7 +77,12 @@ public:
     return true;
   }
   void close(Handle) override {}
+  // Both interfaces of the mouse hang from one device.
+  std::string deviceOf(const std::string& path) override {
+    return path.find("vid_e0ff&pid_0005") != std::string::npos ? kMouseDevice : std::string();
+  }
 
+  static constexpr const char* kMouseDevice = "USB\\VID_E0FF&PID_0005\\1";
   size_t mouseConfigInterface = 0;
   Clock::time_point frameLeft;
 
@@ -101,6 +107,10 @@ public:
   void exchangeFrame(const FeatureFrame& request) override {
     FeatureFrame reply;
     link_.exchangeFeature(request, reply);
+  }
+  bool exchangeFrameWith(const std::string& mouse, const FeatureFrame& request) override {
+    FeatureFrame reply;
+    return link_.exchangeFeatureOn(mouse, request, reply);
   }
   void closeCurrentWindow() override {}
   void doubleClick() override {}
@@ -129,7 +139,7 @@ void measure(int unrelated) {
   for (int i = 0; i < kReports; ++i) {
     const uint8_t report[8] = {0, 0, 0, 4, static_cast<uint8_t>(i % 2 == 0 ? 0x04 : 0x00), 0, 0, 0};
     const Clock::time_point arrived = Clock::now();
-    engine.onReport(report, sizeof report);
+    engine.onReport(BenchBus::kMouseDevice, report, sizeof report);
     micros.push_back(std::chrono::duration<double, std::micro>(bus.frameLeft - arrived).count());
   }
   std::sort(micros.begin(), micros.end());

@@ -82,20 +82,24 @@ void exchangeWithManyDevices(int rounds) {
   HidLink busy(busyBus);
   quiet.scan();
   busy.scan();
+  // Sent as the input engine sends them: to the mouse whose report it was,
+  // found by the device its interfaces hang from (the mouse is first).
+  const std::string quietMouse = quiet.deviceOf(quietBus.enumerateInterfaces().front());
+  const std::string busyMouse = busy.deviceOf(busyBus.enumerateInterfaces().front());
   std::vector<double> quietMs, busyMs, walkMs;
   FeatureFrame reply;
   for (int r = 0; r < rounds; ++r) {
     const FeatureFrame keys = FeatureFrame::InjectKeys(r % 2 ? 0x01 : 0x00, {static_cast<uint8_t>(r % 2 ? 6 : 0), 0, 0, 0, 0});
     double t = nowMs();
-    quiet.exchangeFeature(keys, reply);
+    quiet.exchangeFeatureOn(quietMouse, keys, reply);
     quietMs.push_back(nowMs() - t);
     t = nowMs();
-    busy.exchangeFeature(keys, reply);
+    busy.exchangeFeatureOn(busyMouse, keys, reply);
     busyMs.push_back(nowMs() - t);
     if (r % 20 == 0) {  // what every exchange cost when each one walked the bus
       busy.markDeviceSetChanged();
       t = nowMs();
-      busy.exchangeFeature(keys, reply);
+      busy.exchangeFeatureOn(busyMouse, keys, reply);
       walkMs.push_back(nowMs() - t);
     }
   }

@@ -41,6 +41,14 @@ public:
   virtual bool getFeature(Handle handle, uint8_t* report, size_t length) = 0;
   // Cancels pending I/O and closes the handle.
   virtual void close(Handle handle) = 0;
+  // The device that the interface at `path` belongs to, as a name that all
+  // interfaces of one device share and no other device has: so the mouse's
+  // input collection is told to belong with its configuration interface.
+  // Empty when it cannot be told.
+  virtual std::string deviceOf(const std::string& path) {
+    (void)path;
+    return std::string();
+  }
 
   // Bookkeeping for handles the link may hold between operations: pending
   // I/O on a read handle, and an event that wakes its reader. A bus that

@@ -96,7 +96,7 @@ void HidLink::refreshTargets() {
   m_targetsKnown =
       forEachInterface([this](HidBus::Handle handle, const std::string& path, const HidCapabilities& caps) {
         if (!isMouseConfiguration(handle, caps)) return Walk::Next;
-        m_targets.push_back(Target{path, handle, caps.featureReportByteLength});
+        m_targets.push_back(makeTarget(path, handle, caps));
         return Walk::KeepOpen;
       });
 }
@@ -147,9 +147,30 @@ void HidLink::scan() {
     // Frames go to whatever has the mouse's IDs and report length, whatever
     // its vendor string: keep it open for the transfers to come.
     if (!isMouseIds(attributes)) return Walk::Next;
-    m_targets.push_back(Target{path, handle, caps.featureReportByteLength});
+    m_targets.push_back(makeTarget(path, handle, caps));
     return Walk::KeepOpen;
   });
+}
+
+HidLink::Target HidLink::makeTarget(const std::string& path, HidBus::Handle handle, const HidCapabilities& caps) {
+  return Target{path, handle, caps.featureReportByteLength, deviceOf(path)};
+}
+
+std::string HidLink::deviceOf(const std::string& path) {
+  Guard hold(m_lock);
+  try {
+    return m_bus.deviceOf(path);
+  } catch (...) {
+    return std::string();
+  }
+}
+
+const HidLink::Target* HidLink::targetOf(const std::string& device) const {
+  if (device.empty()) return nullptr;
+  for (const Target& target : m_targets) {
+    if (target.device == device) return &target;
+  }
+  return nullptr;
 }
 
 bool HidLink::sendTo(const Target& target, const FeatureFrame& frame) {
@@ -199,6 +220,19 @@ void HidLink::exchangeFeature(const FeatureFrame& request, FeatureFrame& reply) 
   if (exchangeWith(m_targets.front(), request, reply) || fresh || !isGone(m_targets.front().handle)) return;
   refreshTargets();
   if (!m_targets.empty()) exchangeWith(m_targets.front(), request, reply);
+}
+
+bool HidLink::exchangeFeatureOn(const std::string& device, const FeatureFrame& request, FeatureFrame& reply) {
+  Guard hold(m_lock);
+  const bool fresh = refreshTargetsIfStale();
+  const Target* target = targetOf(device);
+  if (target && exchangeWith(*target, request, reply)) return true;
+  if (fresh || (target && !isGone(target->handle))) return false;
+  // Gone, or not found among interfaces kept from before it came back: walk
+  // again once.
+  refreshTargets();
+  target = targetOf(device);
+  return target && exchangeWith(*target, request, reply);
 }
 
 void HidLink::setSlotState(int slot, int32_t value, int32_t mask) {

@@ -83,6 +83,14 @@ public:
   // Sends the request to the first interface of the mouse and reads a frame
   // back into `reply` (left as it was when no interface matches).
   void exchangeFeature(const FeatureFrame& request, FeatureFrame& reply);
+  // The same, with the interface of the mouse whose interfaces belong to
+  // `device` (see deviceOf). False when no such interface is there, even
+  // after walking the interfaces again, or it did not take the frame: the
+  // mouse has gone.
+  bool exchangeFeatureOn(const std::string& device, const FeatureFrame& request, FeatureFrame& reply);
+  // The device the interface at `path` belongs to (HidBus::deviceOf), empty
+  // when it cannot be told.
+  std::string deviceOf(const std::string& path);
 
   // state word := (state word & ~mask) | value, then sends the state word as
   // a series of string requests on the slot's device handle. A slot outside
@@ -111,6 +119,7 @@ private:
     std::string path;
     HidBus::Handle handle = nullptr;
     uint16_t featureReportLength = 0;
+    std::string device;  // what it belongs to, empty when unknown
   };
   enum class Walk { Next, KeepOpen, Stop };
 
@@ -135,6 +144,8 @@ private:
   bool refreshTargetsIfStale();
   bool sendTo(const Target& target, const FeatureFrame& frame);
   bool exchangeWith(const Target& target, const FeatureFrame& request, FeatureFrame& reply);
+  Target makeTarget(const std::string& path, HidBus::Handle handle, const HidCapabilities& caps);
+  const Target* targetOf(const std::string& device) const;
 
   HidBus& m_bus;
   std::atomic<int32_t> m_presentCount{0};

@@ -13,6 +13,7 @@ public:
   bool setFeature(Handle handle, const uint8_t* report, size_t length) override;
   bool getFeature(Handle handle, uint8_t* report, size_t length) override;
   void close(Handle handle) override;
+  std::string deviceOf(const std::string& path) override;
   void cancelIo(Handle handle) override;
   void pulseEvent(Handle handle) override;
   void closeEvent(Handle handle) override;

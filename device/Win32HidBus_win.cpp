@@ -2,11 +2,14 @@
 
 #include <windows.h>
 #include <setupapi.h>
+#include <cfgmgr32.h>
 
 extern "C" {
 #include <hidsdi.h>
 }
 
+#include <algorithm>
+#include <cctype>
 #include <vector>
 
 namespace {
@@ -141,4 +144,45 @@ void Win32HidBus::closeEvent(Handle handle) {
   if (!handle) return;
   ::ResetEvent(toHandle(handle));
   ::CloseHandle(toHandle(handle));
+}
+
+namespace {
+std::string deviceIdOf(DEVINST node) {
+  char id[MAX_DEVICE_ID_LEN + 1] = {};
+  if (::CM_Get_Device_IDA(node, id, MAX_DEVICE_ID_LEN, 0) != CR_SUCCESS) return std::string();
+  std::string text = id;
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+}  // namespace
+
+std::string Win32HidBus::deviceOf(const std::string& path) {
+  // A HID collection's node hangs from the USB function that carries it; the
+  // functions of a composite device (USB\VID_..&PID_..&MI_nn) hang from the
+  // device itself. The mouse's configuration interface and its input
+  // collection are different functions of one device, so the name is that of
+  // the first node above the collection that is not a function.
+  HDEVINFO set = ::SetupDiCreateDeviceInfoList(nullptr, nullptr);
+  if (set == INVALID_HANDLE_VALUE) return std::string();
+  std::string device;
+  SP_DEVICE_INTERFACE_DATA data = {};
+  data.cbSize = sizeof(data);
+  SP_DEVINFO_DATA node = {};
+  node.cbSize = sizeof(node);
+  if (::SetupDiOpenDeviceInterfaceA(set, path.c_str(), 0, &data)) {
+    // Asked without room for the path it fails, but names the node.
+    ::SetupDiGetDeviceInterfaceDetailA(set, &data, nullptr, 0, nullptr, &node);
+  }
+  if (node.DevInst) {
+    DEVINST at = node.DevInst;
+    for (int depth = 0; depth < 4; ++depth) {
+      DEVINST parent = 0;
+      if (::CM_Get_Parent(&parent, at, 0) != CR_SUCCESS) break;
+      device = deviceIdOf(parent);
+      if (device.find("&MI_") == std::string::npos) break;
+      at = parent;
+    }
+  }
+  ::SetupDiDestroyDeviceInfoList(set);
+  return device;
 }

@@ -10,15 +10,25 @@ constexpr uint8_t kIgnoredButtonBit = 0x80;
 InputEngine::InputEngine(MouseConfig& config, UsageLookup usageForScanCode, InputEngineOutput& output)
     : m_config(config), m_usageForScanCode(usageForScanCode), m_output(output) {}
 
-void InputEngine::onReport(const uint8_t* report, size_t length) {
+void InputEngine::onReport(const uint8_t* report, size_t length) { onReport(std::string(), report, length); }
+
+void InputEngine::onReport(const std::string& mouse, const uint8_t* report, size_t length) {
   using namespace VendorReport;
   if (!report || length <= kKindByte) return;
   const uint8_t kind = report[kKindByte];
   if (kind == kDpiState && length > kStepByte) {
     onDpiState(report[kLevelByte], report[kStepByte]);
   } else if (kind == kButtonState && length > kButtonByte) {
-    onButtonState(report[kButtonByte]);
+    onButtonState(mouse, report[kButtonByte]);
   }
+}
+
+MouseHolds& InputEngine::holdsFor(const std::string& mouse) { return mouse.empty() ? m_unknownMouse : m_mice[mouse]; }
+
+MouseHolds InputEngine::holdsOf(const std::string& mouse) const {
+  if (mouse.empty()) return m_unknownMouse;
+  const auto found = m_mice.find(mouse);
+  return found == m_mice.end() ? MouseHolds() : found->second;
 }
 
 void InputEngine::onDpiState(uint8_t level, uint8_t step) {
@@ -34,31 +44,43 @@ void InputEngine::onDpiState(uint8_t level, uint8_t step) {
   m_config.dpiSyncPending = false;
 }
 
-void InputEngine::onButtonState(uint8_t buttons) {
-  const uint8_t changed = buttons ^ m_lastButtonByte;
-  m_lastButtonByte = buttons;
-  for (int i = 0; i < 8; ++i) {
+void InputEngine::onButtonState(const std::string& mouse, uint8_t buttons) {
+  MouseHolds& holds = holdsFor(mouse);
+  const uint8_t changed = buttons ^ holds.lastButtonByte;
+  holds.lastButtonByte = buttons;
+  m_mouseLost = false;
+  for (int i = 0; i < 8 && !m_mouseLost; ++i) {
     const uint8_t bit = static_cast<uint8_t>(1u << i);
     if (!(changed & bit) || bit == kIgnoredButtonBit) continue;
-    actOnButton(i, (buttons & bit) != 0);
+    const bool pressed = (buttons & bit) != 0;
+    const bool holding = actOnButton(mouse, i, pressed);
+    if (pressed && holding)
+      holds.holdingBits |= bit;
+    else if (!pressed)
+      holds.holdingBits &= static_cast<uint8_t>(~bit);
+  }
+  // A mouse that no longer takes frames has gone, and let go with it.
+  if (m_mouseLost) {
+    m_mouseLost = false;
+    dropMouse(mouse);
   }
 }
 
-void InputEngine::actOnButton(int index, bool pressed) {
+bool InputEngine::actOnButton(const std::string& mouse, int index, bool pressed) {
   const ButtonAssignment& slot = m_config.assignments[index];
   switch (slot.function) {
     case ButtonFunction::KeyShortcut: {
       const int usage = m_usageForScanCode ? m_usageForScanCode(slot.scanCode) : 0;
       // A key the mouse cannot send makes the whole shortcut do nothing, so
       // its modifiers are not held alone either.
-      if (usage <= 0 || usage > 0xFF) return;
+      if (usage <= 0 || usage > 0xFF) return false;
       const uint8_t modifiers = static_cast<uint8_t>(slot.modifiers);
       const uint8_t key = static_cast<uint8_t>(usage);
       if (pressed)
-        updateKeys(modifiers, 0, key, 0);
+        updateKeysOf(mouse, modifiers, 0, key, 0);
       else
-        updateKeys(0, modifiers, 0, key);
-      return;
+        updateKeysOf(mouse, 0, modifiers, 0, key);
+      return true;
     }
     case ButtonFunction::LeftButton:
     case ButtonFunction::RightButton:
@@ -67,27 +89,32 @@ void InputEngine::actOnButton(int index, bool pressed) {
     case ButtonFunction::Button4th: {
       const uint8_t mask = static_cast<uint8_t>(slot.buttonMask);
       if (pressed)
-        updateButtons(mask, 0);
+        updateButtonsOf(mouse, mask, 0);
       else
-        updateButtons(0, mask);
-      return;
+        updateButtonsOf(mouse, 0, mask);
+      return true;
     }
     case ButtonFunction::CloseCurrentWindow:
       if (pressed) m_output.closeCurrentWindow();
-      return;
+      return false;
     case ButtonFunction::DoubleClick:
       if (pressed) m_output.doubleClick();
-      return;
+      return false;
     default:
-      return;
+      return false;
   }
 }
 
 void InputEngine::updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t remove) {
+  updateKeysOf(std::string(), set, clear, add, remove);
+}
+
+void InputEngine::updateKeysOf(const std::string& mouse, uint8_t set, uint8_t clear, uint8_t add, uint8_t remove) {
+  KeyboardState& state = holdsFor(mouse).keyboardState;
   // A modifier shared by two held shortcuts goes up with the first release.
-  m_keyboardState.modifiers |= set;
-  m_keyboardState.modifiers &= static_cast<uint8_t>(~clear);
-  auto& keys = m_keyboardState.keys;
+  state.modifiers |= set;
+  state.modifiers &= static_cast<uint8_t>(~clear);
+  auto& keys = state.keys;
   if (add != 0) {
     bool held = false;
     for (uint8_t key : keys) held = held || key == add;
@@ -109,23 +136,31 @@ void InputEngine::updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t re
       }
     }
   }
-  const bool keysHeld = m_keyboardState.modifiers != 0 || m_keyboardState.keys != KeyboardState().keys;
-  send(FeatureFrame::InjectKeys(m_keyboardState.modifiers, m_keyboardState.keys), keysHeld);
+  const bool keysHeld = state.modifiers != 0 || state.keys != KeyboardState().keys;
+  send(mouse, FeatureFrame::InjectKeys(state.modifiers, state.keys), keysHeld);
 }
 
-void InputEngine::send(const FeatureFrame& frame, bool holds) {
-  // A state with nothing held goes to every mouse: the mouse that took the
-  // press may no longer be the first one found (another came, or it came
-  // back), and whichever took it must let go.
+void InputEngine::send(const std::string& mouse, const FeatureFrame& frame, bool holds) {
+  if (!mouse.empty()) {
+    if (!m_output.exchangeFrameWith(mouse, frame)) m_mouseLost = true;
+    return;
+  }
+  // A mouse that cannot be told apart holds on the first mouse; a state with
+  // nothing held goes to every mouse: the mouse that took the press may no
+  // longer be the first one found (another came, or it came back), and
+  // whichever took it must let go.
   if (holds)
     m_output.exchangeFrame(frame);
   else
     m_output.sendToEveryMouse(frame);
 }
 
-void InputEngine::updateButtons(uint8_t set, uint8_t clear) {
-  m_injectedButtons = static_cast<uint8_t>((m_injectedButtons | set) & ~clear);
-  send(FeatureFrame::InjectButtons(m_injectedButtons), m_injectedButtons != 0);
+void InputEngine::updateButtons(uint8_t set, uint8_t clear) { updateButtonsOf(std::string(), set, clear); }
+
+void InputEngine::updateButtonsOf(const std::string& mouse, uint8_t set, uint8_t clear) {
+  MouseHolds& holds = holdsFor(mouse);
+  holds.injectedButtons = static_cast<uint8_t>((holds.injectedButtons | set) & ~clear);
+  send(mouse, FeatureFrame::InjectButtons(holds.injectedButtons), holds.injectedButtons != 0);
 }
 
 void InputEngine::awaitDpiAnswer(uint8_t level, uint8_t step) {
@@ -134,32 +169,86 @@ void InputEngine::awaitDpiAnswer(uint8_t level, uint8_t step) {
   m_awaitedDpiStep = step;
 }
 
-bool InputEngine::holdsInput() const {
-  if (m_keyboardState.modifiers != 0 || m_injectedButtons != 0) return true;
-  for (uint8_t key : m_keyboardState.keys) {
+bool MouseHolds::holdsKeys() const {
+  if (keyboardState.modifiers != 0) return true;
+  for (uint8_t key : keyboardState.keys) {
     if (key != 0) return true;
+  }
+  return false;
+}
+
+bool MouseHolds::holdsInput() const {
+  if (keyboardState.modifiers != 0 || injectedButtons != 0) return true;
+  for (uint8_t key : keyboardState.keys) {
+    if (key != 0) return true;
+  }
+  return false;
+}
+
+bool InputEngine::holdsInput() const {
+  if (m_unknownMouse.holdsInput()) return true;
+  for (const auto& mouse : m_mice) {
+    if (mouse.second.holdsInput()) return true;
   }
   return false;
 }
 
 bool InputEngine::holdsKeys() const {
-  if (m_keyboardState.modifiers != 0) return true;
-  for (uint8_t key : m_keyboardState.keys) {
-    if (key != 0) return true;
+  if (m_unknownMouse.holdsKeys()) return true;
+  for (const auto& mouse : m_mice) {
+    if (mouse.second.holdsKeys()) return true;
   }
   return false;
 }
 
+void InputEngine::letGo(const std::string& mouse, MouseHolds& holds) {
+  // The buttons that held something count as up from here on: their next
+  // press must act, although the mouse may never report their release (a row
+  // set back to the mouse's own function no longer reports).
+  holds.lastButtonByte &= static_cast<uint8_t>(~holds.holdingBits);
+  holds.holdingBits = 0;
+  if (!holds.holdsInput()) return;
+  holds.keyboardState = KeyboardState();
+  holds.injectedButtons = 0;
+  const FeatureFrame keys = FeatureFrame::InjectKeys(0, holds.keyboardState.keys);
+  const FeatureFrame buttons = FeatureFrame::InjectButtons(0);
+  if (mouse.empty()) {
+    m_output.sendToEveryMouse(keys);
+    m_output.sendToEveryMouse(buttons);
+  } else if (m_output.exchangeFrameWith(mouse, keys)) {
+    // A mouse that did not take the first has gone and holds nothing.
+    m_output.exchangeFrameWith(mouse, buttons);
+  }
+}
+
 void InputEngine::releaseAll() {
-  if (!holdsInput()) return;
-  m_keyboardState = KeyboardState();
-  m_injectedButtons = 0;
-  m_output.sendToEveryMouse(FeatureFrame::InjectKeys(m_keyboardState.modifiers, m_keyboardState.keys));
-  m_output.sendToEveryMouse(FeatureFrame::InjectButtons(m_injectedButtons));
+  letGo(std::string(), m_unknownMouse);
+  for (auto& mouse : m_mice) letGo(mouse.first, mouse.second);
+}
+
+void InputEngine::dropMouse(const std::string& mouse) {
+  if (mouse.empty()) {
+    letGo(mouse, m_unknownMouse);
+    m_unknownMouse = MouseHolds();
+  } else {
+    m_mice.erase(mouse);
+  }
+}
+
+void InputEngine::mouseArrived(const std::string& mouse) {
+  dropMouse(mouse);
+  if (mouse.empty()) return;  // dropMouse told every mouse
+  if (m_output.exchangeFrameWith(mouse, FeatureFrame::InjectKeys(0, KeyboardState().keys)))
+    m_output.exchangeFrameWith(mouse, FeatureFrame::InjectButtons(0));
+}
+
+void InputEngine::releaseEveryMouse() {
+  reset();
+  m_output.sendToEveryMouse(FeatureFrame::InjectKeys(0, KeyboardState().keys));
+  m_output.sendToEveryMouse(FeatureFrame::InjectButtons(0));
 }
 
 void InputEngine::reset() {
-  m_lastButtonByte = 0;
-  m_keyboardState = KeyboardState();
-  m_injectedButtons = 0;
+  m_unknownMouse = MouseHolds();
+  m_mice.clear();
 }

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <string>
 
 #include "device/FeatureFrame.h"
 
@@ -38,6 +40,15 @@ public:
   // Hands a key or button state to every mouse present. An output that knows
   // of one mouse only sends it there.
   virtual void sendToEveryMouse(const FeatureFrame& frame) { exchangeFrame(frame); }
+  // Hands a key or button state to the mouse `mouse` names (the device its
+  // input collection and configuration interface hang from). False when that
+  // mouse could not be reached: it has gone, and with it what it held. An
+  // output that knows of one mouse only sends it there.
+  virtual bool exchangeFrameWith(const std::string& mouse, const FeatureFrame& request) {
+    (void)mouse;
+    exchangeFrame(request);
+    return true;
+  }
   // Alt+F4 into the foreground window.
   virtual void closeCurrentWindow() = 0;
   // A left double-click at the pointer.
@@ -50,17 +61,49 @@ public:
 // HID keyboard usage of a scan code, 0 when the key has none.
 using UsageLookup = int (*)(int32_t scanCode);
 
+// What the engine keeps for one mouse: the button byte it last reported and
+// what it is told to hold.
+struct MouseHolds {
+  uint8_t lastButtonByte = 0;
+  KeyboardState keyboardState;
+  uint8_t injectedButtons = 0;  // buttonMask bits
+  uint8_t holdingBits = 0;      // buttons whose press holds something now
+
+  bool holdsInput() const;
+  // True while it is told to hold a key or a modifier.
+  bool holdsKeys() const;
+};
+
 class InputEngine {
 public:
   InputEngine(MouseConfig& config, UsageLookup usageForScanCode, InputEngineOutput& output);
+  InputEngine(const InputEngine&) = delete;
+  InputEngine& operator=(const InputEngine&) = delete;
 
   // One vendor input report: `length` bytes from the report ID on. Reports too
-  // short to hold what their kind needs are dropped.
+  // short to hold what their kind needs are dropped. Without a mouse, the
+  // report comes from a mouse that cannot be told apart from the others:
+  // what it holds goes to the first mouse, and its release to every mouse.
   void onReport(const uint8_t* report, size_t length);
+  // A report of the mouse `mouse` names: what it holds goes to that mouse
+  // alone, and neither its button byte nor its release touches another's.
+  void onReport(const std::string& mouse, const uint8_t* report, size_t length);
+  // The mouse has gone: what it held went with it, and its next report is
+  // compared with a clean button byte. A mouse that cannot be told apart
+  // ("") may be any of them, so every mouse is told to let go.
+  void dropMouse(const std::string& mouse);
+  // The mouse has come (back): dropMouse, and it is told to let go of
+  // anything that a report handled while it came back made it hold.
+  void mouseArrived(const std::string& mouse);
+  // Tells every mouse present to let go of every key and button, whatever
+  // the engine thinks they hold: a copy that ended without handing back may
+  // have left one holding.
+  void releaseEveryMouse();
 
-  // Changes the held keyboard and always sends the result, changed or not.
+  // Changes the held keyboard of the mouse that cannot be told apart and
+  // always sends the result, changed or not.
   void updateKeys(uint8_t set, uint8_t clear, uint8_t add, uint8_t remove);
-  // Changes the held mouse buttons and always sends the result.
+  // Changes its held mouse buttons and always sends the result.
   void updateButtons(uint8_t set, uint8_t clear);
 
   // True while a mouse is told to hold a key, a modifier or a button.
@@ -68,12 +111,13 @@ public:
   // True while a mouse is told to hold a key or a modifier: it types them
   // into whatever window has the focus, the program's own too.
   bool holdsKeys() const;
-  // Lets go of everything held: every mouse present gets InjectKeys and
-  // InjectButtons with nothing held, and the held state is forgotten. Sends
-  // nothing when nothing is held.
+  // Lets go of everything held: each mouse that holds something gets
+  // InjectKeys and InjectButtons with nothing held, the held state is
+  // forgotten, and the buttons that held it count as up, so that their next
+  // press acts. Sends nothing when nothing is held.
   void releaseAll();
-  // Forgets the button byte and every held button and key without telling
-  // the mouse (releaseAll first, for a mouse that is still there).
+  // Forgets every button byte and every held button and key without telling
+  // the mice (releaseAll first, for mice that are still there).
   void reset();
   // The program is writing the DPI steps itself and ends with a command the
   // mouse answers with `level` and `step`. Until that answer comes, the
@@ -83,16 +127,30 @@ public:
   void awaitDpiAnswer(uint8_t level, uint8_t step);
   // For a mouse that never answers: every report is taken again.
   void stopAwaitingDpiAnswer() { m_awaitingDpiAnswer = false; }
-
-  uint8_t m_lastButtonByte = 0;
-  KeyboardState m_keyboardState;
-  uint8_t m_injectedButtons = 0;  // buttonMask bits
+  // What the engine keeps for `mouse` (a clean state when it keeps nothing).
+  MouseHolds holdsOf(const std::string& mouse) const;
 
 private:
-  void onButtonState(uint8_t buttons);
+  // The mouse that cannot be told apart from the others.
+  MouseHolds m_unknownMouse;
+
+public:
+  // The state of the mouse that cannot be told apart, under the names that
+  // callers and tests have always read it by.
+  uint8_t& m_lastButtonByte = m_unknownMouse.lastButtonByte;
+  KeyboardState& m_keyboardState = m_unknownMouse.keyboardState;
+  uint8_t& m_injectedButtons = m_unknownMouse.injectedButtons;
+
+private:
+  MouseHolds& holdsFor(const std::string& mouse);
+  void onButtonState(const std::string& mouse, uint8_t buttons);
   void onDpiState(uint8_t level, uint8_t step);
-  void actOnButton(int index, bool pressed);
-  void send(const FeatureFrame& frame, bool holds);
+  // True for a function that the mouse holds while the button is down.
+  bool actOnButton(const std::string& mouse, int index, bool pressed);
+  void updateKeysOf(const std::string& mouse, uint8_t set, uint8_t clear, uint8_t add, uint8_t remove);
+  void updateButtonsOf(const std::string& mouse, uint8_t set, uint8_t clear);
+  void send(const std::string& mouse, const FeatureFrame& frame, bool holds);
+  void letGo(const std::string& mouse, MouseHolds& holds);
 
   MouseConfig& m_config;
   UsageLookup m_usageForScanCode;
@@ -100,5 +158,10 @@ private:
   bool m_awaitingDpiAnswer = false;
   uint8_t m_awaitedDpiLevel = 0;
   uint8_t m_awaitedDpiStep = 0;
+  // The mice that can be told apart, by the device they hang from.
+  std::map<std::string, MouseHolds> m_mice;
+  // Set when a transfer found the mouse gone while the engine was acting
+  // for it; its holds are dropped once that is over.
+  bool m_mouseLost = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include "app/ProcessObjects.h"
 #include "mainwnd/RawInputApi.h"
+#include "mainwnd/RawInputMice_win.h"
 #include "mainwnd/RawInputPacket.h"
 
 namespace {
@@ -21,8 +22,9 @@ constexpr WORD kF4ScanCode = 0x3E;
 constexpr DWORD kClickPause = 10;
 }  // namespace
 
-bool readFirstHidReport(RawInputApi& api, HRAWINPUT handle, std::vector<uint8_t>& report) {
-  report.clear();
+bool readHidReports(RawInputApi& api, HRAWINPUT handle, std::vector<std::vector<uint8_t>>& reports, HANDLE& device) {
+  reports.clear();
+  device = nullptr;
   UINT announced = 0;
   if (api.getData(handle, RID_INPUT, nullptr, &announced, kHeaderSize) == static_cast<UINT>(-1)) return false;
   if (announced >= kRawInputBufferSize) return false;
@@ -32,12 +34,20 @@ bool readFirstHidReport(RawInputApi& api, HRAWINPUT handle, std::vector<uint8_t>
   UINT capacity = announced;
   const UINT got = api.getData(handle, RID_INPUT, buffer, &capacity, kHeaderSize);
   if (got != announced) return false;
-  return firstHidReport(buffer, got, report);
+  if (!hidReports(buffer, got, reports)) return false;
+  device = reinterpret_cast<const RAWINPUT*>(buffer)->header.hDevice;
+  return true;
 }
 
-void onRawInput(InputEngine& engine, RawInputApi& api, HRAWINPUT handle) {
-  std::vector<uint8_t> report;
-  if (readFirstHidReport(api, handle, report)) engine.onReport(report.data(), report.size());
+void onRawInput(InputEngine& engine, RawInputApi& api, RawInputMice& mice, HRAWINPUT handle) {
+  std::vector<std::vector<uint8_t>> reports;
+  HANDLE device = nullptr;
+  if (!readHidReports(api, handle, reports, device)) return;
+  // Another maker's collection on the same usage page and usage must not
+  // press keys or set the DPI.
+  const RawInputMice::Mouse mouse = mice.identify(api, device);
+  if (!mouse.ofModel) return;
+  for (const std::vector<uint8_t>& report : reports) engine.onReport(mouse.device, report.data(), report.size());
 }
 
 UINT DesktopInput::sendInput(INPUT& input) {
@@ -101,3 +111,8 @@ void MainWindowInput::exchangeFrame(const FeatureFrame& request) {
 }
 
 void MainWindowInput::sendToEveryMouse(const FeatureFrame& frame) { hidLink.sendFeature(frame); }
+
+bool MainWindowInput::exchangeFrameWith(const std::string& mouse, const FeatureFrame& request) {
+  FeatureFrame reply;
+  return hidLink.exchangeFeatureOn(mouse, request, reply);
+}

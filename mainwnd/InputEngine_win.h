@@ -10,17 +10,20 @@
 #include "mainwnd/InputEngine.h"
 
 class RawInputApi;
+class RawInputMice;
 
 // Packets of this size or more are not read.
 constexpr UINT kRawInputBufferSize = 1000;
 
-// Reads the packet behind `handle` and copies its first HID report into
-// `report`. False, with `report` empty, when the packet is dropped: too big,
-// not what was announced, not from a HID device, or carrying no report.
-bool readFirstHidReport(RawInputApi& api, HRAWINPUT handle, std::vector<uint8_t>& report);
+// Reads the packet behind `handle` and copies its HID reports into
+// `reports`, in order, and the device that sent it into `device`. False,
+// with `reports` empty, when the packet is dropped: too big, not what was
+// announced, not from a HID device, or carrying no report.
+bool readHidReports(RawInputApi& api, HRAWINPUT handle, std::vector<std::vector<uint8_t>>& reports, HANDLE& device);
 
-// One WM_INPUT: the packet's first report goes to the engine.
-void onRawInput(InputEngine& engine, RawInputApi& api, HRAWINPUT handle);
+// One WM_INPUT: when it comes from a collection of the mouse, each of the
+// packet's reports goes to the engine in turn, as that mouse's.
+void onRawInput(InputEngine& engine, RawInputApi& api, RawInputMice& mice, HRAWINPUT handle);
 
 // Keyboard and mouse input that the program sends to the desktop itself, for
 // the functions the mouse cannot carry out.
@@ -54,6 +57,7 @@ public:
 
   void exchangeFrame(const FeatureFrame& request) override;
   void sendToEveryMouse(const FeatureFrame& frame) override;
+  bool exchangeFrameWith(const std::string& mouse, const FeatureFrame& request) override;
   void closeCurrentWindow() override { m_desktop.closeCurrentWindow(); }
   void doubleClick() override { m_desktop.doubleClick(); }
   void showDpiState(int step) override {

@@ -10,6 +10,7 @@
 namespace RawInputPacket {
 // Header: type, size, device handle, wParam.
 constexpr size_t kTypeOffset = 0;
+constexpr size_t kDeviceOffset = 8;
 constexpr uint32_t kTypeHid = 2;
 // The HID block after the header: size of one report, number of reports,
 // then the reports.
@@ -23,3 +24,10 @@ constexpr size_t kDataOffset = 24;
 // it carries no report, or ends before its first report. The report never
 // reaches past the packet, whatever its counters claim.
 bool firstHidReport(const uint8_t* packet, size_t size, std::vector<uint8_t>& report);
+
+// Copies every HID report of the `size` bytes of a packet into `reports`, in
+// the order they came: as many as the packet counts, each of the size it
+// names. False, with `reports` empty, when firstHidReport takes none or a
+// report has no bytes. A report never reaches past the packet: one that would
+// is cut at the packet's end and is the last taken.
+bool hidReports(const uint8_t* packet, size_t size, std::vector<std::vector<uint8_t>>& reports);

@@ -6,4 +6,5 @@ class Win32RawInput : public RawInputApi {
 public:
   BOOL registerDevices(const RAWINPUTDEVICE* devices, UINT count, UINT entrySize) override;
   UINT getData(HRAWINPUT input, UINT command, void* data, UINT* size, UINT headerSize) override;
+  UINT getDeviceInfo(HANDLE device, UINT command, void* data, UINT* size) override;
 };

@@ -145,8 +145,10 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
   }
   if (verb == "unplug" || verb == "plug") {
     if (!deviceArgument(words, 1, device)) return error("usage: " + verb + " [device]");
-    DeviceResult result = m_bus.setPlugged(device, verb == "plug");
+    bool changed = false;
+    DeviceResult result = m_bus.setPlugged(device, verb == "plug", &changed);
     if (result != DeviceResult::Ok) return deviceError(result, device);
+    if (changed) m_host.inputDeviceChanged(device, verb == "plug");
     m_host.announceDeviceChange();
     return answer("ok");
   }
@@ -171,6 +173,7 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
       return error("usage: add second-mouse | add foreign-string [text] | add foreign-collection | add hid <n>");
     }
     if (added.empty()) return error("bus full");
+    m_host.inputDeviceChanged(added, true);
     m_host.announceDeviceChange();
     return answer("ok");
   }

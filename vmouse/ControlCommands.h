@@ -34,6 +34,12 @@ public:
   virtual ~ControlHost() = default;
   // A device came or went: tell the windows, as the system would.
   virtual void announceDeviceChange() = 0;
+  // The device `name` came (`arrived`) or went: a window that asked for
+  // raw-input device notices hears of it, as the system would tell it.
+  virtual void inputDeviceChanged(const std::string& name, bool arrived) {
+    (void)name;
+    (void)arrived;
+  }
   // Queues a raw-input packet whose header has type `type` and announced size
   // `size`, followed by `body`. False when no window takes raw input.
   virtual bool injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) = 0;

@@ -203,11 +203,13 @@ size_t VirtualHidBus::interfaceCount() const {
   return total;
 }
 
-DeviceResult VirtualHidBus::setPlugged(const std::string& name, bool plugged) {
+DeviceResult VirtualHidBus::setPlugged(const std::string& name, bool plugged, bool* changed) {
   std::lock_guard<std::mutex> guard(m_lock);
+  if (changed) *changed = false;
   Device* device = findDevice(name);
   if (!device) return DeviceResult::NoSuchDevice;
   if (device->plugged == plugged) return DeviceResult::Ok;
+  if (changed) *changed = true;
   device->plugged = plugged;
   if (!plugged) ++device->generation;
   // Pulled out, the mouse lets go of everything; plugged in, it starts afresh.
@@ -261,6 +263,38 @@ DeviceResult VirtualHidBus::mouseState(const std::string& name, MouseSnapshot& s
   snapshot.dpiSteps = fw.dpiSteps();
   snapshot.dpiLevel = fw.dpiLevel();
   return DeviceResult::Ok;
+}
+
+std::string VirtualHidBus::deviceOf(const std::string& path) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  for (const auto& device : m_devices) {
+    for (const Interface& iface : device->interfaces) {
+      if (iface.path != path) continue;
+      char node[64];
+      std::snprintf(node, sizeof(node), "USB\\VID_%04X&PID_%04X\\%08X", iface.attributes.vendorId,
+                    iface.attributes.productId, static_cast<unsigned>(0x5a000000u + device->id));
+      return node;
+    }
+  }
+  return std::string();
+}
+
+bool VirtualHidBus::inputCollection(uint32_t id, std::string& path, HidAttributes& attributes,
+                                    HidCapabilities& caps) const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  for (const auto& device : m_devices) {
+    if (device->id != id || !device->plugged) continue;
+    for (const Interface& iface : device->interfaces) {
+      if (iface.caps.usagePage != VirtualMouseIdentity::InputUsagePage ||
+          iface.caps.usage != VirtualMouseIdentity::InputUsage)
+        continue;
+      path = iface.path;
+      attributes = iface.attributes;
+      caps = iface.caps;
+      return true;
+    }
+  }
+  return false;
 }
 
 std::vector<std::string> VirtualHidBus::enumerateInterfaces() {

@@ -90,6 +90,14 @@ public:
   bool setFeature(Handle handle, const uint8_t* report, size_t length) override;
   bool getFeature(Handle handle, uint8_t* report, size_t length) override;
   void close(Handle handle) override;
+  // The name of the device that has an interface at `path`, as its device
+  // node would be named: all its interfaces share it.
+  std::string deviceOf(const std::string& path) override;
+
+  // The vendor input collection (usage page 0xFF12, usage 1) of a plugged-in
+  // device, by the id its output is tagged with: what the system tells of a
+  // raw-input device. False when there is none.
+  bool inputCollection(uint32_t device, std::string& path, HidAttributes& attributes, HidCapabilities& caps) const;
 
   // Adding devices; each returns the new device's name, or "" when the bus
   // is full (kMaxInterfaces).
@@ -101,7 +109,8 @@ public:
   // `count` interfaces of assorted other devices. Returns how many were added.
   int addUnrelated(int count);
 
-  DeviceResult setPlugged(const std::string& name, bool plugged);
+  // `changed`, when given, says whether the device was not already so.
+  DeviceResult setPlugged(const std::string& name, bool plugged, bool* changed = nullptr);
   // The mouse's buttons, its DPI button, an arbitrary report from a device
   // with an input collection (a mouse or a foreign collection).
   DeviceResult setPhysicalButtons(const std::string& name, uint8_t buttons);

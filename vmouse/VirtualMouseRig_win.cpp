@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr uintptr_t kRawInputHandleBase = 0x0001004A;
 constexpr size_t kMaxSizesWalked = 1 << 16;
 
 BOOL CALLBACK postDeviceChange(HWND window, LPARAM process) {
@@ -27,6 +26,7 @@ VirtualMouseRig::VirtualMouseRig()
     : m_bus(*this),
       m_commands(m_bus, *this),
       m_channel([this](const std::string& line) { return m_commands.execute(line); }) {
+  m_rawInput.attach(m_bus);
   m_bus.addMouse();
   // SKIVOL_VMOUSE_PLUGGED=0: the program starts without the mouse, which a
   // later `plug` brings.
@@ -35,7 +35,7 @@ VirtualMouseRig::VirtualMouseRig()
 }
 
 HANDLE VirtualMouseRig::rawInputHandle(uint32_t device) {
-  return reinterpret_cast<HANDLE>(kRawInputHandleBase + 2 * device);
+  return VirtualRawInput::deviceHandle(device);
 }
 
 void VirtualMouseRig::inputReport(uint32_t device, const VendorReport& report) {
@@ -50,6 +50,10 @@ void VirtualMouseRig::buttonsChanged(uint32_t device, uint8_t buttons) { m_deskt
 
 void VirtualMouseRig::announceDeviceChange() {
   ::EnumWindows(postDeviceChange, static_cast<LPARAM>(::GetCurrentProcessId()));
+}
+
+void VirtualMouseRig::inputDeviceChanged(const std::string& name, bool arrived) {
+  m_rawInput.deviceChanged(m_bus.deviceId(name), arrived);
 }
 
 std::string VirtualMouseRig::heapFigures(bool bySize) {

@@ -32,6 +32,7 @@ public:
   // top-level window of this process, as the system tells windows of a new
   // or departed device.
   void announceDeviceChange() override;
+  void inputDeviceChanged(const std::string& name, bool arrived) override;
   bool injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) override;
   // Every heap of the process walked: bytes and blocks in use, bytes
   // committed, the number of heaps, and with `bySize` the blocks in use of

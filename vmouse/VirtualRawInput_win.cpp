@@ -2,11 +2,14 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "vmouse/VirtualHidBus.h"
 
 namespace {
 
+constexpr uintptr_t kRawInputHandleBase = 0x0001004A;
+constexpr UINT kFailed = static_cast<UINT>(-1);
 
 // The window that has the user's attention, or one of its owned windows.
 bool inForeground(HWND window) {
@@ -38,9 +41,11 @@ BOOL VirtualRawInput::registerDevices(const RAWINPUTDEVICE* devices, UINT count,
     if (d.dwFlags & RIDEV_REMOVE) {
       m_target = nullptr;
       m_inputSink = false;
+      m_deviceNotify = false;
     } else {
       m_target = d.hwndTarget;
       m_inputSink = (d.dwFlags & RIDEV_INPUTSINK) != 0;
+      m_deviceNotify = (d.dwFlags & RIDEV_DEVNOTIFY) != 0;
     }
   }
   return TRUE;
@@ -123,4 +128,71 @@ UINT VirtualRawInput::getData(HRAWINPUT input, UINT command, void* data, UINT* s
   UINT length = command == RID_HEADER ? sizeof(RAWINPUTHEADER) : static_cast<UINT>(packet->bytes.size());
   std::memcpy(data, packet->bytes.data(), length < *size ? length : *size);
   return length;
+}
+
+HANDLE VirtualRawInput::deviceHandle(uint32_t device) {
+  return reinterpret_cast<HANDLE>(kRawInputHandleBase + 2 * static_cast<uintptr_t>(device));
+}
+
+uint32_t VirtualRawInput::deviceOfHandle(HANDLE handle) {
+  const uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+  if (value <= kRawInputHandleBase || (value - kRawInputHandleBase) % 2 != 0) return 0;
+  return static_cast<uint32_t>((value - kRawInputHandleBase) / 2);
+}
+
+UINT VirtualRawInput::getDeviceInfo(HANDLE device, UINT command, void* data, UINT* size) {
+  if (!size || (command != RIDI_DEVICENAME && command != RIDI_DEVICEINFO)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return kFailed;
+  }
+  std::string path;
+  HidAttributes attributes;
+  HidCapabilities caps;
+  const uint32_t id = deviceOfHandle(device);
+  if (!m_bus || id == 0 || !m_bus->inputCollection(id, path, attributes, caps)) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return kFailed;
+  }
+  if (command == RIDI_DEVICENAME) {
+    // In characters, the terminating one included.
+    const UINT needed = static_cast<UINT>(path.size() + 1);
+    if (!data) {
+      *size = needed;
+      return 0;
+    }
+    if (*size < needed) {
+      *size = needed;
+      ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return kFailed;
+    }
+    std::memcpy(data, path.c_str(), needed);
+    return needed;
+  }
+  const UINT needed = sizeof(RID_DEVICE_INFO);
+  if (!data) {
+    *size = needed;
+    return 0;
+  }
+  if (*size < needed) {
+    *size = needed;
+    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return kFailed;
+  }
+  RID_DEVICE_INFO info = {};
+  info.cbSize = sizeof(info);
+  info.dwType = RIM_TYPEHID;
+  info.hid.dwVendorId = attributes.vendorId;
+  info.hid.dwProductId = attributes.productId;
+  info.hid.dwVersionNumber = 0x0101;
+  info.hid.usUsagePage = caps.usagePage;
+  info.hid.usUsage = caps.usage;
+  std::memcpy(data, &info, needed);
+  return needed;
+}
+
+bool VirtualRawInput::deviceChanged(uint32_t device, bool arrived) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (!m_target || !m_deviceNotify || !::IsWindow(m_target)) return false;
+  return ::PostMessageA(m_target, WM_INPUT_DEVICE_CHANGE, arrived ? GIDC_ARRIVAL : GIDC_REMOVAL,
+                        reinterpret_cast<LPARAM>(deviceHandle(device))) != FALSE;
 }

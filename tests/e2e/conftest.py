@@ -280,6 +280,6 @@ class VirtualMouse:
         lines = self.command("frames")
         return [tuple(l.split()) for l in lines if l != "end"]
 
-    def state(self):
-        line = self.command("state")
+    def state(self, device=""):
+        line = self.command(f"state {device}".strip())
         return dict(part.split("=", 1) for part in line.split())

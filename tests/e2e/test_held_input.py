@@ -122,6 +122,39 @@ def test_another_mouse_arriving_makes_the_first_let_go(desktop):
     wait_released(mouse, "mouse2")
 
 
+def test_each_mouse_holds_its_own_and_a_quick_replug_drops_it(desktop):
+    _, _, mouse = start(desktop, {2: KEY_SHORTCUT, 4: BUTTON_4TH}, shortcut=(0x01, 0x2E))
+    assert mouse.command("add second-mouse") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["mask"] == "14", message="the second mouse's mask")
+
+    # Mouse 1 holds Ctrl+C on itself; mouse 2's "Button 4th", pressed and
+    # released, neither lets go of it nor goes to mouse 1.
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held on mouse 1")
+    assert mouse.command("buttons 10 mouse2") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["buttons"] == "10", message="XBUTTON2 held on mouse 2")
+    assert mouse.command("buttons 00 mouse2") == "ok"
+    wait_released(mouse, "mouse2")
+    assert mouse.state()["modifiers"] == "01" and mouse.state()["buttons"] == "00"
+    assert mouse.command("buttons 00") == "ok"
+    wait_released(mouse)
+
+    # Mouse 2 holds Ctrl+C and is unplugged and plugged in again before the
+    # re-scan: nothing stays held anywhere, and its next press acts.
+    assert mouse.command("buttons 04 mouse2") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["modifiers"] == "01", message="Ctrl+C held on mouse 2")
+    assert released(mouse.state())
+    assert mouse.command("unplug mouse2") == "ok"
+    assert mouse.command("plug mouse2") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["mask"] == "14", message="the re-scan's mask on mouse 2")
+    wait_released(mouse)
+    assert mouse.command("buttons 04 mouse2") == "ok"
+    wait_for(lambda: mouse.state("mouse2")["modifiers"] == "01", message="the first press after the replug")
+    assert mouse.command("buttons 00 mouse2") == "ok"
+    wait_released(mouse, "mouse2")
+    wait_released(mouse)
+
+
 @pytest.mark.parametrize("index, bit, native", [(2, 0x04, "mbutton"), (0, 0x01, "lbutton")],
                          ids=["wheel", "left button"])
 def test_exit_lets_go_before_the_buttons_are_handed_back(desktop, index, bit, native):
@@ -283,12 +316,13 @@ def soak(desktop, rng, steps, trail):
     process, wid, mouse = start(desktop, functions, shortcut=(0x02, 0x30))  # Shift+B
     mice = {"mouse": 0}  # physical buttons of each plugged mouse
     unplugged = set()
-    # The program keeps one button byte for every mouse: each report is
-    # compared with the last report of any mouse, and a re-scan that finds
-    # another set of mice forgets it. The left button closes the focused
-    # window (Alt+F4) whenever its bit rises in that byte: after another
-    # mouse's report or a re-scan, a left button still held closes again.
-    engine = {"last": 0}
+    # The program keeps a button byte for each mouse: each report is compared
+    # with that mouse's last one; a mouse that goes or comes back starts with
+    # a clean byte, and a re-scan that finds another set of mice forgets them
+    # all. The left button closes the focused window (Alt+F4) whenever its
+    # bit rises in its mouse's byte: after a re-scan, a left button still
+    # held closes again.
+    engine = {}
 
     def target():
         if not find_windows("Soak target"):
@@ -323,9 +357,9 @@ def soak(desktop, rng, steps, trail):
 
     def set_buttons(device, byte):
         # The mouse reports a change only.
-        closes = byte != mice[device] and byte & 0x01 and not engine["last"] & 0x01
+        closes = byte != mice[device] and byte & 0x01 and not engine.get(device, 0) & 0x01
         if byte != mice[device]:
-            engine["last"] = byte
+            engine[device] = byte
         if closes:
             focus_target()
         mice[device] = byte
@@ -368,7 +402,25 @@ def soak(desktop, rng, steps, trail):
         mouse.frames()
         assert mouse.command(command) == "ok"
         rescanned()
-        engine["last"] = 0
+        engine.clear()
+
+    def quick_replug(device):
+        # Out and in again before the re-scan, often with something held:
+        # what it held goes with it at once, nowhere else stays held for it,
+        # and its next press is a press.
+        if rng.random() < 0.7:
+            set_buttons(device, mice[device] | rng.choice([0x02, 0x04, 0x10]))
+        assert mouse.command(f"unplug {device}") == "ok"
+        assert mouse.command(f"plug {device}") == "ok"
+        mice[device] = 0
+        engine.pop(device, None)
+        wait_released(mouse, device, message=f"nothing held on {device} after its replug")
+        for other in mice:
+            if other not in unplugged and not mice[other] & 0x16:
+                wait_released(mouse, other, message=f"nothing held on {other} for {device}")
+        # Until the re-scan gives it its mask again, its buttons are its own.
+        wait_for(lambda: mouse.command(f"state {device}").startswith("mask=1F"),
+                 message=f"the re-scan's mask on {device}")
 
     def window_shown():
         # The left button's Alt+F4 may have hidden it: a later copy brings it
@@ -383,12 +435,14 @@ def soak(desktop, rng, steps, trail):
     let_go_on_the_desktop()
     rescanned()  # the first one, made once the window is up
     target()
-    kinds = ["buttons", "drag", "tray menu", "Key dialog", "unplug or plug", "second mouse"]
+    kinds = ["buttons", "drag", "tray menu", "Key dialog", "unplug or plug", "quick replug", "second mouse"]
     done = dict.fromkeys(kinds + ["Key dialog opened", "closes", "checks"], 0)
     for step in range(steps):
         plugged = [d for d in mice if d not in unplugged]
         roll = rng.random()
-        kind = kinds[sum(roll >= edge for edge in (0.85, 0.88, 0.91, 0.93, 0.98))]
+        kind = kinds[sum(roll >= edge for edge in (0.82, 0.85, 0.88, 0.90, 0.93, 0.98))]
+        if step in (3, 8):
+            kind = "second mouse"  # three mice early on
         if not plugged:
             kind = "unplug or plug"
         done[kind] += 1
@@ -469,6 +523,8 @@ def soak(desktop, rng, steps, trail):
             else:
                 unplugged.add(device)
                 change(f"unplug {device}")
+        elif kind == "quick replug":
+            quick_replug(rng.choice(plugged))
         elif len(mice) < 3:
             mice[f"mouse{len(mice) + 1}"] = 0
             change("add second-mouse")

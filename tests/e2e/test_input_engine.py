@@ -136,6 +136,38 @@ def test_packets_the_reader_must_not_take(desktop):
     assert probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "6"
 
 
+def test_every_report_of_a_packet_is_taken_in_order(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    mouse.frames()
+    # One packet with two reports: the wheel down, then up.
+    body = "08000000" + "02000000" + "0000000404000000" + "0000000400000000"
+    assert mouse.command("packet 2 40 " + body) == "ok"
+    assert wait_for_inject_frames(mouse, 2) == ["001501010600000000", "001501000000000000"]
+    wait_for(lambda: mouse.state()["modifiers"] == "00", message="Ctrl+C let go")
+
+
+def test_another_makers_collection_presses_nothing_and_sets_no_dpi(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    assert mouse.command("add foreign-collection") == "ok"
+    slider = probe("control", MAIN_TITLE, SLIDER_ID).get("pos")
+    mouse.frames()
+    assert mouse.command("report 0000000404000000 collection1") == "ok"   # the wheel "down"
+    assert mouse.command("report 0000000500070000 collection1") == "ok"   # level 0 at step 7
+    # The mouse's own press comes through the same queue after them.
+    assert mouse.command("buttons 04") == "ok"
+    assert wait_for_inject_frames(mouse, 1) == ["001501010600000000"]
+    assert probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == slider
+    assert mouse.command("buttons 00") == "ok"
+    wait_for(lambda: mouse.state()["modifiers"] == "00", message="Ctrl+C let go")
+
+
+def test_every_start_lets_go_on_every_mouse_before_the_first_mask(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    sets = [f for kind, _, f in mouse.frames() if kind == "set"]
+    # A copy that ended without handing back may have left the mouse holding.
+    assert sets[:3] == ["001501000000000000", "001502000000000000", "000702040000000000"]
+
+
 def test_input_held_when_the_mouse_went_away_is_forgotten(desktop):
     _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
     mouse.frames()

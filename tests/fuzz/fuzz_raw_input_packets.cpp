@@ -1,12 +1,15 @@
 // Raw-input packets as the reader gets them, whatever a device (or something
 // posing as one) puts in them, each followed through the input engine with
 // every remappable button assigned. The input is a run of packets, each a
-// 16-bit size (below the reader's 1000-byte limit) and then its bytes.
-// Whatever arrives, a report taken out is the packet's own first report and
-// never reaches past it, and once every button is up nothing is held.
+// 16-bit size (below the reader's 1000-byte limit) and then its bytes; the
+// packet's device handle picks one of three mice. Whatever arrives, the
+// reports taken out are the packet's own, in order, no more than it counts,
+// none longer than it says and none reaching past it, and once every button
+// of a mouse is up that mouse holds nothing.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "FuzzCheck.h"
@@ -54,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InputEngine engine(config, &usageOf, out);
 
   size_t at = 0;
-  std::vector<uint8_t> report;
+  std::vector<std::vector<uint8_t>> reports;
+  const std::string mice[] = {"", "usb1", "usb2"};
   while (at + 2 <= size) {
     const size_t announced = (data[at] | data[at + 1] << 8) % 1000;
     at += 2;
@@ -63,21 +67,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> packet(data + at, data + at + length);
     at += length;
 
-    const bool taken = firstHidReport(packet.data(), packet.size(), report);
-    require(taken == !report.empty(), "the answer and the report disagree");
+    const bool taken = hidReports(packet.data(), packet.size(), reports);
+    require(taken == !reports.empty(), "the answer and the reports disagree");
+    const std::string* mouse = &mice[0];
     if (taken) {
       using namespace RawInputPacket;
       require(field(packet.data(), kTypeOffset) == kTypeHid, "a report taken from a packet that is not HID");
-      require(field(packet.data(), kCountOffset) != 0, "a report taken from a packet that has none");
-      require(report.size() <= field(packet.data(), kSizeHidOffset), "more than one report taken");
-      require(std::memcmp(report.data(), packet.data() + kDataOffset, report.size()) == 0,
-              "the report is not the packet's");
-      engine.onReport(report.data(), report.size());
+      require(reports.size() <= field(packet.data(), kCountOffset), "more reports taken than the packet counts");
+      size_t offset = kDataOffset;
+      for (const std::vector<uint8_t>& report : reports) {
+        require(!report.empty() && report.size() <= field(packet.data(), kSizeHidOffset),
+                "a report longer than the packet says, or empty");
+        require(offset + report.size() <= packet.size(), "a report reaching past the packet");
+        require(std::memcmp(report.data(), packet.data() + offset, report.size()) == 0,
+                "a report that is not the packet's, or out of order");
+        offset += report.size();
+      }
+      mouse = &mice[field(packet.data(), kDeviceOffset) % 3];
+      for (const std::vector<uint8_t>& report : reports) engine.onReport(*mouse, report.data(), report.size());
     }
-    if ((engine.m_lastButtonByte & 0x7F) == 0) {
-      require(engine.m_keyboardState.modifiers == 0, "a modifier held with every button up");
-      for (uint8_t key : engine.m_keyboardState.keys) require(key == 0, "a key held with every button up");
-      require(engine.m_injectedButtons == 0, "a mouse button held with every button up");
+    for (const std::string& each : mice) {
+      const MouseHolds holds = engine.holdsOf(each);
+      if ((holds.lastButtonByte & 0x7F) == 0) require(!holds.holdsInput(), "held with every button of its mouse up");
     }
   }
   return 0;

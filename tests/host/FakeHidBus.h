@@ -26,6 +26,7 @@ struct FakeInterface {
   bool refusesFeatures = false;             // feature requests fail, the handle stays good
   FeatureFrame reply;                       // what a feature read returns
   std::vector<FeatureFrame> received;       // frames written to it
+  std::string device;                       // what it hangs from; "" unknown
 };
 
 // The configuration interface of the mouse.
@@ -158,6 +159,14 @@ public:
     }
     log.push_back("close " + i->path);
     openHandles.erase(indexOf(handle));
+  }
+
+  // Not logged: asked of the mouse's interfaces only, and answered without
+  // touching the device.
+  std::string deviceOf(const std::string& path) override {
+    for (const FakeInterface& i : interfaces)
+      if (i.path == path) return i.device;
+    return std::string();
   }
 
   void cancelIo(Handle handle) override { record("cancel", handle); }

@@ -67,6 +67,28 @@ TEST_F(HidLinkTest, TwoMiceGetEveryFrameButOnlyTheFirstExchanges) {
   EXPECT_EQ(bus.log, (Log{"set a", "get a"}));
 }
 
+TEST_F(HidLinkTest, AMouseIsReachedThroughTheDeviceItsInterfacesHangFrom) {
+  bus.interfaces = {mouseConfiguration("a"), mouseInput("a-in"), mouseConfiguration("b"), mouseInput("b-in")};
+  bus.interfaces[0].device = bus.interfaces[1].device = "usb-a";
+  bus.interfaces[2].device = bus.interfaces[3].device = "usb-b";
+  link.scan();
+  EXPECT_EQ(link.deviceOf("b-in"), "usb-b");
+
+  FeatureFrame reply;
+  const FeatureFrame keys = FeatureFrame::InjectKeys(1, {6, 0, 0, 0, 0});
+  EXPECT_TRUE(link.exchangeFeatureOn("usb-b", keys, reply));
+  EXPECT_TRUE(bus.received(0).empty());
+  EXPECT_EQ(bus.received(2), std::vector<FeatureFrame>{keys});
+  EXPECT_FALSE(link.exchangeFeatureOn("usb-c", keys, reply));
+  EXPECT_FALSE(link.exchangeFeatureOn("", keys, reply));
+
+  // Gone: not found after walking again, and nothing goes to the other.
+  bus.interfaces.resize(2);
+  bus.replug(2);
+  EXPECT_FALSE(link.exchangeFeatureOn("usb-b", keys, reply));
+  EXPECT_TRUE(bus.received(0).empty());
+}
+
 TEST_F(HidLinkTest, ForeignVendorStringIsNotCountedButStillReceivesFrames) {
   bus.interfaces = {mouseConfiguration("clone"), mouseConfiguration("mute")};
   bus.interfaces[0].strings[250] = "Pelmor ";

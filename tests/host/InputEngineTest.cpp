@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,12 @@ struct Recorder : InputEngineOutput {
     everyMouse.push_back(log.back());
   }
   std::vector<std::string> everyMouse;  // the frames that went to every mouse
+  std::set<std::string> gone;            // mice that no longer take frames
+  bool exchangeFrameWith(const std::string& mouse, const FeatureFrame& request) override {
+    exchangeFrame(request);
+    log.back() = mouse + ": " + log.back();
+    return gone.count(mouse) == 0;
+  }
   void closeCurrentWindow() override { log.push_back("close"); }
   void doubleClick() override { log.push_back("double-click"); }
   void showDpiState(int step) override { log.push_back("dpi step " + std::to_string(step)); }
@@ -65,6 +72,10 @@ protected:
   void buttons(uint8_t byte) {
     const uint8_t report[8] = {0, 0, 0, VendorReport::kButtonState, byte, 0, 0, 0};
     engine.onReport(report, sizeof report);
+  }
+  void buttonsOf(const std::string& mouse, uint8_t byte) {
+    const uint8_t report[8] = {0, 0, 0, VendorReport::kButtonState, byte, 0, 0, 0};
+    engine.onReport(mouse, report, sizeof report);
   }
   void dpi(uint8_t level, uint8_t step) {
     const uint8_t report[8] = {0, 0, 0, VendorReport::kDpiState, level, step, 0, 0};
@@ -253,6 +264,83 @@ TEST_F(InputEngineTest, ReleaseAllLetsEveryMouseGoOnlyWhenSomethingIsHeld) {
   take();
   engine.releaseAll();
   EXPECT_EQ(take().size(), 2u);
+}
+
+TEST_F(InputEngineTest, EachMouseKeepsItsOwnButtonsAndHoldsOnItself) {
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  assign(ButtonIndex::Button4th, ButtonFunction::Button4th);
+  assign(ButtonIndex::Button5th, ButtonFunction::DoubleClick);
+  assign(ButtonIndex::Right, ButtonFunction::CloseCurrentWindow);
+
+  // One mouse holds Ctrl+C, on itself; another presses and releases its
+  // "Button 4th": neither its byte nor its release touches the first's hold.
+  buttonsOf("usb1", 0x04);
+  buttonsOf("usb2", 0x10);
+  buttonsOf("usb2", 0x00);
+  EXPECT_EQ(take(), (Log{"usb1: 00 15 01 01 06 00 00 00 00", "usb2: 00 15 02 10 00 00 00 00 00",
+                         "usb2: 00 15 02 00 00 00 00 00 00"}));
+  EXPECT_TRUE(out.everyMouse.empty());
+  EXPECT_EQ(engine.holdsOf("usb1").keyboardState.modifiers, ModifierBit::LeftCtrl);
+
+  // A double-click and a close held on one mouse do not fire again when
+  // another reports.
+  buttonsOf("usb1", 0x04 | 0x08 | 0x02);
+  EXPECT_EQ(take(), (Log{"close", "double-click"}));
+  buttonsOf("usb2", 0x10);
+  buttonsOf("usb1", 0x04 | 0x08 | 0x02);
+  EXPECT_EQ(take(), (Log{"usb2: 00 15 02 10 00 00 00 00 00"}));
+
+  // Gone: its holds are forgotten without a word to it, and back, its first
+  // press acts.
+  engine.dropMouse("usb1");
+  EXPECT_TRUE(take().empty());
+  EXPECT_FALSE(engine.holdsOf("usb1").holdsInput());
+  EXPECT_TRUE(engine.holdsOf("usb2").holdsInput());
+  buttonsOf("usb1", 0x04);
+  EXPECT_EQ(take(), (Log{"usb1: 00 15 01 01 06 00 00 00 00"}));
+
+  // A mouse that no longer takes frames has gone, and its holds with it.
+  out.gone.insert("usb1");
+  buttonsOf("usb1", 0x14);
+  EXPECT_EQ(take(), (Log{"usb1: 00 15 02 10 00 00 00 00 00"}));
+  EXPECT_EQ(engine.holdsOf("usb1").lastButtonByte, 0);
+  EXPECT_FALSE(engine.holdsOf("usb1").holdsInput());
+  out.gone.clear();
+
+  // Let go for every mouse, each on itself.
+  engine.releaseAll();
+  EXPECT_EQ(take(), (Log{"usb2: 00 15 01 00 00 00 00 00 00", "usb2: 00 15 02 00 00 00 00 00 00"}));
+  EXPECT_FALSE(engine.holdsInput());
+
+  // A mouse that comes back is told to let go of what a report handled
+  // meanwhile made it hold, and compares with a clean byte.
+  buttonsOf("usb2", 0x04);
+  take();
+  engine.mouseArrived("usb2");
+  EXPECT_EQ(take(), (Log{"usb2: 00 15 01 00 00 00 00 00 00", "usb2: 00 15 02 00 00 00 00 00 00"}));
+  EXPECT_EQ(engine.holdsOf("usb2").lastButtonByte, 0);
+
+  // Every start: every mouse lets go, whatever the engine knows.
+  engine.releaseEveryMouse();
+  EXPECT_EQ(out.everyMouse, (Log{"00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
+}
+
+TEST_F(InputEngineTest, AButtonWhoseHoldWasLetGoActsAtItsNextPress) {
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  assign(ButtonIndex::Button5th, ButtonFunction::DoubleClick);
+  buttons(0x0C);
+  buttonsOf("usb1", 0x0C);
+  take();
+
+  // The row is set to the mouse's own function and back while the button is
+  // down: the mouse no longer reports its release, and the next press acts.
+  engine.releaseAll();
+  take();
+  buttons(0x0C);
+  buttonsOf("usb1", 0x0C);
+  EXPECT_EQ(take(), (Log{"00 15 01 01 06 00 00 00 00", "usb1: 00 15 01 01 06 00 00 00 00"}));
+  // The double-click, which holds nothing, stays down and does not repeat.
+  EXPECT_EQ(engine.holdsOf("usb1").lastButtonByte, 0x0C);
 }
 
 TEST_F(InputEngineTest, DuringTheResetOnlyTheAnswerToItsLastCommandIsTaken) {

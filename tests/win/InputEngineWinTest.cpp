@@ -4,17 +4,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/MainDialog.h"
 #include "device/MouseConfig.h"
 #include "mainwnd/InputEngine_win.h"
 #include "mainwnd/RawInputApi.h"
+#include "mainwnd/RawInputMice_win.h"
 
 namespace {
 
 constexpr UINT kHeader = sizeof(RAWINPUTHEADER);
 constexpr size_t kHidData = offsetof(RAWINPUT, data.hid.bRawData);
+
+// The raw-input device handle of the packets.
+const HANDLE kDevice = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x5678));
 
 // Serves one packet the way GetRawInputData does, and records the calls.
 class FakeRawInput : public RawInputApi {
@@ -32,6 +37,7 @@ public:
     fake.packet.assign(kHidData, 0);
     RAWINPUT* raw = reinterpret_cast<RAWINPUT*>(fake.packet.data());
     raw->header.dwType = type;
+    raw->header.hDevice = kDevice;
     raw->data.hid.dwSizeHid = static_cast<DWORD>(report.size());
     raw->data.hid.dwCount = count;
     fake.packet.insert(fake.packet.end(), report.begin(), report.end());
@@ -41,7 +47,34 @@ public:
     return fake;
   }
 
+  // The device behind the packets: the mouse's input collection unless told.
+  WORD vendor = 0xE0FF, product = 0x0005, usagePage = 0xFF12;
+  std::string path = "\\\\?\\hid#vid_e0ff&pid_0005&mi_02#7&1&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+
   BOOL registerDevices(const RAWINPUTDEVICE*, UINT, UINT) override { return TRUE; }
+  UINT getDeviceInfo(HANDLE, UINT command, void* data, UINT* size) override {
+    if (command == RIDI_DEVICENAME) {
+      if (!data) {
+        *size = static_cast<UINT>(path.size() + 1);
+        return 0;
+      }
+      std::memcpy(data, path.c_str(), path.size() + 1);
+      return static_cast<UINT>(path.size() + 1);
+    }
+    if (!data) {
+      *size = sizeof(RID_DEVICE_INFO);
+      return 0;
+    }
+    RID_DEVICE_INFO info = {};
+    info.cbSize = sizeof(info);
+    info.dwType = RIM_TYPEHID;
+    info.hid.dwVendorId = vendor;
+    info.hid.dwProductId = product;
+    info.hid.usUsagePage = usagePage;
+    info.hid.usUsage = 1;
+    std::memcpy(data, &info, sizeof(info));
+    return sizeof(info);
+  }
   UINT getData(HRAWINPUT, UINT command, void* data, UINT* size, UINT headerSize) override {
     ++calls;
     lastCommand = command;
@@ -60,25 +93,45 @@ const std::vector<uint8_t> kWheelDown = {0, 0, 0, 4, 0x04, 0, 0, 0};
 
 HRAWINPUT anyHandle() { return reinterpret_cast<HRAWINPUT>(static_cast<uintptr_t>(0x1234)); }
 
-TEST(RawInputPacket, OnlyTheFirstHidReportIsReadAndNeverPastThePacket) {
+using Reports = std::vector<std::vector<uint8_t>>;
+
+// The reports of the packet, or nothing when it is dropped.
+bool readReports(FakeRawInput& api, std::vector<uint8_t>& report) {
+  Reports reports;
+  HANDLE device = nullptr;
+  const bool taken = readHidReports(api, anyHandle(), reports, device);
+  report.clear();
+  for (const auto& one : reports) report.insert(report.end(), one.begin(), one.end());
+  return taken;
+}
+
+TEST(RawInputPacket, EveryHidReportIsReadInOrderAndNeverPastThePacket) {
   FakeRawInput fake = FakeRawInput::hidPacket(kWheelDown);
   std::vector<uint8_t> report;
-  ASSERT_TRUE(readFirstHidReport(fake, anyHandle(), report));
+  ASSERT_TRUE(readReports(fake, report));
   EXPECT_EQ(report, kWheelDown);
   EXPECT_EQ(fake.calls, 2);  // size query, then the read
   EXPECT_EQ(fake.lastCommand, static_cast<UINT>(RID_INPUT));
   EXPECT_EQ(fake.lastHeaderSize, 16u);
 
+  const std::vector<uint8_t> wheelUp = {0, 0, 0, 4, 0x00, 0, 0, 0};
   std::vector<uint8_t> two = kWheelDown;
-  two.insert(two.end(), {0, 0, 0, 4, 0x00, 0, 0, 0});
+  two.insert(two.end(), wheelUp.begin(), wheelUp.end());
   FakeRawInput several = FakeRawInput::hidPacket(two, RIM_TYPEHID, 2);
   reinterpret_cast<RAWINPUT*>(several.packet.data())->data.hid.dwSizeHid = 8;
-  ASSERT_TRUE(readFirstHidReport(several, anyHandle(), report));
-  EXPECT_EQ(report, kWheelDown);
+  Reports reports;
+  HANDLE device = nullptr;
+  ASSERT_TRUE(readHidReports(several, anyHandle(), reports, device));
+  EXPECT_EQ(reports, (Reports{kWheelDown, wheelUp}));
+
+  // A count the packet cannot hold ends with the packet.
+  reinterpret_cast<RAWINPUT*>(several.packet.data())->data.hid.dwCount = 1000;
+  ASSERT_TRUE(readHidReports(several, anyHandle(), reports, device));
+  EXPECT_EQ(reports, (Reports{kWheelDown, wheelUp}));
 
   FakeRawInput overlong = FakeRawInput::hidPacket(kWheelDown);
   reinterpret_cast<RAWINPUT*>(overlong.packet.data())->data.hid.dwSizeHid = 500;
-  ASSERT_TRUE(readFirstHidReport(overlong, anyHandle(), report));
+  ASSERT_TRUE(readReports(overlong, report));
   EXPECT_EQ(report, kWheelDown);
 }
 
@@ -86,40 +139,49 @@ TEST(RawInputPacket, OversizedOrUnexpectedPacketsAreDropped) {
   FakeRawInput fake = FakeRawInput::hidPacket(std::vector<uint8_t>(1000 - kHidData, 0x04));
   ASSERT_EQ(fake.announced, 1000u);
   std::vector<uint8_t> report;
-  EXPECT_FALSE(readFirstHidReport(fake, anyHandle(), report));
+  EXPECT_FALSE(readReports(fake, report));
   EXPECT_EQ(fake.calls, 1);  // dropped unread
 
   // One byte less fits the buffer.
   FakeRawInput fits = FakeRawInput::hidPacket(std::vector<uint8_t>(999 - kHidData, 0x04));
-  EXPECT_TRUE(readFirstHidReport(fits, anyHandle(), report));
+  EXPECT_TRUE(readReports(fits, report));
   EXPECT_EQ(report.size(), 999 - kHidData);
 
   report.clear();
   FakeRawInput shorter = FakeRawInput::hidPacket(kWheelDown);
   shorter.returned -= 1;
-  EXPECT_FALSE(readFirstHidReport(shorter, anyHandle(), report));
+  EXPECT_FALSE(readReports(shorter, report));
 
   FakeRawInput failedRead = FakeRawInput::hidPacket(kWheelDown);
   failedRead.returned = static_cast<UINT>(-1);
-  EXPECT_FALSE(readFirstHidReport(failedRead, anyHandle(), report));
+  EXPECT_FALSE(readReports(failedRead, report));
 
   FakeRawInput failedQuery = FakeRawInput::hidPacket(kWheelDown);
   failedQuery.sizeQueryResult = static_cast<UINT>(-1);
-  EXPECT_FALSE(readFirstHidReport(failedQuery, anyHandle(), report));
+  EXPECT_FALSE(readReports(failedQuery, report));
 
   FakeRawInput mouse = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEMOUSE);
-  EXPECT_FALSE(readFirstHidReport(mouse, anyHandle(), report));
+  EXPECT_FALSE(readReports(mouse, report));
   FakeRawInput keyboard = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEKEYBOARD);
-  EXPECT_FALSE(readFirstHidReport(keyboard, anyHandle(), report));
+  EXPECT_FALSE(readReports(keyboard, report));
 
   FakeRawInput empty = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEHID, 0);
-  EXPECT_FALSE(readFirstHidReport(empty, anyHandle(), report));
+  EXPECT_FALSE(readReports(empty, report));
   EXPECT_TRUE(report.empty());
 }
 
 struct NoUsageOutput : InputEngineOutput {
   std::vector<FeatureFrame> frames;
-  void exchangeFrame(const FeatureFrame& request) override { frames.push_back(request); }
+  std::vector<std::string> mice;  // whom each frame was for, "" for the first mouse
+  void exchangeFrame(const FeatureFrame& request) override {
+    frames.push_back(request);
+    mice.push_back("");
+  }
+  bool exchangeFrameWith(const std::string& mouse, const FeatureFrame& request) override {
+    frames.push_back(request);
+    mice.push_back(mouse);
+    return true;
+  }
   void closeCurrentWindow() override {}
   void doubleClick() override {}
   void showDpiState(int) override {}
@@ -132,15 +194,32 @@ TEST(RawInputPacket, DroppedPacketsDoNotReachTheEngine) {
   NoUsageOutput out;
   InputEngine engine(config, nullptr, out);
 
-  FakeRawInput mouse = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEMOUSE);
-  onRawInput(engine, mouse, anyHandle());
-  EXPECT_TRUE(out.frames.empty());
-  EXPECT_EQ(engine.m_lastButtonByte, 0);
+  RawInputMice mice([](const std::string& path) { return path.find("mi_02") != std::string::npos ? "usb1" : ""; });
 
-  FakeRawInput hid = FakeRawInput::hidPacket(kWheelDown);
-  onRawInput(engine, hid, anyHandle());
-  ASSERT_EQ(out.frames.size(), 1u);
+  FakeRawInput mouse = FakeRawInput::hidPacket(kWheelDown, RIM_TYPEMOUSE);
+  onRawInput(engine, mouse, mice, anyHandle());
+  EXPECT_TRUE(out.frames.empty());
+
+  // Another maker's collection on the mouse's usage page and usage.
+  FakeRawInput foreign = FakeRawInput::hidPacket(kWheelDown);
+  foreign.vendor = 0x2B17;
+  onRawInput(engine, foreign, mice, anyHandle());
+  EXPECT_TRUE(out.frames.empty());
+  EXPECT_FALSE(engine.holdsInput());
+
+  // The mouse's own, once the device is asked about again: a press and a
+  // release in one packet, both carried out, and held on that mouse alone.
+  mice.forget(kDevice);
+  std::vector<uint8_t> pressAndRelease = kWheelDown;
+  pressAndRelease.insert(pressAndRelease.end(), {0, 0, 0, 4, 0x00, 0, 0, 0});
+  FakeRawInput hid = FakeRawInput::hidPacket(pressAndRelease, RIM_TYPEHID, 2);
+  reinterpret_cast<RAWINPUT*>(hid.packet.data())->data.hid.dwSizeHid = 8;
+  onRawInput(engine, hid, mice, anyHandle());
+  ASSERT_EQ(out.frames.size(), 2u);
   EXPECT_EQ(out.frames[0].bytes, (std::array<uint8_t, 9>{0x00, 0x15, 0x02, 0x10}));
+  EXPECT_EQ(out.frames[1].bytes, (std::array<uint8_t, 9>{0x00, 0x15, 0x02, 0x00}));
+  EXPECT_EQ(out.mice, (std::vector<std::string>{"usb1", "usb1"}));
+  EXPECT_FALSE(engine.holdsInput());
 }
 
 // Records what would reach SendInput and Sleep, in order.
