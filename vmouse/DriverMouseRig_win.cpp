@@ -4,6 +4,10 @@
 #include <newdev.h>
 #include <winioctl.h>
 
+extern "C" {
+#include <hidsdi.h>
+}
+
 #include <cctype>
 #include <cstring>
 #include <vector>
@@ -38,6 +42,28 @@ bool deviceRegistered() {
   }
   ::SetupDiDestroyDeviceInfoList(set);
   return found;
+}
+
+// How many of the mouse's HID interfaces the system enumerates now.
+int enumeratedInterfaces() {
+  GUID hid;
+  ::HidD_GetHidGuid(&hid);
+  HDEVINFO set = ::SetupDiGetClassDevsA(&hid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  if (set == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  SP_DEVICE_INTERFACE_DATA data = {};
+  data.cbSize = sizeof(data);
+  for (DWORD i = 0; ::SetupDiEnumDeviceInterfaces(set, nullptr, &hid, i, &data); ++i) {
+    char buffer[512] = {};
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer);
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    if (!::SetupDiGetDeviceInterfaceDetailA(set, &data, detail, sizeof(buffer) - 1, nullptr, nullptr)) continue;
+    std::string path = detail->DevicePath;
+    for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (path.find("vid_e0ff&pid_0005&mi_0") != std::string::npos) ++count;
+  }
+  ::SetupDiDestroyDeviceInfoList(set);
+  return count;
 }
 
 std::string lastError(const char* what) { return std::string(what) + " failed, error " + std::to_string(::GetLastError()); }
@@ -137,6 +163,13 @@ bool DriverMouseRig::setDevicePlugged(bool plugged) {
     ::Sleep(kPlugRetryMs);
   }
   m_devicePlugged = plugged;
+  // Done once the system has seen the change: a program started or asked
+  // after `plug` or `unplug` finds the mouse as it now is.
+  const int wanted = plugged ? 2 : 0;
+  while (enumeratedInterfaces() != wanted) {
+    if (::GetTickCount() - start > kPlugDeadlineMs) return false;
+    ::Sleep(kPlugRetryMs);
+  }
   return true;
 }
 
