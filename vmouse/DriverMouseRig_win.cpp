@@ -10,6 +10,7 @@ extern "C" {
 
 #include <cctype>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 #include "vmouse/driver/DriverMouseProtocol.h"
@@ -184,8 +185,10 @@ bool DriverMouseRig::start(bool plugged, uint16_t port) {
 }
 
 ControlAnswer DriverMouseRig::execute(const std::string& line) {
+  std::istringstream words(line);
   std::string verb;
-  for (char c : line.substr(0, line.find(' '))) verb += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  words >> verb;
+  for (char& c : verb) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   // The system's own stack has one mouse on it and makes the raw-input
   // packets itself.
   if (verb == "add" || verb == "packet") return ControlAnswer{{"error the driver mouse cannot " + verb}, false};

@@ -56,6 +56,7 @@ private:
   ControlChannel m_channel;
   HANDLE m_device = INVALID_HANDLE_VALUE;
   std::atomic<bool> m_stopping{false};
-  bool m_devicePlugged = false;
+  // Read by the channel's threads while another plugs.
+  std::atomic<bool> m_devicePlugged{false};
   std::thread m_transfers;
 };
