@@ -170,9 +170,11 @@ static NTSTATUS featureTransfer(PIRP irp, BOOLEAN isGet) {
 
 static NTSTATUS copyOut(PIRP irp, const void* data, ULONG size) {
   IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
-  if (stack->Parameters.DeviceIoControl.OutputBufferLength < size || !irp->UserBuffer)
+  void* out = irp->UserBuffer;
+  if (!out && irp->MdlAddress) out = MmGetSystemAddressForMdlSafe(irp->MdlAddress, NormalPagePriority);
+  if (stack->Parameters.DeviceIoControl.OutputBufferLength < size || !out)
     return complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
-  RtlCopyMemory(irp->UserBuffer, data, size);
+  RtlCopyMemory(out, data, size);
   return complete(irp, STATUS_SUCCESS, size);
 }
 
@@ -206,17 +208,18 @@ static NTSTATUS interfaceRequest(PDEVICE_OBJECT device, PIRP irp) {
       attributes.VersionNumber = 0x0101;
       return copyOut(irp, &attributes, sizeof(attributes));
     }
-    case IOCTL_HID_GET_STRING:
-    case IOCTL_HID_GET_INDEXED_STRING: {
-      /* The string's number travels in the input pointer itself. */
-      const void* number = stack->Parameters.DeviceIoControl.IoControlCode == IOCTL_HID_GET_STRING
-                               ? stack->Parameters.DeviceIoControl.Type3InputBuffer
-                               : irp->AssociatedIrp.SystemBuffer;
-      const ULONG id = (ULONG)(ULONG_PTR)number & 0xFFFF;
-      /* The strings are the device's, the same on both interfaces. */
-      if (id == VENDOR_STRING_INDEX || id == HID_STRING_ID_IMANUFACTURER)
-        return copyOut(irp, kVendorString, sizeof(kVendorString));
+    case IOCTL_HID_GET_STRING: {
+      /* The string's ID travels in the input pointer itself; the strings are
+         the device's, the same on both interfaces. */
+      const ULONG id = (ULONG)(ULONG_PTR)stack->Parameters.DeviceIoControl.Type3InputBuffer & 0xFFFF;
+      if (id == HID_STRING_ID_IMANUFACTURER) return copyOut(irp, kVendorString, sizeof(kVendorString));
       if (id == HID_STRING_ID_IPRODUCT) return copyOut(irp, kProductString, sizeof(kProductString));
+      return complete(irp, STATUS_INVALID_PARAMETER, 0);
+    }
+    case IOCTL_HID_GET_INDEXED_STRING: {
+      /* The index travels in the input pointer itself (language above). */
+      const ULONG index = (ULONG)(ULONG_PTR)irp->AssociatedIrp.SystemBuffer & 0xFFFF;
+      if (index == VENDOR_STRING_INDEX) return copyOut(irp, kVendorString, sizeof(kVendorString));
       return complete(irp, STATUS_INVALID_PARAMETER, 0);
     }
     case IOCTL_HID_READ_REPORT: {

@@ -5,8 +5,8 @@
 
    One request of programs it answers before the class driver: a string by
    its index (HidD_GetIndexedString), which this system's class driver
-   refuses for every device. It is asked of the interface below as the class
-   driver would ask it, so the string still comes from the mouse. */
+   refuses for every device. It is asked of the interface below as a class
+   driver asks a minidriver for it, so the string still comes from the mouse. */
 #include "MinidriverDeclarations.h"
 
 #define MAX_FUNCTION_DEVICES 2
@@ -44,7 +44,7 @@ static NTSTATUS indexedString(PIRP irp) {
   index = *(ULONG*)irp->AssociatedIrp.SystemBuffer;
   RtlZeroMemory(text, sizeof(text));
   KeInitializeEvent(&done, NotificationEvent, FALSE);
-  request = IoBuildDeviceIoControlRequest(IOCTL_HID_GET_STRING, below, (PVOID)(ULONG_PTR)index, sizeof(index), text,
+  request = IoBuildDeviceIoControlRequest(IOCTL_HID_GET_INDEXED_STRING, below, (PVOID)(ULONG_PTR)index, sizeof(index), text,
                                           MAX_STRING_CHARS * sizeof(WCHAR), TRUE, &done, &io);
   if (!request) {
     io.Status = STATUS_NO_MEMORY;
