@@ -20,7 +20,9 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 said=$(mktemp)
 trap 'rm -f "$said"' EXIT
-wine "$root/build/bin/DriverMouseRig.exe" >"$said" &
+# A session of its own: Ctrl+C reaches this script, which unplugs the mouse
+# before it ends the rig.
+setsid wine "$root/build/bin/DriverMouseRig.exe" >"$said" &
 rig=$!
 port=
 while [ -z "$port" ]; do
