@@ -1,10 +1,13 @@
 // What one transfer and one scan cost over the system's HID services on this
-// machine (under Wine: its own HID mouse and keyboard). The mouse is not
-// there, so this is the price of the walk alone: enumerating, opening and
-// querying every interface. Figures only.
+// machine (under Wine: its own HID mouse and keyboard). Without a mouse this
+// is the price of the walk alone: enumerating, opening and querying every
+// interface. With the driver mouse plugged in (tools/driver_mouse.sh), also
+// what one frame costs on its way to the mouse's firmware through the
+// system's HID stack and the mouse's drivers. Figures only.
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "device/HidLink.h"
 #include "device/Win32HidBus.h"
@@ -37,5 +40,14 @@ int main() {
   std::printf("scan           : %9.1f us\n", scan);
   std::printf("sendFeature    : %9.1f us\n", send);
   std::printf("exchangeFeature: %9.1f us\n", exchange);
+  // One frame set on the mouse's configuration interface, nothing else.
+  for (const std::string& path : bus.enumerateInterfaces()) {
+    if (path.find("vid_e0ff&pid_0005&mi_01") == std::string::npos) continue;
+    HidBus::Handle handle = bus.open(path);
+    const FeatureFrame frame = FeatureFrame::InjectButtons(0);
+    const double set = microsPerCall(rounds, [&] { bus.setFeature(handle, frame.data(), frame.size()); });
+    std::printf("set on mouse   : %9.1f us (%s)\n", set, path.c_str());
+    bus.close(handle);
+  }
   return 0;
 }

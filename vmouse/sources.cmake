@@ -12,3 +12,8 @@ list(APPEND SKIVOL_VMOUSE_WIN_SOURCES
   vmouse/ControlChannel_win.cpp
   vmouse/VirtualMouseRig_win.cpp
 )
+# The driver mouse's rig (DriverMouseRig.exe), beside its driver (vmouse/driver/).
+list(APPEND SKIVOL_DRIVER_MOUSE_SOURCES
+  vmouse/DriverMouseRig_win.cpp
+  vmouse/DriverMouseMain_win.cpp
+)

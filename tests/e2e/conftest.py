@@ -103,9 +103,13 @@ class WinProcess:
 class Desktop:
     """Starts programs for one test and stops them all at its end."""
 
-    def __init__(self, tmp_path):
+    def __init__(self, tmp_path, driver_mouse=None):
         self.tmp_path = tmp_path
         self.processes = []
+        # With the driver mouse, the utility is the shipping program and the
+        # mouse a device of the system (DriverMouseRig.exe).
+        self.driver_mouse = driver_mouse
+        self.utility_exe = "SkivolMouse.exe" if driver_mouse else "SkivolMouseVirtual.exe"
 
     def start(self, exe="SkivolMouseVirtual.exe", args=(), files=None, env=None, folder=None):
         """Copies `exe` into a fresh folder (with `files`: name -> bytes or
@@ -123,7 +127,13 @@ class Desktop:
 
     def start_utility(self, files=None, args=(), port=None, env=None):
         """Starts SkivolMouseVirtual.exe and waits for its main window. Returns
-        (process, window id, virtual mouse channel)."""
+        (process, window id, virtual mouse channel). With the driver mouse:
+        the mouse plugged in afresh (unless SKIVOL_VMOUSE_PLUGGED=0), then
+        SkivolMouse.exe, with the driver mouse's channel."""
+        if self.driver_mouse:
+            self.driver_mouse.replug((env or {}).get("SKIVOL_VMOUSE_PLUGGED") != "0")
+            process = self.start(self.utility_exe, args=args, files=files, env=env)
+            return process, find_window(MAIN_TITLE), self.driver_mouse
         port = port or free_port()
         environment = {"SKIVOL_VMOUSE_PORT": str(port)}
         environment.update(env or {})
@@ -137,9 +147,43 @@ class Desktop:
         self.processes.clear()
 
 
+def pytest_configure(config):
+    config.addinivalue_line("markers", "both_mice: runs with the virtual mouse and again with the driver mouse")
+
+
+def pytest_generate_tests(metafunc):
+    if metafunc.definition.get_closest_marker("both_mice"):
+        metafunc.parametrize("mouse_kind", ["virtual", "driver"], indirect=True)
+
+
 @pytest.fixture
-def desktop(display, tmp_path):
-    d = Desktop(tmp_path)
+def mouse_kind(request):
+    return getattr(request, "param", "virtual")
+
+
+@pytest.fixture(scope="session")
+def driver_mouse(display, tmp_path_factory):
+    """DriverMouseRig.exe, one for the session: it installs the mouse's
+    drivers into the prefix the first time, and serves the virtual mouse's
+    control channel for the mouse the system sees."""
+    port = free_port()
+    rig = WinProcess(str(BIN / "DriverMouseRig.exe"), tmp_path_factory.mktemp("driver_mouse"),
+                     env={"SKIVOL_VMOUSE_PORT": str(port), "SKIVOL_VMOUSE_PLUGGED": "0"})
+    mouse = DriverMouse(port)
+    try:
+        wait_for(lambda: not rig.running() or mouse.command("state", timeout=5).startswith("mask="), timeout=180,
+                 message="the driver mouse's channel")
+        assert rig.running(), "DriverMouseRig.exe ended"
+        yield mouse
+    finally:
+        if rig.running():
+            mouse.command("unplug", timeout=10)
+        rig.stop()
+
+
+@pytest.fixture
+def desktop(display, tmp_path, mouse_kind, request):
+    d = Desktop(tmp_path, request.getfixturevalue("driver_mouse") if mouse_kind == "driver" else None)
     yield d
     d.stop_all()
     # Let Wine settle the windows of the ended processes before the next test.
@@ -283,3 +327,17 @@ class VirtualMouse:
     def state(self, device=""):
         line = self.command(f"state {device}".strip())
         return dict(part.split("=", 1) for part in line.split())
+
+
+class DriverMouse(VirtualMouse):
+    """The driver mouse's channel: the virtual mouse's commands but those of
+    the virtual bus (`add`, `packet`)."""
+
+    def replug(self, plugged=True):
+        """The mouse as newly plugged in (or left out), its firmware at
+        power-on and the log of transfers empty. Each answers once the system
+        has seen the change."""
+        assert self.command("unplug") == "ok"
+        if plugged:
+            assert self.command("plug") == "ok"
+        self.frames()

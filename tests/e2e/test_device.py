@@ -3,6 +3,8 @@ after device changes, and the controls following the mouse's presence."""
 import struct
 import time
 
+import pytest
+
 from conftest import MAIN_TITLE, find_window, point_into_target, probe, wait_for
 
 COMBO_IDS = (1010, 1009, 1007, 1008)
@@ -54,6 +56,7 @@ def combos_enabled():
     return [probe("control", MAIN_TITLE, i).get("enabled") for i in COMBO_IDS]
 
 
+@pytest.mark.both_mice
 def test_first_rescan_sends_the_mask_and_then_post_scan(desktop):
     _, _, mouse = desktop.start_utility()
     watch = FrameWatch(mouse)
@@ -68,6 +71,7 @@ def test_first_rescan_sends_the_mask_and_then_post_scan(desktop):
     assert state["dpi"] == "0,1,3,5" and state["level"] == "2"
 
 
+@pytest.mark.both_mice
 def test_a_remapped_button_in_the_settings_file_reaches_the_mask(desktop):
     double_click = 11
     # Codes the program does not know leave those buttons to the mouse.
@@ -81,6 +85,7 @@ def test_a_remapped_button_in_the_settings_file_reaches_the_mask(desktop):
     assert mouse.state()["mask"] == "04"
 
 
+@pytest.mark.both_mice
 def test_unplugging_disables_the_combo_boxes_and_plugging_enables_them(desktop):
     _, _, mouse = desktop.start_utility(files={"setting.dat": settings({1: 8})})
     watch = FrameWatch(mouse)
@@ -100,6 +105,7 @@ def test_unplugging_disables_the_combo_boxes_and_plugging_enables_them(desktop):
     assert mouse.state()["mask"] == "02"
 
 
+@pytest.mark.both_mice
 def test_started_without_the_mouse_the_controls_wait_for_it(desktop):
     _, _, mouse = desktop.start_utility(env={"SKIVOL_VMOUSE_PLUGGED": "0"})
     assert probe("control", MAIN_TITLE, 1018)["enabled"] == "0"
@@ -150,6 +156,7 @@ def test_every_mouse_like_interface_gets_the_frames(desktop):
     assert interfaces == {"mouse", "mouse2", "foreign1"}
 
 
+@pytest.mark.both_mice
 def test_unremapped_buttons_click_on_the_desktop(desktop):
     """Buttons the mouse is not told to report are its own: pressed over a
     window, they are that window's clicks."""

@@ -155,6 +155,7 @@ def test_each_mouse_holds_its_own_and_a_quick_replug_drops_it(desktop):
     wait_released(mouse)
 
 
+@pytest.mark.both_mice
 @pytest.mark.parametrize("index, bit, native", [(2, 0x04, "mbutton"), (0, 0x01, "lbutton")],
                          ids=["wheel", "left button"])
 def test_exit_lets_go_before_the_buttons_are_handed_back(desktop, index, bit, native):
@@ -171,6 +172,7 @@ def test_exit_lets_go_before_the_buttons_are_handed_back(desktop, index, bit, na
     assert (held["xbutton2"], held[native]) == ("0", "1"), f"held after the exit: {held}"
 
 
+@pytest.mark.both_mice
 def test_the_end_of_the_session_hands_the_buttons_back(desktop):
     # Log off or shut down ends the program without a close; the mouse stays.
     _, _, mouse = start(desktop, {0: BUTTON_4TH, 2: KEY_SHORTCUT}, shortcut=(0x01, 0x2E))

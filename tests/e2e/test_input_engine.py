@@ -2,6 +2,8 @@
 state shown in the window."""
 import struct
 
+import pytest
+
 from conftest import MAIN_TITLE, click, find_window, find_windows, point_into_target, probe, wait_for
 
 SLIDER_ID = 1018
@@ -9,6 +11,7 @@ EDIT_ID = 100  # the text box of TestTarget.exe
 CLICKS_ID = 101  # TestTarget.exe's record of the clicks on its bare area
 
 KEY_SHORTCUT = 1
+BUTTON_4TH = 8
 CLOSE_CURRENT_WINDOW = 10
 DOUBLE_CLICK = 11
 WHEEL = 2  # ButtonIndex of the wheel button; its bit in the button byte is 0x04
@@ -60,14 +63,19 @@ def start_target(desktop, title):
     return process, wid
 
 
-def test_shortcut_road_from_press_to_release(desktop):
-    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+@pytest.mark.both_mice
+@pytest.mark.parametrize("function, held", [(KEY_SHORTCUT, "001501010600000000"), (BUTTON_4TH, "001502100000000000")],
+                         ids=["shortcut", "mouse button"])
+def test_road_from_press_to_release(desktop, function, held):
+    _, mouse = start_with_wheel(desktop, function, scan_code=0x2E, modifiers=0x01)
     mouse.frames()  # forget the start-up traffic
     assert mouse.command("buttons 04") == "ok"
     assert mouse.command("buttons 00") == "ok"
-    assert wait_for_inject_frames(mouse, 2) == ["001501010600000000", "001501000000000000"]
+    let_go = held[:6] + "00" * 6
+    assert wait_for_inject_frames(mouse, 2) == [held, let_go]
 
 
+@pytest.mark.both_mice
 def test_letter_shortcut_types_into_a_text_box(desktop):
     _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x1E)
     start_target(desktop, "Input target")
@@ -77,6 +85,7 @@ def test_letter_shortcut_types_into_a_text_box(desktop):
     wait_for(lambda: probe("control", "Input target", EDIT_ID).get("text") == "aa", message="'aa' in the text box")
 
 
+@pytest.mark.both_mice
 def test_close_current_window_closes_the_focused_window(desktop):
     wid, mouse = start_with_wheel(desktop, CLOSE_CURRENT_WINDOW)
     target, _ = start_target(desktop, "Close me")
@@ -87,6 +96,7 @@ def test_close_current_window_closes_the_focused_window(desktop):
     assert find_windows(MAIN_TITLE)
 
 
+@pytest.mark.both_mice
 def test_double_click_clicks_twice_where_the_pointer_is(desktop):
     _, mouse = start_with_wheel(desktop, DOUBLE_CLICK)
     _, target = start_target(desktop, "Click target")
@@ -99,6 +109,7 @@ def test_double_click_clicks_twice_where_the_pointer_is(desktop):
     wait_for(lambda: probe("control", "Click target", CLICKS_ID).get("text") == "LLLL", message="two more clicks")
 
 
+@pytest.mark.both_mice
 def test_dpi_report_moves_the_slider_and_bad_levels_are_ignored(desktop):
     _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
     assert mouse.command("report 0000000501060000") == "ok"
@@ -113,6 +124,16 @@ def test_dpi_report_moves_the_slider_and_bad_levels_are_ignored(desktop):
     wait_for_inject_frames(mouse, 1)
     assert probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "6"
     assert mouse.command("buttons 00") == "ok"
+
+
+@pytest.mark.both_mice
+def test_the_mouse_dpi_button_moves_the_slider(desktop):
+    _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    # The re-scan asks for the DPI state: level 2 of steps 0,1,3,5.
+    wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "3", message="slider at 3")
+    assert mouse.command("dpibutton") == "ok"
+    wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "5", message="slider at 5")
+    assert mouse.state()["level"] == "3"
 
 
 def hid_packet_body(report_hex):
@@ -168,6 +189,7 @@ def test_every_start_lets_go_on_every_mouse_before_the_first_mask(desktop):
     assert sets[:3] == ["001501000000000000", "001502000000000000", "000702040000000000"]
 
 
+@pytest.mark.both_mice
 def test_input_held_when_the_mouse_went_away_is_forgotten(desktop):
     _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
     mouse.frames()

@@ -1,5 +1,8 @@
 """One copy per machine, hiding instead of closing, and the orderly exit."""
+import pytest
+
 from conftest import MAIN_TITLE, click, find_windows, key, probe, wait_for, xdotool
+from test_held_input import BUTTON_4TH, DOUBLE_CLICK, KEY_SHORTCUT, settings, wait_released
 
 
 def visible():
@@ -43,3 +46,21 @@ def test_close_switch_without_a_running_copy_shows_nothing(desktop):
     lone = desktop.start("SkivolMouseVirtual.exe", args=["/hide", "/close"])
     lone.wait_exit()
     assert not find_windows(MAIN_TITLE)
+
+
+# Only the driver mouse outlives the program that had it.
+@pytest.mark.parametrize("mouse_kind", ["driver"], indirect=True)
+def test_close_switch_hands_every_button_back(desktop):
+    remapped = {0: BUTTON_4TH, 2: KEY_SHORTCUT, 3: DOUBLE_CLICK}
+    first, _, mouse = desktop.start_utility(files={"setting.dat": settings(remapped, shortcut=(0x01, 0x2E))})
+    wait_for(lambda: mouse.state()["mask"] == "0D", message="three buttons remapped")
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held")
+
+    closer = desktop.start(desktop.utility_exe, args=["/close"], folder=first.folder)
+    closer.wait_exit()
+    first.wait_exit()
+    # Every button is the mouse's own again, and nothing stays held.
+    wait_for(lambda: mouse.state()["mask"] == "00", message="every button handed back")
+    wait_released(mouse)
+    assert mouse.command("buttons 00") == "ok"

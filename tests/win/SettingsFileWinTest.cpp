@@ -26,6 +26,12 @@ Bytes readAll(const std::string& path) {
   return bytes;
 }
 
+DWORD WINAPI closeAfterAMoment(void* handle) {
+  ::Sleep(30);
+  ::CloseHandle(static_cast<HANDLE>(handle));
+  return 0;
+}
+
 bool exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A folder of its own under the system's temporary folder, removed afterwards.
@@ -105,14 +111,7 @@ TEST_F(SettingsFileWin, AMomentsHoldByAnotherProgramOnlyDelaysTheSave) {
   // a moment later.
   HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  HANDLE letGo = ::CreateThread(
-      nullptr, 0,
-      [](void* handle) -> DWORD {
-        ::Sleep(30);
-        ::CloseHandle(static_cast<HANDLE>(handle));
-        return 0;
-      },
-      holder, 0, nullptr);
+  HANDLE letGo = ::CreateThread(nullptr, 0, closeAfterAMoment, holder, 0, nullptr);
   ASSERT_NE(letGo, nullptr);
   EXPECT_TRUE(saveSettingsTo(path.c_str(), changed));
   ::WaitForSingleObject(letGo, INFINITE);

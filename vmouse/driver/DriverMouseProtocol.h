@@ -1,0 +1,25 @@
+/* What the driver mouse's bus driver and its rig say to each other: IOCTLs on
+   the bus device "\\.\SkivolMouseRig". Plain C, shared by the kernel driver
+   and the user-mode rig. */
+#pragma once
+
+#define SKIVOL_RIG_DOS_NAME L"\\DosDevices\\SkivolMouseRig"
+#define SKIVOL_RIG_DEVICE_NAME L"\\Device\\SkivolMouseRig"
+#define SKIVOL_RIG_USER_PATH "\\\\.\\SkivolMouseRig"
+
+#define SKIVOL_RIG_CODE(n) CTL_CODE(FILE_DEVICE_UNKNOWN, 0x800 + (n), METHOD_BUFFERED, FILE_ANY_ACCESS)
+/* in: one ULONG, 1 plugs the mouse's two interfaces in, 0 pulls them out. */
+#define IOCTL_SKIVOL_RIG_PLUG SKIVOL_RIG_CODE(0)
+/* in: the 8 bytes of a vendor input report (byte 0, the report ID, is 0). */
+#define IOCTL_SKIVOL_RIG_INPUT SKIVOL_RIG_CODE(1)
+/* out: SkivolRigTransfer; pending until the system makes a feature transfer
+   on the configuration interface. */
+#define IOCTL_SKIVOL_RIG_NEXT_TRANSFER SKIVOL_RIG_CODE(2)
+
+#define SKIVOL_FEATURE_LENGTH 9
+#define SKIVOL_INPUT_LENGTH 8
+
+typedef struct SkivolRigTransfer {
+  unsigned long isGet; /* 0: the frame was set; 1: the frame answered a get */
+  unsigned char frame[SKIVOL_FEATURE_LENGTH];
+} SkivolRigTransfer;
