@@ -1,4 +1,10 @@
 // The utility's main window: a borderless dialog exactly the size of its skin.
+// Its members are defined in:
+//   app/MainDialog_win.cpp                 initialisation, timers, messages,
+//                                          raw input, the close and exit
+//   mainwnd/MainDialogAssignments_win.cpp  the assignment rows and the resets
+//   mainwnd/MainDialogDpi_win.cpp          every DPI rule: slider, DPI boxes,
+//                                          the mouse's DPI state, DPI resets
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -10,25 +16,15 @@
 #include "controls/ZoomWindow.h"
 #include "device/DpiCommands.h"
 #include "framework/CDialog.h"
+#include "framework/LoopTaken.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
+#include "mainwnd/MainWindowLayout.h"
 #include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/MouseSet.h"
 #include "mainwnd/RawInputMice_win.h"
 #include "mainwnd/TrayIcon.h"
 
-// Layout of the window, in client pixels.
-// The column of assignment rows: row labels at the origin, one row per pitch,
-// the combo boxes this far right of their labels.
-constexpr int kComboOriginX = 30;
-constexpr int kComboOriginY = 143;
-constexpr int kComboRowPitch = 40;
-constexpr int kComboColumnOffset = 150;
-constexpr POINT kSliderPos = {180, 360};
-constexpr SIZE kSliderSize = {156, 40};
-constexpr POINT kCloseButtonPos = {585, 10};
-constexpr POINT kMinimizeButtonPos = {557, 10};
-constexpr POINT kDefaultButtonPos = {240, 410};
 
 // The window's timers.
 constexpr UINT_PTR kRescanTimer = 103;  // look for the mouse again
@@ -113,7 +109,7 @@ public:
   HBITMAP dpiHeading() const;
   const char* rowLabel(int row) const;
 
-  // The assignment rows (mainwnd/AssignmentControls_win.cpp).
+  // The assignment rows (mainwnd/MainDialogAssignments_win.cpp).
   // Gives button `buttonIndex` the function chosen in `combo`, saves the
   // settings and tells the mouse which buttons to report.
   void applyAssignment(int buttonIndex, SkinComboBox& combo);
@@ -178,6 +174,11 @@ protected:
   // The "Default" button: native rows, default DPI steps written to the
   // mouse level by level, level 2 current; the whole reset is saved.
   void resetToDefaults();
+  // The DPI half of the resets (mainwnd/MainDialogDpi_win.cpp): the default
+  // steps into the model and to the mouse, then finishDpiReset. "Default"
+  // selects and commits each level in turn; Enter writes the steps alone.
+  void resetDpiLevelByLevel();
+  void resetDpiSteps();
 
   // The slider rule: a slider change becomes the current level's step.
   void applySliderRule();
@@ -201,6 +202,14 @@ private:
     CWnd& m_window;
   };
 
+  // The steps of OnInitDialog, in their order.
+  void addSystemMenuAndIcon();
+  void findProgramFolderAndMice();
+  void startReadingInput();
+  void loadSkinAndSize();
+  void forgetAssignmentsUntilLoaded();
+  void setUpTrayMenuAndTimers();
+  void setUpControls();
   void registerRawInput();
   // The DPI reset's end, for "Default" and Enter alike: the mouse is made to
   // answer with the default level's new state, and its reports until that
@@ -228,13 +237,11 @@ private:
   InputEngine m_inputEngine;
   // Which raw-input devices are mice, and which mouse each is.
   RawInputMice m_rawInputMice;
-  // The raw-input packet that PreTranslateMessage gave the engine and that
-  // is on its way to the window procedure, which then leaves it alone.
-  // WM_INPUT that other loops (a window drag, a menu, a message box)
-  // dispatch reaches the engine through the window procedure only.
-  HRAWINPUT m_rawInputTakenByHub = nullptr;
-  // The same for the exit request, which the hub turns into WM_CLOSE.
-  bool m_closeRequestTakenByHub = false;
+  // WM_INPUT, which the modal loop hands the engine, and the exit request,
+  // which it turns into WM_CLOSE: each is acted on once, by the loop or, when
+  // another loop dispatched it, by the window procedure.
+  LoopTaken m_rawInputTaken;
+  LoopTaken m_closeRequestTaken;
   // The "Key" dialog while it asks for a shortcut; the exit closes it.
   CDialog* m_keyDialog = nullptr;
   // The magnifier, created hidden with the window; no command shows it.

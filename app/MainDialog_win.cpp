@@ -71,7 +71,7 @@ DWORD WINAPI RescanWorker(LPVOID parameter) {
 MainDialog::MainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       m_dpiCommands(hidLink, m_deviceTimers, kCommitDpiTimer),
-      m_inputOutput([this](int step) { showDpiState(step); }),
+      m_inputOutput(hidLink, [this](int step) { showDpiState(step); }),
       m_inputEngine(mouseConfig, &usageForScanCode, m_inputOutput),
       m_rawInputMice([](const std::string& path) { return hidLink.deviceOf(path); }) {
   m_windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -125,9 +125,32 @@ void MainDialog::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_COMBO_4TH, m_combo4th);
 }
 
+// The window's start, step by step, in this order; each step says what it
+// needs done before it.
 BOOL MainDialog::OnInitDialog() {
   CDialog::OnInitDialog();
+  addSystemMenuAndIcon();
+  findProgramFolderAndMice();
+  startReadingInput();
+  loadSkinAndSize();
+  forgetAssignmentsUntilLoaded();
+  // From here on the timers and the threads may reach the window.
+  hidLink.setNotifyWindow(m_hWnd);
+  mainDialog = this;
+  setUpTrayMenuAndTimers();
+  setUpControls();
+  startWatchThreads(this);
+  // The magnifier exists, hidden, for as long as the window. It is made
+  // before the window is shown: made after, under Wine, the keys typed into
+  // the window once it was activated again did not reach it.
+  m_zoomWindow = std::make_unique<ZoomWindow>(this);
+  m_zoomWindow->Create(IDD_ZOOM, nullptr);
+  if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
+  return TRUE;
+}
 
+// Needs nothing before it.
+void MainDialog::addSystemMenuAndIcon() {
   if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
     // Wide: the entry's text is not in every ANSI code page.
     wchar_t about[256] = {};
@@ -138,7 +161,11 @@ BOOL MainDialog::OnInitDialog() {
   }
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
+}
 
+// Needs nothing before it; every file read later needs the folder, and the
+// input needs every mouse free of what an earlier copy left held.
+void MainDialog::findProgramFolderAndMice() {
   // Wide, and kept in UTF-8: the folder's name need not be in the ANSI code
   // page.
   wchar_t modulePath[kModulePathChars] = {};
@@ -150,8 +177,12 @@ BOOL MainDialog::OnInitDialog() {
   // may have left a mouse holding keys or buttons: every mouse lets go before
   // it is told which buttons to report.
   m_inputEngine.releaseEveryMouse();
+}
+
+// Needs the folder (lang.ini) and the scan (the slider follows it).
+void MainDialog::startReadingInput() {
   // Every text that the controls and menus get from here on is the loaded one.
-  loadUiTexts();
+  loadUiTexts(uiTexts, programDirectory);
   m_skin.loadHeadings(kHeadingBitmapIds);
   // The combo boxes stay enabled until the first re-scan settles them.
   m_dpiSlider.EnableWindow(hidLink.presentCount() != 0);
@@ -161,7 +192,10 @@ BOOL MainDialog::OnInitDialog() {
 
   m_localWaitEvent = ::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent");
   if (m_localWaitEvent) ::ResetEvent(m_localWaitEvent);
+}
 
+// Needs nothing of the steps before; the controls' skins need it.
+void MainDialog::loadSkinAndSize() {
   m_skin.load();
 
   m_dpiSlider.SetRange(0, 7, FALSE);
@@ -170,27 +204,32 @@ BOOL MainDialog::OnInitDialog() {
   SetWindowPos(nullptr, 0, 0, m_skin.size.cx, m_skin.size.cy, SWP_NOMOVE | SWP_NOZORDER);
 
   m_skin.loadTrayIcons();
+}
 
-  {
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the model's writes take the link's lock
-    for (ButtonAssignment& assignment : mouseConfig.assignments) {
-      assignment.function = ButtonFunction::Native;
-      assignment.scanCode = 0;
-      assignment.modifiers = 0;
-    }
+// Before the timers can start a re-scan, which sends the report mask: until
+// the settings are loaded every button is its own.
+void MainDialog::forgetAssignmentsUntilLoaded() {
+  std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the model's writes take the link's lock
+  for (ButtonAssignment& assignment : mouseConfig.assignments) {
+    assignment.function = ButtonFunction::Native;
+    assignment.scanCode = 0;
+    assignment.modifiers = 0;
   }
+}
 
-  // From here on the timers and the threads may reach the window.
-  hidLink.setNotifyWindow(m_hWnd);
-  mainDialog = this;
-
+// Needs the texts (the menu's) and a window the timers may reach.
+void MainDialog::setUpTrayMenuAndTimers() {
   trayMenu.LoadMenu(IDR_TRAYMENU);
   TrayIcon::setMenuTexts(trayMenu.GetSubMenu(0), uiTexts[UiText::Property], uiTexts[UiText::Exit]);
   TrayIcon::allowTaskbarCreated(m_hWnd);
 
   SetTimer(kRescanTimer, kFirstRescanDelayMs);
   SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
+}
 
+// Needs the texts and the skin; the settings are loaded once the rows are
+// filled, so that the rows show them.
+void MainDialog::setUpControls() {
   m_defaultButton.SetWindowText(uiTexts[UiText::Default]);
   fillAssignmentCombos();
 
@@ -210,15 +249,6 @@ BOOL MainDialog::OnInitDialog() {
     rows[row]->setSkin(m_skin.comboBitmaps, m_skin.skinBackdrop, m_skin.controlFonts[Skin::kCaptionFont]);
     moveControl(*rows[row], {kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row});
   }
-
-  startWatchThreads(this);
-  // The magnifier exists, hidden, for as long as the window. It is made
-  // before the window is shown: made after, under Wine, the keys typed into
-  // the window once it was activated again did not reach it.
-  m_zoomWindow = std::make_unique<ZoomWindow>(this);
-  m_zoomWindow->Create(IDD_ZOOM, nullptr);
-  if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
-  return TRUE;
 }
 
 LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
@@ -296,14 +326,6 @@ void MainDialog::registerRawInput() {
 }
 
 void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseConfig); }
-
-bool MainDialog::setDpiStep(int32_t level, int32_t step, uint8_t byte4, uint8_t byte5, uint8_t byte6, uint8_t byte7) {
-  return m_dpiCommands.setDpiStep(level, step, byte4, byte5, byte6, byte7);
-}
-
-bool MainDialog::selectDpiLevel(int32_t level) { return m_dpiCommands.selectDpiLevel(level); }
-
-void MainDialog::commitDpi() { m_dpiCommands.commitDpi(); }
 
 void MainDialog::startRescanWorker() {
   // The worker runs on its own; nobody waits for it.
@@ -396,7 +418,7 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
     case WM_INPUT:
       // Never consumed: the default processing frees the packet.
       onRawInput(reinterpret_cast<HRAWINPUT>(msg->lParam));
-      if (msg->hwnd == m_hWnd) m_rawInputTakenByHub = reinterpret_cast<HRAWINPUT>(msg->lParam);
+      if (msg->hwnd == m_hWnd) m_rawInputTaken.take(msg->lParam);
       break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -406,7 +428,7 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
       // Not consumed: it goes on to be dispatched like any message.
       if (msg->hwnd == m_hWnd) {
         PostMessage(WM_CLOSE);
-        m_closeRequestTakenByHub = true;
+        m_closeRequestTaken.take(msg->lParam);
       }
       break;
     default:
@@ -415,27 +437,20 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
       break;
   }
   const BOOL consumed = CDialog::PreTranslateMessage(msg);
-  if (consumed && msg->message == WM_INPUT) m_rawInputTakenByHub = nullptr;
-  if (consumed && msg->message == WM_APP_CLOSE_REQUEST) m_closeRequestTakenByHub = false;
+  if (consumed && msg->message == WM_INPUT) m_rawInputTaken.drop();
+  if (consumed && msg->message == WM_APP_CLOSE_REQUEST) m_closeRequestTaken.drop();
   return consumed;
 }
 
-LRESULT MainDialog::OnCloseRequest(UINT, WPARAM, LPARAM, BOOL& handled) {
+LRESULT MainDialog::OnCloseRequest(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
   // A request that a menu or a window drag dispatched is not lost either.
-  if (m_closeRequestTakenByHub)
-    m_closeRequestTakenByHub = false;
-  else
-    PostMessage(WM_CLOSE);
+  if (!m_closeRequestTaken.takenByLoop(lParam)) PostMessage(WM_CLOSE);
   handled = FALSE;
   return 0;
 }
 
 LRESULT MainDialog::OnRawInputMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
-  const HRAWINPUT handle = reinterpret_cast<HRAWINPUT>(lParam);
-  if (handle == m_rawInputTakenByHub)
-    m_rawInputTakenByHub = nullptr;
-  else
-    onRawInput(handle);
+  if (!m_rawInputTaken.takenByLoop(lParam)) onRawInput(reinterpret_cast<HRAWINPUT>(lParam));
   handled = FALSE;  // the default processing frees the packet
   return 0;
 }
@@ -449,39 +464,6 @@ bool MainDialog::saveSettings() {
     MainWindowPainter::invalidateStateLine(m_hWnd);
   }
   return saved;
-}
-
-void MainDialog::applySliderRule() {
-  invalidateDpiAreas(*this);
-  const int32_t level = mouseConfig.dpiLevel;
-  // Until the mouse has told its DPI state after a scan, the slider shows
-  // what it is moved to but neither the model nor the mouse follows.
-  if (level < 0 || level >= kDpiLevels || mouseConfig.dpiSyncPending) return;
-  const int position = m_dpiSlider.GetPos();
-  if (position == mouseConfig.dpiStep[level]) return;
-  mouseConfig.dpiStep[level] = position;
-  setDpiStep(level, position, 1, 1, 1, 1);
-  saveSettings();
-}
-
-bool MainDialog::applyDpiBoxRules(const MSG* msg) {
-  if (msg->message == WM_MOUSEMOVE) {
-    m_hoverDpiBox = dpiBoxHitTest(GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam), hidLink.presentCount() != 0);
-    return false;
-  }
-  if (m_hoverDpiBox != -1 && m_hoverDpiBox != mouseConfig.dpiLevel) {
-    mouseConfig.dpiLevel = m_hoverDpiBox;
-    m_dpiSlider.SetPos(mouseConfig.dpiStep[m_hoverDpiBox]);
-    selectDpiLevel(m_hoverDpiBox);
-    invalidateDpiAreas(*this);
-    return false;
-  }
-  if (msg->hwnd == m_hWnd) {
-    // A press on the bare skin drags the window.
-    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, msg->lParam);
-    return true;
-  }
-  return false;
 }
 
 LRESULT MainDialog::OnSetCursor(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
@@ -606,11 +588,6 @@ LRESULT MainDialog::OnInputDeviceChange(UINT, WPARAM change, LPARAM lParam, BOOL
   // Transfers look for the mouse's interfaces afresh.
   hidLink.markDeviceSetChanged();
   return 0;
-}
-
-void MainDialog::showDpiState(int step) {
-  m_dpiSlider.SetPos(step);
-  invalidateDpiAreas(*this);
 }
 
 void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after) {

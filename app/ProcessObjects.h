@@ -19,8 +19,7 @@ class MainDialog;
 // Constructed before the program starts, none of them touching the mouse, a
 // file or the registry:
 extern ConfigApp theApp;
-// The road to the mouse, over the seam's HID bus.
-extern HidLink hidLink;
+// Then the road to the mouse `hidLink` (device/HidLink.h).
 // The notification-area menu (resource 129).
 extern CMenu trayMenu;
 // Then the replaceable texts `uiTexts` (mainwnd/UiTexts.h). The key names
@@ -37,6 +36,8 @@ extern HANDLE waitEventClose;
 // The folder of the executable (device/ProgramDirectory.h), set by the main
 // window's initialisation before any file is read.
 
-// The running main window, set during its initialisation; the watch thread
-// and the re-scan worker reach the window through it.
+// The running main window, set during its initialisation and cleared when its
+// modal loop has ended. Nothing in the program reads it: the watch thread is
+// handed the dialog when it starts and the re-scan worker holds window
+// handles; it names the running window for a debugger.
 extern MainDialog* mainDialog;

@@ -14,6 +14,7 @@ add_executable(host_tests ${HOST_TEST_SOURCES})
 target_link_libraries(host_tests PRIVATE skivol_core GTest::gtest_main)
 target_compile_definitions(host_tests PRIVATE SKIVOL_SOURCE_DIR="${SKIVOL_ROOT}")
 add_test(NAME host_tests COMMAND host_tests --gtest_brief=1)
+set_tests_properties(host_tests PROPERTIES TIMEOUT 300)
 
 # Fuzz targets: each file defines LLVMFuzzerTestOneInput; FuzzDriver.cpp feeds
 # it the seed corpus and then a short run of mutated inputs, so that the
@@ -25,6 +26,7 @@ foreach(src ${FUZZ_TARGETS})
   add_executable(${name} ${src} ${SKIVOL_ROOT}/tests/fuzz/FuzzDriver.cpp)
   target_link_libraries(${name} PRIVATE skivol_core)
   add_test(NAME ${name} COMMAND ${name} --seconds=2 ${SKIVOL_ROOT}/tests/fuzz/corpus/${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
 endforeach()
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${SKIVOL_ROOT}/bench/host_*.cpp)

@@ -64,9 +64,29 @@ target_link_libraries(win_tests PRIVATE skivol_vmouse gtest_main version ${STATI
 # The tests run with the virtual mouse behind the seams.
 target_sources(win_tests PRIVATE ${SKIVOL_ROOT}/vmouse/VirtualSeams_win.cpp)
 target_compile_definitions(win_tests PRIVATE SKIVOL_SOURCE_DIR="${SKIVOL_ROOT}")
-add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
-# The virtual mouse's control channel listens on any free port in the tests.
-set_tests_properties(win_tests PROPERTIES ENVIRONMENT SKIVOL_VMOUSE_PORT=0)
+# One ctest entry per suite, so that a suite that hangs names itself and fails
+# at its timeout instead of holding up the rest. The suites are read from the
+# sources; win_tests_suites checks that they are every suite the binary has.
+set(WIN_TEST_SUITES)
+foreach(src ${WIN_TEST_SOURCES})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${src})
+  file(STRINGS ${src} lines REGEX "^TEST(_F)?\\(")
+  foreach(line ${lines})
+    string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+),.*" "\\2" suite "${line}")
+    list(APPEND WIN_TEST_SUITES ${suite})
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES WIN_TEST_SUITES)
+list(SORT WIN_TEST_SUITES)
+foreach(suite ${WIN_TEST_SUITES})
+  add_test(NAME win_tests.${suite} COMMAND win_tests --gtest_brief=1 --gtest_filter=${suite}.*)
+  # The virtual mouse's control channel listens on any free port in the tests.
+  set_tests_properties(win_tests.${suite} PROPERTIES ENVIRONMENT SKIVOL_VMOUSE_PORT=0 TIMEOUT 180)
+endforeach()
+string(REPLACE ";" " " WIN_TEST_SUITE_WORDS "${WIN_TEST_SUITES}")
+add_test(NAME win_tests_suites
+         COMMAND sh ${SKIVOL_ROOT}/tests/win/check_suites.sh $<TARGET_FILE:win_tests> "${WIN_TEST_SUITE_WORDS}")
+set_tests_properties(win_tests_suites PROPERTIES TIMEOUT 120)
 
 # Test helper: a plain window with a text box, the target of injected input.
 add_executable(TestTarget WIN32 ${SKIVOL_ROOT}/tests/e2e/TestTarget_win.cpp)

@@ -54,8 +54,8 @@ BitmapShape buildRegionFromBitmap(HBITMAP bitmap) {
 
   // The mask: white where opaque.
   shape.mask = ::CreateBitmap(shape.width, shape.height, 1, 1, nullptr);
-  HDC dc = ::CreateCompatibleDC(nullptr);
   {
+    GdiObject<HDC> dc(::CreateCompatibleDC(nullptr));
     ScopedSelect select(dc, shape.mask);
     RECT all = {0, 0, shape.width, shape.height};
     ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
@@ -64,14 +64,13 @@ BitmapShape buildRegionFromBitmap(HBITMAP bitmap) {
       ::FillRect(dc, &run, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     }
   }
-  ::DeleteDC(dc);
   return shape;
 }
 
 void composeMasked(HDC target, int x, int y, int width, int height, HBITMAP bitmap, HBITMAP mask) {
   if (!bitmap) return;
-  HDC source = ::CreateCompatibleDC(target);
-  HDC maskDc = ::CreateCompatibleDC(target);
+  GdiObject<HDC> source(::CreateCompatibleDC(target));
+  GdiObject<HDC> maskDc(::CreateCompatibleDC(target));
   {
     ScopedSelect selectBitmap(source, bitmap);
     ScopedSelect selectMask(maskDc, mask);
@@ -81,8 +80,8 @@ void composeMasked(HDC target, int x, int y, int width, int height, HBITMAP bitm
       // image := image AND NOT mask; then image := image OR (bitmap AND mask)
       ::BitBlt(target, x, y, width, height, maskDc, 0, 0, 0x00220326 /* DSna */);
       GdiObject<HBITMAP> part(::CreateCompatibleBitmap(target, width, height));
-      HDC partDc = ::CreateCompatibleDC(target);
       {
+        GdiObject<HDC> partDc(::CreateCompatibleDC(target));
         ScopedSelect selectPart(partDc, part);
         ::BitBlt(partDc, 0, 0, width, height, source, 0, 0, SRCCOPY);
         ::SetBkColor(partDc, RGB(255, 255, 255));
@@ -90,13 +89,10 @@ void composeMasked(HDC target, int x, int y, int width, int height, HBITMAP bitm
         ::BitBlt(partDc, 0, 0, width, height, maskDc, 0, 0, SRCAND);
         ::BitBlt(target, x, y, width, height, partDc, 0, 0, SRCPAINT);
       }
-      ::DeleteDC(partDc);
     } else {
       ::BitBlt(target, x, y, width, height, source, 0, 0, SRCCOPY);
     }
   }
-  ::DeleteDC(maskDc);
-  ::DeleteDC(source);
 }
 
 void copyShaped(HDC target, int x, int y, int width, int height, HDC source, HRGN shape) {

@@ -35,7 +35,7 @@ public:
   HBITMAP m_pressedBitmap = nullptr;
   HBITMAP m_disabledBitmap = nullptr;
   HBITMAP m_backdrop = nullptr;
-  HBITMAP m_mask = nullptr;
+  GdiObject<HBITMAP> m_mask;
   int m_width = 0;
   int m_height = 0;
   bool m_hovering = false;

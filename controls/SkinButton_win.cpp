@@ -12,10 +12,8 @@ constexpr int kCaptionMargin = 8;
 constexpr int kSmallestCaptionHeight = 10;
 }  // namespace
 
-SkinButton::~SkinButton() {
-  if (m_mask) ::DeleteObject(m_mask);
-  // The region belongs to the window once SetWindowRgn took it.
-}
+// The region belongs to the window once SetWindowRgn took it.
+SkinButton::~SkinButton() = default;
 
 BEGIN_MESSAGE_MAP(SkinButton, CButton)
   ON_MESSAGE(WM_PAINT, OnPaint)
@@ -29,9 +27,8 @@ BEGIN_MESSAGE_MAP(SkinButton, CButton)
 END_MESSAGE_MAP()
 
 void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int caption, HFONT font) {
-  if (m_mask) ::DeleteObject(m_mask);
   BitmapShape shape = buildRegionFromBitmap(bitmaps[0]);
-  m_mask = shape.mask;
+  m_mask.reset(shape.mask);
   m_width = shape.width;
   m_height = shape.height;
   m_captionFont = font;

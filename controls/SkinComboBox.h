@@ -53,8 +53,8 @@ public:
   HBITMAP m_arrowBitmap = nullptr;
   HBITMAP m_arrowHoverBitmap = nullptr;
   HBITMAP m_arrowDisabledBitmap = nullptr;
-  HBITMAP m_frameMask = nullptr;
-  HBITMAP m_arrowMask = nullptr;
+  GdiObject<HBITMAP> m_frameMask;
+  GdiObject<HBITMAP> m_arrowMask;
   int m_frameWidth = 0;
   int m_frameHeight = 0;
   int m_arrowWidth = 0;

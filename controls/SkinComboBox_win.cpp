@@ -46,10 +46,7 @@ bool mayChangeFieldText(UINT message) {
 
 SkinComboBox::SkinComboBox() = default;
 
-SkinComboBox::~SkinComboBox() {
-  if (m_frameMask) ::DeleteObject(m_frameMask);
-  if (m_arrowMask) ::DeleteObject(m_arrowMask);
-}
+SkinComboBox::~SkinComboBox() = default;
 
 BEGIN_MESSAGE_MAP(SkinComboBox, CComboBox)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
@@ -76,17 +73,15 @@ void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap, HFO
   m_arrowHoverBitmap = bitmaps[2];
   m_arrowDisabledBitmap = bitmaps[3];
 
-  if (m_frameMask) ::DeleteObject(m_frameMask);
-  if (m_arrowMask) ::DeleteObject(m_arrowMask);
   BitmapShape frame = buildRegionFromBitmap(m_frameBitmap);
-  m_frameMask = frame.mask;
+  m_frameMask.reset(frame.mask);
   m_frameWidth = frame.width;
   m_frameHeight = frame.height;
   BitmapShape arrow = buildRegionFromBitmap(m_arrowBitmap);
-  m_arrowMask = arrow.mask;
+  m_arrowMask.reset(arrow.mask);
   m_arrowWidth = arrow.width;
   m_arrowHeight = arrow.height;
-  if (arrow.region) ::DeleteObject(arrow.region);  // only the arrow's mask is used
+  GdiObject<HRGN> unused(arrow.region);  // only the arrow's mask is used
 
   SetItemHeight(-1, static_cast<UINT>(m_frameHeight - 5));
   SetWindowPos(nullptr, 0, 0, m_frameWidth + 2, m_frameHeight + kListHeight, SWP_NOMOVE | SWP_NOZORDER);
@@ -218,7 +213,7 @@ LRESULT SkinComboBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
   // request from the program, and a choice in the drop-down list.
   if (message == CB_SETCURSEL) {
     m_selectedIndex = static_cast<int>(wParam);
-  } else if (message == WM_COMMAND && (HIWORD(wParam) == 1 || HIWORD(wParam) == 8)) {
+  } else if (message == WM_COMMAND && (HIWORD(wParam) == CBN_SELCHANGE || HIWORD(wParam) == CBN_CLOSEUP)) {
     m_selectedIndex = static_cast<int>(CComboBox::DefWindowProc(CB_GETCURSEL, 0, 0));
   }
   // The field's text is asked again after anything that may change the

@@ -6,6 +6,7 @@
 // one costs no time and little memory.
 #pragma once
 #include "framework/CDialog.h"
+#include "framework/GdiObjects.h"
 
 // How many times the magnifier enlarges.
 constexpr int zoomFactor = 2;
@@ -22,7 +23,7 @@ public:
   static SIZE sourceSize(int clientWidth, int clientHeight);
 
   CWnd* m_owner;
-  HBITMAP m_workBitmap = nullptr;  // 2048 x 2048, 32 bits: the captured screen area; only while shown
+  GdiObject<HBITMAP> m_workBitmap;  // 2048 x 2048, 32 bits: the captured screen area; only while shown
   int m_resizeHold = 0;            // refresh ticks still to skip after a resize
 
 protected:

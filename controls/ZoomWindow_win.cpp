@@ -14,9 +14,7 @@ constexpr int kTicksHeldAfterSizing = 5;
 
 ZoomWindow::ZoomWindow(CWnd* ownerWindow) : CDialog(IDD_ZOOM, nullptr), m_owner(ownerWindow) {}
 
-ZoomWindow::~ZoomWindow() {
-  if (m_workBitmap) ::DeleteObject(m_workBitmap);
-}
+ZoomWindow::~ZoomWindow() = default;
 
 BEGIN_MESSAGE_MAP(ZoomWindow, CDialog)
   ON_MESSAGE(WM_CLOSE, OnClose)
@@ -39,14 +37,13 @@ BOOL ZoomWindow::OnInitDialog() {
 }
 
 void ZoomWindow::startRefreshing() {
-  if (!m_workBitmap) m_workBitmap = ::CreateBitmap(kWorkSize, kWorkSize, 1, 32, nullptr);
+  if (!m_workBitmap) m_workBitmap.reset(::CreateBitmap(kWorkSize, kWorkSize, 1, 32, nullptr));
   SetTimer(kRefreshTimer, kRefreshPeriodMs);
 }
 
 void ZoomWindow::stopRefreshing() {
   KillTimer(kRefreshTimer);
-  if (m_workBitmap) ::DeleteObject(m_workBitmap);
-  m_workBitmap = nullptr;
+  m_workBitmap.reset(nullptr);
 }
 
 LRESULT ZoomWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -87,7 +84,7 @@ LRESULT ZoomWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   const SIZE source = sourceSize(client.right, client.bottom);
 
   MemoryDC work(dc, m_workBitmap);
-  HDC screen = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  GdiObject<HDC> screen(::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
   ::FillRect(work, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   ::BitBlt(work, 0, 0, source.cx, source.cy, screen, pointer.x - source.cx / 2, pointer.y - source.cy / 2, SRCCOPY);
 
@@ -108,12 +105,11 @@ LRESULT ZoomWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   if (cursor && ::GetIconInfo(cursor, &info)) {
     at.x -= static_cast<LONG>(info.xHotspot);
     at.y -= static_cast<LONG>(info.yHotspot);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    // GetIconInfo hands over copies of the cursor's bitmaps.
+    GdiObject<HBITMAP> mask(info.hbmMask), colour(info.hbmColor);
   }
   if (cursor) ::DrawIconEx(work, at.x, at.y, cursor, 0, 0, 0, nullptr, DI_NORMAL | DI_COMPAT);
 
   ::StretchBlt(dc, 0, 0, source.cx * zoomFactor, source.cy * zoomFactor, work, 0, 0, source.cx, source.cy, SRCCOPY);
-  ::DeleteDC(screen);
   return 0;
 }

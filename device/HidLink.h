@@ -48,6 +48,11 @@ struct HidSlot {
   int32_t stateWord = 0;
 };
 
+class HidLink;
+// The process's link to the mouse, over the seam's HID bus (defined with the
+// other process-wide objects, app/ProcessObjects_win.cpp).
+extern HidLink hidLink;
+
 class HidLink {
 public:
   // The bus must outlive the link: the destructor closes what the slots hold.
@@ -71,7 +76,9 @@ public:
   // kept. Takes no lock, so the window's thread never waits for a scan here.
   void markDeviceSetChanged() { m_deviceSetChanged.store(true); }
 
-  // The main window, as an opaque handle value.
+  // The main window, as an opaque handle value. Kept for a debugger only:
+  // nothing is posted to it from here, device changes reach the window from
+  // the system.
   void setNotifyWindow(void* window) { m_notifyWindow.store(window); }
   void* notifyWindow() const { return m_notifyWindow.load(); }
 

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <type_traits>
+
 // BeginPaint / EndPaint.
 class PaintDC {
 public:
@@ -67,14 +69,14 @@ private:
   int m_saved;
 };
 
-// Owns a GDI object (bitmap, pen, brush, region) and deletes it.
+// Owns a GDI object that the code created (bitmap, pen, brush, region, or a
+// memory DC) and deletes it. Handles the code only borrows (a window's DC, a
+// skin bitmap it is handed) stay raw.
 template <typename Handle>
 class GdiObject {
 public:
   explicit GdiObject(Handle handle = nullptr) : m_handle(handle) {}
-  ~GdiObject() {
-    if (m_handle) ::DeleteObject(m_handle);
-  }
+  ~GdiObject() { destroy(); }
   GdiObject(const GdiObject&) = delete;
   GdiObject& operator=(const GdiObject&) = delete;
   operator Handle() const { return m_handle; }
@@ -85,11 +87,18 @@ public:
     return h;
   }
   void reset(Handle handle) {
-    if (m_handle) ::DeleteObject(m_handle);
+    destroy();
     m_handle = handle;
   }
 
 private:
+  void destroy() {
+    if (!m_handle) return;
+    if constexpr (std::is_same_v<Handle, HDC>)
+      ::DeleteDC(m_handle);
+    else
+      ::DeleteObject(m_handle);
+  }
   Handle m_handle;
 };
 

@@ -133,15 +133,6 @@ public:
 private:
   // The mouse that cannot be told apart from the others.
   MouseHolds m_unknownMouse;
-
-public:
-  // The state of the mouse that cannot be told apart, under the names that
-  // callers and tests have always read it by.
-  uint8_t& m_lastButtonByte = m_unknownMouse.lastButtonByte;
-  KeyboardState& m_keyboardState = m_unknownMouse.keyboardState;
-  uint8_t& m_injectedButtons = m_unknownMouse.injectedButtons;
-
-private:
   MouseHolds& holdsFor(const std::string& mouse);
   void onButtonState(const std::string& mouse, uint8_t buttons);
   void onDpiState(uint8_t level, uint8_t step);

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/ProcessObjects.h"
+#include "device/HidLink.h"
 #include "mainwnd/RawInputApi.h"
 #include "mainwnd/RawInputMice_win.h"
 #include "mainwnd/RawInputPacket.h"
@@ -107,12 +107,12 @@ void DesktopInput::doubleClick() {
 void MainWindowInput::exchangeFrame(const FeatureFrame& request) {
   // The mouse's answer means nothing to the program.
   FeatureFrame reply;
-  hidLink.exchangeFeature(request, reply);
+  m_hidLink.exchangeFeature(request, reply);
 }
 
-void MainWindowInput::sendToEveryMouse(const FeatureFrame& frame) { hidLink.sendFeature(frame); }
+void MainWindowInput::sendToEveryMouse(const FeatureFrame& frame) { m_hidLink.sendFeature(frame); }
 
 bool MainWindowInput::exchangeFrameWith(const std::string& mouse, const FeatureFrame& request) {
   FeatureFrame reply;
-  return hidLink.exchangeFeatureOn(mouse, request, reply);
+  return m_hidLink.exchangeFeatureOn(mouse, request, reply);
 }

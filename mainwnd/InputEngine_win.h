@@ -9,6 +9,7 @@
 
 #include "mainwnd/InputEngine.h"
 
+class HidLink;
 class RawInputApi;
 class RawInputMice;
 
@@ -53,7 +54,8 @@ private:
 class MainWindowInput : public InputEngineOutput {
 public:
   using DpiDisplay = std::function<void(int step)>;
-  explicit MainWindowInput(DpiDisplay showDpi) : m_showDpi(std::move(showDpi)) {}
+  // The frames go through `link`, which must outlive this output.
+  MainWindowInput(HidLink& link, DpiDisplay showDpi) : m_hidLink(link), m_showDpi(std::move(showDpi)) {}
 
   void exchangeFrame(const FeatureFrame& request) override;
   void sendToEveryMouse(const FeatureFrame& frame) override;
@@ -67,5 +69,6 @@ public:
   DesktopInput m_desktop;
 
 private:
+  HidLink& m_hidLink;
   DpiDisplay m_showDpi;
 };

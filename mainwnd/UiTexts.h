@@ -90,6 +90,3 @@ extern UiTexts uiTexts;
 CString readLanguageCode();
 // Sets `texts` from the registry's language code and `directory`'s lang.ini.
 void loadUiTexts(UiTexts& texts, const CString& directory);
-// The window's initialisation: the process's texts from programDirectory's
-// lang.ini.
-void loadUiTexts();

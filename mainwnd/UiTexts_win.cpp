@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProcessObjects.h"
+#include "framework/CString.h"
 #include "framework/WideText.h"
 #include "mainwnd/UiTexts.h"
 
@@ -52,5 +52,3 @@ void loadUiTexts(UiTexts& texts, const CString& directory) {
     return ansiFromWide(text.data());
   });
 }
-
-void loadUiTexts() { loadUiTexts(uiTexts, programDirectory); }

@@ -8,12 +8,12 @@ list(APPEND SKIVOL_CORE_SOURCES
   mainwnd/UiTexts.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
-  mainwnd/DpiLayout_win.cpp
   mainwnd/InputEngine_win.cpp
   mainwnd/RawInputMice_win.cpp
   mainwnd/TrayIcon_win.cpp
   mainwnd/MainWindowPainter_win.cpp
   mainwnd/UiTexts_win.cpp
-  mainwnd/AssignmentControls_win.cpp
+  mainwnd/MainDialogAssignments_win.cpp
+  mainwnd/MainDialogDpi_win.cpp
   mainwnd/Win32RawInput_win.cpp
 )

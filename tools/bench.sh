@@ -4,10 +4,33 @@
 # (bench/win_hidlink), and the program next to an empty window under Wine on a
 # private virtual display (bench/win_perf). Arguments go to win_perf:
 # [rounds] [idle seconds] [repaints].
+# Everything printed also goes, with the commit and the date it was measured
+# on, to docs/performance-figures.md: the figures there are never typed in.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/build.sh
+figures="$root/docs/performance-figures.md"
+printed=$(mktemp)
+exec 3>&1 > >(tee "$printed" >&3)
+publish() {
+  # Back to the terminal; tee has written what it was given within a moment.
+  exec >&3
+  sleep 1
+  {
+    echo "# Performance figures"
+    echo
+    echo "Written by \`bash tools/bench.sh $*\`; what they measure and the goals: [performance.md](performance.md)."
+    echo
+    echo "- Commit: \`$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- . ':!docs' || echo ' (with uncommitted changes)')\`"
+    echo "- Measured: $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
+    echo
+    echo '```'
+    tr -d '\r' < "$printed"
+    echo '```'
+  } > "$figures"
+  rm -f "$printed"
+}
 source tools/session.sh
 trap stop_session EXIT
 echo "== HID link over a modelled bus (host) =="
@@ -24,3 +47,4 @@ kill -TERM "$driver_mouse" && wait "$driver_mouse" || true
 rm -f "$said"
 echo "== program vs empty window under Wine =="
 "$root/tools/wine-run.sh" build/bin/win_perf.exe "$@"
+publish "$@"

@@ -11,7 +11,11 @@ if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$root"
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake "${launcher[@]}" >/dev/null
+# The toolchain is read only when a build folder is first configured; given
+# again, CMake warns that it was not used.
+toolchain=()
+[ -f build/win/CMakeCache.txt ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake)
+cmake -S . -B build/win "${toolchain[@]}" "${launcher[@]}" >/dev/null
 cmake --build build/win -j "$jobs"
 if [ "$1" != "--windows-only" ]; then
   cmake -S . -B build/host "${launcher[@]}" >/dev/null

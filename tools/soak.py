@@ -45,7 +45,7 @@ ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 from conftest import (BIN, MAIN_TITLE, VirtualMouse, WinProcess, click, find_window, find_windows,  # noqa: E402
-                      free_port, key, probe, wait_for)
+                      free_port, key, probe, settings_record, wait_for)
 
 EXE = "SkivolMouseVirtual.exe"
 COMBO_WHEEL, COMBO_5TH = 1009, 1008
@@ -59,15 +59,6 @@ COUNTERS = ("handles", "gdi", "user", "threads")
 # button; "Button 5th" (bit 3): its fourth. The right button stays its own.
 KEY_SHORTCUT, BUTTON_4TH, BUTTON_5TH = 1, 8, 7
 VALID_FUNCTIONS = {0, 1, 4, 5, 6, 7, 8, 9, 10, 11}
-
-
-def settings_file():
-    slots = {2: (0x01, 0x2E, KEY_SHORTCUT, 0), 4: (0, 0, BUTTON_5TH, 0x08), 3: (0, 0, BUTTON_4TH, 0x10)}
-    data = bytes([7]) + b"_@_SF3_"
-    for index in range(8):
-        data += struct.pack("<4i", *slots.get(index, (0, 0, 0, 0)))
-    data += struct.pack("<5i", 0, 1, 3, 5, 2)
-    return data
 
 
 def settings_problem(path):
@@ -109,7 +100,8 @@ class Soak:
         self.args = args
         self.folder = Path(tempfile.mkdtemp(prefix="skivol-soak-"))
         shutil.copy(BIN / EXE, self.folder / EXE)
-        (self.folder / "setting.dat").write_bytes(settings_file())
+        (self.folder / "setting.dat").write_bytes(settings_record({2: KEY_SHORTCUT, 3: BUTTON_4TH, 4: BUTTON_5TH},
+                                                                     shortcut=(0x01, 0x2E)))
         self.port = free_port()
         self.env = {"SKIVOL_VMOUSE_PORT": str(self.port)}
         self.mouse = VirtualMouse(self.port)

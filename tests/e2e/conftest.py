@@ -10,6 +10,7 @@ import os
 import shutil
 import signal
 import socket
+import struct
 import subprocess
 import time
 from pathlib import Path
@@ -35,6 +36,27 @@ def wine_env(extra=None):
     if extra:
         env.update(extra)
     return env
+
+
+KEY_SHORTCUT = 1
+
+
+def settings_record(functions=None, shortcut=(0, 0), steps=(0, 1, 3, 5), level=2):
+    """The 156-byte setting.dat record: the marker, eight button slots
+    (modifiers, scan code, function, button mask), four DPI steps and the
+    level. `functions` maps ButtonIndex -> function code; every KeyShortcut
+    holds `shortcut` (modifiers, scan code), every mouse-button function its
+    button's mask, as the program writes them."""
+    functions = functions or {}
+    data = bytes([7]) + b"_@_SF3_"
+    for index in range(8):
+        function = functions.get(index, 0)
+        modifiers, scan = shortcut if function == KEY_SHORTCUT else (0, 0)
+        mask = 1 << (function - 4) if 4 <= function <= 8 else 0
+        data += struct.pack("<4i", modifiers, scan, function, mask)
+    data += struct.pack("<5i", *steps, level)
+    assert len(data) == 156
+    return data
 
 
 def wait_for(condition, timeout=DEADLINE, interval=0.2, message="condition"):

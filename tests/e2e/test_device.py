@@ -1,26 +1,15 @@
 """The utility and the virtual mouse: what the mouse is told at start and
 after device changes, and the controls following the mouse's presence."""
-import struct
 import time
 
 import pytest
 
 from conftest import MAIN_TITLE, find_window, point_into_target, probe, wait_for
+from conftest import settings_record as settings
 
 COMBO_IDS = (1010, 1009, 1007, 1008)
 REPORT_MASK = "000702"
 POST_SCAN = "001A00000000000000"
-
-
-def settings(functions=None, steps=(0, 1, 3, 5), level=2):
-    """A valid setting.dat: `functions` maps ButtonIndex -> function code."""
-    functions = functions or {}
-    data = bytes([7]) + b"_@_SF3_"
-    for index in range(8):
-        data += struct.pack("<4i", 0, 0, functions.get(index, 0), 0)
-    data += struct.pack("<5i", *steps, level)
-    assert len(data) == 156
-    return data
 
 
 class FrameWatch:

@@ -11,6 +11,7 @@ import pytest
 
 from conftest import (MAIN_TITLE, VirtualMouse, click, delete_registry, find_window, find_windows, free_port, key,
                       move_mouse, probe, set_registry, wait_for, window_origin, xdotool)
+from conftest import settings_record as settings
 from test_looks import STATE_LINE, WindowShot, skin
 from test_shortcut_assignment import KEY_TITLE, choose_item, click_key_dialog_button
 
@@ -33,18 +34,6 @@ BARE_SKIN = (420, 60)  # a spot of the window with no control and no DPI box
 BARE_DESKTOP = (1200, 980)  # a spot of the screen that no window reaches
 
 KEY_SHORTCUT, LEFT_BUTTON, BUTTON_4TH, CLOSE_WINDOW, DOUBLE_CLICK = 1, 4, 8, 10, 11
-
-
-def settings(functions, shortcut=(0, 0), steps=(0, 1, 3, 5), level=2):
-    """setting.dat with `functions` {ButtonIndex: function}; every shortcut
-    is `shortcut` (modifiers, scanCode)."""
-    data = bytes([7]) + b"_@_SF3_"
-    for index in range(8):
-        function = functions.get(index, 0)
-        modifiers, scan = shortcut if function == KEY_SHORTCUT else (0, 0)
-        mask = 1 << (function - 4) if 4 <= function <= 8 else 0
-        data += struct.pack("<4i", modifiers, scan, function, mask)
-    return data + struct.pack("<5i", *steps, level)
 
 
 def saved_dpi(folder):

@@ -1,10 +1,9 @@
 """Remapped buttons carried out through the virtual mouse, and the mouse's DPI
 state shown in the window."""
-import struct
 
 import pytest
 
-from conftest import MAIN_TITLE, click, find_window, find_windows, point_into_target, probe, wait_for
+from conftest import MAIN_TITLE, click, find_window, find_windows, point_into_target, probe, settings_record, wait_for
 
 SLIDER_ID = 1018
 EDIT_ID = 100  # the text box of TestTarget.exe
@@ -17,25 +16,10 @@ DOUBLE_CLICK = 11
 WHEEL = 2  # ButtonIndex of the wheel button; its bit in the button byte is 0x04
 
 
-def settings(wheel_function, scan_code=0, modifiers=0):
-    """A valid setting.dat that assigns the wheel button and leaves the rest
-    on their own functions and the DPI values on their defaults."""
-    data = bytes([7]) + b"_@_SF3_"
-    for index in range(8):
-        function = wheel_function if index == WHEEL else 0
-        mods = modifiers if index == WHEEL else 0
-        scan = scan_code if index == WHEEL else 0
-        mask = 1 << (function - 4) if 4 <= function <= 8 else 0
-        data += struct.pack("<4i", mods, scan, function, mask)
-    data += struct.pack("<5i", 0, 1, 3, 5, 2)
-    assert len(data) == 156
-    return data
-
-
 def start_with_wheel(desktop, function, scan_code=0, modifiers=0):
     """Starts the utility with the wheel button assigned, and waits until the
     mouse reports the wheel to it instead of handling it."""
-    _, wid, mouse = desktop.start_utility(files={"setting.dat": settings(function, scan_code, modifiers)})
+    _, wid, mouse = desktop.start_utility(files={"setting.dat": settings_record({WHEEL: function}, shortcut=(modifiers, scan_code))})
     wait_for(lambda: int(mouse.state().get("mask", "0"), 16) & 0x04, message="the wheel in the report mask")
     return wid, mouse
 

@@ -46,21 +46,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t length = data[at] % 10;  // 0..9 bytes, a full report is 8
     ++at;
     const size_t take = length < size - at ? length : size - at;
-    const uint8_t before = engine.m_lastButtonByte;
+    const uint8_t before = engine.holdsOf("").lastButtonByte;
     const size_t framesBefore = out.frames + out.actions;
     engine.onReport(data + at, take);
     at += take;
 
     require(config.dpiLevel >= 0 && config.dpiLevel < kDpiLevels, "the DPI level left 0..3");
-    const auto& keys = engine.m_keyboardState.keys;
+    const MouseHolds holds = engine.holdsOf("");
+    const auto& keys = holds.keyboardState.keys;
     for (size_t i = 0; i < keys.size(); ++i)
       for (size_t j = i + 1; j < keys.size(); ++j)
         require(keys[i] == 0 || keys[i] != keys[j], "a key held in two slots");
-    const unsigned changed = static_cast<unsigned>(before ^ engine.m_lastButtonByte) & 0x7F;
+    const unsigned changed = static_cast<unsigned>(before ^ holds.lastButtonByte) & 0x7F;
     require(out.frames + out.actions - framesBefore <= static_cast<size_t>(__builtin_popcount(changed)),
             "more frames or actions than changed buttons");
-    if ((engine.m_lastButtonByte & 0x7F) == 0) {
-      require(engine.m_keyboardState.modifiers == 0 && engine.m_injectedButtons == 0,
+    if ((holds.lastButtonByte & 0x7F) == 0) {
+      require(holds.keyboardState.modifiers == 0 && holds.injectedButtons == 0,
               "a modifier or mouse button held with every button up");
       for (uint8_t key : keys) require(key == 0, "a key held with every button up");
     }

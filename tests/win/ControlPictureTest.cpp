@@ -108,6 +108,14 @@ TEST_F(ControlPictureTest, ButtonPictureFollowsStateAndCaption) {
   EXPECT_NE(longer, normal);
   button.SetWindowText("Default");
   EXPECT_EQ(pixels(button.picture(), size), normal);
+  // The long caption fitted after the short one looks as it does on a button
+  // that had it from the start.
+  ControlsHost fresh;
+  ASSERT_TRUE(fresh.Create(IDD_MAIN));
+  fresh.button.SetWindowText("Standardeinstellungen");
+  fresh.button.setSkin(set, backdrop, 1, nullptr);
+  EXPECT_EQ(pixels(fresh.button.picture(), size), longer);
+  fresh.DestroyWindow();
 }
 
 TEST_F(ControlPictureTest, ComboPictureFollowsSelectionFocusEnableAndHover) {
@@ -134,7 +142,11 @@ TEST_F(ControlPictureTest, ComboPictureFollowsSelectionFocusEnableAndHover) {
   ::SetFocus(host.button.m_hWnd);
   EXPECT_EQ(pixels(combo.picture(), size), second);
   combo.EnableWindow(FALSE);
-  EXPECT_NE(pixels(combo.picture(), size), second);
+  const std::vector<uint32_t> disabled = pixels(combo.picture(), size);
+  EXPECT_NE(disabled, second);
+  const COLORREF disabledText = RGB(0x8C, 0x8C, 0x8C);
+  EXPECT_TRUE(hasColour(disabled, disabledText));
+  EXPECT_FALSE(hasColour(second, disabledText));
   combo.EnableWindow(TRUE);
   combo.SetCurSel(0);
   EXPECT_EQ(pixels(combo.picture(), size), first);

@@ -85,13 +85,13 @@ TEST_F(SettingsFileWin, TheProcessSettingsLiveBesideTheExecutable) {
   programDirectory = folder.c_str();
   EXPECT_EQ(settingsFilePath().str(), path);
   mouseConfig.resetStoredValues();
-  mouseConfig.exitRequested = true;
-  EXPECT_FALSE(saveSettings());
-  EXPECT_EQ(readAll(path), oldBytes);
-
-  mouseConfig.exitRequested = false;
-  EXPECT_TRUE(loadSettingsIntoModel());
+  ASSERT_TRUE(loadSettingsIntoModel());
   EXPECT_EQ(mouseConfig.reportMask(), 0x02);
+  mouseConfig.assignments[ButtonIndex::Wheel].function = ButtonFunction::KeyShortcut;
+  EXPECT_TRUE(saveSettings());
+  MouseConfig read;
+  ASSERT_TRUE(readSettingsFile(path.c_str(), read));
+  EXPECT_EQ(read.reportMask(), 0x06);
   mouseConfig.resetStoredValues();
   programDirectory = savedDirectory;
 }

@@ -13,6 +13,11 @@
 #include "app/Seams.h"
 #include "vmouse/VirtualMouseRig_win.h"
 #include "tests/win/PumpMessages.h"
+#include "tests/win/VirtualMouseCommand.h"
+
+std::vector<std::string> virtualMouseCommand(const std::string& line) {
+  return virtualMouseRig().m_commands.execute(line).lines;
+}
 
 namespace {
 

@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <functional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "app/MainDialog.h"
 #include "app/ProcessObjects.h"
@@ -15,20 +20,43 @@
 
 namespace {
 
+std::set<DWORD> threadsOfThisProcess() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  std::set<DWORD> threads;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) threads.insert(entry.th32ThreadID);
+  ::CloseHandle(snapshot);
+  return threads;
+}
+
 TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   MainDialog dialog{nullptr};
   mouseConfig.dpiSyncPending = false;
   ASSERT_TRUE(dialog.Create(IDD_MAIN));  // without the events it starts no thread
   dialog.ShowWindow(SW_HIDE);
-  waitEventOpen = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  waitEventClose = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  const std::string suffix = std::to_string(::GetCurrentProcessId());
+  const std::string openName = "Local\\skivol-test-open-" + suffix, closeName = "Local\\skivol-test-close-" + suffix;
+  waitEventOpen = ::CreateEventA(nullptr, TRUE, FALSE, openName.c_str());
+  waitEventClose = ::CreateEventA(nullptr, TRUE, FALSE, closeName.c_str());
 
-  ::SetEvent(waitEventOpen);  // a later copy, before anything waits
+  signalNamedEvent(openName.c_str());  // a later copy, before anything waits
+  const std::set<DWORD> before = threadsOfThisProcess();
   startWatchThreads(&dialog);
+  std::vector<HANDLE> started;
+  for (DWORD id : threadsOfThisProcess())
+    if (!before.count(id)) started.push_back(::OpenThread(SYNCHRONIZE, FALSE, id));
+  ASSERT_EQ(started.size(), 1u);
   EXPECT_TRUE(pumpUntil([&] { return dialog.IsWindowVisible() != FALSE; }, 10000));
   EXPECT_TRUE(pumpUntil([] { return ::WaitForSingleObject(waitEventOpen, 0) == WAIT_TIMEOUT; }, 10000));
+  dialog.ShowWindow(SW_HIDE);
+  signalNamedEvent(openName.c_str());  // and again, while it waits
+  EXPECT_TRUE(pumpUntil([&] { return dialog.IsWindowVisible() != FALSE; }, 10000));
 
-  stopWatchThreads();  // returns once both have ended
+  stopWatchThreads();  // returns once the thread has ended
+  EXPECT_EQ(::WaitForSingleObject(started[0], 0), WAIT_OBJECT_0) << "still running";
+  ::CloseHandle(started[0]);
   ::SetEvent(waitEventClose);
   pumpUntil([] { return false; }, 100);
   EXPECT_FALSE(mouseConfig.exitRequested);

@@ -1,6 +1,6 @@
-// The assignment rows of the main window: the four combo boxes through which
-// the user gives each remappable button a function.
-#include <iterator>
+// MainDialog: the assignment rows of the main window, the four combo boxes
+// through which the user gives each remappable button a function, and the
+// resets ("Default", Enter), whose DPI half is in MainDialogDpi_win.cpp.
 #include <mutex>
 
 #include "app/MainDialog.h"
@@ -180,57 +180,14 @@ void MainDialog::restoreNativeAssignments() {
   }
 }
 
-namespace {
-// The default DPI steps go to the mouse in this order, the current level last.
-struct DefaultDpiWrite {
-  int32_t level;
-  int32_t step;
-};
-constexpr DefaultDpiWrite kDefaultDpiWrites[] = {{0, 0}, {1, 1}, {3, 5}, {2, 3}};
-constexpr DWORD kPauseBetweenLevelsMs = 120;
-constexpr DWORD kPauseAfterLastLevelMs = 80;
-constexpr DWORD kPauseBetweenStepsMs = 30;
-}  // namespace
-
-void MainDialog::resetToDefaults() {
-  restoreNativeAssignments();
-  mouseConfig.setDefaultDpi();
-  // The mouse takes a level's step while that level is current; each write
-  // is committed at once. The pauses give its firmware time between levels.
-  const size_t writes = std::size(kDefaultDpiWrites);
-  for (size_t i = 0; i < writes; ++i) {
-    const DefaultDpiWrite& write = kDefaultDpiWrites[i];
-    selectDpiLevel(write.level);
-    setDpiStep(write.level, write.step, 1, 1, 1, 1);
-    commitDpi();
-    ::Sleep(i + 1 < writes ? kPauseBetweenLevelsMs : kPauseAfterLastLevelMs);
-  }
-  finishDpiReset();
-}
-
-void MainDialog::finishDpiReset() {
-  // The mouse answers each selection with its DPI state from before the
-  // write, and its own DPI button, pressed meanwhile, with whatever step the
-  // level had then: taking either would put old steps back. Which reports
-  // those are cannot be counted, as the button adds its own; the answer to
-  // one more selection, made once every step is written, tells the new state
-  // and ends them.
-  if (selectDpiLevel(kDefaultDpiLevel)) {
-    m_inputEngine.awaitDpiAnswer(static_cast<uint8_t>(kDefaultDpiLevel),
-                                 static_cast<uint8_t>(mouseConfig.dpiStep[kDefaultDpiLevel]));
-    SetTimer(kDpiAnswersTimer, kDpiAnswersWaitMs);
-  }
-  // Left where it was, the slider rule would take the slider's old position
-  // back as the current level's step.
-  m_dpiSlider.SetPos(mouseConfig.dpiStep[mouseConfig.dpiLevel]);
-  Invalidate(FALSE);
-  // The whole reset is kept, the DPI values with the assignments.
-  saveSettings();
-}
-
 LRESULT MainDialog::OnDefaultCommand(WORD, WORD, HWND, BOOL&) {
   resetToDefaults();
   return 0;
+}
+
+void MainDialog::resetToDefaults() {
+  restoreNativeAssignments();
+  resetDpiLevelByLevel();
 }
 
 void MainDialog::OnOK() {
@@ -240,11 +197,5 @@ void MainDialog::OnOK() {
   // Enter resets like "Default" but never ends the dialog and leaves the
   // commit to the timer.
   restoreNativeAssignments();
-  mouseConfig.setDefaultDpi();
-  setDpiStep(0, mouseConfig.dpiStep[0], 1, 1, 1, 1);
-  for (int level = 1; level < kDpiLevels; ++level) {
-    ::Sleep(kPauseBetweenStepsMs);
-    setDpiStep(level, mouseConfig.dpiStep[level], 1, 1, 1, 1);
-  }
-  finishDpiReset();
+  resetDpiSteps();
 }
