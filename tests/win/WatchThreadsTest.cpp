@@ -31,6 +31,11 @@ std::set<DWORD> threadsOfThisProcess() {
   return threads;
 }
 
+DWORD WINAPI stopTheWatch(void*) {
+  stopWatchThreads();
+  return 0;
+}
+
 TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   MainDialog dialog{nullptr};
   mouseConfig.dpiSyncPending = false;
@@ -46,7 +51,7 @@ TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   startWatchThreads(&dialog);
   std::vector<HANDLE> started;
   for (DWORD id : threadsOfThisProcess())
-    if (!before.count(id)) started.push_back(::OpenThread(SYNCHRONIZE, FALSE, id));
+    if (!before.count(id)) started.push_back(::OpenThread(SYNCHRONIZE | THREAD_SUSPEND_RESUME, FALSE, id));
   ASSERT_EQ(started.size(), 1u);
   EXPECT_TRUE(pumpUntil([&] { return dialog.IsWindowVisible() != FALSE; }, 10000));
   EXPECT_TRUE(pumpUntil([] { return ::WaitForSingleObject(waitEventOpen, 0) == WAIT_TIMEOUT; }, 10000));
@@ -54,8 +59,15 @@ TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   signalNamedEvent(openName.c_str());  // and again, while it waits
   EXPECT_TRUE(pumpUntil([&] { return dialog.IsWindowVisible() != FALSE; }, 10000));
 
-  stopWatchThreads();  // returns once the thread has ended
-  EXPECT_EQ(::WaitForSingleObject(started[0], 0), WAIT_OBJECT_0) << "still running";
+  // Held up, the thread keeps the stop waiting: stopping returns only once
+  // the thread has ended.
+  ::SuspendThread(started[0]);
+  HANDLE stopper = ::CreateThread(nullptr, 0, stopTheWatch, nullptr, 0, nullptr);
+  EXPECT_EQ(::WaitForSingleObject(stopper, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "returned before the thread ended";
+  ::ResumeThread(started[0]);
+  EXPECT_EQ(::WaitForSingleObject(stopper, 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(::WaitForSingleObject(started[0], 0), WAIT_OBJECT_0);
+  ::CloseHandle(stopper);
   ::CloseHandle(started[0]);
   ::SetEvent(waitEventClose);
   pumpUntil([] { return false; }, 100);
