@@ -4,11 +4,13 @@
 #include <string>
 
 #include "app/MainDialog.h"
-#include "app/ProcessObjects.h"
 #include "controls/Skin.h"
+#include "device/HidLink.h"
 #include "device/MouseConfig.h"
 #include "framework/GdiObjects.h"
 #include "mainwnd/DpiLayout.h"
+#include "mainwnd/MainWindowLayout.h"
+#include "mainwnd/UiTexts.h"
 
 namespace {
 

@@ -62,6 +62,9 @@ private:
 
 // What a profile reader returns for a key that is not there.
 constexpr char kNoText[] = "@_NOSTR_";
+// The field a text of lang.ini is read into, its terminating zero included:
+// values up to 1999 characters are read whole, longer ones cut there.
+constexpr unsigned kProfileTextChars = 2000;
 
 // Reads `key` of `section`; returns `fallback` when the file, the section or
 // the key is missing. An entry with an empty value reads as "".

@@ -11,7 +11,6 @@ namespace {
 const wchar_t kProductKey[] = L"SOFTWARE\\Skivol Gaming Mouse";
 const wchar_t kLanguageValue[] = L"Language";
 constexpr DWORD kLanguageValueBytes = 400;
-constexpr DWORD kProfileTextChars = 2000;  // values up to 1999 characters are read whole
 }  // namespace
 
 CString readLanguageCode() {

@@ -1,110 +1,64 @@
-// The language selection on whatever the registry value and lang.ini hold.
-// The first byte is the registry value's length, then its bytes, then the
-// text of lang.ini, read as the system's profile reader reads it: the first
-// section of that name, the first entry of that key, case-insensitive,
-// blanks around names and values dropped. Each text ends up as the entry of
-// the section the value names, or as the built-in text when there is none.
-#include <cctype>
+// The language selection driven by what the program receives: the registry
+// value's raw bytes (the first byte gives their count), then, for each text
+// asked of lang.ini in turn, one answer as the profile reader gives it: a
+// length byte (0xFF: the key is missing) and that many bytes, cut to the
+// reader's field and at the first zero byte, as the field holds them.
+// Properties: every key is asked once, of the value's section, in order;
+// each text is what its answer said or, for a missing key, its built-in
+// text, and nothing else changes; no text is longer than the field.
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "FuzzCheck.h"
 #include "mainwnd/UiTexts.h"
 
-namespace {
-
-std::string trimmed(const std::string& s) {
-  size_t first = s.find_first_not_of(" \t");
-  if (first == std::string::npos) return std::string();
-  size_t last = s.find_last_not_of(" \t");
-  return s.substr(first, last - first + 1);
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
-// The entries of the first section named `section` in `ini`, in file order.
-std::vector<std::pair<std::string, std::string>> sectionEntries(const std::string& ini, const std::string& section) {
-  std::vector<std::pair<std::string, std::string>> entries;
-  bool inSection = false;
-  size_t pos = 0;
-  while (pos < ini.size()) {
-    size_t end = ini.find('\n', pos);
-    if (end == std::string::npos) end = ini.size();
-    std::string line = ini.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    line = trimmed(line);
-    if (!line.empty() && line[0] == '[') {
-      if (inSection) break;
-      const size_t close = line.find(']');
-      inSection = sameName(trimmed(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)),
-                           section);
-      continue;
-    }
-    const size_t eq = line.find('=');
-    if (inSection && eq != std::string::npos) entries.emplace_back(trimmed(line.substr(0, eq)), trimmed(line.substr(eq + 1)));
-  }
-  return entries;
-}
-
-bool lookUp(const std::vector<std::pair<std::string, std::string>>& entries, const std::string& key,
-            std::string& value) {
-  for (const auto& entry : entries) {
-    if (sameName(entry.first, key)) {
-      value = entry.second;
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const size_t valueSize = data[0] % 48 < size - 1 ? data[0] % 48 : size - 1;
   const char* value = reinterpret_cast<const char*>(data + 1);
-  const std::string ini(value + valueSize, size - 1 - valueSize);
-  if (ini.find('\0') != std::string::npos) return 0;  // a text file
+  size_t at = 1 + valueSize;
 
   const CString code = languageCodeFromValue(value, valueSize);
   require(static_cast<size_t>(code.GetLength()) <= valueSize, "the code reaches past the value");
-  require(std::memchr(code.c_str(), '\0', static_cast<size_t>(code.GetLength())) == nullptr,
-          "the code holds a zero byte");
-  require(std::strncmp(code.c_str(), value, static_cast<size_t>(code.GetLength())) == 0,
+  require(std::strncmp(code.c_str(), value, static_cast<size_t>(code.GetLength())) == 0 &&
+              std::memchr(code.c_str(), '\0', static_cast<size_t>(code.GetLength())) == nullptr,
           "the code is not the value's text");
 
-  const auto entries = sectionEntries(ini, code.str());
+  std::vector<CString> answers;  // what each read returned, in order
   UiTexts texts;
-  int asked = 0;
   applyLanguage(texts, code, [&](const CString& section, const char* key, const char* fallback) {
-    require(section == code, "a section other than the code's read");
-    ++asked;
-    std::string found;
-    return lookUp(entries, key, found) ? CString(found) : CString(fallback);
+    const size_t index = answers.size();
+    require(index < static_cast<size_t>(kUiTextCount), "more texts asked than there are");
+    require(section == code, "a section other than the value's asked");
+    require(std::strcmp(key, UiTexts::key(static_cast<UiText>(index))) == 0, "a key asked out of order");
+    require(std::strcmp(fallback, kNoText) == 0, "a missing key not told apart");
+    CString answer(fallback);
+    if (at < size && data[at] != 0xFF) {
+      const size_t length = data[at] < size - at - 1 ? data[at] : size - at - 1;
+      std::string field(reinterpret_cast<const char*>(data + at + 1), length);
+      // Longer answers than the length byte allows reach the field's end.
+      if (length > 0 && data[at + 1] == 0xFE) field.assign(kProfileTextChars + 100, 'x');
+      field = field.substr(0, kProfileTextChars - 1);
+      answer = CString(field.substr(0, field.find('\0')));
+      at += 1 + length;
+    } else if (at < size) {
+      ++at;
+    }
+    answers.push_back(answer);
+    return answer;
   });
-  require(asked == kUiTextCount, "not every text looked up");
-  require(texts.m_languageCode == code, "the language code not kept");
-  require(texts.m_languageIndex >= 0 && texts.m_languageIndex < Language::Count, "a heading language out of range");
-  require(texts.m_languageIndex == languageIndexFor(code), "the heading language differs from the code's");
 
+  require(answers.size() == static_cast<size_t>(kUiTextCount), "not every key asked");
+  require(texts.m_languageCode == code, "the language code not kept");
+  require(texts.m_languageIndex == languageIndexFor(code), "the heading language differs from the code's");
   for (int i = 0; i < kUiTextCount; ++i) {
     const UiText id = static_cast<UiText>(i);
-    std::string found;
-    if (lookUp(entries, UiTexts::key(id), found) && found != kNoText)
-      require(texts[id] == CString(found), "an entry of the file not taken");
-    else
-      require(texts[id] == UiTexts::builtIn(id), "a text without an entry lost its built-in text");
+    const CString& expected = answers[static_cast<size_t>(i)] == kNoText ? CString(UiTexts::builtIn(id)) : answers[i];
+    require(texts[id] == expected, answers[i] == kNoText ? "a missing key's built-in text changed"
+                                                         : "a text is not what the file said");
+    require(static_cast<size_t>(texts[id].GetLength()) < kProfileTextChars, "a text longer than the field");
   }
   return 0;
 }
