@@ -11,6 +11,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/build.sh
 figures="$root/docs/performance-figures.md"
+# The commit the programs were just built from, and whether the tree differed
+# from it (the figures file itself aside).
+measured="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- . ':!docs/performance-figures.md' || echo ' with uncommitted changes')"
 printed=$(mktemp)
 exec 3>&1 > >(tee "$printed" >&3)
 publish() {
@@ -20,9 +23,9 @@ publish() {
   {
     echo "# Performance figures"
     echo
-    echo "Written by \`bash tools/bench.sh $*\`; what they measure and the goals: [performance.md](performance.md)."
+    echo "Written by \`bash tools/bench.sh${*:+ $*}\`; what they measure and the goals: [performance.md](performance.md)."
     echo
-    echo "- Commit: \`$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- . ':!docs' || echo ' (with uncommitted changes)')\`"
+    echo "- Commit: \`$measured\`"
     echo "- Measured: $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
     echo
     echo '```'
