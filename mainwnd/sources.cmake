@@ -9,6 +9,7 @@ list(APPEND SKIVOL_CORE_SOURCES
 )
 list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/DpiLayout_win.cpp
+  mainwnd/DpiNotice_win.cpp
   mainwnd/InputEngine_win.cpp
   mainwnd/RawInputMice_win.cpp
   mainwnd/TrayIcon_win.cpp
