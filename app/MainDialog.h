@@ -17,6 +17,7 @@
 #include "device/DpiCommands.h"
 #include "framework/CDialog.h"
 #include "framework/LoopTaken.h"
+#include "mainwnd/DpiNotice.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
 #include "mainwnd/MainWindowLayout.h"
@@ -156,6 +157,7 @@ protected:
   LRESULT OnMinimizeCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnPropertyCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnExitCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnShowDpiOnScreenCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnRawInputMessage(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnInputDeviceChange(UINT, WPARAM, LPARAM, BOOL&);
@@ -231,6 +233,8 @@ private:
   void fillAssignmentCombos();
 
   MainWindowPainter m_painter;
+  // A level chosen with the mouse's own DPI button, shown on screen.
+  DpiNotice m_dpiNotice{m_skin};
   DialogTimers m_deviceTimers{*this};
   DpiCommands m_dpiCommands;
   MainWindowInput m_inputOutput;

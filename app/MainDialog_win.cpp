@@ -75,6 +75,7 @@ MainDialog::MainDialog(CWnd* parent)
       m_inputEngine(mouseConfig, &usageForScanCode, m_inputOutput),
       m_rawInputMice([](const std::string& path) { return hidLink.deviceOf(path); }) {
   m_windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+  m_inputOutput.setDpiChoiceDisplay([this](int level, int step) { m_dpiNotice.show(level, step); });
 }
 
 MainDialog::~MainDialog() {
@@ -102,6 +103,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_COMMAND(IDC_MINIMIZE_BUTTON, OnMinimizeCommand)
   ON_COMMAND(ID_TRAY_PROPERTY, OnPropertyCommand)
   ON_COMMAND(ID_TRAY_EXIT, OnExitCommand)
+  ON_COMMAND(kShowDpiOnScreenCommand, OnShowDpiOnScreenCommand)
   ON_MESSAGE(WM_APP_MICE_CHANGED, OnMiceChanged)
   ON_MESSAGE(WM_INPUT, OnRawInputMessage)
   ON_MESSAGE(WM_INPUT_DEVICE_CHANGE, OnInputDeviceChange)
@@ -221,6 +223,7 @@ void MainDialog::forgetAssignmentsUntilLoaded() {
 void MainDialog::setUpTrayMenuAndTimers() {
   trayMenu.LoadMenu(IDR_TRAYMENU);
   TrayIcon::setMenuTexts(trayMenu.GetSubMenu(0), uiTexts[UiText::Property], uiTexts[UiText::Exit]);
+  m_dpiNotice.addMenuItem(trayMenu.GetSubMenu(0), uiTexts[UiText::ShowDpiOnScreen]);
   TrayIcon::allowTaskbarCreated(m_hWnd);
 
   SetTimer(kRescanTimer, kFirstRescanDelayMs);
@@ -555,6 +558,11 @@ LRESULT MainDialog::OnPropertyCommand(WORD, WORD, HWND, BOOL&) {
 
 LRESULT MainDialog::OnExitCommand(WORD, WORD, HWND, BOOL&) {
   requestExit();
+  return 0;
+}
+
+LRESULT MainDialog::OnShowDpiOnScreenCommand(WORD, WORD, HWND, BOOL&) {
+  m_dpiNotice.toggle(trayMenu.GetSubMenu(0));
   return 0;
 }
 

@@ -35,13 +35,21 @@ void InputEngine::onDpiState(uint8_t level, uint8_t step) {
   // The level indexes dpiStep and the step sets the slider; a report that
   // names neither a real level nor a real step says nothing we can show.
   if (level >= kDpiLevels || step >= kDpiSteps) return;
+  // Answers to the program's own commands: PostScan's after a scan, and the
+  // one a DPI reset waits for.
+  bool answer = m_config.dpiSyncPending;
   if (m_awaitingDpiAnswer) {
     if (level != m_awaitedDpiLevel || step != m_awaitedDpiStep) return;
     m_awaitingDpiAnswer = false;
+    answer = true;
   }
+  // A level the program selects is the model's before the mouse answers, so
+  // only the mouse's own button brings another one.
+  const bool chosenOnMouse = !answer && level != m_config.dpiLevel;
   m_config.dpiLevel = level;
   m_output.showDpiState(step);
   m_config.dpiSyncPending = false;
+  if (chosenOnMouse) m_output.showDpiChoice(level, step);
 }
 
 void InputEngine::onButtonState(const std::string& mouse, uint8_t buttons) {

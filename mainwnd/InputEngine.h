@@ -56,6 +56,12 @@ public:
   // The mouse's current DPI level has been taken into the model; show it and
   // the step the mouse reported for it.
   virtual void showDpiState(int step) = 0;
+  // The user chose `level` (of `step`) with the mouse's own DPI button: the
+  // report answers none of the program's commands. Shown after showDpiState.
+  virtual void showDpiChoice(int level, int step) {
+    (void)level;
+    (void)step;
+  }
 };
 
 // HID keyboard usage of a scan code, 0 when the key has none.

@@ -65,10 +65,17 @@ public:
   void showDpiState(int step) override {
     if (m_showDpi) m_showDpi(step);
   }
+  // Where a level chosen with the mouse's own DPI button is shown as well.
+  using DpiChoiceDisplay = std::function<void(int level, int step)>;
+  void setDpiChoiceDisplay(DpiChoiceDisplay showChoice) { m_showDpiChoice = std::move(showChoice); }
+  void showDpiChoice(int level, int step) override {
+    if (m_showDpiChoice) m_showDpiChoice(level, step);
+  }
 
   DesktopInput m_desktop;
 
 private:
   HidLink& m_hidLink;
   DpiDisplay m_showDpi;
+  DpiChoiceDisplay m_showDpiChoice;
 };

@@ -40,6 +40,7 @@ const TextEntry kTexts[kUiTextCount] = {
     {"str11", "Mouse not connected"},
     {"str12", "This key cannot be assigned"},
     {"str13", "Settings not saved"},
+    {"str14", "Show DPI changes on screen"},
 };
 
 }  // namespace

@@ -29,8 +29,9 @@ enum class UiText : int {
   MouseNotConnected,   // str11 "Mouse not connected" (bottom bar, without the mouse)
   KeyNotAssignable,    // str12 "This key cannot be assigned" (key dialog, a key the mouse cannot type)
   SettingsNotSaved,    // str13 "Settings not saved" (bottom bar, while the last save failed)
+  ShowDpiOnScreen,     // str14 "Show DPI changes on screen" (tray menu)
 };
-constexpr int kUiTextCount = 19;
+constexpr int kUiTextCount = 20;
 
 // Heading languages, by languageIndex.
 namespace Language {

@@ -8,6 +8,7 @@ list(APPEND SKIVOL_CORE_SOURCES
   mainwnd/UiTexts.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
+  mainwnd/DpiNotice_win.cpp
   mainwnd/InputEngine_win.cpp
   mainwnd/RawInputMice_win.cpp
   mainwnd/TrayIcon_win.cpp

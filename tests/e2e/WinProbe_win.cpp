@@ -1,7 +1,8 @@
 // Reads the state of another program's windows for end-to-end tests, which
 // cannot see inside a Wine window from X. One line of "key=value" pairs:
 //
-//   WinProbe window <title>        hwnd, visible, iconic, client size, position
+//   WinProbe window <title>        hwnd, visible, iconic, client size, position,
+//                                  extended style
 //   WinProbe control <title> <id>  enabled, visible, text, combo selection,
 //                                  item data and list item height, slider
 //                                  position, window rect
@@ -68,9 +69,9 @@ int probeWindow(const char* title) {
   RECT client = {}, window = {};
   GetClientRect(hwnd, &client);
   GetWindowRect(hwnd, &window);
-  std::printf("found=1 visible=%d iconic=%d enabled=%d client=%ldx%ld pos=%ld,%ld\n", IsWindowVisible(hwnd) ? 1 : 0,
-              IsIconic(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0, client.right, client.bottom, window.left,
-              window.top);
+  std::printf("found=1 visible=%d iconic=%d enabled=%d client=%ldx%ld pos=%ld,%ld exstyle=%08lX\n",
+              IsWindowVisible(hwnd) ? 1 : 0, IsIconic(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0, client.right,
+              client.bottom, window.left, window.top, static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)));
   return 0;
 }
 

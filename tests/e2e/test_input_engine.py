@@ -1,9 +1,13 @@
 """Remapped buttons carried out through the virtual mouse, and the mouse's DPI
 state shown in the window."""
 
+import struct
+import subprocess
+
 import pytest
 
-from conftest import MAIN_TITLE, click, find_window, find_windows, point_into_target, probe, settings_record, wait_for
+from conftest import (MAIN_TITLE, click, find_window, find_windows, point_into_target, probe, settings_record,
+                      wait_for, wine_env)
 
 SLIDER_ID = 1018
 EDIT_ID = 100  # the text box of TestTarget.exe
@@ -118,6 +122,69 @@ def test_the_mouse_dpi_button_moves_the_slider(desktop):
     assert mouse.command("dpibutton") == "ok"
     wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "5", message="slider at 5")
     assert mouse.state()["level"] == "3"
+
+
+NOTICE_TITLE = "Skivol Gaming Mouse DPI"
+USER_KEY = r"HKCU\Software\Skivol Gaming Mouse"
+WM_COMMAND = 0x0111
+SHOW_DPI_ON_SCREEN = 32773  # the tray menu's "Show DPI changes on screen"
+# WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_LAYERED
+NOTICE_STYLE = 0x08000000 | 0x00000008 | 0x00000080 | 0x00000020 | 0x00080000
+
+
+def press_dpi_button_and_see_the_notice(mouse, focused=None):
+    """The mouse's own DPI button: the notice shows above the focused window,
+    which keeps the focus, and goes by itself."""
+    assert mouse.command("dpibutton") == "ok"
+    find_window(NOTICE_TITLE, timeout=5)
+    info = probe("window", NOTICE_TITLE)
+    assert int(info["exstyle"], 16) & NOTICE_STYLE == NOTICE_STYLE
+    if focused:
+        assert probe("foreground").get("title") == focused
+    wait_for(lambda: not find_windows(NOTICE_TITLE), timeout=10, message="the notice gone")
+    if focused:
+        assert probe("foreground").get("title") == focused
+
+
+@pytest.mark.both_mice
+def test_the_level_chosen_on_the_mouse_shows_on_screen_without_the_focus(desktop):
+    _, wid, mouse = desktop.start_utility()
+    wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "3", message="slider at 3")
+    # A level clicked in the window is the program's own choice: no notice.
+    # The report after it comes through the same queue as the mouse's answer.
+    click(wid, 50, 378)
+    wait_for(lambda: mouse.state()["level"] == "0", message="level 0 on the mouse")
+    assert mouse.command("report 0000000500060000") == "ok"
+    wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "6", message="slider at 6")
+    assert not find_windows(NOTICE_TITLE)
+
+    start_target(desktop, "Game")
+    press_dpi_button_and_see_the_notice(mouse, "Game")
+
+
+def test_the_tray_turns_the_notice_off_for_good(desktop):
+    subprocess.run(["wine", "reg", "delete", USER_KEY, "/v", "ShowDpiOnScreen", "/f"], env=wine_env(),
+                   capture_output=True, timeout=60)
+    try:
+        _, _, mouse = desktop.start_utility()
+        assert probe("post", MAIN_TITLE, WM_COMMAND, SHOW_DPI_ON_SCREEN, 0).get("found") == "1"
+        wait_for(lambda: "0x0" in subprocess.run(["wine", "reg", "query", USER_KEY, "/v", "ShowDpiOnScreen"],
+                                                 env=wine_env(), capture_output=True, text=True).stdout,
+                 message="the choice kept")
+        desktop.stop_all()
+        wait_for(lambda: not find_windows(MAIN_TITLE), timeout=10, message="the utility gone")
+
+        _, _, mouse = desktop.start_utility()
+        wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "3", message="slider at 3")
+        assert mouse.command("dpibutton") == "ok"
+        wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos") == "5", message="slider at 5")
+        assert not find_windows(NOTICE_TITLE)
+        # And on again.
+        assert probe("post", MAIN_TITLE, WM_COMMAND, SHOW_DPI_ON_SCREEN, 0).get("found") == "1"
+        press_dpi_button_and_see_the_notice(mouse)
+    finally:
+        subprocess.run(["wine", "reg", "delete", USER_KEY, "/v", "ShowDpiOnScreen", "/f"], env=wine_env(),
+                       capture_output=True, timeout=60)
 
 
 def hid_packet_body(report_hex):

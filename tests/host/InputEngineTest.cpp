@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/MouseConfig.h"
@@ -54,6 +55,8 @@ struct Recorder : InputEngineOutput {
   void closeCurrentWindow() override { log.push_back("close"); }
   void doubleClick() override { log.push_back("double-click"); }
   void showDpiState(int step) override { log.push_back("dpi step " + std::to_string(step)); }
+  void showDpiChoice(int level, int step) override { choices.push_back({level, step}); }
+  std::vector<std::pair<int, int>> choices;  // levels chosen on the mouse, with their steps
 };
 
 class InputEngineTest : public ::testing::Test {
@@ -362,6 +365,28 @@ TEST_F(InputEngineTest, DuringTheResetOnlyTheAnswerToItsLastCommandIsTaken) {
   engine.stopAwaitingDpiAnswer();
   dpi(1, 2);
   EXPECT_EQ(config.dpiLevel, 1);
+}
+
+TEST_F(InputEngineTest, OnlyALevelChosenOnTheMouseIsShownAsItsChoice) {
+  using Choices = std::vector<std::pair<int, int>>;
+  config.dpiLevel = 2;
+  dpi(3, 5);  // after a scan: the answer to PostScan, whatever its level
+  config.dpiLevel = 1;
+  dpi(1, 1);  // a level clicked in the window, which took it before the answer
+  dpi(2, 3);  // the mouse's DPI button
+  EXPECT_EQ(out.choices, (Choices{{2, 3}}));
+
+  out.choices.clear();
+  engine.awaitDpiAnswer(2, 0);
+  dpi(3, 5);  // pressed during the reset: dropped
+  dpi(2, 0);  // the reset's answer
+  dpi(3, 5);
+  EXPECT_EQ(out.choices, (Choices{{3, 5}}));
+
+  out.choices.clear();
+  config.dpiSyncPending = true;
+  dpi(0, 0);
+  EXPECT_TRUE(out.choices.empty());
 }
 
 TEST(MouseSet, ScansTellUnplugReplugAndAnotherMouse) {
