@@ -240,11 +240,12 @@ bool ProfilesFile::parse(const std::string& bytes, ProgramProfiles& profiles) {
       Section s;
       if (content.back() == ']') s.program = trimmed(content.substr(1, content.size() - 2));
       s.valid = profiles.add(s.program) != nullptr;
+      s.profile = s.valid ? profiles.indexOf(s.program) : -1;
       m_sections.push_back(s);
       section = static_cast<int>(m_sections.size()) - 1;
       line.header = true;
     } else if (!content.empty() && content[0] != ';' && section >= 0 && m_sections[section].valid) {
-      ProgramProfile* profile = profiles.find(m_sections[section].program);
+      ProgramProfile* profile = &profiles.at(m_sections[section].profile);
       const size_t equals = content.find('=');
       int row = -1;
       if (equals != std::string::npos) {
@@ -279,12 +280,10 @@ std::string ProfilesFile::format(const ProgramProfiles& profiles) const {
   std::vector<int> lastSection(list.size(), -1);
   for (size_t s = 0; s < m_sections.size(); ++s) {
     if (!m_sections[s].valid) continue;
-    for (size_t p = 0; p < list.size(); ++p) {
-      if (sameProgramName(list[p].program, m_sections[s].program)) {
-        profileOf[s] = static_cast<int>(p);
-        lastSection[p] = static_cast<int>(s);
-      }
-    }
+    const int p = profiles.indexOf(m_sections[s].program);
+    if (p < 0) continue;
+    profileOf[s] = p;
+    lastSection[p] = static_cast<int>(s);
   }
   // The line that owns each row: the last one that sets it.
   std::map<std::pair<int, int>, size_t> owner;

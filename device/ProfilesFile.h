@@ -82,7 +82,8 @@ private:
   };
   struct Section {
     std::string program;
-    bool valid = false;
+    bool valid = false;  // it names a profile
+    int profile = -1;    // that profile's index while parsing
   };
 
   KeyNaming m_naming;

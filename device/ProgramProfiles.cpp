@@ -1,5 +1,7 @@
 #include "device/ProgramProfiles.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int kRowButton[ProfileRow::Count] = {ButtonIndex::Right, ButtonIndex::Wheel, ButtonIndex::Button4th,
@@ -9,6 +11,8 @@ constexpr int kRowButton[ProfileRow::Count] = {ButtonIndex::Right, ButtonIndex::
 constexpr int32_t kRowOwnFunction[ProfileRow::Count] = {ButtonFunction::RightButton, ButtonFunction::WheelButton,
                                                         ButtonFunction::Button4th, ButtonFunction::Button5th};
 constexpr int32_t kModifierByte = 0xFF;
+// Brackets would end the section header; the rest Windows refuses in a file name.
+constexpr char kRefusedCharacters[] = "[]/\\:*?\"<>|";
 
 // Decodes one UTF-8 sequence at `pos`; -1 for an invalid one (overlong,
 // surrogate, beyond U+10FFFF, cut short).
@@ -90,7 +94,7 @@ bool isValidProgramName(const std::string& program) {
   if (program.empty() || program.front() == ' ' || program.back() == ' ') return false;
   for (char c : program) {
     const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F || c == '[' || c == ']' || c == '/' || c == '\\') return false;
+    if (u < 0x20 || u == 0x7F || std::strchr(kRefusedCharacters, c)) return false;
   }
   std::u32string folded;
   return foldedName(program, folded);
@@ -102,32 +106,42 @@ bool sameProgramName(const std::string& a, const std::string& b) {
   return x == y;
 }
 
-const ProgramProfile* ProgramProfiles::find(const std::string& program) const {
-  for (const ProgramProfile& p : m_profiles) {
-    if (sameProgramName(p.program, program)) return &p;
+int ProgramProfiles::indexOf(const std::string& program) const {
+  std::u32string folded;
+  if (!foldedName(program, folded)) return -1;  // no profile has such a name
+  for (size_t i = 0; i < m_folded.size(); ++i) {
+    if (m_folded[i] == folded) return static_cast<int>(i);
   }
-  return nullptr;
+  return -1;
+}
+
+const ProgramProfile* ProgramProfiles::find(const std::string& program) const {
+  const int index = indexOf(program);
+  return index < 0 ? nullptr : &m_profiles[index];
 }
 
 ProgramProfile* ProgramProfiles::find(const std::string& program) {
-  return const_cast<ProgramProfile*>(static_cast<const ProgramProfiles*>(this)->find(program));
+  const int index = indexOf(program);
+  return index < 0 ? nullptr : &m_profiles[index];
 }
 
 ProgramProfile* ProgramProfiles::add(const std::string& program) {
   if (!isValidProgramName(program)) return nullptr;
   if (ProgramProfile* existing = find(program)) return existing;
+  if (m_profiles.size() >= static_cast<size_t>(kMaxProgramProfiles)) return nullptr;
+  std::u32string folded;
+  foldedName(program, folded);
   m_profiles.push_back(ProgramProfile{program, {}, {}});
+  m_folded.push_back(folded);
   return &m_profiles.back();
 }
 
 bool ProgramProfiles::remove(const std::string& program) {
-  for (auto it = m_profiles.begin(); it != m_profiles.end(); ++it) {
-    if (sameProgramName(it->program, program)) {
-      m_profiles.erase(it);
-      return true;
-    }
-  }
-  return false;
+  const int index = indexOf(program);
+  if (index < 0) return false;
+  m_profiles.erase(m_profiles.begin() + index);
+  m_folded.erase(m_folded.begin() + index);
+  return true;
 }
 
 bool ProgramProfiles::setRow(const std::string& program, int row, int32_t function, int32_t modifiers,

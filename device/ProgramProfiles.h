@@ -54,14 +54,18 @@ struct ProgramProfile {
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(const std::string& text);
 
-// True for a name a profile can have: a file name without folder, brackets,
-// control characters or surrounding blanks, in valid UTF-8.
+// True for a name a profile can have: a file name in valid UTF-8, without
+// folder, brackets, control characters, characters Windows refuses in file
+// names, or surrounding blanks.
 bool isValidProgramName(const std::string& program);
 
 // Program names compare as Windows compares file names for the usual
 // alphabets: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters
 // without regard to case; any other character exactly.
 bool sameProgramName(const std::string& a, const std::string& b);
+
+// More profiles than anyone keeps; a file cannot make lookups slow.
+constexpr int kMaxProgramProfiles = 500;
 
 class ProgramProfiles {
 public:
@@ -71,9 +75,13 @@ public:
   // The profile of `program`, or nullptr.
   const ProgramProfile* find(const std::string& program) const;
   ProgramProfile* find(const std::string& program);
+  // The position of its profile in profiles(), or -1.
+  int indexOf(const std::string& program) const;
+  ProgramProfile& at(int index) { return m_profiles.at(static_cast<size_t>(index)); }
 
   // The profile of `program`, made with four Native rows when there is none;
-  // nullptr for a name no profile can have.
+  // nullptr for a name no profile can have, or when there are
+  // kMaxProgramProfiles already.
   ProgramProfile* add(const std::string& program);
   // False when there was no such profile.
   bool remove(const std::string& program);
@@ -86,8 +94,13 @@ public:
   void rowsFor(const std::string& program, const MouseConfig& defaults,
                ButtonAssignment rows[ProfileRow::Count]) const;
 
-  void clear() { m_profiles.clear(); }
+  void clear() {
+    m_profiles.clear();
+    m_folded.clear();
+  }
 
 private:
   std::vector<ProgramProfile> m_profiles;
+  std::vector<std::u32string> m_folded;  // each profile's name, case folded once
+
 };

@@ -49,9 +49,11 @@ TEST(ProfileValue, MeansWhatTheMainWindowMakesOfTheSameChoice) {
 }
 
 TEST(ProfileValue, WhatIsWrittenReadsBackTheSame) {
+  std::vector<int32_t> scanCodes;
+  for (int32_t code = 0; code <= 0xFF; ++code) scanCodes.insert(scanCodes.end(), {code, 0xE000 | code});
   for (int row = 0; row < ProfileRow::Count; ++row) {
     for (int32_t f : {0, 1, 4, 5, 6, 7, 8, 10, 11}) {
-      for (int32_t scan : {0x2E, 0xE05C, 0xE01C, 78, 0x5B, 0x64, 0}) {
+      for (int32_t scan : scanCodes) {
         const ButtonAssignment a = profileAssignment(row, f, 0xA5, scan);
         ButtonAssignment back;
         const std::string value = formatProfileValue(row, a, kNaming);
@@ -71,6 +73,8 @@ TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
   EXPECT_EQ(profiles.profiles().size(), 1u);
   EXPECT_EQ(profiles.find("spiel-a.exe"), nullptr);
   EXPECT_EQ(profiles.add("games\\x.exe"), nullptr);
+  for (int i = 1; i < kMaxProgramProfiles; ++i) profiles.add("p" + std::to_string(i));
+  EXPECT_EQ(profiles.add("one-too-many.exe"), nullptr);
   ASSERT_TRUE(profiles.setRow("SPIEL-Ä.exe", ProfileRow::Button5, ButtonFunction::CloseCurrentWindow));
 
   MouseConfig defaults;
