@@ -48,7 +48,9 @@ constexpr ModifierWord kModifierWords[] = {
     {ModifierBit::RightAlt, "ralt"},    {ModifierBit::RightWindows, "rwin"},
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+// A CR that ends no line is blank too, so that a file cut after one reads
+// the same once more lines follow it.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string trimmed(const std::string& text) {
   size_t begin = 0, end = text.size();
@@ -226,10 +228,12 @@ bool ProfilesFile::parse(const std::string& bytes, ProgramProfiles& profiles) {
     const size_t lineEnd = text.find('\n', pos);
     line.text = text.substr(pos, lineEnd == std::string::npos ? std::string::npos : lineEnd - pos);
     pos = lineEnd == std::string::npos ? text.size() : lineEnd + 1;
-    if (lineEnd != std::string::npos) line.end = "\n";
-    if (!line.text.empty() && line.text.back() == '\r') {
-      line.text.pop_back();
-      line.end = "\r" + line.end;
+    if (lineEnd != std::string::npos) {
+      line.end = "\n";
+      if (!line.text.empty() && line.text.back() == '\r') {
+        line.text.pop_back();
+        line.end = "\r\n";
+      }
     }
     const int number = static_cast<int>(m_lines.size()) + 1;
     const std::string content = trimmed(line.text);

@@ -79,6 +79,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   require(sameRows(profiles, reread), "round trip through the kept lines changed a profile");
   require(again.format(reread) == kept, "a second save changed the file");
 
+  // A change by the user: rows rewritten or added to kept sections, and a
+  // new section after whatever the file ended with.
+  ProgramProfiles changed = profiles;
+  const int32_t function = size > 0 && data[0] % 2 ? ButtonFunction::KeyShortcut : ButtonFunction::DoubleClick;
+  for (const ProgramProfile& profile : profiles.profiles())
+    changed.setRow(profile.program, static_cast<int>(size % ProfileRow::Count), function, 0x11, 0x2E);
+  changed.add("fuzz.exe");
+  changed.setRow("fuzz.exe", ProfileRow::Wheel, ButtonFunction::LeftButton);
+  require(again.parse(file.format(changed), reread), "a changed file reads as damaged");
+  require(sameRows(changed, reread), "round trip of a change lost it");
+
   ProfilesFile fresh(kNaming);
   const std::string written = fresh.format(profiles);
   require(again.parse(written, reread), "a fresh file reads as damaged");
