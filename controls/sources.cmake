@@ -2,6 +2,7 @@
 # magnifier.
 list(APPEND SKIVOL_CORE_SOURCES
   controls/KeyTable.cpp
+  controls/KeyNames.cpp
   controls/RegionRuns.cpp
   controls/Shortcut.cpp
 )

@@ -4,6 +4,8 @@ list(APPEND SKIVOL_CORE_SOURCES
   device/MouseConfig.cpp
   device/ProgramDirectory.cpp
   device/SettingsFile.cpp
+  device/ProgramProfiles.cpp
+  device/ProfilesFile.cpp
   device/FeatureFrame.cpp
   device/HidLink.cpp
   device/DpiCommands.cpp

@@ -1,0 +1,379 @@
+#include "device/ProfilesFile.h"
+
+#include <cctype>
+#include <cstdio>
+#include <map>
+
+#include "framework/CFile.h"
+#include "framework/FileReplace.h"
+
+namespace {
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr size_t kByteOrderMarkLength = 3;
+constexpr char kNewFileLineEnd[] = "\r\n";  // what Notepad and the platform expect
+constexpr char kBackupSuffix[] = ".bak";
+constexpr char kTemporarySuffix[] = ".tmp";
+constexpr char kShortcutWord[] = "shortcut";
+constexpr char kScanCodeWord[] = "scancode";
+constexpr int32_t kExtendedScanCode = 0xE000;
+constexpr int32_t kScanCodeByte = 0xFF;
+
+constexpr const char* kRowKeys[ProfileRow::Count] = {"right", "wheel", "button4", "button5"};
+
+struct FunctionWord {
+  int32_t function;
+  const char* word;
+};
+constexpr FunctionWord kFunctionWords[] = {
+    {ButtonFunction::Native, "native"},
+    {ButtonFunction::LeftButton, "left"},
+    {ButtonFunction::RightButton, "right"},
+    {ButtonFunction::WheelButton, "wheel"},
+    {ButtonFunction::Button4th, "button4"},
+    {ButtonFunction::Button5th, "button5"},
+    {ButtonFunction::DoubleClick, "double-click"},
+    {ButtonFunction::CloseCurrentWindow, "close-window"},
+};
+
+struct ModifierWord {
+  int32_t bit;
+  const char* word;
+};
+// In bit order, which is also the order they are written in.
+constexpr ModifierWord kModifierWords[] = {
+    {ModifierBit::LeftCtrl, "ctrl"},    {ModifierBit::LeftShift, "shift"},
+    {ModifierBit::LeftAlt, "alt"},      {ModifierBit::LeftWindows, "win"},
+    {ModifierBit::RightCtrl, "rctrl"},  {ModifierBit::RightShift, "rshift"},
+    {ModifierBit::RightAlt, "ralt"},    {ModifierBit::RightWindows, "rwin"},
+};
+
+// A CR that ends no line is blank too, so that a file cut after one reads
+// the same once more lines follow it.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+std::string trimmed(const std::string& text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && isBlank(text[begin])) ++begin;
+  while (end > begin && isBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+int32_t modifierBit(const std::string& word) {
+  for (const ModifierWord& m : kModifierWords) {
+    if (word == m.word) return m.bit;
+  }
+  return 0;
+}
+
+// "scancode 0x2e": a key without a name. False unless the number is a scan
+// code the capture can produce (one byte, or 0xE0 and one byte).
+bool parseScanCodeForm(const std::string& key, int32_t& scanCode) {
+  if (key.compare(0, sizeof kScanCodeWord - 1, kScanCodeWord) != 0) return false;
+  const std::string number = trimmed(key.substr(sizeof kScanCodeWord - 1));
+  if (number.size() < 3 || number.size() > 6 || number[0] != '0' || number[1] != 'x') return false;
+  int32_t value = 0;
+  for (size_t i = 2; i < number.size(); ++i) {
+    if (!std::isxdigit(static_cast<unsigned char>(number[i]))) return false;
+    value = value * 16 + (std::isdigit(static_cast<unsigned char>(number[i])) ? number[i] - '0' : number[i] - 'a' + 10);
+  }
+  if (value > kScanCodeByte && (value & ~kScanCodeByte) != kExtendedScanCode) return false;
+  scanCode = value;
+  return true;
+}
+
+bool sameAssignment(const ButtonAssignment& a, const ButtonAssignment& b) {
+  return a.function == b.function && a.buttonMask == b.buttonMask && a.modifiers == b.modifiers &&
+         a.scanCode == b.scanCode;
+}
+
+// Text that is not UTF-8 or holds control characters other than tab and the
+// line ends is not a profiles file someone wrote: it is left alone.
+bool isText(const std::string& text) {
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 && c != '\t' && c != '\r' && c != '\n') return false;
+  }
+  return isValidUtf8(text);
+}
+
+bool readWholeFile(const char* path, std::string& bytes) {
+  FILE* f = openFile(path, "rb");
+  if (!f) return false;
+  bytes.clear();
+  char buffer[4096];
+  size_t got;
+  // One byte beyond the limit is enough to know the file is too large.
+  while (bytes.size() <= kMaxProfilesFileSize && (got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    bytes.append(buffer, got);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+// Writes `bytes` as the whole content of the file at `path`, made or emptied
+// first (an existing file keeps its identity), and pushes them to the disk.
+bool writeFile(const char* path, const std::string& bytes) {
+  CFile file;
+  if (!file.Open(path, CFile::modeCreate | CFile::modeWrite)) return false;
+  bool written = bytes.empty() || file.Write(bytes.data(), bytes.size());
+  written = written && file.Flush();
+  return file.Close() && written;
+}
+
+// A file that did not exist is written under a temporary name and moved into
+// place, so that a crash or a full disk never leaves half of it.
+bool writeNewFile(const std::string& path, const std::string& bytes) {
+  const std::string temporary = path + kTemporarySuffix;
+  if (!writeFile(temporary.c_str(), bytes) || !replaceFile(temporary.c_str(), path.c_str())) {
+    removeFile(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool copyToNewFile(const char* from, const std::string& to) {
+  FILE* in = openFile(from, "rb");
+  if (!in) return false;
+  const std::string temporary = to + kTemporarySuffix;
+  FILE* out = openFile(temporary.c_str(), "wb");
+  bool ok = out != nullptr;
+  char buffer[4096];
+  size_t got;
+  while (ok && (got = std::fread(buffer, 1, sizeof buffer, in)) > 0) ok = std::fwrite(buffer, 1, got, out) == got;
+  ok = ok && !std::ferror(in);
+  std::fclose(in);
+  if (out) ok = std::fclose(out) == 0 && ok;
+  if (!ok || !replaceFile(temporary.c_str(), to.c_str())) {
+    removeFile(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string formatProfileValue(int /*row*/, const ButtonAssignment& assignment, const KeyNaming& naming) {
+  if (assignment.function == ButtonFunction::KeyShortcut) {
+    std::string value = std::string(kShortcutWord) + ' ';
+    for (const ModifierWord& m : kModifierWords) {
+      if (assignment.modifiers & m.bit) value += std::string(m.word) + '+';
+    }
+    std::string key = naming.nameOf ? naming.nameOf(assignment.scanCode) : std::string();
+    if (key.empty()) {
+      char number[16];
+      std::snprintf(number, sizeof number, "0x%x", static_cast<unsigned>(assignment.scanCode));
+      key = std::string(kScanCodeWord) + ' ' + number;
+    }
+    return value + key;
+  }
+  for (const FunctionWord& f : kFunctionWords) {
+    if (f.function == assignment.function) return f.word;
+  }
+  return "native";
+}
+
+bool parseProfileValue(int row, const std::string& value, const KeyNaming& naming, ButtonAssignment& assignment) {
+  assignment = ButtonAssignment();
+  const std::string text = lowered(trimmed(value));
+  for (const FunctionWord& f : kFunctionWords) {
+    if (text == f.word) {
+      assignment = profileAssignment(row, f.function);
+      return true;
+    }
+  }
+  const size_t wordLength = sizeof kShortcutWord - 1;
+  if (text.compare(0, wordLength, kShortcutWord) != 0 || text.size() == wordLength || !isBlank(text[wordLength]))
+    return false;
+  std::string rest = trimmed(text.substr(wordLength));
+  // Leading "word+" parts are modifiers; what remains is the key, whose own
+  // name may hold a '+' ("num +").
+  int32_t modifiers = 0;
+  for (size_t plus; (plus = rest.find('+')) != std::string::npos;) {
+    const int32_t bit = modifierBit(trimmed(rest.substr(0, plus)));
+    const std::string after = trimmed(rest.substr(plus + 1));
+    if (!bit || after.empty()) break;
+    modifiers |= bit;
+    rest = after;
+  }
+  int32_t scanCode = 0;
+  if (!parseScanCodeForm(rest, scanCode)) {
+    scanCode = naming.scanCodeOf ? naming.scanCodeOf(rest) : 0;
+    if (scanCode == 0) return false;
+  }
+  assignment = profileAssignment(row, ButtonFunction::KeyShortcut, modifiers, scanCode);
+  return true;
+}
+
+bool ProfilesFile::parse(const std::string& bytes, ProgramProfiles& profiles) {
+  profiles.clear();
+  m_lines.clear();
+  m_sections.clear();
+  m_byteOrderMark = bytes.compare(0, kByteOrderMarkLength, kByteOrderMark) == 0;
+  const std::string text = m_byteOrderMark ? bytes.substr(kByteOrderMarkLength) : bytes;
+  m_damaged = bytes.size() > kMaxProfilesFileSize || !isText(text);
+  if (m_damaged) {
+    m_byteOrderMark = false;
+    return false;
+  }
+
+  int section = -1;
+  for (size_t pos = 0; pos < text.size();) {
+    Line line;
+    const size_t lineEnd = text.find('\n', pos);
+    line.text = text.substr(pos, lineEnd == std::string::npos ? std::string::npos : lineEnd - pos);
+    pos = lineEnd == std::string::npos ? text.size() : lineEnd + 1;
+    if (lineEnd != std::string::npos) {
+      line.end = "\n";
+      if (!line.text.empty() && line.text.back() == '\r') {
+        line.text.pop_back();
+        line.end = "\r\n";
+      }
+    }
+    const int number = static_cast<int>(m_lines.size()) + 1;
+    const std::string content = trimmed(line.text);
+
+    if (!content.empty() && content[0] == '[') {
+      // Whatever follows a header belongs to it, so that the keys under a
+      // malformed one never land in the profile before it.
+      Section s;
+      if (content.back() == ']') s.program = trimmed(content.substr(1, content.size() - 2));
+      s.valid = profiles.add(s.program) != nullptr;
+      s.profile = s.valid ? profiles.indexOf(s.program) : -1;
+      m_sections.push_back(s);
+      section = static_cast<int>(m_sections.size()) - 1;
+      line.header = true;
+    } else if (!content.empty() && content[0] != ';' && section >= 0 && m_sections[section].valid) {
+      ProgramProfile* profile = &profiles.at(m_sections[section].profile);
+      const size_t equals = content.find('=');
+      int row = -1;
+      if (equals != std::string::npos) {
+        const std::string key = lowered(trimmed(content.substr(0, equals)));
+        for (int r = 0; r < ProfileRow::Count; ++r) {
+          if (key == kRowKeys[r]) row = r;
+        }
+      }
+      if (row >= 0) {
+        const bool known = parseProfileValue(row, content.substr(equals + 1), m_naming, line.read);
+        profile->rows[row] = line.read;
+        line.row = row;
+        if (!known) profile->problems.push_back(ProfileProblem{number, line.text});
+      } else {
+        profile->problems.push_back(ProfileProblem{number, line.text});
+      }
+    }
+    line.section = section;
+    m_lines.push_back(line);
+  }
+  return true;
+}
+
+std::string ProfilesFile::format(const ProgramProfiles& profiles) const {
+  std::string newLine = kNewFileLineEnd;
+  if (!m_lines.empty() && !m_lines.front().end.empty()) newLine = m_lines.front().end;
+
+  const std::vector<ProgramProfile>& list = profiles.profiles();
+  // Which profile each section is now, or -1 when it was removed or the
+  // section never named one.
+  std::vector<int> profileOf(m_sections.size(), -1);
+  std::vector<int> lastSection(list.size(), -1);
+  for (size_t s = 0; s < m_sections.size(); ++s) {
+    if (!m_sections[s].valid) continue;
+    const int p = profiles.indexOf(m_sections[s].program);
+    if (p < 0) continue;
+    profileOf[s] = p;
+    lastSection[p] = static_cast<int>(s);
+  }
+  // The line that owns each row: the last one that sets it.
+  std::map<std::pair<int, int>, size_t> owner;
+  for (size_t i = 0; i < m_lines.size(); ++i) {
+    const Line& line = m_lines[i];
+    if (line.row >= 0 && line.section >= 0 && profileOf[line.section] >= 0)
+      owner[{profileOf[line.section], line.row}] = i;
+  }
+
+  std::vector<std::pair<std::string, std::string>> out;  // text and line end
+  const auto addMissingRows = [&](int p, size_t at) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int r = 0; r < ProfileRow::Count; ++r) {
+      if (!owner.count({p, r}) && list[p].rows[r].function != ButtonFunction::Native)
+        rows.push_back({std::string(kRowKeys[r]) + '=' + formatProfileValue(r, list[p].rows[r], m_naming), newLine});
+    }
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), rows.begin(), rows.end());
+  };
+
+  for (size_t i = 0; i < m_lines.size();) {
+    const int section = m_lines[i].section;
+    size_t end = i + 1;
+    while (end < m_lines.size() && !m_lines[end].header) ++end;
+    const int p = section >= 0 ? profileOf[section] : -1;
+    if (section >= 0 && m_sections[section].valid && p < 0) {
+      i = end;  // the profile was removed: its section goes
+      continue;
+    }
+    size_t lastContent = out.size();
+    for (; i < end; ++i) {
+      const Line& line = m_lines[i];
+      std::string text = line.text;
+      if (p >= 0 && line.row >= 0 && owner[{p, line.row}] == i && !sameAssignment(list[p].rows[line.row], line.read))
+        text = std::string(kRowKeys[line.row]) + '=' + formatProfileValue(line.row, list[p].rows[line.row], m_naming);
+      out.push_back({text, line.end});
+      if (!trimmed(text).empty()) lastContent = out.size();
+    }
+    if (p >= 0 && lastSection[p] == section) addMissingRows(p, lastContent);
+  }
+  for (size_t p = 0; p < list.size(); ++p) {
+    if (lastSection[p] >= 0) continue;
+    if (!out.empty() && !trimmed(out.back().first).empty()) out.push_back({"", newLine});
+    out.push_back({'[' + list[p].program + ']', newLine});
+    addMissingRows(static_cast<int>(p), out.size());
+  }
+
+  std::string text = m_byteOrderMark ? kByteOrderMark : "";
+  for (size_t i = 0; i < out.size(); ++i) {
+    text += out[i].first;
+    // A last line without an end gets one when lines now follow it.
+    text += out[i].second.empty() && i + 1 < out.size() ? newLine : out[i].second;
+  }
+  return text;
+}
+
+bool ProfilesFile::load(const char* path, ProgramProfiles& profiles) {
+  std::string bytes;
+  if (!fileExists(path)) return parse(bytes, profiles);
+  if (!readWholeFile(path, bytes)) {
+    parse(std::string(), profiles);
+    m_damaged = true;
+    return false;
+  }
+  return parse(bytes, profiles);
+}
+
+bool ProfilesFile::save(const char* path, const ProgramProfiles& profiles) {
+  // A file the user made read-only stays exactly as it is, damaged or not.
+  if (isReadOnlyFile(path)) return false;
+  const bool exists = fileExists(path);
+  if (m_damaged && exists) {
+    // The user's old file is kept before anything replaces it.
+    if (!copyToNewFile(path, std::string(path) + kBackupSuffix)) return false;
+  }
+  if (m_damaged) {
+    m_lines.clear();
+    m_sections.clear();
+    m_byteOrderMark = false;
+  }
+  const std::string text = format(profiles);
+  // An existing file keeps its identity (the rights the setup gave it, its
+  // attributes, its owner): it is rewritten where it stands. A file put in
+  // its place would take its folder's rights instead.
+  const bool written = exists ? writeFile(path, text) : writeNewFile(path, text);
+  if (!written) return false;
+  ProgramProfiles reread;
+  parse(text, reread);  // the lines of the next save are the ones just written
+  return true;
+}

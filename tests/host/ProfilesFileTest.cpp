@@ -1,0 +1,178 @@
+// profiles.ini and the program profiles: what a value means, what a tolerant
+// read makes of a file people wrote, which profile applies, and what a save
+// keeps, rewrites and refuses to overwrite.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <sys/stat.h>
+
+#include "controls/KeyNames.h"
+#include "device/ProfilesFile.h"
+#include "tests/host/TempDir.h"
+
+namespace {
+
+const KeyNaming kNaming = {&keyNameForScanCode, &scanCodeForKeyName};
+
+std::string text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::vector<uint8_t> bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+ButtonAssignment valueOf(int row, const std::string& value) {
+  ButtonAssignment a;
+  EXPECT_TRUE(parseProfileValue(row, value, kNaming, a)) << value;
+  return a;
+}
+
+TEST(ProfileValue, MeansWhatTheMainWindowMakesOfTheSameChoice) {
+  // The item naming the row's own button is the row's Native item.
+  EXPECT_EQ(valueOf(ProfileRow::Right, "right").function, ButtonFunction::Native);
+  EXPECT_EQ(valueOf(ProfileRow::Button4, "button4").function, ButtonFunction::Native);
+  const ButtonAssignment toFifth = valueOf(ProfileRow::Button4, "BUTTON5");
+  EXPECT_EQ(toFifth.function, ButtonFunction::Button5th);
+  EXPECT_EQ(toFifth.buttonMask, 0x08);
+  EXPECT_EQ(valueOf(ProfileRow::Right, "button4").buttonMask, 0x10);
+  EXPECT_EQ(valueOf(ProfileRow::Wheel, "double-click").function, ButtonFunction::DoubleClick);
+  const ButtonAssignment copy = valueOf(ProfileRow::Wheel, "Shortcut Ctrl+RAlt+c");
+  EXPECT_EQ(copy.function, ButtonFunction::KeyShortcut);
+  EXPECT_EQ(copy.modifiers, ModifierBit::LeftCtrl | ModifierBit::RightAlt);
+  EXPECT_EQ(copy.scanCode, 0x2E);
+  // The last part is the key, even a modifier or a name holding '+'.
+  EXPECT_EQ(valueOf(ProfileRow::Wheel, "shortcut ctrl+shift").scanCode, 0x2A);
+  EXPECT_EQ(valueOf(ProfileRow::Wheel, "shortcut alt+num +").scanCode, 78);
+  EXPECT_EQ(valueOf(ProfileRow::Wheel, "shortcut num  7").scanCode, 71);
+
+  ButtonAssignment a;
+  for (const char* bad : {"teleport", "shortcut", "shortcut ctrl+", "shortcut hyper+c", "shortcut ctrl+nokey",
+                          "shortcut scancode 0x1ff", "shortcutc"})
+    EXPECT_FALSE(parseProfileValue(ProfileRow::Wheel, bad, kNaming, a)) << bad;
+}
+
+TEST(ProfileValue, WhatIsWrittenReadsBackTheSame) {
+  std::vector<int32_t> scanCodes;
+  for (int32_t code = 0; code <= 0xFF; ++code) scanCodes.insert(scanCodes.end(), {code, 0xE000 | code});
+  for (int row = 0; row < ProfileRow::Count; ++row) {
+    for (int32_t f : {0, 1, 4, 5, 6, 7, 8, 10, 11}) {
+      for (int32_t scan : scanCodes) {
+        const ButtonAssignment a = profileAssignment(row, f, 0xA5, scan);
+        ButtonAssignment back;
+        const std::string value = formatProfileValue(row, a, kNaming);
+        ASSERT_TRUE(parseProfileValue(row, value, kNaming, back)) << value;
+        EXPECT_TRUE(back.function == a.function && back.buttonMask == a.buttonMask &&
+                    back.modifiers == a.modifiers && back.scanCode == a.scanCode)
+            << value;
+      }
+    }
+  }
+}
+
+TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
+  ProgramProfiles profiles;
+  ASSERT_TRUE(profiles.add("Spiel-Ä.exe"));
+  EXPECT_EQ(profiles.add("SPIEL-ä.EXE"), profiles.find("spiel-ä.exe"));
+  EXPECT_EQ(profiles.profiles().size(), 1u);
+  EXPECT_EQ(profiles.find("spiel-a.exe"), nullptr);
+  EXPECT_EQ(profiles.add("games\\x.exe"), nullptr);
+  for (int i = 1; i < kMaxProgramProfiles; ++i) profiles.add("p" + std::to_string(i));
+  EXPECT_EQ(profiles.add("one-too-many.exe"), nullptr);
+  ASSERT_TRUE(profiles.setRow("SPIEL-Ä.exe", ProfileRow::Button5, ButtonFunction::CloseCurrentWindow));
+
+  MouseConfig defaults;
+  defaults.assignments[ButtonIndex::Button5th].function = ButtonFunction::DoubleClick;
+  ButtonAssignment rows[ProfileRow::Count];
+  profiles.rowsFor("spiel-ä.exe", defaults, rows);
+  EXPECT_EQ(rows[ProfileRow::Button5].function, ButtonFunction::CloseCurrentWindow);
+  profiles.rowsFor("explorer.exe", defaults, rows);
+  EXPECT_EQ(rows[ProfileRow::Button5].function, ButtonFunction::DoubleClick);
+}
+
+const std::string kUserFile =
+    "\xEF\xBB\xBF; my games\r\n"
+    "[Game.exe]\r\n"
+    "Right = Button4\r\n"
+    "wheel=shortcut ctrl+c\r\n"
+    "speed=fast\r\n"
+    "button4=teleport\r\n"
+    "\r\n"
+    "[broken\r\n"
+    "button5=left\r\n"
+    "[other.exe]\r\n"
+    "button5=double-click";
+
+TEST(ProfilesFileRead, IsTolerantAndRecordsWhatItDidNotUnderstand) {
+  ProfilesFile file(kNaming);
+  ProgramProfiles profiles;
+  ASSERT_TRUE(file.parse(kUserFile, profiles));
+  ASSERT_EQ(profiles.profiles().size(), 2u);
+  const ProgramProfile& game = *profiles.find("game.exe");
+  EXPECT_EQ(game.rows[ProfileRow::Right].function, ButtonFunction::Button4th);
+  EXPECT_EQ(game.rows[ProfileRow::Wheel].scanCode, 0x2E);
+  EXPECT_EQ(game.rows[ProfileRow::Button4].function, ButtonFunction::Native);
+  // The row under the malformed header reaches no profile.
+  EXPECT_EQ(game.rows[ProfileRow::Button5].function, ButtonFunction::Native);
+  ASSERT_EQ(game.problems.size(), 2u);
+  EXPECT_EQ(game.problems[0].line, 5);
+  EXPECT_EQ(game.problems[1].text, "button4=teleport");
+  // Written back unchanged, the file is the same to the byte.
+  EXPECT_EQ(file.format(profiles), kUserFile);
+}
+
+TEST(ProfilesFileRead, DamagedBytesLoadNothing) {
+  ProfilesFile file(kNaming);
+  ProgramProfiles profiles;
+  for (const std::string& damaged : {std::string("[game.exe]\nright=left\n\xC3("), std::string("[a.exe]\0", 9),
+                                     std::string(kMaxProfilesFileSize + 1, ';')}) {
+    EXPECT_FALSE(file.parse(damaged, profiles));
+    EXPECT_TRUE(file.damaged());
+    EXPECT_TRUE(profiles.empty());
+  }
+}
+
+struct ProfilesFileSave : ::testing::Test {
+  TempDir dir;
+  std::string path = dir.path("profiles.ini");
+  ProfilesFile file{kNaming};
+  ProgramProfiles profiles;
+};
+
+TEST_F(ProfilesFileSave, KeepsWhatItDoesNotOwnAndRewritesOnlyChangedRows) {
+  writeAll(path, bytes(kUserFile));
+  ASSERT_TRUE(file.load(path.c_str(), profiles));
+  profiles.setRow("game.exe", ProfileRow::Wheel, ButtonFunction::LeftButton);
+  profiles.setRow("game.exe", ProfileRow::Button5, ButtonFunction::KeyShortcut, ModifierBit::RightWindows, 0x3F);
+  profiles.remove("other.exe");
+  profiles.add("new.exe");
+  ASSERT_TRUE(file.save(path.c_str(), profiles));
+  EXPECT_EQ(text(readAll(path)),
+            "\xEF\xBB\xBF; my games\r\n[Game.exe]\r\nRight = Button4\r\nwheel=left\r\nspeed=fast\r\n"
+            "button4=teleport\r\nbutton5=shortcut rwin+f5\r\n\r\n[broken\r\nbutton5=left\r\n\r\n[new.exe]\r\n");
+  ProgramProfiles reread;
+  ASSERT_TRUE(file.load(path.c_str(), reread));
+  EXPECT_EQ(reread.find("GAME.EXE")->rows[ProfileRow::Button5].scanCode, 0x3F);
+  EXPECT_TRUE(reread.find("new.exe") && !reread.find("other.exe"));
+}
+
+TEST_F(ProfilesFileSave, DamagedFileIsKeptAsBackupWhenTheUserChangesAProfile) {
+  const std::string old = "[game.exe]\r\nright=\xFF\xFE\r\n";
+  writeAll(path, bytes(old));
+  EXPECT_FALSE(file.load(path.c_str(), profiles));
+  EXPECT_TRUE(profiles.empty());
+  EXPECT_EQ(text(readAll(path)), old);
+
+  // Read-only, it is not even backed up.
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  profiles.add("game.exe");
+  EXPECT_FALSE(file.save(path.c_str(), profiles));
+  EXPECT_TRUE(readAll(path + ".bak").empty());
+
+  ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+  profiles.setRow("game.exe", ProfileRow::Right, ButtonFunction::DoubleClick);
+  ASSERT_TRUE(file.save(path.c_str(), profiles));
+  EXPECT_EQ(text(readAll(path + ".bak")), old);
+  EXPECT_FALSE(file.damaged());
+  ProgramProfiles reread;
+  ASSERT_TRUE(file.load(path.c_str(), reread));
+  EXPECT_EQ(reread.find("game.exe")->rows[ProfileRow::Right].function, ButtonFunction::DoubleClick);
+}
+
+}  // namespace
