@@ -48,6 +48,7 @@ def start_target(desktop, title):
     process = desktop.start("TestTarget.exe", args=[title])
     wid = find_window(title)
     click(wid, 60, 20)
+    wait_for(lambda: probe("foreground").get("title") == title, message=f"{title} in the foreground")
     return process, wid
 
 
