@@ -23,6 +23,7 @@
 #include "mainwnd/MainWindowLayout.h"
 #include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/MouseSet.h"
+#include "mainwnd/PaintedWindow.h"
 #include "mainwnd/RawInputMice_win.h"
 #include "mainwnd/TrayIcon.h"
 
@@ -70,7 +71,7 @@ constexpr UINT WM_APP_SHOW_REQUEST = WM_APP + 0x2FC;
 // belonged to mice that are gone. The engine is the window thread's alone.
 void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after);
 
-class MainDialog : public CDialog {
+class MainDialog : public CDialog, public PaintedWindow {
   // Loaded by the initialisation before any control is skinned. The controls
   // draw with it, so it is declared before them and goes after them.
   Skin m_skin;
@@ -102,13 +103,22 @@ public:
   // last save failed, the bottom bar says the settings are not saved. Every
   // save of the window goes through here.
   bool saveSettings();
-  bool settingsUnsaved() const { return m_settingsUnsaved; }
+  bool settingsUnsaved() const override { return m_settingsUnsaved; }
 
   // What the painter draws with and over the skin.
-  const Skin& skin() const { return m_skin; }
-  HBITMAP buttonsHeading() const;
-  HBITMAP dpiHeading() const;
-  const char* rowLabel(int row) const;
+  HWND paintedHandle() const override { return m_hWnd; }
+  HICON paintedIcon() const override { return m_windowIcon; }
+  const Skin& skin() const override { return m_skin; }
+  HBITMAP buttonsHeading() const override;
+  HBITMAP dpiHeading() const override;
+  POINT dpiNumberOrigin() const override;  // mainwnd/MainDialogDpi_win.cpp
+  int dpiSliderPos() const override { return m_dpiSlider.GetPos(); }
+  const char* rowLabel(int row) const override;
+  SkinnedControls skinnedControls() override {
+    return {{&m_closeButton, &m_minimizeButton, &m_defaultButton},
+            {&m_comboRight, &m_comboWheel, &m_combo4th, &m_combo5th},
+            &m_dpiSlider};
+  }
 
   // The assignment rows (mainwnd/MainDialogAssignments_win.cpp).
   // Gives button `buttonIndex` the function chosen in `combo`, saves the

@@ -237,11 +237,12 @@ void MainDialog::setUpControls() {
   fillAssignmentCombos();
 
   moveControl(m_closeButton, kCloseButtonPos);
-  m_closeButton.setSkin(m_skin.closeButtonBitmaps, m_skin.skinBackdrop, 0, nullptr);
+  m_closeButton.setSkin(Skin::borrowed(m_skin.closeButtonBitmaps).data(), m_skin.skinBackdrop, 0, nullptr);
   moveControl(m_minimizeButton, kMinimizeButtonPos);
-  m_minimizeButton.setSkin(m_skin.minimizeButtonBitmaps, m_skin.skinBackdrop, 0, nullptr);
+  m_minimizeButton.setSkin(Skin::borrowed(m_skin.minimizeButtonBitmaps).data(), m_skin.skinBackdrop, 0, nullptr);
   moveControl(m_defaultButton, kDefaultButtonPos);
-  m_defaultButton.setSkin(m_skin.defaultButtonBitmaps, m_skin.skinBackdrop, 1, m_skin.controlFonts[Skin::kCaptionFont]);
+  m_defaultButton.setSkin(Skin::borrowed(m_skin.defaultButtonBitmaps).data(), m_skin.skinBackdrop, 1,
+                          m_skin.controlFonts[Skin::kCaptionFont]);
 
   SetWindowText("Gaming Mouse");
 
@@ -249,7 +250,8 @@ void MainDialog::setUpControls() {
 
   SkinComboBox* rows[] = {&m_comboRight, &m_comboWheel, &m_combo4th, &m_combo5th};
   for (int row = 0; row < 4; ++row) {
-    rows[row]->setSkin(m_skin.comboBitmaps, m_skin.skinBackdrop, m_skin.controlFonts[Skin::kCaptionFont]);
+    rows[row]->setSkin(Skin::borrowed(m_skin.comboBitmaps).data(), m_skin.skinBackdrop,
+                       m_skin.controlFonts[Skin::kCaptionFont]);
     moveControl(*rows[row], {kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row});
   }
 }

@@ -4,7 +4,11 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
+#include <cstddef>
+
 #include "framework/CFont.h"
+#include "framework/GdiObjects.h"
 
 struct Skin {
   // Section headings come in one pair per language of the texts.
@@ -31,14 +35,24 @@ struct Skin {
   CFont fontTahoma16;  // row labels, DPI number
   CFont fontTahoma12;  // version text
 
-  SIZE size = {0, 0};                  // of the skin: the window's size
-  HBITMAP skinBackdrop = nullptr;      // back buffer the window paints into
-  HBITMAP backgroundBitmap = nullptr;  // the clean skin, also the slider's ground
-  HBITMAP headingBitmaps[kHeadingLanguages][2] = {};
+  // The skin owns every bitmap it loads or makes; whoever draws with one
+  // borrows its raw handle.
+  SIZE size = {0, 0};                      // of the skin: the window's size
+  GdiObject<HBITMAP> skinBackdrop;         // back buffer the window paints into
+  GdiObject<HBITMAP> backgroundBitmap;     // the clean skin, also the slider's ground
+  GdiObject<HBITMAP> headingBitmaps[kHeadingLanguages][2];
   // Bitmap sets of the skinned controls, in the order the controls take them.
-  HBITMAP defaultButtonBitmaps[5] = {};
-  HBITMAP comboBitmaps[4] = {};
-  HBITMAP closeButtonBitmaps[5] = {};
-  HBITMAP minimizeButtonBitmaps[5] = {};
-  HICON trayIcons[3] = {};
+  GdiObject<HBITMAP> defaultButtonBitmaps[5];
+  GdiObject<HBITMAP> comboBitmaps[4];
+  GdiObject<HBITMAP> closeButtonBitmaps[5];
+  GdiObject<HBITMAP> minimizeButtonBitmaps[5];
+  HICON trayIcons[3] = {};  // icons, not GDI objects: destroyed by the skin itself
+
+  // The raw handles of a bitmap set, for a control that borrows them.
+  template <size_t N>
+  static std::array<HBITMAP, N> borrowed(const GdiObject<HBITMAP> (&set)[N]) {
+    std::array<HBITMAP, N> handles = {};
+    for (size_t i = 0; i < N; ++i) handles[i] = set[i];
+    return handles;
+  }
 };

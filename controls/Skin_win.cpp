@@ -11,8 +11,8 @@ HBITMAP loadBitmap(UINT id, UINT flags = 0) {
 }
 
 template <size_t N>
-void loadBitmaps(HBITMAP (&set)[N], const UINT (&ids)[N]) {
-  for (size_t i = 0; i < N; ++i) set[i] = loadBitmap(ids[i]);
+void loadBitmaps(GdiObject<HBITMAP> (&set)[N], const UINT (&ids)[N]) {
+  for (size_t i = 0; i < N; ++i) set[i].reset(loadBitmap(ids[i]));
 }
 
 // A copy in the screen's format.
@@ -29,24 +29,10 @@ HBITMAP copyBitmap(HBITMAP source) {
   ::ReleaseDC(nullptr, screen);
   return copy;
 }
-
-template <size_t N>
-void deleteBitmaps(HBITMAP (&set)[N]) {
-  for (HBITMAP& bitmap : set) {
-    if (bitmap) ::DeleteObject(bitmap);
-    bitmap = nullptr;
-  }
-}
 }  // namespace
 
+// The bitmaps go with their owning members.
 Skin::~Skin() {
-  for (auto& pair : headingBitmaps) deleteBitmaps(pair);
-  deleteBitmaps(defaultButtonBitmaps);
-  deleteBitmaps(comboBitmaps);
-  deleteBitmaps(closeButtonBitmaps);
-  deleteBitmaps(minimizeButtonBitmaps);
-  HBITMAP ground[] = {skinBackdrop, backgroundBitmap};
-  deleteBitmaps(ground);
   for (HICON icon : trayIcons)
     if (icon) ::DestroyIcon(icon);
 }
@@ -62,8 +48,8 @@ void Skin::load() {
   // The clean skin stays in the resource's own 24-bit form, a quarter smaller
   // than a copy in the screen's format; the window's picture is composed in
   // the screen's format.
-  backgroundBitmap = loadBitmap(IDB_SKIN, LR_CREATEDIBSECTION);
-  skinBackdrop = copyBitmap(backgroundBitmap);
+  backgroundBitmap.reset(loadBitmap(IDB_SKIN, LR_CREATEDIBSECTION));
+  skinBackdrop.reset(copyBitmap(backgroundBitmap));
   BITMAP skin = {};
   if (skinBackdrop && ::GetObjectA(skinBackdrop, sizeof(skin), &skin)) size = {skin.bmWidth, skin.bmHeight};
   loadBitmaps(closeButtonBitmaps, {IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL,
@@ -76,7 +62,7 @@ void Skin::loadHeadings(const int (&ids)[kHeadingLanguages][2]) {
   for (int language = 0; language < kHeadingLanguages; ++language) {
     for (int heading = 0; heading < 2; ++heading) {
       if (!headingBitmaps[language][heading])
-        headingBitmaps[language][heading] = loadBitmap(static_cast<UINT>(ids[language][heading]));
+        headingBitmaps[language][heading].reset(loadBitmap(static_cast<UINT>(ids[language][heading])));
     }
   }
 }

@@ -131,6 +131,8 @@ DpiNumberPlace dpiNumberPlace(const MainDialog& window) {
   return place;
 }
 
+POINT MainDialog::dpiNumberOrigin() const { return dpiNumberPlace(*this).textOrigin; }
+
 void invalidateDpiAreas(MainDialog& window) {
   DpiNumberPlace place = dpiNumberPlace(window);
   window.InvalidateRect(&place.area, FALSE);

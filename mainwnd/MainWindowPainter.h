@@ -10,11 +10,11 @@
 #include <cstdint>
 #include <string>
 
-class MainDialog;
+class PaintedWindow;
 
 class MainWindowPainter {
 public:
-  void paint(MainDialog& window);
+  void paint(PaintedWindow& window);
 
   // The part of the bottom bar beside the version text that says whether the
   // mouse is connected, or else whether the last save failed. Any thread may
@@ -40,10 +40,10 @@ private:
 
     bool operator==(const Composition& other) const;
   };
-  static Composition currentComposition(MainDialog& window);
+  static Composition currentComposition(const PaintedWindow& window);
   // Draws the skin and everything over it into the backdrop, which the
   // skinned controls also take the pixels behind them from.
-  static void compose(HDC reference, const MainDialog& window, const Composition& what);
+  static void compose(HDC reference, const PaintedWindow& window, const Composition& what);
 
   Composition m_composed;  // what the backdrop holds now
 };

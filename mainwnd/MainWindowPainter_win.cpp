@@ -3,13 +3,16 @@
 #include <cstdio>
 #include <string>
 
-#include "app/MainDialog.h"
 #include "controls/Skin.h"
+#include "controls/SkinButton.h"
+#include "controls/SkinComboBox.h"
+#include "controls/SkinSlider.h"
 #include "device/HidLink.h"
 #include "device/MouseConfig.h"
 #include "framework/GdiObjects.h"
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/MainWindowLayout.h"
+#include "mainwnd/PaintedWindow.h"
 #include "mainwnd/UiTexts.h"
 
 namespace {
@@ -79,7 +82,7 @@ void drawShadowedLabel(HDC dc, int x, int y, const char* text) {
 // again: either here or in its own paint.
 class ControlsAlong {
 public:
-  ControlsAlong(MainDialog& window, HDC dc) : m_window(window), m_dc(dc), m_painted(::CreateRectRgn(0, 0, 0, 0)) {
+  ControlsAlong(HWND window, HDC dc) : m_window(window), m_dc(dc), m_painted(::CreateRectRgn(0, 0, 0, 0)) {
     // What this paint reaches, in screen coordinates.
     if (::GetRandomRgn(dc, m_painted, SYSRGN) != 1) m_painted.reset(nullptr);
   }
@@ -93,12 +96,12 @@ public:
     GdiObject<HRGN> shown(::CreateRectRgn(onScreen.x, onScreen.y, onScreen.x + size.cx, onScreen.y + size.cy));
     if (::CombineRgn(shown, shown, m_painted, RGN_DIFF) != NULLREGION) return;
     POINT at = {0, 0};
-    ::MapWindowPoints(control.m_hWnd, m_window.m_hWnd, &at, 1);
+    ::MapWindowPoints(control.m_hWnd, m_window, &at, 1);
     if (control.drawInto(m_dc, at)) ::ValidateRect(control.m_hWnd, nullptr);  // else not skinned yet
   }
 
 private:
-  MainDialog& m_window;
+  HWND m_window;
   HDC m_dc;
   GdiObject<HRGN> m_painted;
 };
@@ -116,7 +119,7 @@ bool MainWindowPainter::Composition::operator==(const Composition& o) const {
   return true;
 }
 
-MainWindowPainter::Composition MainWindowPainter::currentComposition(MainDialog& window) {
+MainWindowPainter::Composition MainWindowPainter::currentComposition(const PaintedWindow& window) {
   Composition now;
   now.valid = true;
   const SIZE size = window.skin().size;
@@ -124,8 +127,8 @@ MainWindowPainter::Composition MainWindowPainter::currentComposition(MainDialog&
   now.height = size.cy;
   now.buttonsHeading = window.buttonsHeading();
   now.dpiHeading = window.dpiHeading();
-  now.numberOrigin = dpiNumberPlace(window).textOrigin;
-  now.sliderPos = window.m_dpiSlider.GetPos();
+  now.numberOrigin = window.dpiNumberOrigin();
+  now.sliderPos = window.dpiSliderPos();
   now.dpiLevel = mouseConfig.dpiLevel;
   for (int row = 0; row < 4; ++row) {
     const char* label = window.rowLabel(row);
@@ -136,7 +139,7 @@ MainWindowPainter::Composition MainWindowPainter::currentComposition(MainDialog&
   return now;
 }
 
-void MainWindowPainter::compose(HDC reference, const MainDialog& window, const Composition& what) {
+void MainWindowPainter::compose(HDC reference, const PaintedWindow& window, const Composition& what) {
   const Skin& skin = window.skin();
   MemoryDC back(reference, skin.skinBackdrop);
   {
@@ -176,21 +179,22 @@ void MainWindowPainter::compose(HDC reference, const MainDialog& window, const C
                                             : nullptr);
 }
 
-void MainWindowPainter::paint(MainDialog& window) {
-  if (window.IsIconic()) {
-    PaintDC dc(window.m_hWnd);
-    window.SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.hdc()), 0);
+void MainWindowPainter::paint(PaintedWindow& window) {
+  const HWND handle = window.paintedHandle();
+  if (::IsIconic(handle)) {
+    PaintDC dc(handle);
+    ::SendMessageA(handle, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.hdc()), 0);
     RECT client;
-    window.GetClientRect(&client);
+    ::GetClientRect(handle, &client);
     int cx = ::GetSystemMetrics(SM_CXICON);
     int cy = ::GetSystemMetrics(SM_CYICON);
-    ::DrawIcon(dc, (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, window.m_windowIcon);
+    ::DrawIcon(dc, (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, window.paintedIcon());
     return;
   }
   const Skin& skin = window.skin();
   if (!skin.backgroundBitmap) return;
 
-  PaintDC dc(window.m_hWnd);
+  PaintDC dc(handle);
   const Composition now = currentComposition(window);
   if (!(now == m_composed)) {
     compose(dc, window, now);
@@ -203,15 +207,11 @@ void MainWindowPainter::paint(MainDialog& window) {
     ::BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, back, dirty.left,
              dirty.top, SRCCOPY);
   }
-  ControlsAlong controls(window, dc);
-  controls.paint(window.m_closeButton);
-  controls.paint(window.m_minimizeButton);
-  controls.paint(window.m_defaultButton);
-  controls.paint(window.m_comboRight);
-  controls.paint(window.m_comboWheel);
-  controls.paint(window.m_combo4th);
-  controls.paint(window.m_combo5th);
-  controls.paint(window.m_dpiSlider);
+  const PaintedWindow::SkinnedControls shown = window.skinnedControls();
+  ControlsAlong controls(handle, dc);
+  for (SkinButton* button : shown.buttons) controls.paint(*button);
+  for (SkinComboBox* combo : shown.combos) controls.paint(*combo);
+  controls.paint(*shown.slider);
 }
 
 void MainWindowPainter::invalidateStateLine(HWND window) { ::InvalidateRect(window, &kStateLineArea, FALSE); }

@@ -44,13 +44,13 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
-from conftest import (BIN, MAIN_TITLE, VirtualMouse, WinProcess, click, find_window, find_windows,  # noqa: E402
+from conftest import (BIN, MAIN_TITLE, VirtualMouse, WinProcess, click, find_window,  # noqa: E402
                       free_port, key, probe, settings_record, wait_for)
+from soak_actions import KEY_TITLE, choose_item, click_key_dialog_button, held, mouse_state  # noqa: E402
 
 EXE = "SkivolMouseVirtual.exe"
 COMBO_WHEEL, COMBO_5TH = 1009, 1008
 SLIDER = 1018
-KEY_TITLE = "Key"
 SHORTCUTS_ITEM = 6
 CLOSE_BUTTON = (585 + 12, 10 + 12)
 COUNTERS = ("handles", "gdi", "user", "threads")
@@ -81,18 +81,6 @@ def settings_problem(path):
     if not all(0 <= s <= 7 for s in values[32:36]) or not 0 <= values[36] <= 3:
         return f"DPI values {values[32:]}"
     return None
-
-
-def held(state):
-    """What a mouse still holds, or '' when nothing."""
-    parts = []
-    if state.get("modifiers", "00") != "00":
-        parts.append("modifiers=" + state["modifiers"])
-    if any(k != "00" for k in state.get("keys", "").split(",")):
-        parts.append("keys=" + state["keys"])
-    if state.get("buttons", "00") != "00":
-        parts.append("buttons=" + state["buttons"])
-    return " ".join(parts)
 
 
 class Soak:
@@ -149,8 +137,7 @@ class Soak:
             raise AssertionError(f"'{line} {device}' answered '{answer}'")
 
     def state(self, device="mouse"):
-        line = self.mouse.command(f"state {device}")
-        return dict(part.split("=", 1) for part in line.split() if "=" in part)
+        return mouse_state(self.mouse.command(f"state {device}"))
 
     # --- what a user and the mouse do ------------------------------------
     def press_remapped_buttons(self):
@@ -160,11 +147,7 @@ class Soak:
             self.ok("buttons 00")
 
     def choose_item(self, combo_id, index):
-        info = probe("control", MAIN_TITLE, combo_id)
-        left, top, right, bottom = (int(v) for v in info["rect"].split(","))
-        height = int(info["itemheight"])
-        click(self.wid, (left + right) // 2, (top + bottom) // 2)
-        click(self.wid, left + 40, bottom + index * height + height // 2)
+        choose_item(self.wid, combo_id, index)
 
     def change_dpi_from_window(self):
         level = self.round % 4
@@ -207,11 +190,7 @@ class Soak:
             key("ctrl+c")  # again: the first press may come before the dialog has the focus
             return False
         wait_for(named, interval=1, message="the shortcut in the Key dialog")
-        button = 1 if self.round % 2 else 2  # OK, or Cancel
-        info = probe("control", KEY_TITLE, button)
-        left, top, right, bottom = (int(v) for v in info["rect"].split(","))
-        click(find_window(KEY_TITLE), (left + right) // 2, (top + bottom) // 2)
-        wait_for(lambda: not find_windows(KEY_TITLE), message="the Key dialog to close")
+        click_key_dialog_button(1 if self.round % 2 else 2)  # OK, or Cancel
 
     def hide_and_show(self):
         click(self.wid, *CLOSE_BUTTON)

@@ -13,7 +13,7 @@ from conftest import (MAIN_TITLE, VirtualMouse, click, delete_registry, find_win
                       move_mouse, probe, set_registry, wait_for, window_origin, xdotool)
 from conftest import settings_record as settings
 from test_looks import STATE_LINE, WindowShot, skin
-from test_shortcut_assignment import KEY_TITLE, choose_item, click_key_dialog_button
+from soak_actions import KEY_TITLE, choose_item, click_key_dialog_button, held, mouse_state
 
 SLIDER_ID = 1018
 WHEEL_COMBO = 1009
@@ -49,7 +49,7 @@ def start(desktop, functions, shortcut=(0, 0)):
 
 
 def released(state):
-    return state["modifiers"] == "00" and state["keys"] == "00,00,00,00,00" and state["buttons"] == "00"
+    return not held(state)
 
 
 def wait_released(mouse, device="", message="nothing held"):
@@ -58,7 +58,7 @@ def wait_released(mouse, device="", message="nothing held"):
 
     def nothing_held():
         last[:] = [mouse.command(command)]
-        return released(dict(p.split("=", 1) for p in last[0].split()))
+        return released(mouse_state(last[0]))
     try:
         wait_for(nothing_held, message=message)
     except AssertionError as failure:

@@ -5,40 +5,17 @@ import struct
 
 import pytest
 
-from conftest import MAIN_TITLE, click, find_window, find_windows, key, probe, wait_for
+from conftest import MAIN_TITLE, find_window, find_windows, key, probe, wait_for
+from soak_actions import KEY_TITLE, choose_item, click_key_dialog_button, control_rect
 
 WHEEL_COMBO = 1009
 SHORTCUTS_ITEM = 6
-KEY_TITLE = "Key"
 KEY_EDIT = 1004
 WHEEL = 2  # ButtonIndex of the wheel button
 
 
-def control_rect(title, control_id):
-    info = probe("control", title, control_id)
-    assert info.get("found") == "1", f"control {control_id} of '{title}'"
-    return tuple(int(v) for v in info["rect"].split(",")), info
-
-
-def choose_item(wid, combo_id, index):
-    """Opens the combo box with a click on its field and clicks item `index`
-    of the list that drops down below it."""
-    (left, top, right, bottom), info = control_rect(MAIN_TITLE, combo_id)
-    item_height = int(info["itemheight"])
-    click(wid, (left + right) // 2, (top + bottom) // 2)
-    # The list drops down right below the field.
-    click(wid, left + 40, bottom + index * item_height + item_height // 2)
-
-
 def key_dialog_text():
     return probe("control", KEY_TITLE, KEY_EDIT).get("text")
-
-
-def click_key_dialog_button(button_id):
-    wid = find_window(KEY_TITLE)
-    (left, top, right, bottom), _ = control_rect(KEY_TITLE, button_id)
-    click(wid, (left + right) // 2, (top + bottom) // 2)
-    wait_for(lambda: not find_windows(KEY_TITLE), message="the Key dialog to close")
 
 
 def wheel_slot(folder):
