@@ -48,24 +48,6 @@ TEST(ProfileValue, MeansWhatTheMainWindowMakesOfTheSameChoice) {
     EXPECT_FALSE(parseProfileValue(ProfileRow::Wheel, bad, kNaming, a)) << bad;
 }
 
-TEST(ProfileValue, WhatIsWrittenReadsBackTheSame) {
-  std::vector<int32_t> scanCodes;
-  for (int32_t code = 0; code <= 0xFF; ++code) scanCodes.insert(scanCodes.end(), {code, 0xE000 | code});
-  for (int row = 0; row < ProfileRow::Count; ++row) {
-    for (int32_t f : {0, 1, 4, 5, 6, 7, 8, 10, 11}) {
-      for (int32_t scan : scanCodes) {
-        const ButtonAssignment a = profileAssignment(row, f, 0xA5, scan);
-        ButtonAssignment back;
-        const std::string value = formatProfileValue(row, a, kNaming);
-        ASSERT_TRUE(parseProfileValue(row, value, kNaming, back)) << value;
-        EXPECT_TRUE(back.function == a.function && back.buttonMask == a.buttonMask &&
-                    back.modifiers == a.modifiers && back.scanCode == a.scanCode)
-            << value;
-      }
-    }
-  }
-}
-
 TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
   ProgramProfiles profiles;
   ASSERT_TRUE(profiles.add("Spiel-Ä.exe"));
