@@ -29,5 +29,8 @@ protected:
 
 private:
   void capture(LPARAM keyData);
+
+  // A key other than Enter was pressed in the dialog: Enter now confirms.
+  bool m_otherKeyPressed = false;
   void showShortcut();
 };
