@@ -22,6 +22,7 @@ constexpr RECT kLevelBoxes = {kDpiBoxHitLeft, kDpiBoxHitTop, kDpiBoxHitRight + k
 // clear of the current level's own white outline.
 constexpr int kRingGap = 3;
 constexpr int kLevelsRingGap = 5;
+constexpr int kSliderRingSideGap = 2;
 // The outline's pen, wider than the ring's gap would need repainting.
 constexpr int kRingRepaintMargin = 3;
 
@@ -128,7 +129,8 @@ RECT KeyboardAccess::focusRing() const {
     if (!focus || focus != m_parts[part]) continue;
     ring = rectInParent(focus, m_dialog);
     const int gap = part == Levels ? kLevelsRingGap : kRingGap;
-    ::InflateRect(&ring, gap, gap);
+    // The DPI number's box follows the slider closely on its right.
+    ::InflateRect(&ring, part == Slider ? kSliderRingSideGap : gap, gap);
   }
   return ring;
 }

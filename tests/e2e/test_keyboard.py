@@ -13,7 +13,7 @@ TAB_ORDER = ROWS + (LEVELS, SLIDER, DEFAULT, MINIMISE, CLOSE)
 ACCENT = (24, 204, 244)
 # Points of the outline around the slider (180, 360, 156 x 40) and the DPI
 # levels: bare skin until the keyboard is used.
-SLIDER_RING = [(258, 357), (258, 402), (177, 380), (338, 380)]
+SLIDER_RING = [(258, 357), (258, 402), (178, 380), (337, 380)]
 LEVELS_RING = [(95, 363), (95, 392)]
 
 
