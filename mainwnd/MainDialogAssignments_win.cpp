@@ -105,8 +105,18 @@ LRESULT MainDialog::OnAssignmentListClosed(WORD, WORD id, HWND, BOOL&) {
   // The list closed with Enter or a click (which Wine reports as a cancel):
   // "Shortcuts" reached in it with the arrows is confirmed. The arrows of a
   // closed list report these too, and confirm nothing.
+  // The "Key" dialog opens once the box is done closing its list: opened
+  // from within, its modal loop would run before the box settled its
+  // selection.
   const AssignmentRow* row = rowOfControl(id);
-  if (row && m_pendingShortcut == &(this->*row->combo) && m_keyboard.confirming()) confirmPendingShortcut();
+  if (row && m_pendingShortcut == &(this->*row->combo) && m_keyboard.confirming())
+    PostMessage(WM_APP_CONFIRM_SHORTCUT, id);
+  return 0;
+}
+
+LRESULT MainDialog::OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&) {
+  const AssignmentRow* row = rowOfControl(static_cast<int>(id));
+  if (row && m_pendingShortcut == &(this->*row->combo)) confirmPendingShortcut();
   return 0;
 }
 

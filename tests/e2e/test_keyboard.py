@@ -2,7 +2,7 @@
 tab order, the DPI levels chosen by key, a shortcut given by keyboard, the
 names and values the accessibility interface reads, and the focus outline
 that shows only once the keyboard is used."""
-from conftest import MAIN_TITLE, click, find_window, find_windows, key, probe, wait_for
+from conftest import MAIN_TITLE, click, find_window, find_windows, key, move_mouse, probe, wait_for
 from soak_actions import KEY_TITLE
 from test_looks import WindowShot, skin
 from test_shortcut_assignment import WHEEL_COMBO, wheel_slot
@@ -106,6 +106,7 @@ def test_screen_reader_names_and_a_shortcut_given_by_keyboard(desktop):
     key("Up")
     wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_COMBO).get("cursel") == "6", message="back on Shortcuts")
     assert wait_for(lambda: wheel_slot(process.folder), message="the last item saved")[2] == 10  # still it
+    move_mouse(wid, 500, 470)  # off the list, which would follow the pointer
     key("F4")
     key("Return")
     find_window(KEY_TITLE)
