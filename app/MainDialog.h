@@ -61,14 +61,14 @@ constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
 // The combo boxes (WM_APP_COMBO_FOCUS), the slider
 // (WM_APP_SLIDER_MOVED) and the magnifier (WM_APP_ZOOM_HIDDEN) post messages
 // of their own to the window, which gives them no effect.
-// Posted to itself when a row's "Shortcuts", reached with the arrow keys, is
-// confirmed: the "Key" dialog opens once the combo box is done (wParam: its id).
-constexpr UINT WM_APP_CONFIRM_SHORTCUT = WM_APP + 0x31A;
 // Posted by the re-scan when it found another set of mice than the scan before.
 constexpr UINT WM_APP_MICE_CHANGED = WM_APP + 0x2FB;
 // Posted by the show watch thread: a later copy asked for the window. The
 // window's own thread restores it, so the watch thread never waits for it.
 constexpr UINT WM_APP_SHOW_REQUEST = WM_APP + 0x2FC;
+// Posted to itself when a row's "Shortcuts", reached with the arrow keys, is
+// confirmed: the "Key" dialog opens once the combo box is done (wParam: its id).
+constexpr UINT WM_APP_CONFIRM_SHORTCUT = WM_APP + 0x31A;
 
 // Called by the re-scan worker with what the scans before and after it found:
 // another set of mice makes the window's thread forget the held input, which
