@@ -20,6 +20,7 @@
 #include "mainwnd/DpiNotice.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
+#include "mainwnd/KeyboardAccess.h"
 #include "mainwnd/MainWindowLayout.h"
 #include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/MouseSet.h"
@@ -65,6 +66,9 @@ constexpr UINT WM_APP_MICE_CHANGED = WM_APP + 0x2FB;
 // Posted by the show watch thread: a later copy asked for the window. The
 // window's own thread restores it, so the watch thread never waits for it.
 constexpr UINT WM_APP_SHOW_REQUEST = WM_APP + 0x2FC;
+// Posted to itself when a row's "Shortcuts", reached with the arrow keys, is
+// confirmed: the "Key" dialog opens once the combo box is done (wParam: its id).
+constexpr UINT WM_APP_CONFIRM_SHORTCUT = WM_APP + 0x31A;
 
 // Called by the re-scan worker with what the scans before and after it found:
 // another set of mice makes the window's thread forget the held input, which
@@ -119,6 +123,7 @@ public:
             {&m_comboRight, &m_comboWheel, &m_combo4th, &m_combo5th},
             &m_dpiSlider};
   }
+  RECT focusRing() const override { return m_keyboard.focusRing(); }
 
   // The assignment rows (mainwnd/MainDialogAssignments_win.cpp).
   // Gives button `buttonIndex` the function chosen in `combo`, saves the
@@ -175,6 +180,9 @@ protected:
   LRESULT OnCloseRequest(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnAssignmentListClosed(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnAssignmentLeft(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&);
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
 
   // Selects the row's item of `function`, or its own button's when the row
@@ -197,6 +205,8 @@ protected:
   // The DPI level boxes and the window drag; true when the message was
   // taken for a drag.
   bool applyDpiBoxRules(const MSG* msg);
+  // A click on DPI box `level` (or its key): that level becomes current.
+  void chooseDpiLevel(int level);
   LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
 
   TrayIcon m_trayIcon;
@@ -256,6 +266,13 @@ private:
   // another loop dispatched it, by the window procedure.
   LoopTaken m_rawInputTaken;
   LoopTaken m_closeRequestTaken;
+  // Keys, focus outlines and what a screen reader is told.
+  KeyboardAccess m_keyboard;
+  // A row on which "Shortcuts" was reached with the arrow keys: it keeps its
+  // function until the choice is confirmed (Enter, or the list closed on it).
+  SkinComboBox* m_pendingShortcut = nullptr;
+  // Asks for the pending row's shortcut; false when there is none.
+  bool confirmPendingShortcut();
   // The "Key" dialog while it asks for a shortcut; the exit closes it.
   CDialog* m_keyDialog = nullptr;
   // The magnifier, created hidden with the window; no command shows it.

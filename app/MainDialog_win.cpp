@@ -112,6 +112,10 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
   ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
   ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
+  ON_CONTROL_RANGE(CBN_SELENDOK, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentListClosed)
+  ON_CONTROL_RANGE(CBN_SELENDCANCEL, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentListClosed)
+  ON_CONTROL_RANGE(CBN_KILLFOCUS, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentLeft)
+  ON_MESSAGE(WM_APP_CONFIRM_SHORTCUT, OnConfirmShortcut)
   ON_COMMAND(IDC_DEFAULT, OnDefaultCommand)
 END_MESSAGE_MAP()
 
@@ -254,6 +258,12 @@ void MainDialog::setUpControls() {
                        m_skin.controlFonts[Skin::kCaptionFont]);
     moveControl(*rows[row], {kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row});
   }
+
+  KeyboardAccess::Window keyboardView;
+  keyboardView.painted = this;
+  keyboardView.rowValue = [rows](int row) { return rows[row]->selectionText(); };
+  keyboardView.chooseDpiLevel = [this](int level) { chooseDpiLevel(level); };
+  m_keyboard.attach(keyboardView);
 }
 
 LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
@@ -418,6 +428,7 @@ void MainDialog::requestExit() {
 }
 
 BOOL MainDialog::PreTranslateMessage(MSG* msg) {
+  if (m_keyboard.preTranslate(*msg)) return TRUE;
   if (msg->hwnd == m_dpiSlider.m_hWnd) applySliderRule();
   switch (msg->message) {
     case WM_INPUT:

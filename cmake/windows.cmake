@@ -103,4 +103,4 @@ target_sources(win_startup_steps PRIVATE ${RESOURCE_SCRIPT} ${SKIVOL_ROOT}/app/P
 
 # Test helper: reads other programs' window and control state.
 add_executable(WinProbe ${SKIVOL_ROOT}/tests/e2e/WinProbe_win.cpp)
-target_link_libraries(WinProbe PRIVATE user32 shell32 gdi32 psapi advapi32 ${STATIC_LINK})
+target_link_libraries(WinProbe PRIVATE user32 shell32 gdi32 psapi advapi32 oleacc ole32 oleaut32 uuid ${STATIC_LINK})

@@ -1,7 +1,8 @@
 // The "Key" dialog in which the user presses the keyboard shortcut that a
 // mouse button is to send. The owner seeds it with a shortcut, runs it
 // modally and reads back the last shortcut pressed that the mouse can type
-// (a key without a HID usage is refused in the dialog's field).
+// (a key without a HID usage is refused in the dialog's field). Enter pressed
+// alone after another key takes that key, as OK does; Alt+F4 cancels.
 #pragma once
 #include <cstdint>
 
@@ -29,5 +30,8 @@ protected:
 
 private:
   void capture(LPARAM keyData);
+
+  // A key other than Enter was pressed in the dialog: Enter now confirms.
+  bool m_otherKeyPressed = false;
   void showShortcut();
 };

@@ -9,6 +9,16 @@ namespace {
 constexpr int32_t kProposedScanCode = 0x1E;
 constexpr char kUnassignableText[] = "This key cannot be assigned";
 
+// lParam bit of a key message: Alt is held.
+constexpr LPARAM kAltHeld = 1 << 29;
+
+bool modifierHeld() {
+  for (const ModifierKey& key : kModifierKeys) {
+    if (::GetAsyncKeyState(key.virtualKey) & 0x8000) return true;
+  }
+  return false;
+}
+
 bool isKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
 
 bool isKeyMessage(UINT message) {
@@ -39,7 +49,18 @@ BOOL KeyCaptureDialog::PreTranslateMessage(MSG* msg) {
     PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, msg->lParam);
     return TRUE;
   }
-  if (isKeyDown(msg->message)) capture(msg->lParam);
+  if (isKeyDown(msg->message)) {
+    // Alt+F4 leaves the dialog as its close box does.
+    if (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_F4 && (msg->lParam & kAltHeld)) {
+      PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+      return TRUE;
+    }
+    // Enter alone after another key takes that key, as OK does; as the
+    // first key it is captured like any other (and then closes the dialog).
+    if (msg->wParam == VK_RETURN && m_otherKeyPressed && !modifierHeld()) return CDialog::PreTranslateMessage(msg);
+    if (msg->wParam != VK_RETURN) m_otherKeyPressed = true;
+    capture(msg->lParam);
+  }
   // Escape is a key like any other here: it must not close the dialog.
   if (isKeyMessage(msg->message) && msg->wParam == VK_ESCAPE) return TRUE;
   // Everything else, captured key-downs included, gets the dialog keyboard

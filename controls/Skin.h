@@ -10,6 +10,10 @@
 #include "framework/CFont.h"
 #include "framework/GdiObjects.h"
 
+// The skin's accent colour (its lines and glows), which also outlines the
+// control that has the keyboard focus.
+constexpr COLORREF kSkinAccent = RGB(24, 204, 244);
+
 struct Skin {
   // Section headings come in one pair per language of the texts.
   static constexpr int kHeadingLanguages = 5;

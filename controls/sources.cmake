@@ -7,7 +7,9 @@ list(APPEND SKIVOL_CORE_SOURCES
   controls/Shortcut.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
+  controls/AccessibleProxy_win.cpp
   controls/BitmapRegion_win.cpp
+  controls/ChoiceStrip_win.cpp
   controls/ControlPicture_win.cpp
   controls/Skin_win.cpp
   controls/KeyCaptureDialog_win.cpp

@@ -60,7 +60,11 @@ void MainDialog::fillAssignmentCombos() {
   for (int controlId : {IDC_COMBO_4TH, IDC_COMBO_5TH, IDC_COMBO_RIGHT, IDC_COMBO_WHEEL}) {
     const AssignmentRow& row = *rowOfControl(controlId);
     SkinComboBox& combo = this->*row.combo;
-    combo.setFieldText(&MainDialog::assignmentFieldText);
+    // A row on which "Shortcuts" waits to be confirmed shows the item's text,
+    // not a shortcut it does not have.
+    combo.setFieldText([this](const SkinComboBox& box, int item) {
+      return &box == m_pendingShortcut ? box.GetLBText(item) : assignmentFieldText(box, item);
+    });
     for (int item = 0; item < static_cast<int>(std::size(kAssignmentItems)); ++item) {
       const int index = combo.AddString(uiTexts[kAssignmentItems[item].text]);
       if (item == row.ownItem) {
@@ -81,8 +85,60 @@ CString MainDialog::assignmentFieldText(const SkinComboBox& combo, int item) {
 }
 
 LRESULT MainDialog::OnAssignmentChange(WORD, WORD id, HWND, BOOL&) {
-  if (const AssignmentRow* row = rowOfControl(id)) applyAssignment(row->buttonIndex, this->*row->combo);
+  const AssignmentRow* row = rowOfControl(id);
+  if (!row) return 0;
+  SkinComboBox& combo = this->*row->combo;
+  const int selection = combo.GetCurSel();
+  // Arrowing through a row passes "Shortcuts" on the way to the other
+  // functions: the "Key" dialog waits until the choice is confirmed.
+  if (selection >= 0 && m_keyboard.choosingByKeys() &&
+      static_cast<int32_t>(combo.GetItemData(selection)) == ButtonFunction::KeyShortcut) {
+    m_pendingShortcut = &combo;
+    return 0;
+  }
+  if (m_pendingShortcut == &combo) m_pendingShortcut = nullptr;
+  applyAssignment(row->buttonIndex, combo);
   return 0;
+}
+
+LRESULT MainDialog::OnAssignmentListClosed(WORD, WORD id, HWND, BOOL&) {
+  // The list closed with Enter or a click (which Wine reports as a cancel):
+  // "Shortcuts" reached in it with the arrows is confirmed. The arrows of a
+  // closed list report these too, and confirm nothing.
+  // The "Key" dialog opens once the box is done closing its list: opened
+  // from within, its modal loop would run before the box settled its
+  // selection.
+  const AssignmentRow* row = rowOfControl(id);
+  if (row && m_pendingShortcut == &(this->*row->combo) && m_keyboard.confirming())
+    PostMessage(WM_APP_CONFIRM_SHORTCUT, id);
+  return 0;
+}
+
+LRESULT MainDialog::OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&) {
+  const AssignmentRow* row = rowOfControl(static_cast<int>(id));
+  if (row && m_pendingShortcut == &(this->*row->combo)) confirmPendingShortcut();
+  return 0;
+}
+
+LRESULT MainDialog::OnAssignmentLeft(WORD, WORD id, HWND, BOOL&) {
+  // Left without confirming, the row shows its function again.
+  const AssignmentRow* row = rowOfControl(id);
+  if (!row || m_pendingShortcut != &(this->*row->combo)) return 0;
+  m_pendingShortcut = nullptr;
+  selectFunction(this->*row->combo, mouseConfig.assignments[row->buttonIndex].function);
+  m_keyboard.announceValue((this->*row->combo).m_hWnd);
+  return 0;
+}
+
+bool MainDialog::confirmPendingShortcut() {
+  if (!m_pendingShortcut) return false;
+  SkinComboBox& combo = *m_pendingShortcut;
+  m_pendingShortcut = nullptr;
+  for (const AssignmentRow& row : kRows) {
+    if (&(this->*row.combo) == &combo) applyAssignment(row.buttonIndex, combo);
+  }
+  m_keyboard.announceValue(combo.m_hWnd);
+  return true;
 }
 
 void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
@@ -173,6 +229,7 @@ void MainDialog::restoreNativeAssignments() {
     left.function = ButtonFunction::Native;
     left.buttonMask = 0;
   }
+  m_pendingShortcut = nullptr;
   for (const AssignmentRow& row : kRows) (this->*row.combo).SetCurSel(row.ownItem);
   for (int controlId : {IDC_COMBO_4TH, IDC_COMBO_5TH, IDC_COMBO_WHEEL, IDC_COMBO_RIGHT}) {
     const AssignmentRow& row = *rowOfControl(controlId);
@@ -194,6 +251,12 @@ void MainDialog::OnOK() {
   // A button remapped to Enter types it into this window too when it has
   // the focus: only a person's Enter resets.
   if (mouseMayBeTyping()) return;
+  // Enter on a row that shows "Shortcuts" reached with the arrows confirms
+  // it, instead of resetting every row.
+  if (m_pendingShortcut && ::GetFocus() == m_pendingShortcut->m_hWnd) {
+    confirmPendingShortcut();
+    return;
+  }
   // Enter resets like "Default" but never ends the dialog and leaves the
   // commit to the timer.
   restoreNativeAssignments();

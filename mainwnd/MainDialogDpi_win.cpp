@@ -52,10 +52,7 @@ bool MainDialog::applyDpiBoxRules(const MSG* msg) {
     return false;
   }
   if (m_hoverDpiBox != -1 && m_hoverDpiBox != mouseConfig.dpiLevel) {
-    mouseConfig.dpiLevel = m_hoverDpiBox;
-    m_dpiSlider.SetPos(mouseConfig.dpiStep[m_hoverDpiBox]);
-    selectDpiLevel(m_hoverDpiBox);
-    invalidateDpiAreas(*this);
+    chooseDpiLevel(m_hoverDpiBox);
     return false;
   }
   if (msg->hwnd == m_hWnd) {
@@ -64,6 +61,16 @@ bool MainDialog::applyDpiBoxRules(const MSG* msg) {
     return true;
   }
   return false;
+}
+
+void MainDialog::chooseDpiLevel(int level) {
+  // No save and no commit: the level is the mouse's to keep. Without a mouse
+  // the boxes do nothing, for a key as for a click.
+  if (level < 0 || level >= kDpiLevels || level == mouseConfig.dpiLevel || hidLink.presentCount() == 0) return;
+  mouseConfig.dpiLevel = level;
+  m_dpiSlider.SetPos(mouseConfig.dpiStep[level]);
+  selectDpiLevel(level);
+  invalidateDpiAreas(*this);
 }
 
 void MainDialog::showDpiState(int step) {

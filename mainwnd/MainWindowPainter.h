@@ -37,6 +37,7 @@ private:
     std::string labels[4];
     bool mouseMissing = false;
     bool settingsUnsaved = false;
+    RECT focusRing = {0, 0, 0, 0};
 
     bool operator==(const Composition& other) const;
   };

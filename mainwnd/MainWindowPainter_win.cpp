@@ -72,6 +72,17 @@ void drawShadowedLabel(HDC dc, int x, int y, const char* text) {
   drawText(dc, x, y, text);
 }
 
+// The keyboard focus: a rounded outline in the skin's accent colour around
+// the control, on the skin beside it (the controls cover their own area).
+void drawFocusRing(HDC dc, const RECT& ring) {
+  constexpr int kPenWidth = 2;
+  constexpr int kCorner = 8;
+  GdiObject<HPEN> pen(::CreatePen(PS_INSIDEFRAME, kPenWidth, kSkinAccent));
+  ScopedSelect selectPen(dc, pen);
+  ScopedSelect hollow(dc, ::GetStockObject(NULL_BRUSH));
+  ::RoundRect(dc, ring.left, ring.top, ring.right, ring.bottom, kCorner, kCorner);
+}
+
 // The skinned controls this paint covers whole are drawn into it, each as its
 // own paint would show it, and marked painted. A repaint of the whole window
 // (shown, uncovered, or redrawn with its controls) then reaches the screen in
@@ -112,7 +123,7 @@ bool MainWindowPainter::Composition::operator==(const Composition& o) const {
   if (valid != o.valid || width != o.width || height != o.height || buttonsHeading != o.buttonsHeading ||
       dpiHeading != o.dpiHeading || numberOrigin.x != o.numberOrigin.x || numberOrigin.y != o.numberOrigin.y ||
       sliderPos != o.sliderPos || dpiLevel != o.dpiLevel || mouseMissing != o.mouseMissing ||
-      settingsUnsaved != o.settingsUnsaved)
+      settingsUnsaved != o.settingsUnsaved || !::EqualRect(&focusRing, &o.focusRing))
     return false;
   for (int row = 0; row < 4; ++row)
     if (labels[row] != o.labels[row]) return false;
@@ -136,6 +147,7 @@ MainWindowPainter::Composition MainWindowPainter::currentComposition(const Paint
   }
   now.mouseMissing = hidLink.presentCount() == 0;
   now.settingsUnsaved = window.settingsUnsaved();
+  now.focusRing = window.focusRing();
   return now;
 }
 
@@ -169,6 +181,8 @@ void MainWindowPainter::compose(HDC reference, const PaintedWindow& window, cons
     ::MoveToEx(back, outline[0].x, outline[0].y, nullptr);
     for (size_t i = 1; i < sizeof outline / sizeof outline[0]; ++i) ::LineTo(back, outline[i].x, outline[i].y);
   }
+
+  if (!::IsRectEmpty(&what.focusRing)) drawFocusRing(back, what.focusRing);
 
   for (int row = 0; row < 4; ++row)
     drawShadowedLabel(back, kComboOriginX, kComboOriginY + kComboRowPitch * row, what.labels[row].c_str());

@@ -35,6 +35,8 @@ public:
   // The last save failed: the bottom bar says so.
   virtual bool settingsUnsaved() const = 0;
   virtual SkinnedControls skinnedControls() = 0;
+  // The keyboard focus outline, in client coordinates; empty: none.
+  virtual RECT focusRing() const = 0;
 
 protected:
   ~PaintedWindow() = default;  // never deleted through this interface

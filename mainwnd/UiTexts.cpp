@@ -41,6 +41,11 @@ const TextEntry kTexts[kUiTextCount] = {
     {"str12", "This key cannot be assigned"},
     {"str13", "Settings not saved"},
     {"str14", "Show DPI changes on screen"},
+    {"a_str0", "DPI"},
+    {"a_str1", "DPI level"},
+    {"a_str2", "of"},
+    {"a_str3", "Hide to notification area"},
+    {"a_str4", "Minimise"},
 };
 
 }  // namespace

@@ -30,8 +30,14 @@ enum class UiText : int {
   KeyNotAssignable,    // str12 "This key cannot be assigned" (key dialog, a key the mouse cannot type)
   SettingsNotSaved,    // str13 "Settings not saved" (bottom bar, while the last save failed)
   ShowDpiOnScreen,     // str14 "Show DPI changes on screen" (tray menu)
+  // What a screen reader is told of the controls whose labels are painted.
+  AccessDpi,           // a_str0 "DPI" (the slider's name; its value "<n> DPI")
+  AccessDpiLevel,      // a_str1 "DPI level" (the DPI levels' name)
+  AccessOf,            // a_str2 "of" (the DPI levels' value: "<k> of 4")
+  AccessHide,          // a_str3 "Hide to notification area" ("X")
+  AccessMinimise,      // a_str4 "Minimise" ("-")
 };
-constexpr int kUiTextCount = 20;
+constexpr int kUiTextCount = 25;
 
 // Heading languages, by languageIndex.
 namespace Language {

@@ -10,6 +10,7 @@ list(APPEND SKIVOL_CORE_SOURCES
 list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/DpiNotice_win.cpp
   mainwnd/InputEngine_win.cpp
+  mainwnd/KeyboardAccess_win.cpp
   mainwnd/RawInputMice_win.cpp
   mainwnd/TrayIcon_win.cpp
   mainwnd/MainWindowPainter_win.cpp

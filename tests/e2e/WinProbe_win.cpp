@@ -20,10 +20,16 @@
 //                                  threads, with the way each was counted,
 //                                  and its token's elevation type (1 default,
 //                                  2 full, 3 limited)
+//   WinProbe accessible <title> <id>  the control's name, value and role as
+//                                  a screen reader reads them
+//                                  (AccessibleObjectFromWindow), and the
+//                                  window's keyboard cues (uistate)
+//   WinProbe focus <title>         the id of the control that has the focus
 //   WinProbe acl <path>            the access list of a file or folder, as
 //                                  SDDL (a "P" after "D:": none inherited)
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <psapi.h>
 #include <aclapi.h>
@@ -352,6 +358,54 @@ int selfTest() {
   return during - before == 50 && after == before ? 0 : 1;
 }
 
+int probeAccessible(const char* title, int id) {
+  HWND top = findTopLevel(title);
+  HWND hwnd = top ? GetDlgItem(top, id) : nullptr;
+  if (!hwnd) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* object = nullptr;
+  const HRESULT got = AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object));
+  if (FAILED(got) || !object) {
+    std::printf("found=1 object=0 error=%08lX\n", static_cast<unsigned long>(got));
+    return 1;
+  }
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr, value = nullptr;
+  VARIANT role;
+  VariantInit(&role);
+  object->get_accName(self, &name);
+  object->get_accValue(self, &value);
+  object->get_accRole(self, &role);
+  DWORD_PTR uistate = 0;
+  SendMessageTimeoutW(top, WM_QUERYUISTATE, 0, 0, SMTO_ABORTIFHUNG, 5000, &uistate);
+  // The texts last: they may hold blanks.
+  std::printf("found=1 object=1 role=%ld uistate=%lu name=%s value=%s\n", role.vt == VT_I4 ? role.lVal : -1L,
+              static_cast<unsigned long>(uistate), name ? narrow(name).c_str() : "", value ? narrow(value).c_str() : "");
+  SysFreeString(name);
+  SysFreeString(value);
+  object->Release();
+  return 0;
+}
+
+// The control of a window that has the keyboard focus, seen from its thread.
+int probeFocus(const char* title) {
+  HWND top = findTopLevel(title);
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!top || !GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  std::printf("found=1 id=%d\n", info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
+  return 0;
+}
+
 }  // namespace
 
 // Which keys and mouse buttons the desktop holds down now: 1 or 0 each.
@@ -421,6 +475,8 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::string(argv[1]) == "process") return probeProcess(argv[2]);
   if (argc >= 2 && std::string(argv[1]) == "gdi-selftest") return selfTest();
   if (argc >= 3 && std::string(argv[1]) == "acl") return probeAcl(argv[2]);
+  if (argc >= 4 && std::string(argv[1]) == "accessible") return probeAccessible(argv[2], std::atoi(argv[3]));
+  if (argc >= 3 && std::string(argv[1]) == "focus") return probeFocus(argv[2]);
   std::fprintf(stderr,
                "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>"
                " | post <title> <msg> <wp> <lp> | keys | release | menu | foreground | process <exe name>|#<pid> | gdi-selftest | acl <path>\n");

@@ -122,7 +122,7 @@ TEST(KeyCaptureDialog, EscapeIsCapturedAndDoesNotClose) {
   EXPECT_EQ(shown, platformName(0x01, 0));
 }
 
-TEST(KeyCaptureDialog, SystemAndExtendedKeysAreCapturedAndEnterClosesAsOk) {
+TEST(KeyCaptureDialog, SystemAndExtendedKeysAreCapturedAndEnterAfterThemClosesAsOk) {
   ScriptedCapture dialog;
   std::vector<int32_t> captured;
   auto record = [&](ScriptedCapture& d) { captured.push_back(d.m_scanCode); };
@@ -136,6 +136,17 @@ TEST(KeyCaptureDialog, SystemAndExtendedKeysAreCapturedAndEnterClosesAsOk) {
   };
   EXPECT_EQ(dialog.DoModal(), IDOK);
   EXPECT_EQ(captured, (std::vector<int32_t>{0x44, 0xE052, 0xE052}));
+  // Enter after another key takes that key, as OK would.
+  EXPECT_EQ(dialog.m_scanCode, 0xE052);
+}
+
+TEST(KeyCaptureDialog, EnterAsTheFirstKeyIsCapturedAndClosesAsOk) {
+  ScriptedCapture dialog;
+  dialog.steps = {
+      [](ScriptedCapture& d) { d.postKey(WM_KEYDOWN, VK_RETURN, 0xE01C); },
+      [](ScriptedCapture& d) { d.EndDialog(-7); },  // not reached when Enter closed the dialog
+  };
+  EXPECT_EQ(dialog.DoModal(), IDOK);
   EXPECT_EQ(dialog.m_scanCode, 0xE01C);  // keypad Enter
 }
 

@@ -1,0 +1,239 @@
+#include "mainwnd/KeyboardAccess.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <string>
+
+#include "controls/AccessibleProxy.h"
+#include "controls/SkinButton.h"
+#include "controls/SkinComboBox.h"
+#include "controls/SkinSlider.h"
+#include "device/MouseConfig.h"
+#include "mainwnd/DpiLayout.h"
+#include "mainwnd/PaintedWindow.h"
+#include "mainwnd/UiTexts.h"
+
+namespace {
+// The painted DPI level boxes, the strip's place.
+constexpr RECT kLevelBoxes = {kDpiBoxHitLeft, kDpiBoxHitTop, kDpiBoxHitRight + kDpiBoxPitch * (kDpiLevels - 1),
+                              kDpiBoxHitBottom};
+// The outline keeps this far from a control; around the DPI levels further,
+// clear of the current level's own white outline.
+constexpr int kRingGap = 3;
+constexpr int kLevelsRingGap = 5;
+constexpr int kSliderRingSideGap = 2;
+// The outline's pen, wider than the ring's gap would need repainting.
+constexpr int kRingRepaintMargin = 3;
+
+CString number(int value) { return CString(std::to_string(value)); }
+
+RECT rectInParent(HWND control, HWND parent) {
+  RECT rect;
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+}  // namespace
+
+KeyboardAccess::~KeyboardAccess() { detach(); }
+
+void KeyboardAccess::attach(const Window& window) {
+  m_window = window;
+  PaintedWindow::SkinnedControls controls = window.painted->skinnedControls();
+  m_dialog = window.painted->paintedHandle();
+  for (int row = RowFirst; row <= RowLast; ++row) m_parts[row] = controls.combos[row]->m_hWnd;
+  m_parts[Slider] = controls.slider->m_hWnd;
+  m_parts[CloseButton] = controls.buttons[0]->m_hWnd;
+  m_parts[MinimizeButton] = controls.buttons[1]->m_hWnd;
+  m_parts[DefaultButton] = controls.buttons[2]->m_hWnd;
+  m_parts[Dialog] = m_dialog;
+
+  m_levels.create(m_dialog, kDpiLevelsControlId, kLevelBoxes, kDpiLevels, [] { return mouseConfig.dpiLevel; },
+                  [this](int level) {
+                    if (level != mouseConfig.dpiLevel) m_window.chooseDpiLevel(level);
+                  });
+  m_parts[Levels] = m_levels.m_hWnd;
+
+  // The tab order follows the order of the controls: the DPI levels come
+  // after the last row, and "-" and "X" after "Default".
+  const UINT keepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  ::SetWindowPos(m_parts[Levels], m_parts[RowLast], 0, 0, 0, 0, keepPlace);
+  ::SetWindowPos(m_parts[MinimizeButton], m_parts[DefaultButton], 0, 0, 0, 0, keepPlace);
+  ::SetWindowPos(m_parts[CloseButton], m_parts[MinimizeButton], 0, 0, 0, 0, keepPlace);
+  for (int part : {MinimizeButton, CloseButton}) {
+    const LONG style = ::GetWindowLongA(m_parts[part], GWL_STYLE);
+    ::SetWindowLongA(m_parts[part], GWL_STYLE, style | WS_TABSTOP);
+  }
+
+  for (int part = 0; part < PartCount; ++part) {
+    if (m_parts[part]) ::SetWindowSubclass(m_parts[part], &KeyboardAccess::subclassProc, part,
+                                           reinterpret_cast<DWORD_PTR>(this));
+  }
+  // The mouse user's window shows no focus until the keyboard is used here,
+  // whatever the system's setting for keyboard cues (which Wine has on): the
+  // window is drawn for the mouse first.
+  m_cuesShown = false;
+  ::SendMessageA(m_dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+  m_seen = Seen();
+  announceChanges();
+}
+
+void KeyboardAccess::detach() {
+  for (int part = 0; part < PartCount; ++part) {
+    if (m_parts[part] && ::IsWindow(m_parts[part]))
+      ::RemoveWindowSubclass(m_parts[part], &KeyboardAccess::subclassProc, part);
+    m_parts[part] = nullptr;
+  }
+}
+
+bool KeyboardAccess::preTranslate(const MSG& msg) {
+  const bool ours = m_dialog && (msg.hwnd == m_dialog || ::IsChild(m_dialog, msg.hwnd));
+  switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (!ours) break;
+      m_lastInput = msg.wParam == VK_RETURN ? Input::Enter : Input::OtherKey;
+      // The user works by keyboard: the focus shows from now on.
+      // The system is told, and the window does not wait for its answer,
+      // which not every system sends.
+      if (!m_cuesShown) {
+        ::SendMessageA(m_dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        m_cuesShown = true;
+        updateRing();
+      }
+      // A combo box takes F4 as "open the list", also with Alt held: the
+      // window closes (hides) instead, whichever control has the focus.
+      if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4 && (msg.lParam & (1 << 29))) {
+        ::PostMessageA(m_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+      m_lastInput = Input::Mouse;
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+RECT KeyboardAccess::focusRing() const {
+  RECT ring = {0, 0, 0, 0};
+  if (!m_cuesShown || !m_dialog) return ring;
+  const HWND focus = ::GetFocus();
+  for (int part : {Slider, Levels, DefaultButton, MinimizeButton, CloseButton}) {
+    if (!focus || focus != m_parts[part]) continue;
+    ring = rectInParent(focus, m_dialog);
+    const int gap = part == Levels ? kLevelsRingGap : kRingGap;
+    // The DPI number's box follows the slider closely on its right.
+    ::InflateRect(&ring, part == Slider ? kSliderRingSideGap : gap, gap);
+  }
+  return ring;
+}
+
+void KeyboardAccess::updateRing() {
+  const RECT ring = focusRing();
+  if (::EqualRect(&ring, &m_ringShown)) return;
+  for (RECT area : {m_ringShown, ring}) {
+    if (::IsRectEmpty(&area)) continue;
+    ::InflateRect(&area, kRingRepaintMargin, kRingRepaintMargin);
+    ::InvalidateRect(m_dialog, &area, FALSE);
+  }
+  m_ringShown = ring;
+}
+
+LRESULT KeyboardAccess::answerAccessible(int part, WPARAM wParam, LPARAM lParam) const {
+  AccessibleTexts texts;
+  PaintedWindow* painted = m_window.painted;
+  if (part >= RowFirst && part <= RowLast) {
+    texts.name = [painted, part] {
+      const char* label = painted->rowLabel(part);
+      return CString(label ? label : "");
+    };
+    texts.value = [this, part] { return m_window.rowValue(part); };
+  } else if (part == Slider) {
+    texts.name = [] { return uiTexts[UiText::AccessDpi]; };
+    texts.value = [painted] { return number(400 * (painted->dpiSliderPos() + 1)) + " " + uiTexts[UiText::AccessDpi]; };
+  } else if (part == Levels) {
+    texts.name = [] { return uiTexts[UiText::AccessDpiLevel]; };
+    texts.value = [] {
+      return number(mouseConfig.dpiLevel + 1) + " " + uiTexts[UiText::AccessOf] + " " + number(kDpiLevels);
+    };
+    texts.role = ROLE_SYSTEM_SLIDER;
+  } else if (part == MinimizeButton) {
+    texts.name = [] { return uiTexts[UiText::AccessMinimise]; };
+  } else if (part == CloseButton) {
+    texts.name = [] { return uiTexts[UiText::AccessHide]; };
+  } else {
+    return 0;  // "Default" and the window are named by their own texts
+  }
+  return answerAccessibleObject(m_parts[part], wParam, lParam, texts);
+}
+
+void KeyboardAccess::announceValue(HWND control) const {
+  if (control) ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void KeyboardAccess::announceChanges() {
+  if (m_announcing || !m_dialog) return;
+  m_announcing = true;
+  const PaintedWindow::SkinnedControls controls = m_window.painted->skinnedControls();
+  for (int row = RowFirst; row <= RowLast; ++row) {
+    const SkinComboBox& combo = *controls.combos[row];
+    const int now[3] = {combo.m_selectedIndex, combo.m_scanCode, combo.m_modifiers};
+    int* seen = m_seen.rows[row];
+    if (now[0] != seen[0] || now[1] != seen[1] || now[2] != seen[2]) {
+      seen[0] = now[0], seen[1] = now[1], seen[2] = now[2];
+      announceValue(m_parts[row]);
+    }
+  }
+  const int slider = m_window.painted->dpiSliderPos();
+  if (slider != m_seen.slider) {
+    m_seen.slider = slider;
+    announceValue(m_parts[Slider]);
+  }
+  if (mouseConfig.dpiLevel != m_seen.level) {
+    m_seen.level = mouseConfig.dpiLevel;
+    announceValue(m_parts[Levels]);
+  }
+  m_announcing = false;
+}
+
+LRESULT CALLBACK KeyboardAccess::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR part,
+                                              DWORD_PTR self) {
+  auto* access = reinterpret_cast<KeyboardAccess*>(self);
+  if (message == WM_GETOBJECT) {
+    if (const LRESULT answer = access->answerAccessible(static_cast<int>(part), wParam, lParam)) return answer;
+  }
+  if (message == WM_NCDESTROY) {
+    ::RemoveWindowSubclass(hwnd, &KeyboardAccess::subclassProc, part);
+    access->m_parts[part] = nullptr;
+    if (static_cast<int>(part) == Dialog) access->m_dialog = nullptr;
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+  const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+  switch (message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      access->updateRing();
+      break;
+    case WM_UPDATEUISTATE:
+      // Only an explicit change of the focus cues counts: the state the
+      // system initialises from its last input is not the window's, whose
+      // mouse user sees no focus until the keyboard is used here.
+      if (hwnd == access->m_dialog && (HIWORD(wParam) & UISF_HIDEFOCUS)) {
+        if (LOWORD(wParam) == UIS_SET) access->m_cuesShown = false;
+        if (LOWORD(wParam) == UIS_CLEAR) access->m_cuesShown = true;
+      }
+      access->updateRing();
+      break;
+    default:
+      break;
+  }
+  access->announceChanges();
+  return result;
+}
