@@ -37,6 +37,7 @@ private:
     std::string labels[4];
     bool mouseMissing = false;
     bool settingsUnsaved = false;
+    std::string profileNotice;
 
     bool operator==(const Composition& other) const;
   };

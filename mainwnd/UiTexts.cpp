@@ -41,6 +41,14 @@ const TextEntry kTexts[kUiTextCount] = {
     {"str12", "This key cannot be assigned"},
     {"str13", "Settings not saved"},
     {"str14", "Show DPI changes on screen"},
+    {"p_str0", "Every other program"},
+    {"p_str1", "Add a program..."},
+    {"p_str2", "Remove this profile"},
+    {"p_str3", "Browse..."},
+    {"p_str4", "Programs"},
+    {"p_str5", "Not understood: line"},
+    {"p_str6", "profiles.ini cannot be read"},
+    {"p_str7", "Profile"},
 };
 
 }  // namespace

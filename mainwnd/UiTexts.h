@@ -30,8 +30,17 @@ enum class UiText : int {
   KeyNotAssignable,    // str12 "This key cannot be assigned" (key dialog, a key the mouse cannot type)
   SettingsNotSaved,    // str13 "Settings not saved" (bottom bar, while the last save failed)
   ShowDpiOnScreen,     // str14 "Show DPI changes on screen" (tray menu)
+  // The profile box on the bottom bar and what it opens.
+  EveryOtherProgram,   // p_str0 "Every other program" (the rows of setting.dat)
+  AddProgram,          // p_str1 "Add a program..."
+  RemoveProfile,       // p_str2 "Remove this profile"
+  BrowseProgram,       // p_str3 "Browse..." (the Open dialog, from the add menu)
+  ProgramFiles,        // p_str4 "Programs" (the Open dialog's file type)
+  ProfileLineUnknown,  // p_str5 "Not understood: line" (bottom bar, followed by the line's number)
+  ProfilesUnreadable,  // p_str6 "profiles.ini cannot be read" (bottom bar)
+  ProfileLabel,        // p_str7 "Profile" (the box's name for screen readers)
 };
-constexpr int kUiTextCount = 20;
+constexpr int kUiTextCount = 28;
 
 // Heading languages, by languageIndex.
 namespace Language {

@@ -404,7 +404,10 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::string(argv[1]) == "menu") {
     // A popup menu open on the desktop (the system's menu window class).
     HWND menu = ::FindWindowA("#32768", nullptr);
-    std::printf("found=%d\n", menu && ::IsWindowVisible(menu) ? 1 : 0);
+    RECT rect = {};
+    if (menu) ::GetWindowRect(menu, &rect);
+    std::printf("found=%d rect=%ld,%ld,%ld,%ld\n", menu && ::IsWindowVisible(menu) ? 1 : 0, rect.left, rect.top,
+                rect.right, rect.bottom);
     return 0;
   }
   if (argc >= 2 && std::string(argv[1]) == "foreground") {
