@@ -51,11 +51,6 @@ std::string fileNameOf(const std::wstring& path) {
   return static_cast<const char*>(utf8FromWide(name.c_str()));
 }
 
-bool sameAssignment(const ButtonAssignment& a, const ButtonAssignment& b) {
-  return a.function == b.function && a.buttonMask == b.buttonMask && a.scanCode == b.scanCode &&
-         a.modifiers == b.modifiers;
-}
-
 // A window a person would pick: shown, unowned, titled, not a tool window.
 struct OpenWindow {
   HWND window;
@@ -119,29 +114,19 @@ void MainDialog::loadProfiles() {
 void MainDialog::onProgramInFront(const std::string&) { applyRowsInForce(); }
 
 void MainDialog::applyRowsInForce() {
-  const std::string& program = m_foregroundWatch.programInFront();
-  const ProgramProfile* profile = program.empty() ? nullptr : m_profiles.find(program);
-  const std::string inForce = profile ? profile->program : std::string();
-  ButtonAssignment rows[ProfileRow::Count];
-  m_profiles.rowsFor(program, mouseConfig, rows);
-  MouseConfig wanted;
-  for (int i = 0; i < ButtonIndex::Count; ++i) wanted.assignments[i] = mouseConfig.assignments[i];
-  applyProfileRows(rows, wanted);
-  bool same = inForce == m_profileInForce && (profile != nullptr) == mouseConfig.programRowsInForce;
-  for (int i = 0; same && profile && i < ButtonIndex::Count; ++i)
-    same = sameAssignment(wanted.assignments[i], mouseConfig.programAssignments[i]);
-  if (same || mouseConfig.exitRequested) return;
+  const RowsInForce rows = rowsInForceFor(m_profiles, m_foregroundWatch.programInFront(), mouseConfig);
+  const bool otherProfile = rows.profile != m_profileInForce;
+  if ((!otherProfile && rows.sameAs(mouseConfig)) || mouseConfig.exitRequested) return;
   // What the buttons hold was pressed under the rows of before; their
   // releases would act on the new ones.
-  if (inForce != m_profileInForce) releaseHeldInput();
+  if (otherProfile) releaseHeldInput();
   {
     std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the re-scan worker reads them under it
-    for (int i = 0; i < ButtonIndex::Count; ++i) mouseConfig.programAssignments[i] = wanted.assignments[i];
-    mouseConfig.programRowsInForce = profile != nullptr;
+    rows.putInto(mouseConfig);
   }
-  m_profileInForce = inForce;
+  m_profileInForce = rows.profile;
   pushReportMask();
-  m_trayIcon.setProfileName(inForce.empty() ? nullptr : ansiFromUtf8(inForce).c_str());
+  if (otherProfile) m_trayIcon.setProfileName(rows.profile.empty() ? nullptr : ansiFromUtf8(rows.profile).c_str());
 }
 
 ButtonAssignment MainDialog::editedAssignment(int buttonIndex) const {
