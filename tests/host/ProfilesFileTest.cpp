@@ -71,12 +71,13 @@ TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
   // report mask and the engine's rows follow; setting.dat's rows stay.
   defaults.assignments[ButtonIndex::Left].function = ButtonFunction::RightButton;
   defaults.assignments[ButtonIndex::Left].buttonMask = 0x02;
+  ASSERT_TRUE(profiles.setRow("spiel-ä.exe", ProfileRow::Wheel, ButtonFunction::DoubleClick));
   const RowsInForce game = rowsInForceFor(profiles, "SPIEL-ä.exe", defaults);
   EXPECT_EQ(game.profile, "Spiel-Ä.exe");
   EXPECT_FALSE(game.sameAs(defaults));
   game.putInto(defaults);
   EXPECT_TRUE(game.sameAs(defaults));
-  EXPECT_EQ(defaults.reportMask(), 0x01 | 0x08);
+  EXPECT_EQ(defaults.reportMask(), 0x01 | 0x04 | 0x08);
   EXPECT_EQ(defaults.assignmentInForce(ButtonIndex::Button5th).function, ButtonFunction::CloseCurrentWindow);
   EXPECT_EQ(defaults.assignments[ButtonIndex::Button5th].function, ButtonFunction::DoubleClick);
   // A change of setting.dat's rows while the profile is in force is seen.
