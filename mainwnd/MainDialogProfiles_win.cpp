@@ -157,9 +157,8 @@ bool MainDialog::saveProfiles() {
   } catch (const std::bad_alloc&) {
     saved = false;
   }
-  if (saved == m_profilesUnsaved) {
-    m_profilesUnsaved = !saved;
-  }
+  // "Settings not saved" stays on the bottom bar until a save succeeds.
+  m_profilesUnsaved = !saved;
   MainWindowPainter::invalidateStateLine(m_hWnd);
   return saved;
 }
