@@ -40,7 +40,7 @@ public:
       : m_window(dialog.m_hWnd),
         m_slider(dialog.m_dpiSlider.m_hWnd),
         m_boxes{dialog.m_comboRight.m_hWnd, dialog.m_comboWheel.m_hWnd, dialog.m_combo4th.m_hWnd,
-                dialog.m_combo5th.m_hWnd} {}
+                dialog.m_combo5th.m_hWnd, dialog.m_comboProfile.m_hWnd} {}
 
   // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
   // holds no lock here, so that thread can always get on.
@@ -56,7 +56,7 @@ public:
 private:
   HWND m_window;
   HWND m_slider;
-  HWND m_boxes[4];
+  HWND m_boxes[5];  // the four rows and the profile box
 };
 
 DWORD WINAPI RescanWorker(LPVOID parameter) {
