@@ -15,6 +15,7 @@
 //   WinProbe post <title> <message> <wParam> <lParam>
 //                                  posts a message to the window (numbers)
 //   WinProbe foreground            the title of the window that takes keys now
+//   WinProbe menu                  whether a popup menu is open, and its rect
 //   WinProbe process <exe name>    resource counters of a running process:
 //                                  private bytes, handles, GDI and USER objects,
 //                                  threads, with the way each was counted,

@@ -9,6 +9,8 @@ from test_input_engine import inject_frames
 
 PROFILE_BOX_ID = 1019
 WHEEL_BOX_ID = 1009
+DEFAULT_BUTTON = (307, 426)
+REMOVE_ITEM = 3  # after "Every other program", game.exe and "Add a program..."
 GAME = "Game window"
 CTRL_C_HELD = "001501010600000000"
 LET_GO = "001501000000000000"
@@ -94,4 +96,15 @@ def test_profile_box_edits_the_program_profile_only(desktop):
              message="the wheel row written to profiles.ini")
     assert (folder / "setting.dat").read_bytes() == record
     assert mask(mouse) == 0  # the utility is in front: every other program's rows
+
+    # "Default" gives the game's rows their own buttons back; setting.dat
+    # only gets the default DPI steps again, which it has.
+    click(wid, *DEFAULT_BUTTON)
+    wait_for(lambda: "double-click" not in (folder / "profiles.ini").read_text(), message="the game's wheel reset")
+    assert "[game.exe]" in (folder / "profiles.ini").read_text()
+    assert (folder / "setting.dat").read_bytes() == record
+
+    choose_item(wid, PROFILE_BOX_ID, REMOVE_ITEM)
+    wait_for(lambda: "[game.exe]" not in (folder / "profiles.ini").read_text(), message="the game's profile removed")
+    assert probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "Every other program"
 
