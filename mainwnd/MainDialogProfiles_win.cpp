@@ -219,8 +219,10 @@ LRESULT MainDialog::OnProfileChange(WORD, WORD, HWND, BOOL&) {
   if (selection < 0) return 0;
   const DWORD_PTR item = m_comboProfile.GetItemData(selection);
   if (item == kAddProgramItem) {
-    // The menu runs a loop of its own, which the box, still busy with its
-    // list's click, would keep from taking keys: it opens once that is over.
+    // The box shows the edited profile again while the menu is open. The
+    // menu runs a loop of its own, which the box, still busy with its list's
+    // click, would keep from taking keys: it opens once that is over.
+    fillProfileBox();
     PostMessage(WM_APP_ADD_PROFILE);
   } else if (item == kRemoveProfileItem) {
     removeEditedProfile();
@@ -234,10 +236,7 @@ LRESULT MainDialog::OnProfileChange(WORD, WORD, HWND, BOOL&) {
 
 LRESULT MainDialog::OnAddProfile(UINT, WPARAM, LPARAM, BOOL&) {
   const std::string program = chooseProgram();
-  if (program.empty())
-    fillProfileBox();  // back to the profile being edited
-  else
-    addProfile(program);
+  if (!program.empty()) addProfile(program);
   return 0;
 }
 
