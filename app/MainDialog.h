@@ -210,6 +210,7 @@ protected:
   LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnProfileChange(WORD, WORD, HWND, BOOL&);
+  LRESULT OnProfileListCancelled(WORD, WORD, HWND, BOOL&);
   LRESULT OnActivateApp(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnAddProfile(UINT, WPARAM, LPARAM, BOOL&);
 

@@ -214,7 +214,13 @@ void MainDialog::removeEditedProfile() {
   applyRowsInForce();
 }
 
-LRESULT MainDialog::OnProfileChange(WORD, WORD, HWND, BOOL&) {
+LRESULT MainDialog::OnProfileChange(WORD code, WORD, HWND, BOOL&) {
+  // Moving through the open list changes the selection at each step (on
+  // Windows; Wine waits for the choice); only the item taken counts, so that
+  // passing "Remove this profile" removes nothing. A closed box acts on each
+  // step, as the rows do; every choice leaves the box on the edited profile,
+  // so one taken twice acts once.
+  if (code == CBN_SELCHANGE && m_comboProfile.SendMessage(CB_GETDROPPEDSTATE)) return 0;
   const int selection = m_comboProfile.GetCurSel();
   if (selection < 0) return 0;
   const DWORD_PTR item = m_comboProfile.GetItemData(selection);
@@ -231,6 +237,13 @@ LRESULT MainDialog::OnProfileChange(WORD, WORD, HWND, BOOL&) {
   } else if (item <= m_profiles.profiles().size()) {
     editProfile(m_profiles.profiles()[item - 1].program);
   }
+  return 0;
+}
+
+LRESULT MainDialog::OnProfileListCancelled(WORD, WORD, HWND, BOOL&) {
+  // The list closed without a choice: the box names the edited profile
+  // again, whichever item was passed on the way.
+  fillProfileBox();
   return 0;
 }
 

@@ -3,7 +3,7 @@ and the profile box edits them in profiles.ini, never in setting.dat."""
 import shutil
 import time
 
-from conftest import BIN, MAIN_TITLE, click, find_window, probe, settings_record, wait_for, xdotool
+from conftest import BIN, MAIN_TITLE, click, find_window, key, probe, settings_record, wait_for, xdotool
 from soak_actions import choose_item, control_rect, held, mouse_state
 from test_input_engine import inject_frames
 
@@ -103,6 +103,14 @@ def test_profile_box_edits_the_program_profile_only(desktop):
     wait_for(lambda: "double-click" not in (folder / "profiles.ini").read_text(), message="the game's wheel reset")
     assert "[game.exe]" in (folder / "profiles.ini").read_text()
     assert (folder / "setting.dat").read_bytes() == record
+
+    # Passed on the way through the open list, "Remove this profile" removes nothing.
+    (left, top, right, bottom), _ = control_rect(MAIN_TITLE, PROFILE_BOX_ID)
+    click(wid, (left + right) // 2, (top + bottom) // 2)
+    key("Down", "Down", "Escape")
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "game.exe",
+             message="the box back on the game's profile")
+    assert "[game.exe]" in (folder / "profiles.ini").read_text()
 
     choose_item(wid, PROFILE_BOX_ID, REMOVE_ITEM)
     wait_for(lambda: "[game.exe]" not in (folder / "profiles.ini").read_text(), message="the game's profile removed")
