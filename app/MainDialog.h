@@ -5,19 +5,25 @@
 //   mainwnd/MainDialogAssignments_win.cpp  the assignment rows and the resets
 //   mainwnd/MainDialogDpi_win.cpp          every DPI rule: slider, DPI boxes,
 //                                          the mouse's DPI state, DPI resets
+//   mainwnd/MainDialogProfiles_win.cpp     program profiles: the profile box,
+//                                          profiles.ini, the rows in force
 #pragma once
 #include <cstdint>
 #include <memory>
 
+#include "controls/KeyNames.h"
 #include "controls/Skin.h"
 #include "controls/SkinButton.h"
 #include "controls/SkinComboBox.h"
 #include "controls/SkinSlider.h"
 #include "controls/ZoomWindow.h"
 #include "device/DpiCommands.h"
+#include "device/ProfilesFile.h"
+#include "device/ProgramProfiles.h"
 #include "framework/CDialog.h"
 #include "framework/LoopTaken.h"
 #include "mainwnd/DpiNotice.h"
+#include "mainwnd/ForegroundWatch.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
 #include "mainwnd/KeyboardAccess.h"
@@ -70,6 +76,10 @@ constexpr UINT WM_APP_SHOW_REQUEST = WM_APP + 0x2FC;
 // confirmed: the "Key" dialog opens once the combo box is done (wParam: its id).
 constexpr UINT WM_APP_CONFIRM_SHORTCUT = WM_APP + 0x31A;
 
+// Posted to itself when "Add a program..." is chosen in the profile box: the
+// menu of open windows opens once the box is done with the choice.
+constexpr UINT WM_APP_ADD_PROFILE = WM_APP + 0x300;
+
 // Called by the re-scan worker with what the scans before and after it found:
 // another set of mice makes the window's thread forget the held input, which
 // belonged to mice that are gone. The engine is the window thread's alone.
@@ -107,7 +117,8 @@ public:
   // last save failed, the bottom bar says the settings are not saved. Every
   // save of the window goes through here.
   bool saveSettings();
-  bool settingsUnsaved() const override { return m_settingsUnsaved; }
+  bool settingsUnsaved() const override { return m_settingsUnsaved || m_profilesUnsaved; }
+  std::string profileNotice() const override;
 
   // What the painter draws with and over the skin.
   HWND paintedHandle() const override { return m_hWnd; }
@@ -136,6 +147,27 @@ public:
   // text, or for the "Shortcuts" item the name of the row's shortcut.
   static CString assignmentFieldText(const SkinComboBox& combo, int item);
 
+  // Program profiles (mainwnd/MainDialogProfiles_win.cpp).
+  // Reads profiles.ini, fills the profile box and starts following the
+  // window in front.
+  void loadProfiles();
+  // The program in front changed ("" for this one or none): its profile's
+  // rows, or the rows of setting.dat, are put in force.
+  void onProgramInFront(const std::string& program);
+  // Puts in force the rows of the program in front. When they belong to
+  // another profile than before, held input is let go first and the report
+  // mask follows; nothing else is sent.
+  void applyRowsInForce();
+  // What the rows show and edit: a program profile's, or setting.dat's ("").
+  const std::string& editedProfile() const { return m_editedProfile; }
+  // Shows and edits the rows of `program` ("" for every other program).
+  void editProfile(const std::string& program);
+  // Adds a profile for `program` (a file name) and edits it.
+  void addProfile(const std::string& program);
+  void removeEditedProfile();
+  // Writes profiles.ini after a change by the user; false when it was not.
+  bool saveProfiles();
+
   SkinButton m_minimizeButton;
   SkinSlider m_dpiSlider;
   SkinButton m_defaultButton;
@@ -145,6 +177,7 @@ public:
   SkinComboBox m_comboWheel;
   SkinComboBox m_combo5th;
   SkinComboBox m_combo4th;
+  SkinComboBox m_comboProfile;
   HICON m_windowIcon = nullptr;
 
 protected:
@@ -184,6 +217,10 @@ protected:
   LRESULT OnAssignmentLeft(WORD code, WORD id, HWND control, BOOL& handled);
   LRESULT OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&);
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnProfileChange(WORD, WORD, HWND, BOOL&);
+  LRESULT OnProfileListCancelled(WORD, WORD, HWND, BOOL&);
+  LRESULT OnActivateApp(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnAddProfile(UINT, WPARAM, LPARAM, BOOL&);
 
   // Selects the row's item of `function`, or its own button's when the row
   // does not offer it; no selection notification.
@@ -251,6 +288,18 @@ private:
   void handButtonsBack();
   void startRescanWorker();
   void fillAssignmentCombos();
+  // What the row of button `buttonIndex` holds in the profile being edited.
+  ButtonAssignment editedAssignment(int buttonIndex) const;
+  // A row of the profile being edited changed: saved, and in force at once
+  // when its program is in front.
+  void setEditedProfileRow(int buttonIndex, const ButtonAssignment& assigned);
+  // The profile box lists every other program, the profiles, and the
+  // commands to add one and to remove the one being edited.
+  void fillProfileBox();
+  // The menu of the programs with a window open now and the Open dialog;
+  // "" when none was chosen.
+  std::string chooseProgram();
+  std::string programFromOpenDialog();
 
   MainWindowPainter m_painter;
   // A level chosen with the mouse's own DPI button, shown on screen.
@@ -283,6 +332,14 @@ private:
   // When the engine last held keys (GetTickCount64); none at first.
   ULONGLONG m_keysHeldAt = 0;
   bool m_keysWereHeld = false;
+  // Program profiles, the window thread's alone. The rows of the program in
+  // front are put into mouseConfig for the engine and the mouse.
+  ProgramProfiles m_profiles;
+  ProfilesFile m_profilesFile{KeyNaming{&keyNameForScanCode, &scanCodeForKeyName}};
+  ForegroundWatch m_foregroundWatch;
+  std::string m_editedProfile;  // "" for setting.dat's rows
+  std::string m_profileInForce;  // "" for setting.dat's rows
+  bool m_profilesUnsaved = false;  // the last save of profiles.ini failed
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;
 };

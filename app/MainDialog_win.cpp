@@ -40,7 +40,7 @@ public:
       : m_window(dialog.m_hWnd),
         m_slider(dialog.m_dpiSlider.m_hWnd),
         m_boxes{dialog.m_comboRight.m_hWnd, dialog.m_comboWheel.m_hWnd, dialog.m_combo4th.m_hWnd,
-                dialog.m_combo5th.m_hWnd} {}
+                dialog.m_combo5th.m_hWnd, dialog.m_comboProfile.m_hWnd} {}
 
   // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
   // holds no lock here, so that thread can always get on.
@@ -56,7 +56,7 @@ public:
 private:
   HWND m_window;
   HWND m_slider;
-  HWND m_boxes[4];
+  HWND m_boxes[5];  // the four rows and the profile box
 };
 
 DWORD WINAPI RescanWorker(LPVOID parameter) {
@@ -117,6 +117,11 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_CONTROL_RANGE(CBN_KILLFOCUS, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentLeft)
   ON_MESSAGE(WM_APP_CONFIRM_SHORTCUT, OnConfirmShortcut)
   ON_COMMAND(IDC_DEFAULT, OnDefaultCommand)
+  ON_CONTROL(CBN_SELCHANGE, IDC_COMBO_PROFILE, OnProfileChange)
+  ON_CONTROL(CBN_SELENDOK, IDC_COMBO_PROFILE, OnProfileChange)
+  ON_CONTROL(CBN_SELENDCANCEL, IDC_COMBO_PROFILE, OnProfileListCancelled)
+  ON_MESSAGE(WM_ACTIVATEAPP, OnActivateApp)
+  ON_MESSAGE(WM_APP_ADD_PROFILE, OnAddProfile)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -129,6 +134,7 @@ void MainDialog::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_COMBO_WHEEL, m_comboWheel);
   DDX_Control(dx, IDC_COMBO_5TH, m_combo5th);
   DDX_Control(dx, IDC_COMBO_4TH, m_combo4th);
+  DDX_Control(dx, IDC_COMBO_PROFILE, m_comboProfile);
 }
 
 // The window's start, step by step, in this order; each step says what it
@@ -152,7 +158,10 @@ BOOL MainDialog::OnInitDialog() {
   m_zoomWindow = std::make_unique<ZoomWindow>(this);
   m_zoomWindow->Create(IDD_ZOOM, nullptr);
   if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
-  return TRUE;
+  // The profile box comes first in the tab order, but the window starts, as
+  // it always has, with the focus on the first row.
+  ::SetFocus(m_comboRight.m_hWnd);
+  return FALSE;
 }
 
 // Needs nothing before it.
@@ -258,6 +267,15 @@ void MainDialog::setUpControls() {
                        m_skin.controlFonts[Skin::kCaptionFont]);
     moveControl(*rows[row], {kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row});
   }
+
+  // The profile box: the combo boxes' look, narrower, in the bar's font. Its
+  // hidden label is its name for screen readers.
+  ::SetDlgItemTextA(m_hWnd, IDC_PROFILE_LABEL, uiTexts[UiText::ProfileLabel]);
+  HBITMAP profileBitmaps[4] = {m_skin.profileFrameBitmap, m_skin.comboBitmaps[1], m_skin.comboBitmaps[2],
+                               m_skin.comboBitmaps[3]};
+  m_comboProfile.setSkin(profileBitmaps, m_skin.skinBackdrop, m_skin.fontTahoma12);
+  moveControl(m_comboProfile, kProfileBoxPos);
+  loadProfiles();
 
   KeyboardAccess::Window keyboardView;
   keyboardView.painted = this;
@@ -526,6 +544,14 @@ LRESULT MainDialog::OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&) {
 void MainDialog::handButtonsBack() {
   // Nothing the engine holds may stay down once the program is gone.
   releaseHeldInput();
+  // No profile applies any more, and the rows hand back setting.dat's.
+  m_foregroundWatch.stop();
+  {
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
+    mouseConfig.programRowsInForce = false;
+  }
+  m_profileInForce.clear();
+  m_editedProfile.clear();
   // The mouse goes back to handling every button itself; saving is off now,
   // so the file keeps the user's assignments.
   restoreNativeAssignments();

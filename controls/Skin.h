@@ -48,6 +48,10 @@ struct Skin {
   // Bitmap sets of the skinned controls, in the order the controls take them.
   GdiObject<HBITMAP> defaultButtonBitmaps[5];
   GdiObject<HBITMAP> comboBitmaps[4];
+  // The profile box's frame: the combo frame made narrower, so that the box
+  // fits the bottom bar beside its texts. It takes the combo boxes' arrows.
+  static constexpr int kProfileFrameWidth = 176;
+  GdiObject<HBITMAP> profileFrameBitmap;
   GdiObject<HBITMAP> closeButtonBitmaps[5];
   GdiObject<HBITMAP> minimizeButtonBitmaps[5];
   HICON trayIcons[3] = {};  // icons, not GDI objects: destroyed by the skin itself

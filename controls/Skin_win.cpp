@@ -29,6 +29,25 @@ HBITMAP copyBitmap(HBITMAP source) {
   ::ReleaseDC(nullptr, screen);
   return copy;
 }
+
+// The frame `source` at `width`: its left part and its right end, the arrow's
+// part, joined where the frame is plain.
+HBITMAP narrowedFrame(HBITMAP source, int width) {
+  constexpr int kRightEnd = 40;
+  BITMAP info = {};
+  if (!source || !::GetObjectA(source, sizeof(info), &info) || info.bmWidth <= width || width <= kRightEnd)
+    return copyBitmap(source);
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP narrow = ::CreateCompatibleBitmap(screen, width, info.bmHeight);
+  if (narrow) {
+    MemoryDC from(screen, source);
+    MemoryDC to(screen, narrow);
+    ::BitBlt(to, 0, 0, width - kRightEnd, info.bmHeight, from, 0, 0, SRCCOPY);
+    ::BitBlt(to, width - kRightEnd, 0, kRightEnd, info.bmHeight, from, info.bmWidth - kRightEnd, 0, SRCCOPY);
+  }
+  ::ReleaseDC(nullptr, screen);
+  return narrow;
+}
 }  // namespace
 
 // The bitmaps go with their owning members.
@@ -45,6 +64,7 @@ void Skin::load() {
   loadBitmaps(defaultButtonBitmaps, {IDB_DEFAULT_NORMAL, IDB_DEFAULT_HOVER, IDB_DEFAULT_PRESSED, IDB_DEFAULT_NORMAL,
                                      IDB_DEFAULT_NORMAL});
   loadBitmaps(comboBitmaps, {IDB_COMBO_FRAME, IDB_COMBO_ARROW, IDB_COMBO_ARROW_HOVER, IDB_COMBO_ARROW_DISABLED});
+  profileFrameBitmap.reset(narrowedFrame(comboBitmaps[0], kProfileFrameWidth));
   // The clean skin stays in the resource's own 24-bit form, a quarter smaller
   // than a copy in the screen's format; the window's picture is composed in
   // the screen's format.

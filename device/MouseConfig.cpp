@@ -5,7 +5,7 @@ MouseConfig mouseConfig;
 uint8_t MouseConfig::reportMask() const {
   uint8_t mask = 0;
   for (int i = 0; i < ButtonIndex::Count; ++i) {
-    if (assignments[i].function != ButtonFunction::Native) mask |= static_cast<uint8_t>(1u << i);
+    if (assignmentInForce(i).function != ButtonFunction::Native) mask |= static_cast<uint8_t>(1u << i);
   }
   return mask;
 }

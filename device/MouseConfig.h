@@ -72,12 +72,24 @@ struct MouseConfig {
                                  kDefaultDpiSteps[3]};
   int32_t dpiLevel = 0;
 
+  // The rows of the program in front, while it has a profile: the
+  // assignments above with that profile's four rows put in. Not stored; the
+  // window thread writes them under the HID link's lock, as the assignments.
+  ButtonAssignment programAssignments[ButtonIndex::Count];
+  bool programRowsInForce = false;
+
   // Run-time flags, not stored. They are set on one thread and read on
   // another, hence atomic.
   std::atomic<bool> exitRequested{false};  // closing ends the program; nothing is saved
   std::atomic<bool> dpiSyncPending{true};  // slider moves are not written until the mouse reports
 
-  // The report mask: bit i set for each button whose function is not Native.
+  // What button `index` does now: the program profile's assignment while one
+  // is in force, else the stored one.
+  const ButtonAssignment& assignmentInForce(int index) const {
+    return programRowsInForce ? programAssignments[index] : assignments[index];
+  }
+  // The report mask: bit i set for each button whose function in force is
+  // not Native.
   uint8_t reportMask() const;
   // The stored values of a fresh installation (flags untouched).
   void resetStoredValues();

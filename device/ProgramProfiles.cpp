@@ -158,3 +158,33 @@ void ProgramProfiles::rowsFor(const std::string& program, const MouseConfig& def
   for (int row = 0; row < ProfileRow::Count; ++row)
     rows[row] = profile ? profile->rows[row] : defaults.assignments[kRowButton[row]];
 }
+
+namespace {
+bool sameAssignment(const ButtonAssignment& a, const ButtonAssignment& b) {
+  return a.function == b.function && a.buttonMask == b.buttonMask && a.scanCode == b.scanCode &&
+         a.modifiers == b.modifiers;
+}
+}  // namespace
+
+bool RowsInForce::sameAs(const MouseConfig& config) const {
+  if (profile.empty() != !config.programRowsInForce) return false;
+  for (int i = 0; i < ButtonIndex::Count; ++i) {
+    if (!sameAssignment(assignments[i], config.assignmentInForce(i))) return false;
+  }
+  return true;
+}
+
+void RowsInForce::putInto(MouseConfig& config) const {
+  for (int i = 0; i < ButtonIndex::Count; ++i) config.programAssignments[i] = assignments[i];
+  config.programRowsInForce = !profile.empty();
+}
+
+RowsInForce rowsInForceFor(const ProgramProfiles& profiles, const std::string& program, const MouseConfig& config) {
+  RowsInForce rows;
+  for (int i = 0; i < ButtonIndex::Count; ++i) rows.assignments[i] = config.assignments[i];
+  const ProgramProfile* profile = program.empty() ? nullptr : profiles.find(program);
+  if (!profile) return rows;
+  rows.profile = profile->program;
+  for (int row = 0; row < ProfileRow::Count; ++row) rows.assignments[kRowButton[row]] = profile->rows[row];
+  return rows;
+}

@@ -104,3 +104,19 @@ private:
   std::vector<std::u32string> m_folded;  // each profile's name, case folded once
 
 };
+
+// What the buttons do while a program is in front: its profile's four rows
+// over the other assignments of setting.dat, or setting.dat's alone.
+struct RowsInForce {
+  std::string profile;  // the profile's name as written; "" for setting.dat's rows
+  ButtonAssignment assignments[ButtonIndex::Count];
+
+  // True when `config` acts on exactly these rows already.
+  bool sameAs(const MouseConfig& config) const;
+  // Into the model's rows in force (config.assignments are not touched).
+  void putInto(MouseConfig& config) const;
+};
+
+// The rows in force while `program` ("" for none, or this program) is in
+// front, over the stored assignments of `config`.
+RowsInForce rowsInForceFor(const ProgramProfiles& profiles, const std::string& program, const MouseConfig& config);

@@ -4,6 +4,7 @@
 
 class CComboBox : public CWnd {
 public:
+  void ResetContent() { SendMessage(CB_RESETCONTENT); }
   int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
   int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
   int SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }

@@ -430,6 +430,15 @@ Section "$(NameProgram)" SecProgram
   ${IfNot} ${FileExists} "$INSTDIR\setting.dat"
     File "${STAGE}\setting.dat"
   ${EndIf}
+  ; The program profiles start empty, in a file every user may change like
+  ; setting.dat: the program never makes it in a folder users cannot write.
+  ${IfNot} ${FileExists} "$INSTDIR\profiles.ini"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\profiles.ini" w
+    ${IfNot} ${Errors}
+      FileClose $0
+    ${EndIf}
+  ${EndIf}
   ; The settings and the saved profiles are shared by every user of the
   ; machine, so every user may change them. Only them: the folder stays
   ; writable by administrators alone.
@@ -606,6 +615,8 @@ Section "Uninstall"
   !insertmacro REMOVE_FILE "$INSTDIR\setting.dat"
   !insertmacro REMOVE_FILE "$INSTDIR\setting.dat.tmp"
   !insertmacro REMOVE_FILE "$INSTDIR\profiles.ini"
+  !insertmacro REMOVE_FILE "$INSTDIR\profiles.ini.tmp"
+  !insertmacro REMOVE_FILE "$INSTDIR\profiles.ini.bak"
   ; Anything else in the folder is not ours to delete: it is reported.
   FindFirst $0 $1 "$INSTDIR\*"
   ${DoWhile} $1 != ""

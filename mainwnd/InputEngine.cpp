@@ -75,7 +75,7 @@ void InputEngine::onButtonState(const std::string& mouse, uint8_t buttons) {
 }
 
 bool InputEngine::actOnButton(const std::string& mouse, int index, bool pressed) {
-  const ButtonAssignment& slot = m_config.assignments[index];
+  const ButtonAssignment& slot = m_config.assignmentInForce(index);
   switch (slot.function) {
     case ButtonFunction::KeyShortcut: {
       const int usage = m_usageForScanCode ? m_usageForScanCode(slot.scanCode) : 0;

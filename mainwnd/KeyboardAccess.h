@@ -3,7 +3,8 @@
 // mouse user:
 // - the four DPI levels painted on the skin become one tab stop (a
 //   ChoiceStrip over them), and "-" and "X" tab stops; the tab order is the
-//   four rows, the DPI levels, the slider, "Default", "-", "X";
+//   profile box, the four rows, the DPI levels, the slider, "Default", "-",
+//   "X";
 // - the focused slider, "Default", DPI levels, "-" or "X" gets an outline in
 //   the skin's accent colour, but only once the user works by keyboard (the
 //   system's keyboard cues, WM_UPDATEUISTATE): until then the window is the

@@ -145,7 +145,7 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
   const int selection = combo.GetCurSel();
   if (selection < 0) return;
   const int32_t function = static_cast<int32_t>(combo.GetItemData(selection));
-  ButtonAssignment& slot = mouseConfig.assignments[buttonIndex];
+  const ButtonAssignment slot = editedAssignment(buttonIndex);
   // What a button held now was told to hold would outlive its function: the
   // release would act on the new one.
   releaseHeldInput();
@@ -179,12 +179,19 @@ void MainDialog::applyAssignment(int buttonIndex, SkinComboBox& combo) {
   }
   assigned.buttonMask = buttonMaskFor(function);
   assigned.function = function;
+  // A program profile's row goes to profiles.ini, never to setting.dat.
+  if (!m_editedProfile.empty()) {
+    setEditedProfileRow(buttonIndex, assigned);
+    return;
+  }
   {
     // The re-scan worker builds the report mask from the assignments under
     // the link's lock; they change only under it.
     std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
-    slot = assigned;
+    mouseConfig.assignments[buttonIndex] = assigned;
   }
+  // A program profile in force takes its other buttons from these rows.
+  applyRowsInForce();
   saveSettings();
   pushReportMask();
 }
@@ -206,7 +213,7 @@ void MainDialog::selectFunction(SkinComboBox& combo, int32_t function) {
 void MainDialog::showLoadedAssignments() {
   for (const AssignmentRow& row : kRows) {
     SkinComboBox& combo = this->*row.combo;
-    const ButtonAssignment& slot = mouseConfig.assignments[row.buttonIndex];
+    const ButtonAssignment slot = editedAssignment(row.buttonIndex);
     const int count = combo.GetCount();
     for (int item = 0; item < count; ++item) {
       if (static_cast<int32_t>(combo.GetItemData(item)) == slot.function) {
@@ -216,14 +223,15 @@ void MainDialog::showLoadedAssignments() {
     }
   }
   for (const AssignmentRow& row : kRows) {
-    const ButtonAssignment& slot = mouseConfig.assignments[row.buttonIndex];
+    const ButtonAssignment slot = editedAssignment(row.buttonIndex);
     (this->*row.combo).setShortcut(slot.scanCode, slot.modifiers);
   }
 }
 
 void MainDialog::restoreNativeAssignments() {
   // Left remapped and reported, the button would be dead without the program.
-  {
+  // A program profile has no left row: only its own four rows go back.
+  if (m_editedProfile.empty()) {
     std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the model's writes take the link's lock
     ButtonAssignment& left = mouseConfig.assignments[ButtonIndex::Left];
     left.function = ButtonFunction::Native;

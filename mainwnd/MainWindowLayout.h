@@ -14,3 +14,5 @@ constexpr SIZE kSliderSize = {156, 40};
 constexpr POINT kCloseButtonPos = {585, 10};
 constexpr POINT kMinimizeButtonPos = {557, 10};
 constexpr POINT kDefaultButtonPos = {240, 410};
+// The profile box, on the bottom bar before its closing marks.
+constexpr POINT kProfileBoxPos = {360, 461};

@@ -38,6 +38,7 @@ private:
     bool mouseMissing = false;
     bool settingsUnsaved = false;
     RECT focusRing = {0, 0, 0, 0};
+    std::string profileNotice;
 
     bool operator==(const Composition& other) const;
   };

@@ -22,9 +22,10 @@ constexpr POINT kDpiHeading = {26, 321};
 constexpr SIZE kHeadingSize = {353, 22};
 constexpr POINT kVersionText = {26, 464};
 const char kVersion[] = "Ver. 1.01 ,  HW. 1.0";
-// The connection state follows the version text on the bottom bar.
+// The connection state follows the version text on the bottom bar, up to the
+// profile box.
 constexpr int kStateLineGap = 24;
-constexpr RECT kStateLineArea = {kVersionText.x, kVersionText.y - 2, 520, kVersionText.y + 18};
+constexpr RECT kStateLineArea = {kVersionText.x, kVersionText.y - 2, kProfileBoxPos.x - 8, kVersionText.y + 18};
 
 void drawText(HDC dc, int x, int y, const char* text) { ::TextOutA(dc, x, y, text, lstrlenA(text)); }
 
@@ -123,7 +124,8 @@ bool MainWindowPainter::Composition::operator==(const Composition& o) const {
   if (valid != o.valid || width != o.width || height != o.height || buttonsHeading != o.buttonsHeading ||
       dpiHeading != o.dpiHeading || numberOrigin.x != o.numberOrigin.x || numberOrigin.y != o.numberOrigin.y ||
       sliderPos != o.sliderPos || dpiLevel != o.dpiLevel || mouseMissing != o.mouseMissing ||
-      settingsUnsaved != o.settingsUnsaved || !::EqualRect(&focusRing, &o.focusRing))
+      settingsUnsaved != o.settingsUnsaved || !::EqualRect(&focusRing, &o.focusRing) ||
+      profileNotice != o.profileNotice)
     return false;
   for (int row = 0; row < 4; ++row)
     if (labels[row] != o.labels[row]) return false;
@@ -148,6 +150,7 @@ MainWindowPainter::Composition MainWindowPainter::currentComposition(const Paint
   now.mouseMissing = hidLink.presentCount() == 0;
   now.settingsUnsaved = window.settingsUnsaved();
   now.focusRing = window.focusRing();
+  now.profileNotice = window.profileNotice();
   return now;
 }
 
@@ -190,7 +193,8 @@ void MainWindowPainter::compose(HDC reference, const PaintedWindow& window, cons
   ScopedSelect font12(back, skin.fontTahoma12);
   drawBottomBar(back, what.mouseMissing      ? uiTexts[UiText::MouseNotConnected].c_str()
                      : what.settingsUnsaved ? uiTexts[UiText::SettingsNotSaved].c_str()
-                                            : nullptr);
+                     : !what.profileNotice.empty() ? what.profileNotice.c_str()
+                                                   : nullptr);
 }
 
 void MainWindowPainter::paint(PaintedWindow& window) {

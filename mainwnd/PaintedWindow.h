@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 struct Skin;
 class SkinButton;
 class SkinComboBox;
@@ -34,6 +36,9 @@ public:
   virtual const char* rowLabel(int row) const = 0;
   // The last save failed: the bottom bar says so.
   virtual bool settingsUnsaved() const = 0;
+  // What the bottom bar says of profiles.ini, when nothing more pressing: ""
+  // for nothing.
+  virtual std::string profileNotice() const = 0;
   virtual SkinnedControls skinnedControls() = 0;
   // The keyboard focus outline, in client coordinates; empty: none.
   virtual RECT focusRing() const = 0;

@@ -25,6 +25,9 @@ public:
   static void allowTaskbarCreated(HWND window);
   // Puts the icon back after such a restart, without the greeting balloon.
   void addAgain();
+  // The tip names the profile in force after the program's name; null or ""
+  // gives the plain tip. The text is in the ANSI code page.
+  void setProfileName(const char* profile);
 
   // The icon's callback (wParam: icon ID, lParam: mouse message). Returns 1
   // for a double-click, which restores the window, else 0.
@@ -41,6 +44,9 @@ public:
   static void setMenuTexts(HMENU popup, const char* property, const char* exit);
 
 private:
+  void copyTip();
+
   NOTIFYICONDATAA m_data = {};
+  char m_profile[64] = {};
   bool m_trayDoubleClicked = false;
 };

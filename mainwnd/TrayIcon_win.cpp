@@ -1,6 +1,7 @@
 #include "mainwnd/TrayIcon.h"
 
 #include <cstring>
+#include <string>
 
 #include "resource.h"
 
@@ -40,7 +41,7 @@ void TrayIcon::add(HWND window, HICON icon) {
   m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   m_data.uCallbackMessage = WM_APP_TRAY_CALLBACK;
   m_data.hIcon = icon;
-  copyText(m_data.szTip, sizeof m_data.szTip, kTip);
+  copyTip();
   notifyIcon(NIM_ADD, &m_data);
   ::SetForegroundWindow(window);
 
@@ -68,6 +69,21 @@ void TrayIcon::addAgain() {
   NOTIFYICONDATAA again = m_data;
   again.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   notifyIcon(NIM_ADD, &again);
+}
+
+void TrayIcon::copyTip() {
+  std::string tip = kTip;
+  if (m_profile[0]) tip = tip + " - " + m_profile;
+  copyText(m_data.szTip, sizeof m_data.szTip, tip.c_str());
+}
+
+void TrayIcon::setProfileName(const char* profile) {
+  copyText(m_profile, sizeof m_profile, profile ? profile : "");
+  copyTip();
+  if (!m_data.hWnd) return;  // added later, with this tip
+  NOTIFYICONDATAA tip = m_data;
+  tip.uFlags = NIF_TIP;
+  notifyIcon(NIM_MODIFY, &tip);
 }
 
 void TrayIcon::remove() {

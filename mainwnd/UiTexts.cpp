@@ -46,6 +46,14 @@ const TextEntry kTexts[kUiTextCount] = {
     {"a_str2", "of"},
     {"a_str3", "Hide to notification area"},
     {"a_str4", "Minimise"},
+    {"p_str0", "Every other program"},
+    {"p_str1", "Add a program..."},
+    {"p_str2", "Remove this profile"},
+    {"p_str3", "Browse..."},
+    {"p_str4", "Programs"},
+    {"p_str5", "Not understood: line"},
+    {"p_str6", "profiles.ini cannot be read"},
+    {"p_str7", "Profile"},
 };
 
 }  // namespace

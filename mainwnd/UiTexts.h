@@ -36,8 +36,17 @@ enum class UiText : int {
   AccessOf,            // a_str2 "of" (the DPI levels' value: "<k> of 4")
   AccessHide,          // a_str3 "Hide to notification area" ("X")
   AccessMinimise,      // a_str4 "Minimise" ("-")
+  // The profile box on the bottom bar and what it opens.
+  EveryOtherProgram,   // p_str0 "Every other program" (the rows of setting.dat)
+  AddProgram,          // p_str1 "Add a program..."
+  RemoveProfile,       // p_str2 "Remove this profile"
+  BrowseProgram,       // p_str3 "Browse..." (the Open dialog, from the add menu)
+  ProgramFiles,        // p_str4 "Programs" (the Open dialog's file type)
+  ProfileLineUnknown,  // p_str5 "Not understood: line" (bottom bar, followed by the line's number)
+  ProfilesUnreadable,  // p_str6 "profiles.ini cannot be read" (bottom bar)
+  ProfileLabel,        // p_str7 "Profile" (the box's name for screen readers)
 };
-constexpr int kUiTextCount = 25;
+constexpr int kUiTextCount = 33;
 
 // Heading languages, by languageIndex.
 namespace Language {

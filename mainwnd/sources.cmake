@@ -17,5 +17,7 @@ list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/UiTexts_win.cpp
   mainwnd/MainDialogAssignments_win.cpp
   mainwnd/MainDialogDpi_win.cpp
+  mainwnd/MainDialogProfiles_win.cpp
+  mainwnd/ForegroundWatch_win.cpp
   mainwnd/Win32RawInput_win.cpp
 )

@@ -59,6 +59,8 @@
 #define IDC_CLOSE_BUTTON        1016
 #define IDC_MINIMIZE_BUTTON     1017
 #define IDC_DPI_SLIDER          1018
+#define IDC_COMBO_PROFILE       1019
+#define IDC_PROFILE_LABEL       1020
 
 // Tray menu commands
 #define ID_TRAY_EXIT            32771

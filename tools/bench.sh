@@ -2,7 +2,8 @@
 # Builds, then prints the speed and memory figures: the HID link over a
 # modelled bus (host), the system's HID path to the driver mouse
 # (bench/win_hidlink), and the program next to an empty window under Wine on a
-# private virtual display (bench/win_perf). Arguments go to win_perf:
+# private virtual display (bench/win_perf), and a program profile's switch
+# (bench/win_profile_switch). Arguments go to win_perf:
 # [rounds] [idle seconds] [repaints].
 # Everything printed also goes, with the commit and the date it was measured
 # on, to docs/performance-figures.md: the figures there are never typed in.
@@ -48,6 +49,8 @@ until grep -q "control channel" "$said" || ! kill -0 "$driver_mouse" 2>/dev/null
 "$root/tools/wine-run.sh" build/bin/win_hidlink.exe
 kill -TERM "$driver_mouse" && wait "$driver_mouse" || true
 rm -f "$said"
+echo "== a program profile put in force: foreground change to the report mask =="
+"$root/tools/wine-run.sh" build/bin/win_profile_switch.exe
 echo "== program vs empty window under Wine =="
 "$root/tools/wine-run.sh" build/bin/win_perf.exe "$@"
 publish "$@"

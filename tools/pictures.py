@@ -1,6 +1,7 @@
 """Writes the README's pictures of the main window into docs/pictures/: in
 English, in German with the shipped lang.ini, without the mouse, with the
-"Key" dialog open and with the tray menu open.
+"Key" dialog open, with the tray menu open, and with the profile box's list
+open on a program profile.
 
 Run through tools/pictures.sh, which builds the program and provides the
 virtual display and the Wine session this script expects.
@@ -21,6 +22,8 @@ OUT = ROOT / "docs" / "pictures"
 LANGUAGE_KEY = r"HKLM\SOFTWARE\Skivol Gaming Mouse"
 WIDTH, HEIGHT = 618, 490
 COMBO_WHEEL = 1009
+PROFILE_BOX = 1019
+PROFILES = "[game.exe]\r\nwheel=shortcut ctrl+c\r\nbutton4=double-click\r\n[editor.exe]\r\n"
 DPI_SLIDER = 1018
 START_STEP = "3"  # the virtual mouse comes up at level 2, step 3 (1600 DPI)
 SHORTCUTS_ITEM = 6
@@ -31,6 +34,16 @@ def grab(wid, name):
     """Saves the window's area of the screen."""
     x, y = window_origin(wid)
     geometry = f"{WIDTH}x{HEIGHT}+{x}+{y}"
+    target = OUT / name
+    subprocess.run(["import", "-window", "root", "-crop", geometry, "+repage", "-strip", str(target)], check=True)
+    print(f"wrote {target.relative_to(ROOT)}")
+
+
+def grab_with_list(wid, name, list_bottom):
+    """Saves the window's area of the screen and, below it, as much as the
+    open drop-down list needs."""
+    x, y = window_origin(wid)
+    geometry = f"{WIDTH}x{max(HEIGHT, list_bottom)}+{x}+{y}"
     target = OUT / name
     subprocess.run(["import", "-window", "root", "-crop", geometry, "+repage", "-strip", str(target)], check=True)
     print(f"wrote {target.relative_to(ROOT)}")
@@ -129,6 +142,24 @@ def main():
                  message="the combo boxes disabled")
         settle(wid)
         grab(wid, "no-mouse.png")
+        next_scene()
+
+        # The profile box: the game's profile edited, the list open.
+        _, wid, mouse = desktop.start_utility(files={"profiles.ini": PROFILES})
+        settle(wid, mouse)
+        box = probe("control", MAIN_TITLE, PROFILE_BOX)
+        left, top, right, bottom = map(int, box["rect"].split(","))
+        item_height = int(box["itemheight"])
+        click(wid, (left + right) // 2, (top + bottom) // 2)
+        click(wid, left + 40, bottom + 1 * item_height + item_height // 2)
+        wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX).get("text") == "game.exe",
+                 message="the game's profile edited")
+        settle(wid)
+        before = window_image(wid)
+        click(wid, (left + right) // 2, (top + bottom) // 2)
+        wait_for(lambda: window_image(wid) != before, message="the profile list open")
+        grab_with_list(wid, "profile-box.png", bottom + 6 * item_height + 8)
+        key("Escape")
     finally:
         desktop.stop_all()
         delete_registry(LANGUAGE_KEY)

@@ -15,6 +15,7 @@
 //   WinProbe post <title> <message> <wParam> <lParam>
 //                                  posts a message to the window (numbers)
 //   WinProbe foreground            the title of the window that takes keys now
+//   WinProbe menu                  whether a popup menu is open, and its rect
 //   WinProbe process <exe name>    resource counters of a running process:
 //                                  private bytes, handles, GDI and USER objects,
 //                                  threads, with the way each was counted,
@@ -458,7 +459,10 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::string(argv[1]) == "menu") {
     // A popup menu open on the desktop (the system's menu window class).
     HWND menu = ::FindWindowA("#32768", nullptr);
-    std::printf("found=%d\n", menu && ::IsWindowVisible(menu) ? 1 : 0);
+    RECT rect = {};
+    if (menu) ::GetWindowRect(menu, &rect);
+    std::printf("found=%d rect=%ld,%ld,%ld,%ld\n", menu && ::IsWindowVisible(menu) ? 1 : 0, rect.left, rect.top,
+                rect.right, rect.bottom);
     return 0;
   }
   if (argc >= 2 && std::string(argv[1]) == "foreground") {

@@ -140,8 +140,9 @@ def test_command_line_values_are_refused_or_taken_before_the_language_page(prefi
 
 def test_silent_install_puts_everything_in_place(prefix, tmp_path):
     install("/LANG=1036", trace=tmp_path / "trace.txt")
-    for name in ("SkivolMouse.exe", "lang.ini", "setting.dat", "uninstall.exe"):
+    for name in ("SkivolMouse.exe", "lang.ini", "setting.dat", "profiles.ini", "uninstall.exe"):
         assert (INSTALL_DIR / name).is_file(), name
+    assert (INSTALL_DIR / "profiles.ini").read_bytes() == b""
     assert (INSTALL_DIR / "setting.dat").read_bytes() == (ROOT / "build" / "installer" / "setting.dat").read_bytes()
     assert (INSTALL_DIR / "lang.ini").read_bytes() == (ROOT / "res" / "lang.ini").read_bytes()
     assert SHORTCUT.is_file()
@@ -158,14 +159,14 @@ def test_silent_install_puts_everything_in_place(prefix, tmp_path):
         "QuietUninstallString": r'"C:\Program Files\Skivol Gaming Mouse\uninstall.exe" /S _?=C:\Program Files\Skivol Gaming Mouse'}.items()
     assert int(entry["EstimatedSize"], 16) > 0
 
-    # The folder's own rights, inherited from nothing above it; Users may change setting.dat alone.
+    # The folder's own rights, inherited from nothing above it; Users may change setting.dat and profiles.ini alone.
     trace = (tmp_path / "trace.txt").read_text(errors="replace")
     entries = re.findall(r"grfAccessPermissions = (0x\w+)\s+grfAccessMode = (\d+)\s+grfInheritance = (0x\w+)", trace)
-    assert entries[:4] == [("0x1f01ff", "2", "0x3")] * 2 + [("0x1200a9", "2", "0x3"), ("0x1301bf", "1", "0x0")]
+    assert entries[:5] == [("0x1f01ff", "2", "0x3")] * 2 + [("0x1200a9", "2", "0x3")] + [("0x1301bf", "1", "0x0")] * 2
     # DACL_SECURITY_INFORMATION (4), with PROTECTED_DACL_SECURITY_INFORMATION (0x80000000) on the folder
     folder = r"C:\\Program Files\\Skivol Gaming Mouse"
     assert re.findall(r'SetNamedSecurityInfoW L"(.*?)" 1 (-?\d+)', trace) == [
-        (folder, str(0x80000004 - 2**32)), (folder + r"\\setting.dat", "4")]
+        (folder, str(0x80000004 - 2**32)), (folder + r"\\setting.dat", "4"), (folder + r"\\profiles.ini", "4")]
 
 
 def test_run_command_starts_hidden_with_a_tray_icon_that_survives_a_shell_restart(prefix):
@@ -191,10 +192,13 @@ def test_install_over_a_running_copy_ends_it_keeps_settings_and_starts_the_new_o
     mine = bytearray(settings.read_bytes())
     mine[136:140] = (7).to_bytes(4, "little")
     settings.write_bytes(bytes(mine))
+    profiles = INSTALL_DIR / "profiles.ini"
+    profiles.write_bytes(b"[game.exe]\r\nwheel=double-click\r\n")
 
     install("/LANG=1031")
     wait_for(lambda: not set(before) & set(program_processes()), message="the old copy to end")
     assert settings.read_bytes() == bytes(mine)
+    assert profiles.read_bytes() == b"[game.exe]\r\nwheel=double-click\r\n"
     assert registry(PRODUCT_KEY)["Language"] == ("REG_SZ", "1031")
     # "Start with Windows" is on: the new copy runs, hidden, as at sign-in.
     wait_for(hidden_in_tray, message="the new copy hidden in the tray")

@@ -11,7 +11,7 @@ LANGUAGE_KEY = r"HKLM\SOFTWARE\Skivol Gaming Mouse"
 COMBO_5TH, CLOSE_WINDOW_ITEM = 1008, 7
 COMBO_ORIGIN = {1010: (180, 143), 1009: (180, 183), 1007: (180, 223), 1008: (180, 263)}
 DEFAULT_BUTTON = (240, 410)
-STATE_LINE = (150, 462, 420, 480)  # right of the version text on the bottom bar
+STATE_LINE = (150, 462, 352, 480)  # right of the version text on the bottom bar, up to the profile box
 KEY = (255, 2, 255)
 
 

@@ -66,6 +66,28 @@ TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
   EXPECT_EQ(rows[ProfileRow::Button5].function, ButtonFunction::CloseCurrentWindow);
   profiles.rowsFor("explorer.exe", defaults, rows);
   EXPECT_EQ(rows[ProfileRow::Button5].function, ButtonFunction::DoubleClick);
+
+  // In force: the profile's rows over setting.dat's left button, and the
+  // report mask and the engine's rows follow; setting.dat's rows stay.
+  defaults.assignments[ButtonIndex::Left].function = ButtonFunction::RightButton;
+  defaults.assignments[ButtonIndex::Left].buttonMask = 0x02;
+  ASSERT_TRUE(profiles.setRow("spiel-ä.exe", ProfileRow::Wheel, ButtonFunction::DoubleClick));
+  const RowsInForce game = rowsInForceFor(profiles, "SPIEL-ä.exe", defaults);
+  EXPECT_EQ(game.profile, "Spiel-Ä.exe");
+  EXPECT_FALSE(game.sameAs(defaults));
+  game.putInto(defaults);
+  EXPECT_TRUE(game.sameAs(defaults));
+  EXPECT_EQ(defaults.reportMask(), 0x01 | 0x04 | 0x08);
+  EXPECT_EQ(defaults.assignmentInForce(ButtonIndex::Button5th).function, ButtonFunction::CloseCurrentWindow);
+  EXPECT_EQ(defaults.assignments[ButtonIndex::Button5th].function, ButtonFunction::DoubleClick);
+  // A change of setting.dat's rows while the profile is in force is seen.
+  defaults.assignments[ButtonIndex::Left] = ButtonAssignment();
+  EXPECT_FALSE(rowsInForceFor(profiles, "spiel-ä.exe", defaults).sameAs(defaults));
+  const RowsInForce desktop = rowsInForceFor(profiles, "", defaults);
+  EXPECT_EQ(desktop.profile, "");
+  desktop.putInto(defaults);
+  EXPECT_EQ(defaults.reportMask(), 0x08);
+  EXPECT_EQ(defaults.assignmentInForce(ButtonIndex::Button5th).function, ButtonFunction::DoubleClick);
 }
 
 const std::string kUserFile =

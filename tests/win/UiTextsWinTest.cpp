@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "controls/Skin.h"
+#include "mainwnd/MainWindowLayout.h"
 #include "mainwnd/UiTexts.h"
 
 namespace {
@@ -126,6 +128,49 @@ TEST(LanguageFile, ValueWithoutTerminatorIsNotReadPastItsEnd) {
   const std::string tooLong(401, '7');
   ASSERT_TRUE(value.set(REG_BINARY, tooLong.data(), 401));
   EXPECT_EQ(readLanguageCode(), "");
+}
+
+// The profile box's texts, in each shipped language, in the bar's font
+// (Tahoma 12): its field, its list, and the bottom bar's line before it.
+TEST(LanguageFile, ShippedProfileTextsFitWhereTheyAreShown) {
+  std::string shipped;
+  if (FILE* f = std::fopen(SKIVOL_SOURCE_DIR "/res/lang.ini", "rb")) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) shipped.append(chunk, n);
+    std::fclose(f);
+  }
+  ASSERT_FALSE(shipped.empty());
+  LanguageFolder folder;
+  folder.write(shipped);
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HFONT font = ::CreateFontA(-12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma");
+  HGDIOBJ old = ::SelectObject(dc, font);
+  auto width = [dc](const std::string& text) {
+    SIZE size = {};
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  // The field: from its text origin to the arrow; the list: its items'
+  // indent on either side; the bar: from behind the version text to the box.
+  const int fieldRoom = Skin::kProfileFrameWidth - 24 - 1 - 3 - 8;
+  const int listRoom = Skin::kProfileFrameWidth - 2 * 4;
+  const int barRoom = kProfileBoxPos.x - 8 - (26 + width("Ver. 1.01 ,  HW. 1.0") + 24);
+  for (const char* code : {"1033", "1031", "1036", "1034", "1040"}) {
+    LanguageValue value;
+    ASSERT_TRUE(value.setText(code));
+    UiTexts texts;
+    loadUiTexts(texts, folder.directory());
+    EXPECT_NE(texts[UiText::EveryOtherProgram], "") << code;
+    EXPECT_LE(width(texts[UiText::EveryOtherProgram].str()), fieldRoom) << code;
+    for (UiText item : {UiText::AddProgram, UiText::RemoveProfile})
+      EXPECT_LE(width(texts[item].str()), listRoom) << code << " " << UiTexts::key(item);
+    EXPECT_LE(width(texts[UiText::ProfileLineUnknown].str() + " 999"), barRoom) << code;
+    EXPECT_LE(width(texts[UiText::ProfilesUnreadable].str()), barRoom) << code;
+  }
+  ::SelectObject(dc, old);
+  ::DeleteObject(font);
+  ::DeleteDC(dc);
 }
 
 }  // namespace

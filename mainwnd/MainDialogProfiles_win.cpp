@@ -1,0 +1,325 @@
+// MainDialog: program profiles. The profile box on the bottom bar chooses
+// whose rows the four assignment rows show and edit; profiles.ini keeps them;
+// the window in front decides whose rows the engine and the mouse act on.
+#include "app/MainDialog.h"
+
+#include <commdlg.h>
+
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "app/ProcessObjects.h"
+#include "device/ProgramDirectory.h"
+#include "framework/GdiObjects.h"
+#include "framework/WideText.h"
+#include "resource.h"
+
+namespace {
+
+constexpr char kProfilesFileName[] = "profiles.ini";
+// The profile box's items besides the profiles, by their item data; a
+// profile's item holds its index in the profiles plus one.
+constexpr DWORD_PTR kEveryOtherProgramItem = 0;
+constexpr DWORD_PTR kAddProgramItem = static_cast<DWORD_PTR>(-1);
+constexpr DWORD_PTR kRemoveProfileItem = static_cast<DWORD_PTR>(-2);
+// Commands of the menu of open windows.
+constexpr UINT kBrowseCommand = 1;
+constexpr UINT kFirstWindowCommand = 2;
+constexpr int kMaxListedWindows = 40;
+constexpr int kMenuIconSize = 16;
+constexpr int kMenuTitleChars = 60;
+constexpr DWORD kOpenPathChars = 1024;
+
+CString profilesFilePath() { return programDirectory + kProfilesFileName; }
+
+// A UTF-8 name in the ANSI code page of the window's texts.
+CString ansiFromUtf8(const std::string& text) { return ansiFromWide(wideFromUtf8(text.c_str()).c_str()); }
+
+std::wstring wideFromAnsi(const char* text) {
+  const int size = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (size <= 1) return std::wstring();
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], size);
+  wide.resize(static_cast<size_t>(size - 1));
+  return wide;
+}
+
+std::string fileNameOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  return static_cast<const char*>(utf8FromWide(name.c_str()));
+}
+
+// A window a person would pick: shown, unowned, titled, not a tool window.
+struct OpenWindow {
+  HWND window;
+  std::string program;
+  std::wstring title;
+};
+
+struct WindowSearch {
+  ForegroundWatch* watch;
+  std::vector<OpenWindow> found;
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+  if (static_cast<int>(search.found.size()) >= kMaxListedWindows) return FALSE;
+  if (!::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER)) return TRUE;
+  if (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return TRUE;
+  wchar_t title[kMenuTitleChars + 1] = {};
+  if (::GetWindowTextW(window, title, kMenuTitleChars + 1) <= 0) return TRUE;
+  std::string program = search.watch->programOf(window);
+  if (program.empty() || !isValidProgramName(program)) return TRUE;
+  search.found.push_back({window, std::move(program), title});
+  return TRUE;
+}
+
+// The window's small icon as a menu picture (32-bit, with its alpha), or null.
+HBITMAP menuPictureOf(HWND window) {
+  DWORD_PTR result = 0;
+  HICON icon = nullptr;
+  if (::SendMessageTimeoutW(window, WM_GETICON, ICON_SMALL2, 0, SMTO_ABORTIFHUNG, 100, &result) && result)
+    icon = reinterpret_cast<HICON>(result);
+  if (!icon) icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICONSM));
+  if (!icon) icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICON));
+  if (!icon) return nullptr;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = kMenuIconSize;
+  info.bmiHeader.biHeight = -kMenuIconSize;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP picture = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (picture) {
+    MemoryDC dc(screen, picture);
+    ::DrawIconEx(dc, 0, 0, icon, kMenuIconSize, kMenuIconSize, 0, nullptr, DI_NORMAL);
+  }
+  ::ReleaseDC(nullptr, screen);
+  return picture;
+}
+
+}  // namespace
+
+void MainDialog::loadProfiles() {
+  m_profilesFile.load(profilesFilePath(), m_profiles);
+  fillProfileBox();
+  m_foregroundWatch.start([this](const std::string& program) { onProgramInFront(program); });
+  m_foregroundWatch.check();
+}
+
+void MainDialog::onProgramInFront(const std::string&) { applyRowsInForce(); }
+
+void MainDialog::applyRowsInForce() {
+  const RowsInForce rows = rowsInForceFor(m_profiles, m_foregroundWatch.programInFront(), mouseConfig);
+  const bool otherProfile = rows.profile != m_profileInForce;
+  if ((!otherProfile && rows.sameAs(mouseConfig)) || mouseConfig.exitRequested) return;
+  // What the buttons hold was pressed under the rows of before; their
+  // releases would act on the new ones.
+  if (otherProfile) releaseHeldInput();
+  {
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the re-scan worker reads them under it
+    rows.putInto(mouseConfig);
+  }
+  m_profileInForce = rows.profile;
+  pushReportMask();
+  if (otherProfile) m_trayIcon.setProfileName(rows.profile.empty() ? nullptr : ansiFromUtf8(rows.profile).c_str());
+}
+
+ButtonAssignment MainDialog::editedAssignment(int buttonIndex) const {
+  if (!m_editedProfile.empty()) {
+    if (const ProgramProfile* profile = m_profiles.find(m_editedProfile)) {
+      for (int row = 0; row < ProfileRow::Count; ++row) {
+        if (buttonIndexOfRow(row) == buttonIndex) return profile->rows[row];
+      }
+    }
+  }
+  return mouseConfig.assignments[buttonIndex];
+}
+
+void MainDialog::setEditedProfileRow(int buttonIndex, const ButtonAssignment& assigned) {
+  for (int row = 0; row < ProfileRow::Count; ++row) {
+    if (buttonIndexOfRow(row) == buttonIndex)
+      m_profiles.setRow(m_editedProfile, row, assigned.function, assigned.modifiers, assigned.scanCode);
+  }
+  saveProfiles();
+  applyRowsInForce();
+}
+
+bool MainDialog::saveProfiles() {
+  if (mouseConfig.exitRequested) return false;
+  bool saved = false;
+  try {
+    saved = m_profilesFile.save(profilesFilePath(), m_profiles);
+  } catch (const std::bad_alloc&) {
+    saved = false;
+  }
+  // "Settings not saved" stays on the bottom bar until a save succeeds.
+  m_profilesUnsaved = !saved;
+  MainWindowPainter::invalidateStateLine(m_hWnd);
+  return saved;
+}
+
+std::string MainDialog::profileNotice() const {
+  if (m_profilesFile.damaged()) return uiTexts[UiText::ProfilesUnreadable].c_str();
+  if (m_editedProfile.empty()) return std::string();
+  const ProgramProfile* profile = m_profiles.find(m_editedProfile);
+  if (!profile || profile->problems.empty()) return std::string();
+  return std::string(uiTexts[UiText::ProfileLineUnknown].c_str()) + " " +
+         std::to_string(profile->problems.front().line);
+}
+
+void MainDialog::fillProfileBox() {
+  m_comboProfile.ResetContent();
+  int selected = m_comboProfile.AddString(uiTexts[UiText::EveryOtherProgram]);
+  m_comboProfile.SetItemData(selected, kEveryOtherProgramItem);
+  const std::vector<ProgramProfile>& profiles = m_profiles.profiles();
+  for (size_t i = 0; i < profiles.size(); ++i) {
+    const int item = m_comboProfile.AddString(ansiFromUtf8(profiles[i].program));
+    m_comboProfile.SetItemData(item, static_cast<DWORD_PTR>(i + 1));
+    if (sameProgramName(profiles[i].program, m_editedProfile)) selected = item;
+  }
+  m_comboProfile.SetItemData(m_comboProfile.AddString(uiTexts[UiText::AddProgram]), kAddProgramItem);
+  if (!m_editedProfile.empty())
+    m_comboProfile.SetItemData(m_comboProfile.AddString(uiTexts[UiText::RemoveProfile]), kRemoveProfileItem);
+  m_comboProfile.SetCurSel(selected);
+  m_comboProfile.Invalidate();
+}
+
+void MainDialog::editProfile(const std::string& program) {
+  const ProgramProfile* profile = program.empty() ? nullptr : m_profiles.find(program);
+  m_editedProfile = profile ? profile->program : std::string();
+  fillProfileBox();
+  showLoadedAssignments();
+  MainWindowPainter::invalidateStateLine(m_hWnd);
+}
+
+void MainDialog::addProfile(const std::string& program) {
+  if (!m_profiles.find(program)) {
+    if (!m_profiles.add(program)) return;
+    saveProfiles();
+  }
+  editProfile(program);
+  applyRowsInForce();
+}
+
+void MainDialog::removeEditedProfile() {
+  if (m_editedProfile.empty()) return;
+  m_profiles.remove(m_editedProfile);
+  saveProfiles();
+  editProfile(std::string());
+  applyRowsInForce();
+}
+
+LRESULT MainDialog::OnProfileChange(WORD code, WORD, HWND, BOOL&) {
+  // Moving through the open list changes the selection at each step (on
+  // Windows; Wine waits for the choice); only the item taken counts, so that
+  // passing "Remove this profile" removes nothing. A closed box acts on each
+  // step, as the rows do; every choice leaves the box on the edited profile,
+  // so one taken twice acts once.
+  if (code == CBN_SELCHANGE && m_comboProfile.SendMessage(CB_GETDROPPEDSTATE)) return 0;
+  const int selection = m_comboProfile.GetCurSel();
+  if (selection < 0) return 0;
+  const DWORD_PTR item = m_comboProfile.GetItemData(selection);
+  if (item == kAddProgramItem) {
+    // The box shows the edited profile again while the menu is open. The
+    // menu runs a loop of its own, which the box, still busy with its list's
+    // click, would keep from taking keys: it opens once that is over.
+    fillProfileBox();
+    PostMessage(WM_APP_ADD_PROFILE);
+  } else if (item == kRemoveProfileItem) {
+    removeEditedProfile();
+  } else if (item == kEveryOtherProgramItem) {
+    editProfile(std::string());
+  } else if (item <= m_profiles.profiles().size()) {
+    editProfile(m_profiles.profiles()[item - 1].program);
+  }
+  return 0;
+}
+
+LRESULT MainDialog::OnProfileListCancelled(WORD, WORD, HWND, BOOL&) {
+  // The list closed without a choice: the box names the edited profile
+  // again, whichever item was passed on the way.
+  fillProfileBox();
+  return 0;
+}
+
+LRESULT MainDialog::OnAddProfile(UINT, WPARAM, LPARAM, BOOL&) {
+  const std::string program = chooseProgram();
+  if (!program.empty()) addProfile(program);
+  return 0;
+}
+
+LRESULT MainDialog::OnActivateApp(UINT, WPARAM, LPARAM, BOOL& handled) {
+  // The events of this program's own windows may not all come: its window
+  // coming to the front puts setting.dat's rows in force too.
+  m_foregroundWatch.check();
+  handled = FALSE;
+  return 0;
+}
+
+std::string MainDialog::chooseProgram() {
+  WindowSearch search{&m_foregroundWatch, {}};
+  ::EnumWindows(&collectWindow, reinterpret_cast<LPARAM>(&search));
+  HMENU menu = ::CreatePopupMenu();
+  if (!menu) return std::string();
+  // The menu shows the pictures but does not own them.
+  std::vector<HBITMAP> pictures;
+  for (size_t i = 0; i < search.found.size(); ++i) {
+    const OpenWindow& open = search.found[i];
+    const std::wstring text = open.title + L"  (" + wideFromUtf8(open.program.c_str()) + L")";
+    ::AppendMenuW(menu, MF_STRING, kFirstWindowCommand + i, text.c_str());
+    pictures.push_back(menuPictureOf(open.window));
+    if (pictures.back()) {
+      MENUITEMINFOW picture = {};
+      picture.cbSize = sizeof(picture);
+      picture.fMask = MIIM_BITMAP;
+      picture.hbmpItem = pictures.back();
+      ::SetMenuItemInfoW(menu, static_cast<UINT>(kFirstWindowCommand + i), FALSE, &picture);
+    }
+  }
+  if (!search.found.empty()) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu, MF_STRING, kBrowseCommand, uiTexts[UiText::BrowseProgram]);
+  RECT box = {};
+  m_comboProfile.GetWindowRect(&box);
+  const UINT command = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_BOTTOMALIGN,
+                                                          box.left, box.top, 0, m_hWnd, nullptr));
+  ::DestroyMenu(menu);
+  for (HBITMAP picture : pictures)
+    if (picture) ::DeleteObject(picture);
+  if (command == kBrowseCommand) return programFromOpenDialog();
+  if (command >= kFirstWindowCommand && command - kFirstWindowCommand < search.found.size())
+    return search.found[command - kFirstWindowCommand].program;
+  return std::string();
+}
+
+std::string MainDialog::programFromOpenDialog() {
+  std::wstring filter = wideFromAnsi(uiTexts[UiText::ProgramFiles]);
+  filter += L" (*.exe)";
+  filter.push_back(L'\0');
+  filter += L"*.exe";
+  filter.push_back(L'\0');
+  filter.push_back(L'\0');
+  wchar_t path[kOpenPathChars] = {};
+  OPENFILENAMEW open = {};
+  open.lStructSize = sizeof(open);
+  open.hwndOwner = m_hWnd;
+  open.lpstrFilter = filter.c_str();
+  open.lpstrFile = path;
+  open.nMaxFile = kOpenPathChars;
+  open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  // Loaded when first asked for, as the shell's library: the start does not
+  // wait for it.
+  using OpenProc = BOOL(WINAPI*)(OPENFILENAMEW*);
+  static const OpenProc openProc = [] {
+    HMODULE library = ::LoadLibraryA("comdlg32.dll");
+    void* address = library ? reinterpret_cast<void*>(::GetProcAddress(library, "GetOpenFileNameW")) : nullptr;
+    return reinterpret_cast<OpenProc>(address);
+  }();
+  if (!openProc || !openProc(&open)) return std::string();
+  const std::string program = fileNameOf(path);
+  return isValidProgramName(program) ? program : std::string();
+}
