@@ -23,6 +23,8 @@
 #include "controls/ChoiceStrip.h"
 #include "framework/CString.h"
 
+class SkinComboBox;
+
 class PaintedWindow;
 
 // The control of the DPI levels; the window's template has no control of
@@ -38,6 +40,8 @@ public:
     std::function<CString(int row)> rowValue;
     // Makes DPI level `level` current, as a click on its box does.
     std::function<void(int level)> chooseDpiLevel;
+    // The profile box, named like the rows although its label is not painted.
+    SkinComboBox* profileBox = nullptr;
   };
 
   KeyboardAccess() = default;
@@ -67,7 +71,7 @@ public:
   void announceValue(HWND control) const;
 
 private:
-  enum Part : int { RowFirst = 0, RowLast = 3, Slider, Levels, DefaultButton, MinimizeButton, CloseButton, Dialog,
+  enum Part : int { RowFirst = 0, RowLast = 3, ProfileBox, Slider, Levels, DefaultButton, MinimizeButton, CloseButton, Dialog,
                     PartCount };
 
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR part,
@@ -91,6 +95,7 @@ private:
   // position and the DPI level.
   struct Seen {
     int rows[4][3] = {};
+    int profile = -1;
     int slider = -1;
     int level = -1;
   };

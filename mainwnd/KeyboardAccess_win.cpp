@@ -44,6 +44,7 @@ void KeyboardAccess::attach(const Window& window) {
   m_dialog = window.painted->paintedHandle();
   for (int row = RowFirst; row <= RowLast; ++row) m_parts[row] = controls.combos[row]->m_hWnd;
   m_parts[Slider] = controls.slider->m_hWnd;
+  if (window.profileBox) m_parts[ProfileBox] = window.profileBox->m_hWnd;
   m_parts[CloseButton] = controls.buttons[0]->m_hWnd;
   m_parts[MinimizeButton] = controls.buttons[1]->m_hWnd;
   m_parts[DefaultButton] = controls.buttons[2]->m_hWnd;
@@ -155,6 +156,9 @@ LRESULT KeyboardAccess::answerAccessible(int part, WPARAM wParam, LPARAM lParam)
       return CString(label ? label : "");
     };
     texts.value = [this, part] { return m_window.rowValue(part); };
+  } else if (part == ProfileBox) {
+    texts.name = [] { return uiTexts[UiText::ProfileLabel]; };
+    texts.value = [this] { return m_window.profileBox->selectionText(); };
   } else if (part == Slider) {
     texts.name = [] { return uiTexts[UiText::AccessDpi]; };
     texts.value = [painted] { return number(400 * (painted->dpiSliderPos() + 1)) + " " + uiTexts[UiText::AccessDpi]; };
@@ -190,6 +194,10 @@ void KeyboardAccess::announceChanges() {
       seen[0] = now[0], seen[1] = now[1], seen[2] = now[2];
       announceValue(m_parts[row]);
     }
+  }
+  if (m_window.profileBox && m_window.profileBox->m_selectedIndex != m_seen.profile) {
+    m_seen.profile = m_window.profileBox->m_selectedIndex;
+    announceValue(m_parts[ProfileBox]);
   }
   const int slider = m_window.painted->dpiSliderPos();
   if (slider != m_seen.slider) {

@@ -8,8 +8,8 @@ from test_looks import WindowShot, skin
 from test_shortcut_assignment import WHEEL_COMBO, wheel_slot
 
 ROWS = (1010, 1009, 1007, 1008)
-LEVELS, SLIDER, DEFAULT, MINIMISE, CLOSE = 1030, 1018, 1005, 1017, 1016
-TAB_ORDER = ROWS + (LEVELS, SLIDER, DEFAULT, MINIMISE, CLOSE)
+PROFILE, LEVELS, SLIDER, DEFAULT, MINIMISE, CLOSE = 1019, 1030, 1018, 1005, 1017, 1016
+TAB_ORDER = (PROFILE,) + ROWS + (LEVELS, SLIDER, DEFAULT, MINIMISE, CLOSE)
 ACCENT = (24, 204, 244)
 # Points of the outline around the slider (180, 360, 156 x 40) and the DPI
 # levels: bare skin until the keyboard is used.
@@ -62,7 +62,7 @@ def test_tab_order_levels_by_key_and_the_focus_outline(desktop, tmp_path):
     shot = WindowShot(wid, tmp_path / "mouse.png")
     assert [shot(x, y) for x, y in SLIDER_RING + LEVELS_RING] == [window.getpixel(p) for p in SLIDER_RING + LEVELS_RING]
 
-    tab_to(ROWS[0])
+    tab_to(PROFILE)
     assert [tab() for _ in TAB_ORDER[1:]] == list(TAB_ORDER[1:])
 
     # Once the keyboard is used, the focus shows in the skin's accent colour.
@@ -95,6 +95,7 @@ def test_screen_reader_names_and_a_shortcut_given_by_keyboard(desktop):
     assert accessible(LEVELS) == ("DPI level", "3 of 4")
     assert accessible(CLOSE)[0] == "Hide to notification area"
     assert accessible(MINIMISE)[0] == "Minimise"
+    assert accessible(PROFILE) == ("Profile", "Every other program")
 
     # Arrowing through the closed list passes "Shortcuts" without asking for
     # a shortcut; the list opened (F4) and Enter on it asks.
