@@ -132,7 +132,9 @@ public:
   SkinnedControls skinnedControls() override {
     return {{&m_closeButton, &m_minimizeButton, &m_defaultButton},
             {&m_comboRight, &m_comboWheel, &m_combo4th, &m_combo5th},
-            &m_dpiSlider};
+            &m_dpiSlider,
+            &m_comboProfile,
+            m_keyboard.levelsWindow()};
   }
   RECT focusRing() const override { return m_keyboard.focusRing(); }
 

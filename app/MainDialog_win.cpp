@@ -281,7 +281,6 @@ void MainDialog::setUpControls() {
   keyboardView.painted = this;
   keyboardView.rowValue = [rows](int row) { return rows[row]->selectionText(); };
   keyboardView.chooseDpiLevel = [this](int level) { chooseDpiLevel(level); };
-  keyboardView.profileBox = &m_comboProfile;
   m_keyboard.attach(keyboardView);
 }
 

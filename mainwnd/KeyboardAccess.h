@@ -40,8 +40,6 @@ public:
     std::function<CString(int row)> rowValue;
     // Makes DPI level `level` current, as a click on its box does.
     std::function<void(int level)> chooseDpiLevel;
-    // The profile box, named like the rows although its label is not painted.
-    SkinComboBox* profileBox = nullptr;
   };
 
   KeyboardAccess() = default;
@@ -66,16 +64,25 @@ public:
   // while there is none to show.
   RECT focusRing() const;
 
+  // The DPI levels' strip, once attached.
+  HWND levelsWindow() const { return m_levels.m_hWnd; }
+
   // A control whose value changed out of sight of the checks below (a row
   // that now shows "Shortcuts" or its shortcut) tells the screen reader.
   void announceValue(HWND control) const;
 
 private:
-  enum Part : int { RowFirst = 0, RowLast = 3, ProfileBox, Slider, Levels, DefaultButton, MinimizeButton, CloseButton, Dialog,
-                    PartCount };
+  enum Part : int { RowFirst = 0, RowLast = 3, ProfileBox, Slider, Levels, DefaultButton, MinimizeButton, CloseButton,
+                    Dialog, PartCount };
 
-  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR part,
-                                       DWORD_PTR self);
+  // Put in front of each part's own procedure. Not the common controls'
+  // subclassing: under Wine that looks its data up in the window's
+  // properties, a round trip to the window server for every message, which
+  // doubled what a repaint of the window costs.
+  static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT callPrevious(int part, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const;
+  // Puts the part's own procedure back, if this one is still in front.
+  void unhook(int part);
   LRESULT answerAccessible(int part, WPARAM wParam, LPARAM lParam) const;
   // The focus or the keyboard cues changed: the outline follows.
   void updateRing();
@@ -85,6 +92,10 @@ private:
 
   HWND m_dialog = nullptr;
   HWND m_parts[PartCount] = {};
+  // The windows this procedure is in front of, and what it passes them on to.
+  HWND m_hooked[PartCount] = {};
+  WNDPROC m_previous[PartCount] = {};
+  bool m_unicode[PartCount] = {};
   Window m_window;
   ChoiceStrip m_levels;
   bool m_cuesShown = false;

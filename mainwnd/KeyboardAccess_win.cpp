@@ -15,6 +15,8 @@
 #include "mainwnd/UiTexts.h"
 
 namespace {
+// The one main window's; a window procedure is told no more than its handle.
+KeyboardAccess* attached = nullptr;
 // The painted DPI level boxes, the strip's place.
 constexpr RECT kLevelBoxes = {kDpiBoxHitLeft, kDpiBoxHitTop, kDpiBoxHitRight + kDpiBoxPitch * (kDpiLevels - 1),
                               kDpiBoxHitBottom};
@@ -27,6 +29,39 @@ constexpr int kSliderRingSideGap = 2;
 constexpr int kRingRepaintMargin = 3;
 
 CString number(int value) { return CString(std::to_string(value)); }
+
+// Messages that only draw or ask, which a repaint sends by the dozen: after
+// them no control's value can have changed, and looking would cost each of
+// them a question to the slider.
+bool mayChangeValue(UINT message) {
+  switch (message) {
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_PRINT:
+    case WM_PRINTCLIENT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_NOTIFY:  // the slider's custom drawing
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+    case WM_GETOBJECT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETDLGCODE:
+    case WM_GETFONT:
+    case TBM_GETPOS:
+      return false;
+    default:
+      return true;
+  }
+}
 
 RECT rectInParent(HWND control, HWND parent) {
   RECT rect;
@@ -44,7 +79,7 @@ void KeyboardAccess::attach(const Window& window) {
   m_dialog = window.painted->paintedHandle();
   for (int row = RowFirst; row <= RowLast; ++row) m_parts[row] = controls.combos[row]->m_hWnd;
   m_parts[Slider] = controls.slider->m_hWnd;
-  if (window.profileBox) m_parts[ProfileBox] = window.profileBox->m_hWnd;
+  m_parts[ProfileBox] = controls.profileBox->m_hWnd;
   m_parts[CloseButton] = controls.buttons[0]->m_hWnd;
   m_parts[MinimizeButton] = controls.buttons[1]->m_hWnd;
   m_parts[DefaultButton] = controls.buttons[2]->m_hWnd;
@@ -67,9 +102,16 @@ void KeyboardAccess::attach(const Window& window) {
     ::SetWindowLongA(m_parts[part], GWL_STYLE, style | WS_TABSTOP);
   }
 
+  attached = this;
+  const LONG_PTR proc = reinterpret_cast<LONG_PTR>(&KeyboardAccess::windowProc);
   for (int part = 0; part < PartCount; ++part) {
-    if (m_parts[part]) ::SetWindowSubclass(m_parts[part], &KeyboardAccess::subclassProc, part,
-                                           reinterpret_cast<DWORD_PTR>(this));
+    const HWND hwnd = m_parts[part];
+    if (!hwnd) continue;
+    // A wide window stays wide, or its texts would pass through the code page.
+    m_unicode[part] = ::IsWindowUnicode(hwnd) != FALSE;
+    m_hooked[part] = hwnd;
+    m_previous[part] = reinterpret_cast<WNDPROC>(m_unicode[part] ? ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc)
+                                                                 : ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc));
   }
   // The mouse user's window shows no focus until the keyboard is used here,
   // whatever the system's setting for keyboard cues (which Wine has on): the
@@ -81,11 +123,29 @@ void KeyboardAccess::attach(const Window& window) {
 }
 
 void KeyboardAccess::detach() {
-  for (int part = 0; part < PartCount; ++part) {
-    if (m_parts[part] && ::IsWindow(m_parts[part]))
-      ::RemoveWindowSubclass(m_parts[part], &KeyboardAccess::subclassProc, part);
-    m_parts[part] = nullptr;
+  for (int part = 0; part < PartCount; ++part) unhook(part);
+  if (attached == this) attached = nullptr;
+}
+
+void KeyboardAccess::unhook(int part) {
+  const HWND hwnd = m_hooked[part];
+  m_parts[part] = nullptr;
+  // Behind another procedure it stays, passing messages on.
+  if (!hwnd || !::IsWindow(hwnd) ||
+      ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&KeyboardAccess::windowProc))
+    return;
+  m_hooked[part] = nullptr;
+  const LONG_PTR previous = reinterpret_cast<LONG_PTR>(m_previous[part]);
+  if (m_unicode[part]) {
+    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, previous);
+  } else {
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, previous);
   }
+}
+
+LRESULT KeyboardAccess::callPrevious(int part, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const {
+  return m_unicode[part] ? ::CallWindowProcW(m_previous[part], hwnd, message, wParam, lParam)
+                         : ::CallWindowProcA(m_previous[part], hwnd, message, wParam, lParam);
 }
 
 bool KeyboardAccess::preTranslate(const MSG& msg) {
@@ -158,7 +218,7 @@ LRESULT KeyboardAccess::answerAccessible(int part, WPARAM wParam, LPARAM lParam)
     texts.value = [this, part] { return m_window.rowValue(part); };
   } else if (part == ProfileBox) {
     texts.name = [] { return uiTexts[UiText::ProfileLabel]; };
-    texts.value = [this] { return m_window.profileBox->selectionText(); };
+    texts.value = [painted] { return painted->skinnedControls().profileBox->selectionText(); };
   } else if (part == Slider) {
     texts.name = [] { return uiTexts[UiText::AccessDpi]; };
     texts.value = [painted] { return number(400 * (painted->dpiSliderPos() + 1)) + " " + uiTexts[UiText::AccessDpi]; };
@@ -195,8 +255,8 @@ void KeyboardAccess::announceChanges() {
       announceValue(m_parts[row]);
     }
   }
-  if (m_window.profileBox && m_window.profileBox->m_selectedIndex != m_seen.profile) {
-    m_seen.profile = m_window.profileBox->m_selectedIndex;
+  if (controls.profileBox->m_selectedIndex != m_seen.profile) {
+    m_seen.profile = controls.profileBox->m_selectedIndex;
     announceValue(m_parts[ProfileBox]);
   }
   const int slider = m_window.painted->dpiSliderPos();
@@ -211,19 +271,24 @@ void KeyboardAccess::announceChanges() {
   m_announcing = false;
 }
 
-LRESULT CALLBACK KeyboardAccess::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR part,
-                                              DWORD_PTR self) {
-  auto* access = reinterpret_cast<KeyboardAccess*>(self);
-  if (message == WM_GETOBJECT) {
-    if (const LRESULT answer = access->answerAccessible(static_cast<int>(part), wParam, lParam)) return answer;
+LRESULT CALLBACK KeyboardAccess::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  KeyboardAccess* access = attached;
+  int part = 0;
+  while (access && part < PartCount && access->m_hooked[part] != hwnd) ++part;
+  if (!access || part == PartCount) return ::DefWindowProcW(hwnd, message, wParam, lParam);  // never hooked
+  if (message == WM_GETOBJECT && access->m_parts[part]) {
+    if (const LRESULT answer = access->answerAccessible(part, wParam, lParam)) return answer;
   }
   if (message == WM_NCDESTROY) {
-    ::RemoveWindowSubclass(hwnd, &KeyboardAccess::subclassProc, part);
-    access->m_parts[part] = nullptr;
-    if (static_cast<int>(part) == Dialog) access->m_dialog = nullptr;
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    const WNDPROC previous = access->m_previous[part];
+    const bool unicode = access->m_unicode[part];
+    access->unhook(part);
+    access->m_hooked[part] = nullptr;  // a handle may come again, for another window
+    if (part == Dialog) access->m_dialog = nullptr;
+    return unicode ? ::CallWindowProcW(previous, hwnd, message, wParam, lParam)
+                   : ::CallWindowProcA(previous, hwnd, message, wParam, lParam);
   }
-  const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+  const LRESULT result = access->callPrevious(part, hwnd, message, wParam, lParam);
   switch (message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -242,6 +307,6 @@ LRESULT CALLBACK KeyboardAccess::subclassProc(HWND hwnd, UINT message, WPARAM wP
     default:
       break;
   }
-  access->announceChanges();
+  if (mayChangeValue(message)) access->announceChanges();
   return result;
 }

@@ -112,6 +112,16 @@ public:
     if (control.drawInto(m_dc, at)) ::ValidateRect(control.m_hWnd, nullptr);  // else not skinned yet
   }
 
+  // A window that draws nothing of its own, wholly within this paint, is
+  // painted by it.
+  void passOver(HWND window) {
+    if (!m_painted.get() || !window || !::IsWindowVisible(window)) return;
+    RECT onScreen;
+    ::GetWindowRect(window, &onScreen);
+    GdiObject<HRGN> shown(::CreateRectRgnIndirect(&onScreen));
+    if (::CombineRgn(shown, shown, m_painted, RGN_DIFF) == NULLREGION) ::ValidateRect(window, nullptr);
+  }
+
 private:
   HWND m_window;
   HDC m_dc;
@@ -230,6 +240,8 @@ void MainWindowPainter::paint(PaintedWindow& window) {
   for (SkinButton* button : shown.buttons) controls.paint(*button);
   for (SkinComboBox* combo : shown.combos) controls.paint(*combo);
   controls.paint(*shown.slider);
+  controls.paint(*shown.profileBox);
+  controls.passOver(shown.seeThrough);
 }
 
 void MainWindowPainter::invalidateStateLine(HWND window) { ::InvalidateRect(window, &kStateLineArea, FALSE); }

@@ -20,6 +20,10 @@ public:
     SkinButton* buttons[3];   // close, minimise, "Default"
     SkinComboBox* combos[4];  // right, wheel, 4th, 5th button
     SkinSlider* slider;       // DPI
+    SkinComboBox* profileBox;  // the bottom bar's
+    // Lies over the painted DPI levels for the keyboard and draws nothing:
+    // painted with the window (null until it exists).
+    HWND seeThrough;
   };
 
   virtual HWND paintedHandle() const = 0;
