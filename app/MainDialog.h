@@ -153,15 +153,10 @@ public:
   // Reads profiles.ini, fills the profile box and starts following the
   // window in front.
   void loadProfiles();
-  // The program in front changed ("" for this one or none): its profile's
-  // rows, or the rows of setting.dat, are put in force.
-  void onProgramInFront(const std::string& program);
   // Puts in force the rows of the program in front. When they belong to
   // another profile than before, held input is let go first and the report
   // mask follows; nothing else is sent.
   void applyRowsInForce();
-  // What the rows show and edit: a program profile's, or setting.dat's ("").
-  const std::string& editedProfile() const { return m_editedProfile; }
   // Shows and edits the rows of `program` ("" for every other program).
   void editProfile(const std::string& program);
   // Adds a profile for `program` (a file name) and edits it.

@@ -269,7 +269,8 @@ void MainDialog::setUpControls() {
   }
 
   // The profile box: the combo boxes' look, narrower, in the bar's font. Its
-  // hidden label is its name for screen readers.
+  // hidden label names it where the system reads labels; the keyboard layer
+  // answers its name itself.
   ::SetDlgItemTextA(m_hWnd, IDC_PROFILE_LABEL, uiTexts[UiText::ProfileLabel]);
   HBITMAP profileBitmaps[4] = {m_skin.profileFrameBitmap, m_skin.comboBitmaps[1], m_skin.comboBitmaps[2],
                                m_skin.comboBitmaps[3]};

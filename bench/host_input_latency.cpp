@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/LinkOutput.h"
 #include "device/HidLink.h"
 #include "device/MouseConfig.h"
 #include "mainwnd/InputEngine.h"
@@ -101,24 +102,6 @@ private:
   std::vector<Interface> interfaces_;
 };
 
-class LinkOutput : public InputEngineOutput {
-public:
-  explicit LinkOutput(HidLink& link) : link_(link) {}
-  void exchangeFrame(const FeatureFrame& request) override {
-    FeatureFrame reply;
-    link_.exchangeFeature(request, reply);
-  }
-  bool exchangeFrameWith(const std::string& mouse, const FeatureFrame& request) override {
-    FeatureFrame reply;
-    return link_.exchangeFeatureOn(mouse, request, reply);
-  }
-  void closeCurrentWindow() override {}
-  void doubleClick() override {}
-  void showDpiState(int) override {}
-
-private:
-  HidLink& link_;
-};
 
 int usageOfC(int32_t scanCode) { return scanCode == 0x2E ? 0x06 : 0; }
 

@@ -17,6 +17,7 @@
 
 #include "bench/CostedHidBus.h"
 #include "device/DeviceRescan.h"
+#include "bench/LinkOutput.h"
 #include "device/HidLink.h"
 #include "device/ProgramProfiles.h"
 #include "mainwnd/ForegroundWatch.h"
@@ -30,20 +31,6 @@ constexpr char kGameTitle[] = "Profile switch target";
 constexpr int kSwitches = 2000;
 constexpr int kOtherProfiles = 50;
 
-class LinkOutput : public InputEngineOutput {
-public:
-  explicit LinkOutput(HidLink& link) : m_link(link) {}
-  void exchangeFrame(const FeatureFrame& request) override {
-    FeatureFrame reply;
-    m_link.exchangeFeature(request, reply);
-  }
-  void closeCurrentWindow() override {}
-  void doubleClick() override {}
-  void showDpiState(int) override {}
-
-private:
-  HidLink& m_link;
-};
 
 HWND startGame(PROCESS_INFORMATION& process) {
   char path[MAX_PATH] = {};

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "framework/WideText.h"
+
 namespace {
 
 // The accessibility libraries are loaded at the first request: a program
@@ -42,12 +44,7 @@ const AccessibilityLibraries& libraries() {
   return loaded;
 }
 
-BSTR wideString(const CString& text) {
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-  if (length > 0) ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-  return libraries().sysAllocString(wide.c_str());
-}
+BSTR wideString(const CString& text) { return libraries().sysAllocString(wideFromAnsi(text.c_str()).c_str()); }
 
 bool isSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 

@@ -11,16 +11,21 @@ CString narrowed(UINT codePage, const wchar_t* text) {
   bytes.resize(static_cast<size_t>(size - 1));
   return CString(std::move(bytes));
 }
-}  // namespace
 
-std::wstring wideFromUtf8(const char* text) {
-  const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
+
+std::wstring widened(UINT codePage, DWORD flags, const char* text) {
+  const int size = ::MultiByteToWideChar(codePage, flags, text, -1, nullptr, 0);
   if (size <= 1) return std::wstring();
   std::wstring wide(static_cast<size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide.data(), size);
+  ::MultiByteToWideChar(codePage, flags, text, -1, wide.data(), size);
   wide.resize(static_cast<size_t>(size - 1));
   return wide;
 }
+}  // namespace
+
+std::wstring wideFromUtf8(const char* text) { return widened(CP_UTF8, MB_ERR_INVALID_CHARS, text); }
+
+std::wstring wideFromAnsi(const char* text) { return widened(CP_ACP, 0, text); }
 
 CString utf8FromWide(const wchar_t* text) { return narrowed(CP_UTF8, text); }
 

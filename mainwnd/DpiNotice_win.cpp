@@ -36,7 +36,6 @@ constexpr int kUnitHeight = -16;
 constexpr COLORREF kNumberColour = RGB(232, 236, 241);
 constexpr COLORREF kUnitColour = RGB(132, 140, 150);
 constexpr COLORREF kEdgeColour = RGB(70, 76, 86);
-constexpr COLORREF kAccentColour = RGB(24, 204, 244);
 constexpr int kAccentInset = 28;
 constexpr int kDpiPerStep = 400;
 
@@ -192,7 +191,7 @@ void DpiNotice::paint(HDC target) {
     ScopedSelect selectPen(image, edge);
     ScopedSelect selectBrush(image, ::GetStockObject(NULL_BRUSH));
     ::RoundRect(image, 0, 0, kSize.cx, kSize.cy, kCornerDiameter, kCornerDiameter);
-    GdiObject<HBRUSH> accent(::CreateSolidBrush(kAccentColour));
+    GdiObject<HBRUSH> accent(::CreateSolidBrush(kSkinAccent));
     const RECT line = {kAccentInset, kSize.cy - 4, kSize.cx - kAccentInset, kSize.cy - 2};
     ::FillRect(image, &line, accent);
   }

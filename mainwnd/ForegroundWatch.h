@@ -29,6 +29,8 @@ public:
   bool start(Changed changed);
   void stop();
 
+  // The program's name in a path to its executable: the file name, UTF-8.
+  static std::string programNameOf(const wchar_t* path);
   // The program of `window`'s process, as above; "" when it cannot be told.
   std::string programOf(HWND window);
   // Looks at the window in front now and calls `changed` when its program is

@@ -47,6 +47,14 @@ void ForegroundWatch::check() {
   if (m_changed) m_changed(m_program);
 }
 
+std::string ForegroundWatch::programNameOf(const wchar_t* path) {
+  const wchar_t* name = path;
+  for (const wchar_t* at = path; *at; ++at) {
+    if (*at == L'\\' || *at == L'/') name = at + 1;
+  }
+  return static_cast<const char*>(utf8FromWide(name));
+}
+
 std::string ForegroundWatch::programOf(HWND window) {
   DWORD processId = 0;
   if (!window || !::GetWindowThreadProcessId(window, &processId) || processId == ::GetCurrentProcessId())
@@ -64,13 +72,7 @@ std::string ForegroundWatch::programOf(HWND window) {
   wchar_t path[kImagePathChars] = {};
   DWORD length = kImagePathChars;
   std::string program;
-  if (::QueryFullProcessImageNameW(process, 0, path, &length)) {
-    const wchar_t* name = path;
-    for (const wchar_t* at = path; *at; ++at) {
-      if (*at == L'\\' || *at == L'/') name = at + 1;
-    }
-    program = static_cast<const char*>(utf8FromWide(name));
-  }
+  if (::QueryFullProcessImageNameW(process, 0, path, &length)) program = programNameOf(path);
   ::CloseHandle(process);
   if (m_known.size() >= kMaxKnownProcesses) m_known.clear();
   m_known[processId] = {started, program};

@@ -36,21 +36,6 @@ CString profilesFilePath() { return programDirectory + kProfilesFileName; }
 // A UTF-8 name in the ANSI code page of the window's texts.
 CString ansiFromUtf8(const std::string& text) { return ansiFromWide(wideFromUtf8(text.c_str()).c_str()); }
 
-std::wstring wideFromAnsi(const char* text) {
-  const int size = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (size <= 1) return std::wstring();
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], size);
-  wide.resize(static_cast<size_t>(size - 1));
-  return wide;
-}
-
-std::string fileNameOf(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  return static_cast<const char*>(utf8FromWide(name.c_str()));
-}
-
 // A window a person would pick: shown, unowned, titled, not a tool window.
 struct OpenWindow {
   HWND window;
@@ -107,11 +92,11 @@ HBITMAP menuPictureOf(HWND window) {
 void MainDialog::loadProfiles() {
   m_profilesFile.load(profilesFilePath(), m_profiles);
   fillProfileBox();
-  m_foregroundWatch.start([this](const std::string& program) { onProgramInFront(program); });
+  // The program in front changed ("" for this one or none): its profile's
+  // rows, or the rows of setting.dat, are put in force.
+  m_foregroundWatch.start([this](const std::string&) { applyRowsInForce(); });
   m_foregroundWatch.check();
 }
-
-void MainDialog::onProgramInFront(const std::string&) { applyRowsInForce(); }
 
 void MainDialog::applyRowsInForce() {
   const RowsInForce rows = rowsInForceFor(m_profiles, m_foregroundWatch.programInFront(), mouseConfig);
@@ -320,6 +305,6 @@ std::string MainDialog::programFromOpenDialog() {
     return reinterpret_cast<OpenProc>(address);
   }();
   if (!openProc || !openProc(&open)) return std::string();
-  const std::string program = fileNameOf(path);
+  const std::string program = ForegroundWatch::programNameOf(path);
   return isValidProgramName(program) ? program : std::string();
 }
