@@ -51,6 +51,11 @@ constexpr UINT kDpiAnswersWaitMs = 1000;
 // Keys that reach the window this long after a remapped button let go of
 // the keys it typed may still be the mouse's.
 constexpr ULONGLONG kMouseKeysEchoMs = 1000;
+// While a program's own rows are in force: is its window still in front?
+// The program may quit with no event to say so (under Wine no window takes
+// the front after it, and no window's end is told).
+constexpr UINT_PTR kProgramGoneTimer = 126;
+constexpr UINT kProgramGonePeriodMs = 1000;
 constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
 constexpr UINT kHideAtStartPeriodMs = 100;
 

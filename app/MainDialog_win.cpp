@@ -395,6 +395,9 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         KillTimer(kShowNormalTimer);
       }
       break;
+    case kProgramGoneTimer:
+      m_foregroundWatch.check();
+      break;
     case kDpiAnswersTimer:
       KillTimer(kDpiAnswersTimer);
       m_inputEngine.stopAwaitingDpiAnswer();

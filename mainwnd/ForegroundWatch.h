@@ -6,6 +6,9 @@
 // processes whenever a window takes the keyboard focus, which a window coming
 // to the front does; both are hooked, and each asks which window is in front,
 // so a focus move inside one program costs two quick calls and nothing more.
+// Under Wine a program may also quit with no event at all (no window takes
+// the front after it, and no window's end is told), so while a program's own
+// rows are in force the main window asks again every second.
 #pragma once
 #include <windows.h>
 

@@ -39,6 +39,8 @@ void CALLBACK ForegroundWatch::onEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, D
 
 void ForegroundWatch::check() {
   HWND window = ::GetForegroundWindow();
+  // Told after the fact: a window in front that has ended since is none.
+  if (window && !::IsWindow(window)) window = nullptr;
   if (window == m_window) return;
   m_window = window;
   std::string program = programOf(window);

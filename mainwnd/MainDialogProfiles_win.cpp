@@ -110,6 +110,10 @@ void MainDialog::applyRowsInForce() {
     rows.putInto(mouseConfig);
   }
   m_profileInForce = rows.profile;
+  if (rows.profile.empty())
+    KillTimer(kProgramGoneTimer);
+  else
+    SetTimer(kProgramGoneTimer, kProgramGonePeriodMs);
   pushReportMask();
   if (otherProfile) m_trayIcon.setProfileName(rows.profile.empty() ? nullptr : ansiFromUtf8(rows.profile).c_str());
 }

@@ -231,7 +231,7 @@ class Soak:
         self.round += 1
 
     def control_commands(self):
-        # A connection (and a thread serving it) for each command.
+        # A connection for each command.
         for _ in range(20):
             self.state()
 
@@ -279,8 +279,12 @@ class Soak:
 
     # --- watching -----------------------------------------------------------
     def unix_private_bytes(self):
-        """Private memory of the program's Unix process (resident and swapped
-        out), for where the system reports none for another process."""
+        """Private memory of the program's Unix process, for where the system
+        reports none for another process: its anonymous pages, resident and
+        swapped out. Pages of files it maps (DLLs, fonts) are left out: they
+        count as private or shared by whether another Wine process happens
+        to map them at that moment, so they move when a service or another
+        program comes or goes, while nothing the program holds has changed."""
         group = self.process.proc.pid
         for entry in Path("/proc").iterdir():
             if not entry.name.isdigit():
@@ -293,7 +297,7 @@ class Soak:
                 total = 0
                 for line in (entry / "smaps_rollup").read_text().splitlines():
                     name, _, rest = line.partition(":")
-                    if name in ("Private_Clean", "Private_Dirty", "Swap"):
+                    if name in ("Anonymous", "Swap"):
                         total += int(rest.split()[0]) * 1024
                 return total
             except (OSError, ValueError):
@@ -307,7 +311,7 @@ class Soak:
         values["memory_method"] = "PrivateUsage"
         if int(values["private"]) == 0:
             values["private"] = str(self.unix_private_bytes())
-            values["memory_method"] = "Unix process private pages"
+            values["memory_method"] = "Unix process anonymous pages"
         return values
 
     def counters(self, pick=min):
@@ -355,7 +359,11 @@ class Soak:
 
     def report(self, started, values, problems):
         minutes = (time.monotonic() - started) / 60
+        # The program's own allocations, beside the process's memory: a leak
+        # of the program's shows in both, Wine's settling in the latter alone.
+        busy = int(self.heap().get("busy", 0)) // 1024
         line = (f"{minutes:6.1f} min  round {self.round:4d}  private {int(values['private']) // 1024:7d} KiB  "
+                f"heap busy {busy:6d} KiB  "
                 f"handles {values['handles']:>4}  gdi {values['gdi']:>4}  user {values['user']:>4}  "
                 f"threads {values['threads']:>3}  setting.dat "
                 f"{'intact' if not any(p.startswith('setting.dat') for p in problems) else 'DAMAGED'}  "

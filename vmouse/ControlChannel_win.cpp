@@ -16,19 +16,12 @@ bool startWinsock() {
   return started;
 }
 
-// Waits until `socket` has something to read (or a connection to accept),
-// looking up every so often: a socket closed by another thread does not
-// reliably wake a blocked call.
+// How long the thread waits for something to read before looking at the
+// stop flag again: a socket closed by another thread does not reliably wake a
+// blocked call.
 constexpr long kPollMicroseconds = 100000;
-
-bool readable(SOCKET socket) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(socket, &set);
-  timeval wait = {0, kPollMicroseconds};
-  // An error counts as readable: the call that follows reports it.
-  return ::select(0, &set, nullptr, nullptr, &wait) != 0;
-}
+// A peer that stops reading its answers holds the channel no longer than this.
+constexpr DWORD kSendTimeoutMs = 5000;
 
 bool sendAll(SOCKET socket, const std::string& text) {
   size_t sent = 0;
@@ -76,98 +69,89 @@ bool ControlChannel::start(uint16_t port) {
   m_listener = listener;
   m_port = ntohs(address.sin_port);
   m_stopping = false;
-  m_acceptThread = std::thread([this] { acceptLoop(); });
+  m_thread = std::thread([this] { serveLoop(); });
   return true;
 }
 
 void ControlChannel::stop() {
   if (m_listener == kNoSocket) return;
-  // The threads see the flag within one poll and end.
+  // The thread sees the flag within one poll, closes the connections and ends.
   m_stopping = true;
-  if (m_acceptThread.joinable()) m_acceptThread.join();
+  if (m_thread.joinable()) m_thread.join();
   ::closesocket(m_listener);
   m_listener = kNoSocket;
   m_port = 0;
-  std::list<std::unique_ptr<Connection>> connections;
-  {
-    std::lock_guard<std::mutex> guard(m_lock);
-    connections.swap(m_connections);
-  }
-  for (auto& connection : connections) {
-    if (connection->thread.joinable()) connection->thread.join();
-    ::closesocket(connection->socket);
-  }
 }
 
-void ControlChannel::reapFinished() {
-  std::lock_guard<std::mutex> guard(m_lock);
-  for (auto it = m_connections.begin(); it != m_connections.end();) {
-    if ((*it)->finished) {
-      (*it)->thread.join();
-      ::closesocket((*it)->socket);
-      it = m_connections.erase(it);
-    } else {
-      ++it;
-    }
-  }
-}
-
-void ControlChannel::acceptLoop() {
+void ControlChannel::serveLoop() {
   while (!m_stopping) {
-    reapFinished();
-    if (!readable(m_listener)) continue;
-    SOCKET socket = ::accept(m_listener, nullptr, nullptr);
-    if (socket == INVALID_SOCKET) {
-      if (m_stopping) return;
-      // A listener that keeps failing must not spin a core.
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(m_listener, &readable);
+    for (const Connection& connection : m_connections) FD_SET(connection.socket, &readable);
+    timeval wait = {0, kPollMicroseconds};
+    const int ready = ::select(0, &readable, nullptr, nullptr, &wait);
+    if (ready == 0) continue;
+    if (ready < 0) {
+      // A channel whose sockets keep failing must not spin a core.
       ::Sleep(kPollMicroseconds / 1000);
       continue;
     }
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (m_stopping) {
-      ::closesocket(socket);
-      return;
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+      if (FD_ISSET(it->socket, &readable) && !serve(*it)) {
+        // The peer sees the end at once.
+        ::shutdown(it->socket, SD_BOTH);
+        ::closesocket(it->socket);
+        it = m_connections.erase(it);
+      } else {
+        ++it;
+      }
     }
-    m_connections.push_back(std::make_unique<Connection>());
-    Connection& connection = *m_connections.back();
-    connection.socket = socket;
-    connection.thread = std::thread([this, &connection] {
-      serve(connection);
-      // The peer sees the end at once; the socket itself is closed when the
-      // thread is reaped.
-      ::shutdown(connection.socket, SD_BOTH);
-      connection.finished = true;
-    });
+    if (FD_ISSET(m_listener, &readable)) accept();
   }
+  for (const Connection& connection : m_connections) ::closesocket(connection.socket);
+  m_connections.clear();
 }
 
-void ControlChannel::serve(Connection& connection) {
-  std::string pending;
-  char buffer[1024];
-  for (;;) {
-    size_t newline;
-    while ((newline = pending.find('\n')) != std::string::npos) {
-      std::string line = pending.substr(0, newline);
-      pending.erase(0, newline + 1);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      ControlAnswer answer = m_execute(line);
-      std::string text;
-      for (const std::string& l : answer.lines) text += l + "\n";
-      if (!sendAll(connection.socket, text) || answer.closeConnection) return;
-    }
-    if (pending.size() > kMaxLine) {
-      sendAll(connection.socket, "error line too long\n");
-      return;
-    }
-    if (m_stopping) return;
-    if (!readable(connection.socket)) continue;
-    int n = ::recv(connection.socket, buffer, sizeof(buffer), 0);
-    if (n == 0 && !pending.empty()) {
-      // The peer stopped sending after a last line without its line end.
-      pending += '\n';
-      continue;
-    }
-    if (n <= 0) return;
-    pending.append(buffer, static_cast<size_t>(n));
+void ControlChannel::accept() {
+  SOCKET socket = ::accept(m_listener, nullptr, nullptr);
+  if (socket == INVALID_SOCKET) return;
+  if (m_connections.size() >= kMaxConnections) {
+    sendAll(socket, "error too many connections\n");
+    ::shutdown(socket, SD_BOTH);
+    ::closesocket(socket);
+    return;
   }
+  DWORD timeout = kSendTimeoutMs;
+  ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
+  m_connections.push_back({socket, std::string()});
+}
+
+bool ControlChannel::serve(Connection& connection) {
+  char buffer[1024];
+  const int n = ::recv(connection.socket, buffer, sizeof(buffer), 0);
+  if (n < 0) return false;
+  if (n == 0) {
+    // The peer stopped sending; a last line without its line end is still
+    // answered.
+    if (connection.pending.empty()) return false;
+    connection.pending += '\n';
+  } else {
+    connection.pending.append(buffer, static_cast<size_t>(n));
+  }
+  size_t newline;
+  while ((newline = connection.pending.find('\n')) != std::string::npos) {
+    std::string line = connection.pending.substr(0, newline);
+    connection.pending.erase(0, newline + 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    ControlAnswer answer = m_execute(line);
+    std::string text;
+    for (const std::string& l : answer.lines) text += l + "\n";
+    if (!sendAll(connection.socket, text) || answer.closeConnection) return false;
+  }
+  if (connection.pending.size() > kMaxLine) {
+    sendAll(connection.socket, "error line too long\n");
+    return false;
+  }
+  return n > 0;
 }

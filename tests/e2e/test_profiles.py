@@ -71,6 +71,12 @@ def test_rows_follow_the_window_in_front_and_a_switch_lets_go(desktop):
     bring_to_front(game, GAME)
     wait_for(lambda: mask(mouse) == 0x04, message="the game's rows again")
 
+    # The game quits: its window's end alone hands the rows back, whether or
+    # not another window takes the focus after it (under Wine none does).
+    key("alt+F4")
+    wait_for(lambda: probe("window", GAME).get("found") != "1", message="the game gone")
+    wait_for(lambda: mask(mouse) == 0, message="setting.dat's rows once the game is gone")
+
 
 def test_profile_box_edits_the_program_profile_only(desktop):
     record = settings_record()

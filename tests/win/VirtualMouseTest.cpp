@@ -2,11 +2,13 @@
 // and the control channel over a real socket.
 #include <winsock2.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -154,6 +156,32 @@ private:
   bool closed_ = false;
   std::string pending_;
 };
+
+size_t threadsOfThisProcess() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  size_t count = 0;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+  ::CloseHandle(snapshot);
+  return count;
+}
+
+TEST(VirtualMouseChannel, ServesConnectionsAtOnceWithoutThreadsOfTheirOwn) {
+  VirtualMouseRig& rig = virtualMouseRig();
+  const size_t threads = threadsOfThisProcess();
+  std::vector<std::unique_ptr<ChannelClient>> clients;
+  for (int i = 0; i < 3; ++i) {
+    clients.push_back(std::make_unique<ChannelClient>(rig.m_channel.port()));
+    ASSERT_TRUE(clients.back()->connected());
+  }
+  // Answered in any order, each on its own connection, all still open.
+  for (int round = 0; round < 2; ++round)
+    for (auto it = clients.rbegin(); it != clients.rend(); ++it)
+      EXPECT_EQ((*it)->askOne("state").rfind("mask=", 0), 0u);
+  EXPECT_EQ(threadsOfThisProcess(), threads);
+}
 
 TEST(VirtualMouseChannel, AnswersOverASocketAndRefusesBadInput) {
   VirtualMouseRig& rig = virtualMouseRig();
