@@ -329,7 +329,10 @@ class Soak:
                 best = values
                 continue
             for name in COUNTERS + ("private",):
-                best[name] = str(pick(int(values[name]), int(best[name])))
+                chosen = pick(int(values[name]), int(best[name]))
+                if name == "handles" and chosen != int(best[name]):
+                    best["handle_kinds"] = values.get("handle_kinds", "")
+                best[name] = str(chosen)
             if pick is min and attempt >= 2 and all(int(best[n]) <= int(self.base[n]) for n in COUNTERS):
                 break
         return best
@@ -391,8 +394,21 @@ class Soak:
         slope = sum((t - mean_t) * (b - mean_b) for t, b in last) / spread  # bytes a minute
         return slope * 60 / 1024, len(last)
 
+    @staticmethod
+    def kinds_grown(before, after):
+        """Which kinds of handle there are more of, from WinProbe's
+        handle_kinds ("Key:25,Event:10"), as " (Key +1)"; "" when not told."""
+        def parse(text):
+            return {k: int(n) for k, _, n in (part.partition(":") for part in text.split(",") if ":" in part)}
+        old, new = parse(before or ""), parse(after or "")
+        more = [f"{k} {new[k] - old.get(k, 0):+d}" for k in sorted(new) if new[k] > old.get(k, 0)]
+        return f" ({', '.join(more)})" if more else ""
+
     def compare(self, values, minutes):
         grown = [f"{n} {self.base[n]} -> {values[n]}" for n in COUNTERS if int(values[n]) > int(self.base[n])]
+        if int(values["handles"]) > int(self.base["handles"]):
+            grown = [g + self.kinds_grown(self.base.get("handle_kinds"), values.get("handle_kinds"))
+                     if g.startswith("handles ") else g for g in grown]
         start_kib, end_kib = int(self.base["private"]) // 1024, int(values["private"]) // 1024
         over = end_kib > start_kib + self.args.memory_slack_kib
         if self.args.minutes >= self.args.trend_after:
@@ -426,6 +442,7 @@ class Soak:
             if warm >= 1:
                 readings.append(self.counters(pick=max))
         self.base = dict(readings[-1])
+        self.base["handle_kinds"] = max(readings, key=lambda r: int(r["handles"])).get("handle_kinds", "")
         for name in COUNTERS:
             self.base[name] = str(max(int(r[name]) for r in readings))
         print(f"counted with: handles {self.base['handle_method']}, GDI {self.base['gdi_method']}, "

@@ -18,7 +18,9 @@
 //   WinProbe menu                  whether a popup menu is open, and its rect
 //   WinProbe process <exe name>    resource counters of a running process:
 //                                  private bytes, handles, GDI and USER objects,
-//                                  threads, with the way each was counted,
+//                                  threads, with the way each was counted
+//                                  (and the handles of each kind, where
+//                                  counted in the system's list),
 //                                  and its token's elevation type (1 default,
 //                                  2 full, 3 limited)
 //   WinProbe accessible <title> <id>  the control's name, value and role as
@@ -44,6 +46,7 @@
 #include <vector>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 namespace {
@@ -237,9 +240,42 @@ int countGdiFromTable(HANDLE process) {
   return count;
 }
 
+// The names of the kinds of object, in the order the system numbers them
+// (Wine numbers them from 0 in this order).
+std::vector<std::string> objectTypeNames() {
+  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryObject")));
+  std::vector<std::string> names;
+  std::vector<char> buffer(1 << 16);
+  ULONG needed = 0;
+  if (!query || query(nullptr, 3 /* ObjectTypesInformation */, buffer.data(), static_cast<ULONG>(buffer.size()),
+                      &needed) != 0)
+    return names;
+  ULONG count = 0;
+  std::memcpy(&count, buffer.data(), sizeof(count));
+  // Each entry begins with its name and is followed by the name's characters.
+  const char* at = buffer.data() + sizeof(void*);
+  const char* end = buffer.data() + buffer.size();
+  for (ULONG i = 0; i < count && at + sizeof(UNICODE_STRING) <= end; ++i) {
+    UNICODE_STRING name;
+    std::memcpy(&name, at, sizeof(name));
+    const char* text = reinterpret_cast<const char*>(name.Buffer);
+    if (text < buffer.data() || text + name.MaximumLength > end) break;
+    std::string narrow;
+    for (USHORT c = 0; c < name.Length / 2; ++c) narrow += static_cast<char>(name.Buffer[c]);
+    names.push_back(narrow);
+    const uintptr_t next = (reinterpret_cast<uintptr_t>(text) + name.MaximumLength + sizeof(void*) - 1) &
+                           ~static_cast<uintptr_t>(sizeof(void*) - 1);
+    at = reinterpret_cast<const char*>(next);
+  }
+  return names;
+}
+
 // Handles of the process from the system's list of every open handle, which
-// Wine fills in where it leaves GetProcessHandleCount at 0 for another process.
-int countHandlesFromSystemList(DWORD pid) {
+// Wine fills in where it leaves GetProcessHandleCount at 0 for another process;
+// `kinds` gets how many of each kind, as "Key:25,Event:10".
+int countHandlesFromSystemList(DWORD pid, std::string& kinds) {
   using QueryFn = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
   auto query = reinterpret_cast<QueryFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
@@ -266,8 +302,17 @@ int countHandlesFromSystemList(DWORD pid) {
     std::memcpy(&count, buffer.data(), sizeof(count));
     const Entry* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG));
     int mine = 0;
+    std::map<int, int> byKind;
     for (ULONG i = 0; i < count && sizeof(ULONG) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
-      if (entries[i].ownerPid == pid) ++mine;
+      if (entries[i].ownerPid != pid) continue;
+      ++mine;
+      ++byKind[entries[i].objectType];
+    }
+    const std::vector<std::string> names = objectTypeNames();
+    for (const auto& [kind, number] : byKind) {
+      if (!kinds.empty()) kinds += ',';
+      kinds += (kind < static_cast<int>(names.size()) ? names[kind] : std::to_string(kind)) + ':' +
+               std::to_string(number);
     }
     return mine;
   }
@@ -287,8 +332,9 @@ int probeProcess(const char* exeName) {
   DWORD handles = 0;
   GetProcessHandleCount(process, &handles);
   const char* handleMethod = "GetProcessHandleCount";
+  std::string handleKinds;
   if (handles == 0) {
-    handles = static_cast<DWORD>(countHandlesFromSystemList(pid));
+    handles = static_cast<DWORD>(countHandlesFromSystemList(pid, handleKinds));
     handleMethod = "system-handle-list";
   }
   int gdi = static_cast<int>(GetGuiResources(process, GR_GDIOBJECTS));
@@ -314,6 +360,7 @@ int probeProcess(const char* exeName) {
     CloseHandle(token);
   }
   std::printf("elevation=%lu ", elevation);
+  if (!handleKinds.empty()) std::printf("handle_kinds=%s ", handleKinds.c_str());
   std::printf("found=1 pid=%lu private=%lu working=%lu handles=%ld handle_method=%s gdi=%d gdi_method=%s user=%d user_method=%s "
               "windows=%d threads=%d\n",
               pid, static_cast<unsigned long>(memory.PrivateUsage), static_cast<unsigned long>(memory.WorkingSetSize),
