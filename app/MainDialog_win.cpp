@@ -550,6 +550,7 @@ void MainDialog::handButtonsBack() {
   releaseHeldInput();
   // No profile applies any more, and the rows hand back setting.dat's.
   m_foregroundWatch.stop();
+  KillTimer(kProgramGoneTimer);
   {
     std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
     mouseConfig.programRowsInForce = false;

@@ -152,12 +152,6 @@ bool ProgramProfiles::setRow(const std::string& program, int row, int32_t functi
   return true;
 }
 
-void ProgramProfiles::rowsFor(const std::string& program, const MouseConfig& defaults,
-                              ButtonAssignment rows[ProfileRow::Count]) const {
-  const ProgramProfile* profile = find(program);
-  for (int row = 0; row < ProfileRow::Count; ++row)
-    rows[row] = profile ? profile->rows[row] : defaults.assignments[kRowButton[row]];
-}
 
 namespace {
 bool sameAssignment(const ButtonAssignment& a, const ButtonAssignment& b) {

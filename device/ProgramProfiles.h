@@ -89,11 +89,6 @@ public:
   bool setRow(const std::string& program, int row, int32_t function, int32_t modifiers = 0,
               int32_t scanCode = 0);
 
-  // The four rows that apply while `program` is in front: its profile's, or
-  // those of `defaults` (the rows of setting.dat) when it has none.
-  void rowsFor(const std::string& program, const MouseConfig& defaults,
-               ButtonAssignment rows[ProfileRow::Count]) const;
-
   void clear() {
     m_profiles.clear();
     m_folded.clear();

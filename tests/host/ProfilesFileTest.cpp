@@ -61,11 +61,11 @@ TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
 
   MouseConfig defaults;
   defaults.assignments[ButtonIndex::Button5th].function = ButtonFunction::DoubleClick;
-  ButtonAssignment rows[ProfileRow::Count];
-  profiles.rowsFor("spiel-ä.exe", defaults, rows);
-  EXPECT_EQ(rows[ProfileRow::Button5].function, ButtonFunction::CloseCurrentWindow);
-  profiles.rowsFor("explorer.exe", defaults, rows);
-  EXPECT_EQ(rows[ProfileRow::Button5].function, ButtonFunction::DoubleClick);
+  EXPECT_EQ(rowsInForceFor(profiles, "spiel-ä.exe", defaults).assignments[ButtonIndex::Button5th].function,
+            ButtonFunction::CloseCurrentWindow);
+  const RowsInForce other = rowsInForceFor(profiles, "explorer.exe", defaults);
+  EXPECT_EQ(other.profile, "");
+  EXPECT_EQ(other.assignments[ButtonIndex::Button5th].function, ButtonFunction::DoubleClick);
 
   // In force: the profile's rows over setting.dat's left button, and the
   // report mask and the engine's rows follow; setting.dat's rows stay.
