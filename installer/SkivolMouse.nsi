@@ -12,11 +12,15 @@
 ;                    else the system's); given, the language page is skipped
 ;   /AUTOSTART=0|1   start with Windows (default: as the installed copy has it,
 ;                    on for a first installation)
-;   /D=<folder>      install folder (last, unquoted)
+;   /D=<folder>      install folder (last, unquoted): a full path to a folder
+;                    that does not exist yet, is empty, or holds this
+;                    installation; while one exists, only its folder
 ; Exit codes of setup and uninstaller: 0 done, 1 cancelled by the user, 2 done
 ; but something failed (rights not set, files left behind), 32 the running
-; utility did not end, 87 an unknown /LANG= or /AUTOSTART= value, 740 not run
-; as administrator.
+; utility did not end, 87 an unknown /LANG= or /AUTOSTART= value or a folder
+; not to install into, 145 the folder holds other files, 183 installed in
+; another folder, 740 not run as administrator, 1605 (uninstaller) its
+; folder is not the installation's.
 
 Unicode true
 ManifestDPIAware true
@@ -34,9 +38,13 @@ RequestExecutionLevel admin
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 ; The running copy holds this event as long as it lives.
 !define RUNNING_EVENT "Global\KorvanixWaitEventClose"
-; Users (S-1-5-32-545) may change setting.dat: read, write, delete (icacls "M").
+; A later copy asks the running one to show its window with this one.
+!define SHOW_EVENT "Global\KorvanixWaitEventOpen"
+; Users (S-1-5-32-545) may change what setting.dat holds: read and write,
+; not delete (icacls "M" without "D"), since only administrators could make
+; the file again in the folder.
 !define USERS_SID "S-1-5-32-545"
-!define MODIFY_RIGHTS 0x1301BF
+!define MODIFY_RIGHTS 0x1201BF
 ; The install folder: Administrators (S-1-5-32-544) and SYSTEM (S-1-5-18)
 ; full control, Users read and execute, inherited by everything in it.
 !define ADMINS_SID "S-1-5-32-544"
@@ -48,6 +56,9 @@ RequestExecutionLevel admin
 !define EXIT_FAILED 2
 !define EXIT_STILL_RUNNING 32 ; ERROR_SHARING_VIOLATION
 !define EXIT_BAD_OPTION 87    ; ERROR_INVALID_PARAMETER
+!define EXIT_FOLDER_IN_USE 145 ; ERROR_DIR_NOT_EMPTY
+!define EXIT_INSTALLED_ELSEWHERE 183 ; ERROR_ALREADY_EXISTS
+!define EXIT_NOT_INSTALLED 1605 ; ERROR_UNKNOWN_PRODUCT
 
 !ifndef STAGE
   !error "STAGE must name the folder with the files to install"
@@ -88,6 +99,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 ${PUBLISHER}"
 
 Var wasRunning
 Var langInfo
+; The folder of the installation there is (its uninstall entry), "" if none.
+Var installedFolder
 
 ; ---- pages ----------------------------------------------------------------
 
@@ -101,14 +114,15 @@ Var langInfo
 !define MUI_LANGDLL_ALWAYSSHOW
 !define MUI_LANGDLL_ALLLANGUAGES
 !define MUI_LANGDLL_WINDOWTITLE "${PRODUCT} ${VERSION}"
-; Set in .onInit, in the language the page proposes.
-!define MUI_LANGDLL_INFO "$langInfo"
 ; The welcome and finish pages show the utility's own look.
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${STAGE}\welcome.bmp"
 
 !define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_COMPONENTS
+; An update goes where the installation is: no folder to choose then.
+!define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPre
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "$(FinishText)"
@@ -158,6 +172,11 @@ LangString StillRunning ${LANG_GERMAN} "${PRODUCT} läuft noch und wurde nicht b
 LangString StillRunning ${LANG_FRENCH} "${PRODUCT} est toujours en cours d'exécution et ne s'est pas fermé. Quittez-le depuis son icône de la zone de notification, puis cliquez sur Réessayer."
 LangString StillRunning ${LANG_SPANISH} "${PRODUCT} todavía se está ejecutando y no se ha cerrado. Ciérrelo desde su icono del área de notificación y haga clic en Reintentar."
 LangString StillRunning ${LANG_ITALIAN} "${PRODUCT} è ancora in esecuzione e non si è chiuso. Chiudilo dalla sua icona nell'area di notifica, poi fai clic su Riprova."
+LangString FileInUse ${LANG_ENGLISH} "$R1 is open in another program and cannot be replaced. Close that program, then click Retry. Cancel leaves the installed version as it was."
+LangString FileInUse ${LANG_GERMAN} "$R1 ist in einem anderen Programm geöffnet und kann nicht ersetzt werden. Schließen Sie dieses Programm und klicken Sie dann auf Wiederholen. Abbrechen lässt die installierte Version unverändert."
+LangString FileInUse ${LANG_FRENCH} "$R1 est ouvert dans un autre programme et ne peut pas être remplacé. Fermez ce programme, puis cliquez sur Réessayer. Annuler laisse la version installée telle quelle."
+LangString FileInUse ${LANG_SPANISH} "$R1 está abierto en otro programa y no se puede reemplazar. Cierre ese programa y haga clic en Reintentar. Cancelar deja la versión instalada como estaba."
+LangString FileInUse ${LANG_ITALIAN} "$R1 è aperto in un altro programma e non può essere sostituito. Chiudi quel programma, poi fai clic su Riprova. Annulla lascia la versione installata com'era."
 LangString Closing ${LANG_ENGLISH} "Closing ${PRODUCT}…"
 LangString Closing ${LANG_GERMAN} "${PRODUCT} wird beendet…"
 LangString Closing ${LANG_FRENCH} "Fermeture de ${PRODUCT}…"
@@ -173,6 +192,31 @@ LangString BadOption ${LANG_GERMAN} "Unbekannter Wert: $R1$\r$\n$\r$\n/LANG= nim
 LangString BadOption ${LANG_FRENCH} "Valeur inconnue : $R1$\r$\n$\r$\n/LANG= accepte 1033, 1031, 1036, 1034 ou 1040.$\r$\n/AUTOSTART= accepte 0 ou 1."
 LangString BadOption ${LANG_SPANISH} "Valor desconocido: $R1$\r$\n$\r$\n/LANG= admite 1033, 1031, 1036, 1034 o 1040.$\r$\n/AUTOSTART= admite 0 o 1."
 LangString BadOption ${LANG_ITALIAN} "Valore sconosciuto: $R1$\r$\n$\r$\n/LANG= accetta 1033, 1031, 1036, 1034 o 1040.$\r$\n/AUTOSTART= accetta 0 o 1."
+LangString BadFolder ${LANG_ENGLISH} "${PRODUCT} cannot be installed in $R1.$\r$\n$\r$\nChoose a folder of its own, new or empty, such as $PROGRAMFILES32\${PRODUCT}: not the Windows folder, a drive, Program Files itself or a folder of a user's profile."
+LangString BadFolder ${LANG_GERMAN} "${PRODUCT} kann nicht in $R1 installiert werden.$\r$\n$\r$\nWählen Sie einen eigenen, neuen oder leeren Ordner wie $PROGRAMFILES32\${PRODUCT}: nicht den Windows-Ordner, ein Laufwerk, Programme selbst oder einen Ordner eines Benutzerprofils."
+LangString BadFolder ${LANG_FRENCH} "${PRODUCT} ne peut pas être installé dans $R1.$\r$\n$\r$\nChoisissez un dossier qui lui soit propre, nouveau ou vide, comme $PROGRAMFILES32\${PRODUCT} : pas le dossier de Windows, un lecteur, Program Files lui-même ni un dossier d'un profil d'utilisateur."
+LangString BadFolder ${LANG_SPANISH} "${PRODUCT} no se puede instalar en $R1.$\r$\n$\r$\nElija una carpeta propia, nueva o vacía, como $PROGRAMFILES32\${PRODUCT}: no la carpeta de Windows, una unidad, Archivos de programa en sí ni una carpeta del perfil de un usuario."
+LangString BadFolder ${LANG_ITALIAN} "${PRODUCT} non può essere installato in $R1.$\r$\n$\r$\nScegli una cartella propria, nuova o vuota, come $PROGRAMFILES32\${PRODUCT}: non la cartella di Windows, un'unità, Programmi stessa o una cartella del profilo di un utente."
+LangString FolderInUse ${LANG_ENGLISH} "$R1 already holds other files.$\r$\n$\r$\nChoose a new or empty folder for ${PRODUCT}."
+LangString FolderInUse ${LANG_GERMAN} "$R1 enthält bereits andere Dateien.$\r$\n$\r$\nWählen Sie einen neuen oder leeren Ordner für ${PRODUCT}."
+LangString FolderInUse ${LANG_FRENCH} "$R1 contient déjà d'autres fichiers.$\r$\n$\r$\nChoisissez un dossier nouveau ou vide pour ${PRODUCT}."
+LangString FolderInUse ${LANG_SPANISH} "$R1 ya contiene otros archivos.$\r$\n$\r$\nElija una carpeta nueva o vacía para ${PRODUCT}."
+LangString FolderInUse ${LANG_ITALIAN} "$R1 contiene già altri file.$\r$\n$\r$\nScegli una cartella nuova o vuota per ${PRODUCT}."
+LangString InstalledElsewhere ${LANG_ENGLISH} "${PRODUCT} is installed in $R1, and an update goes into that folder.$\r$\n$\r$\nTo install it elsewhere, uninstall it first."
+LangString InstalledElsewhere ${LANG_GERMAN} "${PRODUCT} ist in $R1 installiert; eine Aktualisierung wird in diesen Ordner installiert.$\r$\n$\r$\nUm es an anderer Stelle zu installieren, deinstallieren Sie es zuerst."
+LangString InstalledElsewhere ${LANG_FRENCH} "${PRODUCT} est installé dans $R1 ; une mise à jour s'installe dans ce dossier.$\r$\n$\r$\nPour l'installer ailleurs, désinstallez-le d'abord."
+LangString InstalledElsewhere ${LANG_SPANISH} "${PRODUCT} está instalado en $R1; una actualización se instala en esa carpeta.$\r$\n$\r$\nPara instalarlo en otro lugar, desinstálelo primero."
+LangString InstalledElsewhere ${LANG_ITALIAN} "${PRODUCT} è installato in $R1; un aggiornamento si installa in quella cartella.$\r$\n$\r$\nPer installarlo altrove, disinstallalo prima."
+LangString NotInstalledHere ${LANG_ENGLISH} "$R1 does not hold the installation of ${PRODUCT}. Nothing was removed."
+LangString NotInstalledHere ${LANG_GERMAN} "$R1 enthält nicht die Installation von ${PRODUCT}. Es wurde nichts entfernt."
+LangString NotInstalledHere ${LANG_FRENCH} "$R1 ne contient pas l'installation de ${PRODUCT}. Rien n'a été supprimé."
+LangString NotInstalledHere ${LANG_SPANISH} "$R1 no contiene la instalación de ${PRODUCT}. No se ha quitado nada."
+LangString NotInstalledHere ${LANG_ITALIAN} "$R1 non contiene l'installazione di ${PRODUCT}. Non è stato rimosso nulla."
+LangString RightsNotSet ${LANG_ENGLISH} "$R1: rights not set (error $0)"
+LangString RightsNotSet ${LANG_GERMAN} "$R1: Rechte nicht gesetzt (Fehler $0)"
+LangString RightsNotSet ${LANG_FRENCH} "$R1 : droits non définis (erreur $0)"
+LangString RightsNotSet ${LANG_SPANISH} "$R1: permisos no establecidos (error $0)"
+LangString RightsNotSet ${LANG_ITALIAN} "$R1: autorizzazioni non impostate (errore $0)"
 LangString StartNow ${LANG_ENGLISH} "Start ${PRODUCT} now"
 LangString StartNow ${LANG_GERMAN} "${PRODUCT} jetzt starten"
 LangString StartNow ${LANG_FRENCH} "Démarrer ${PRODUCT} maintenant"
@@ -251,12 +295,86 @@ Function ${un}EndRunningCopyOrQuit
       Goto quit
   ${Loop}
   quit:
+  ; The copy keeps running: its close request is withdrawn (and the show
+  ; request that came with it), so that it does not end once it catches up.
+  System::Call 'kernel32::OpenEventW(i 0x0002, i 0, w "${RUNNING_EVENT}") p .r0'
+  ${If} $0 P<> 0
+    System::Call 'kernel32::ResetEvent(p r0)'
+    System::Call 'kernel32::CloseHandle(p r0)'
+  ${EndIf}
+  System::Call 'kernel32::OpenEventW(i 0x0002, i 0, w "${SHOW_EVENT}") p .r0'
+  ${If} $0 P<> 0
+    System::Call 'kernel32::ResetEvent(p r0)'
+    System::Call 'kernel32::CloseHandle(p r0)'
+  ${EndIf}
   SetErrorLevel ${EXIT_STILL_RUNNING}
   Abort
 FunctionEnd
 !macroend
 !insertmacro END_RUNNING_COPY ""
 !insertmacro END_RUNNING_COPY "un."
+
+; $0 as the system names the folder: a full path, long names for the part
+; that exists, no backslash at the end but for a drive's root ("C:\"). Two
+; names of one folder (a short name, "..", a case or a backslash apart) then
+; compare equal with ==.
+!macro CANONICAL_FOLDER un
+Function ${un}CanonicalFolder
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  System::Call 'kernel32::GetFullPathNameW(w r0, i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r2'
+  ${If} $2 > 0
+  ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+    StrCpy $0 $1
+  ${EndIf}
+  ${Do}
+    StrLen $2 $0
+    StrCpy $1 $0 1 -1
+    ${If} $1 != "\"
+    ${OrIf} $2 <= 3
+      ${Break}
+    ${EndIf}
+    IntOp $2 $2 - 1
+    StrCpy $0 $0 $2
+  ${Loop}
+  ; The deepest folder that exists, in long names, then the rest as given.
+  StrCpy $1 $0
+  StrCpy $3 ""
+  ${Do}
+    StrLen $2 $1
+    ${If} $2 = 2
+      StrCpy $1 "$1\"
+    ${EndIf}
+    System::Call 'kernel32::GetFileAttributesW(w r1) i .r2'
+    ${If} $2 <> -1
+      System::Call 'kernel32::GetLongPathNameW(w r1, w .r2, i ${NSIS_MAX_STRLEN}) i .r4'
+      ${If} $4 > 0
+      ${AndIf} $4 < ${NSIS_MAX_STRLEN}
+        StrCpy $4 $2 1 -1
+        ${If} $4 == "\"
+          StrCpy $3 $3 "" 1
+        ${EndIf}
+        StrCpy $0 "$2$3"
+      ${EndIf}
+      ${Break}
+    ${EndIf}
+    ${GetFileName} $1 $2
+    ${GetParent} $1 $1
+    ${If} $1 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $3 "\$2$3"
+  ${Loop}
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro CANONICAL_FOLDER ""
+!insertmacro CANONICAL_FOLDER "un."
 
 !macro REQUIRE_ADMIN
   UserInfo::GetAccountType
@@ -297,11 +415,13 @@ Function GrantUsersModify
   System::Call 'kernel32::LocalFree(p R3)'
 FunctionEnd
 
-; Gives the install folder rights of its own, whatever it would inherit from
-; the folder above (C:\ lets every user change what is made in it): the
-; machine-wide Run value starts this folder's program at every user's sign-in.
+; Gives the folder on the stack rights of its own, whatever it would inherit
+; from the folder above (C:\ lets every user change what is made in it), and
+; Administrators as its owner, who could otherwise change those rights again:
+; the machine-wide Run value starts the program in it at every user's sign-in.
 ; $0 is 0 on success, else a Windows error code.
-Function ProtectInstallFolder
+Function ProtectFolder
+  Pop $R0
   StrCpy $R2 0
   StrCpy $R3 0
   StrCpy $R4 0
@@ -321,14 +441,140 @@ Function ProtectInstallFolder
     System::Call 'advapi32::SetEntriesInAclW(i 3, p R5, p 0, *p .R6) i .r0'
     System::Free $R5
     ${If} $0 = 0
-      ; DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION
-      System::Call 'advapi32::SetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000004, p 0, p 0, p R6, p 0) i .r0'
+      ; OWNER_ | DACL_ | PROTECTED_DACL_SECURITY_INFORMATION
+      System::Call 'advapi32::SetNamedSecurityInfoW(w R0, i 1, i 0x80000005, p R2, p 0, p R6, p 0) i .r0'
     ${EndIf}
   ${EndIf}
   System::Call 'kernel32::LocalFree(p R6)'
   System::Call 'kernel32::LocalFree(p R4)'
   System::Call 'kernel32::LocalFree(p R3)'
   System::Call 'kernel32::LocalFree(p R2)'
+FunctionEnd
+
+; $1 is 1 when the folder $0 (canonical) is $2 (canonical) or inside it.
+Function IsInside
+  Push $3
+  Push $4
+  StrCpy $1 0
+  StrLen $3 $2
+  StrCpy $4 $0 $3
+  ${If} $4 == $2
+    StrCpy $4 $0 1 $3
+    ${If} $4 == ""
+    ${OrIf} $4 == "\"
+      StrCpy $1 1
+    ${EndIf}
+  ${EndIf}
+  Pop $4
+  Pop $3
+FunctionEnd
+
+; Whether the folder $0 (canonical) may take the installation: $1 is 0, or
+; the exit code of the refusal, with its message in $R1. Never a drive's
+; root, the Windows folder or anything in it, a Program Files folder itself,
+; or a folder in the users' profiles (a user may change those); and only a
+; folder that is new, empty or this very installation.
+Function CheckFolder
+  Push $2
+  Push $3
+  StrCpy $R1 "$0"
+  StrCpy $1 ${EXIT_BAD_OPTION}
+  StrCpy $2 $0 2 1
+  StrLen $3 $0
+  ${If} $2 != ":\"
+  ${OrIf} $3 <= 3
+    Goto refused
+  ${EndIf}
+  Push $0
+  StrCpy $0 $WINDIR
+  Call CanonicalFolder
+  StrCpy $2 $0
+  Pop $0
+  Call IsInside
+  ${If} $1 = 1
+    Goto refused
+  ${EndIf}
+  ${ForEach} $3 0 2 + 1
+    Push $0
+    ${If} $3 = 0
+      StrCpy $0 $PROGRAMFILES32
+    ${ElseIf} $3 = 1
+      StrCpy $0 $PROGRAMFILES64
+    ${Else}
+      ; Every user's profile, the Public one too; $PROFILE's parent without it.
+      StrCpy $2 ${NSIS_MAX_STRLEN}
+      System::Call 'userenv::GetProfilesDirectoryW(w .r0, *i r2) i .r2'
+      ${If} $2 = 0
+        ${GetParent} $PROFILE $0
+      ${EndIf}
+    ${EndIf}
+    Call CanonicalFolder
+    StrCpy $2 $0
+    Pop $0
+    ${If} $3 < 2
+      ${If} $0 == $2
+        Goto refused
+      ${EndIf}
+    ${Else}
+      Call IsInside
+      ${If} $1 = 1
+        Goto refused
+      ${EndIf}
+    ${EndIf}
+  ${Next}
+  StrCpy $1 0
+  ${If} $0 == $installedFolder
+    Goto done
+  ${EndIf}
+  ; Not ours: the folder must not exist yet, or be empty.
+  System::Call 'kernel32::GetFileAttributesW(w r0) i .r2'
+  ${If} $2 <> -1
+    StrCpy $1 ${EXIT_FOLDER_IN_USE}
+    IntOp $2 $2 & 0x10 ; FILE_ATTRIBUTE_DIRECTORY
+    ${If} $2 = 0
+      Goto inUse
+    ${EndIf}
+    FindFirst $2 $3 "$0\*"
+    ${DoWhile} $3 != ""
+      ${If} $3 != "."
+      ${AndIf} $3 != ".."
+        FindClose $2
+        Goto inUse
+      ${EndIf}
+      FindNext $2 $3
+    ${Loop}
+    FindClose $2
+    StrCpy $1 0
+  ${EndIf}
+  Goto done
+  refused:
+    StrCpy $1 ${EXIT_BAD_OPTION}
+    StrCpy $R1 "$(BadFolder)"
+    Goto done
+  inUse:
+    StrCpy $R1 "$(FolderInUse)"
+  done:
+  Pop $3
+  Pop $2
+FunctionEnd
+
+; The folder page is skipped for an update, which goes where the
+; installation is.
+Function DirectoryPre
+  ${If} $installedFolder != ""
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Function DirectoryLeave
+  StrCpy $0 $INSTDIR
+  Call CanonicalFolder
+  Call CheckFolder
+  ${If} $1 <> 0
+    MessageBox MB_ICONEXCLAMATION "$R1"
+    Abort
+  ${EndIf}
+  StrCpy $INSTDIR $0
 FunctionEnd
 
 ; Starts the installed program with the parameters $R0 as the signed-in user,
@@ -392,8 +638,65 @@ Function StartShown
   Call StartAsUser
 FunctionEnd
 
-; Writes one file of the stage, asking to retry while it is in use; Cancel,
-; or a silent run, ends the run rather than keep the old file.
+; Notes a folder or file whose rights could not be set ($0, its error).
+!macro REPORT_RIGHTS path
+  ${If} $0 <> 0
+    StrCpy $R1 "${path}"
+    DetailPrint "$(RightsNotSet)"
+    SetErrorLevel ${EXIT_FAILED}
+  ${EndIf}
+!macroend
+
+; Ends a run that replaced nothing: the copy that was running before is
+; started again, as the signed-in user.
+Function QuitUnchanged
+  ${If} $wasRunning = 1
+    StrCpy $R0 "/hide"
+    Call StartAsUser
+  ${EndIf}
+  SetErrorLevel ${EXIT_STILL_RUNNING}
+  Abort
+FunctionEnd
+
+; An update replaces every file of the installation or none: each one there
+; is checked before any is replaced. A file that another program holds
+; open, or that cannot be written, is named, with Retry; Cancel, or a silent
+; run, leaves the installation as it was.
+Function FilesFreeOrQuit
+  ${Do}
+    StrCpy $R1 ""
+    ${ForEach} $1 0 2 + 1
+      ${If} $1 = 0
+        StrCpy $2 "$INSTDIR\${EXE}"
+      ${ElseIf} $1 = 1
+        StrCpy $2 "$INSTDIR\lang.ini"
+      ${Else}
+        StrCpy $2 "$INSTDIR\uninstall.exe"
+      ${EndIf}
+      ${If} ${FileExists} $2
+        ; GENERIC_WRITE, shared with nobody, OPEN_EXISTING: refused while any
+        ; other program has the file open.
+        System::Call 'kernel32::CreateFileW(w r2, i 0x40000000, i 0, p 0, i 3, i 0, p 0) i .r3'
+        ${If} $3 = -1
+          StrCpy $R1 $2
+          ${Break}
+        ${EndIf}
+        System::Call 'kernel32::CloseHandle(i r3)'
+      ${EndIf}
+    ${Next}
+    ${If} $R1 == ""
+      Return
+    ${EndIf}
+    DetailPrint "$(FileInUse)"
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(FileInUse)" /SD IDCANCEL IDRETRY +2
+      Goto quit
+  ${Loop}
+  quit:
+  Call QuitUnchanged
+FunctionEnd
+
+; Writes one file of the stage. Checked free just before, it is not held;
+; should another program have taken it since, the same question.
 !macro INSTALL_FILE name
   ${Do}
     ClearErrors
@@ -401,10 +704,10 @@ FunctionEnd
     ${IfNot} ${Errors}
       ${Break}
     ${EndIf}
-    DetailPrint "$(StillRunning)"
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunning)" /SD IDCANCEL IDRETRY +3
-      SetErrorLevel ${EXIT_STILL_RUNNING}
-      Abort
+    StrCpy $R1 "$INSTDIR\${name}"
+    DetailPrint "$(FileInUse)"
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(FileInUse)" /SD IDCANCEL IDRETRY +2
+      Call QuitUnchanged
   ${Loop}
 !macroend
 
@@ -414,12 +717,39 @@ Section "$(NameProgram)" SecProgram
   SetShellVarContext all
   Call EndRunningCopyOrQuit
 
-  SetOutPath "$INSTDIR"
-  Call ProtectInstallFolder
-  ${If} $0 <> 0
-    DetailPrint "$INSTDIR: rights not set (error $0)"
-    SetErrorLevel ${EXIT_FAILED}
+  ; Every folder made on the way gets the install folder's rights: one users
+  ; could change would let them rename the install folder away and put a
+  ; program of their own in its place.
+  StrCpy $3 0
+  StrCpy $1 $INSTDIR
+  ${Do}
+    System::Call 'kernel32::GetFileAttributesW(w r1) i .r2'
+    ${If} $2 <> -1
+      ${Break}
+    ${EndIf}
+    Push $1
+    IntOp $3 $3 + 1
+    ${GetParent} $1 $1
+  ${LoopUntil} $1 == ""
+  ${If} $installedFolder != ""
+    Call FilesFreeOrQuit
   ${EndIf}
+  SetOutPath "$INSTDIR"
+  ; From the top down; the install folder itself, made or not, last.
+  ${DoWhile} $3 > 0
+    Pop $1
+    IntOp $3 $3 - 1
+    ${If} $1 != $INSTDIR
+      Push $3
+      Push $1
+      Call ProtectFolder
+      Pop $3
+      !insertmacro REPORT_RIGHTS "$R0"
+    ${EndIf}
+  ${Loop}
+  Push $INSTDIR
+  Call ProtectFolder
+  !insertmacro REPORT_RIGHTS "$INSTDIR"
   ; A file in use is reported, never skipped or half written.
   SetOverwrite try
   !insertmacro INSTALL_FILE "${EXE}"
@@ -451,10 +781,7 @@ Section "$(NameProgram)" SecProgram
     ${If} ${FileExists} "$INSTDIR\$2"
       Push "$INSTDIR\$2"
       Call GrantUsersModify
-      ${If} $0 <> 0
-        DetailPrint "$2: rights not granted (error $0)"
-        SetErrorLevel ${EXIT_FAILED}
-      ${EndIf}
+      !insertmacro REPORT_RIGHTS "$2"
     ${EndIf}
   ${Next}
 
@@ -552,11 +879,87 @@ Function .onInit
   ${IfNot} ${Errors}
     !insertmacro IF_KNOWN_LANGUAGE $R1
       StrCpy $LANGUAGE $R1
-      Return
+    ${Else}
+      StrCpy $R1 "/LANG=$R1"
+      !insertmacro REFUSE_OPTION
     ${EndIf}
-    StrCpy $R1 "/LANG=$R1"
-    !insertmacro REFUSE_OPTION
+  ${Else}
+    Call ChooseLanguage
   ${EndIf}
+
+  ; The folder: the installation's, for an update; else the one given or the
+  ; default, if it may take the installation.
+  StrCpy $installedFolder ""
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\*"
+    Call CanonicalFolder
+    StrCpy $installedFolder $0
+    StrCpy $INSTDIR $0
+  ${EndIf}
+  Call GivenFolder
+  ${If} $R9 != ""
+    StrCpy $0 $R9
+    ; Relative, or a drive's root: refused as it is.
+    StrCpy $1 $R9 2 1
+    StrLen $2 $R9
+    ${If} $1 == ":\"
+    ${AndIf} $2 > 3
+      Call CanonicalFolder
+      ${If} $installedFolder != ""
+      ${AndIf} $0 != $installedFolder
+        StrCpy $R1 $installedFolder
+        MessageBox MB_ICONSTOP "$(InstalledElsewhere)" /SD IDOK
+        SetErrorLevel ${EXIT_INSTALLED_ELSEWHERE}
+        Quit
+      ${EndIf}
+    ${EndIf}
+  ${Else}
+    StrCpy $0 $INSTDIR
+    Call CanonicalFolder
+  ${EndIf}
+  Call CheckFolder
+  ${If} $1 <> 0
+    MessageBox MB_ICONSTOP "$R1" /SD IDOK
+    SetErrorLevel $1
+    Quit
+  ${EndIf}
+  StrCpy $INSTDIR $0
+FunctionEnd
+
+; The folder given with /D= in $R9, as given; "" when none is. The setup
+; would quietly put the default in place of a folder it does not take (a
+; relative one, a drive's root), so it is read from the command line itself,
+; where it comes last.
+Function GivenFolder
+  StrCpy $R9 ""
+  System::Call 'kernel32::GetCommandLineW() w .r0'
+  StrLen $1 $0
+  StrCpy $2 0
+  ${DoWhile} $2 < $1
+    StrCpy $3 $0 4 $2
+    ${If} $3 S== " /D="
+      IntOp $2 $2 + 4
+      StrCpy $R9 $0 "" $2
+      ${Break}
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${Loop}
+  ${Do}
+    StrCpy $1 $R9 1 -1
+    ${If} $1 != " "
+      ${Break}
+    ${EndIf}
+    StrCpy $R9 $R9 -1
+  ${Loop}
+  ${If} $R9 == ""
+  ${AndIf} $3 S== " /D="
+    StrCpy $R9 " "
+  ${EndIf}
+FunctionEnd
+
+; The language page, shown unless silent.
+Function ChooseLanguage
 
   ; The page's question in the language it proposes (the last choice, else
   ; the system's): it sets the utility's language too.
@@ -576,7 +979,15 @@ Function .onInit
     ${CaseElse}
       StrCpy $langInfo "Choose the language of the setup and of the ${PRODUCT} utility:"
   ${EndSelect}
-  !insertmacro MUI_LANGDLL_DISPLAY
+  ${IfNot} ${Silent}
+    LangDLL::LangDialog "${MUI_LANGDLL_WINDOWTITLE}" "$langInfo" A ${MUI_LANGDLL_LANGUAGES} ""
+    Pop $0
+    ${If} $0 == "cancel"
+      SetErrorLevel 1 ; cancelled, as on every other page
+      Quit
+    ${EndIf}
+    StrCpy $LANGUAGE $0
+  ${EndIf}
 FunctionEnd
 
 ; ---- uninstaller ----------------------------------------------------------
@@ -588,6 +999,21 @@ Function un.onInit
   SetShellVarContext all
   !insertmacro REQUIRE_ADMIN
   !insertmacro MUI_UNGETLANGUAGE
+  ; Nothing is removed but from the folder the uninstall entry names: one
+  ; started from elsewhere, or pointed elsewhere with _?=, stops here.
+  StrCpy $0 $INSTDIR
+  Call un.CanonicalFolder
+  StrCpy $R1 $0
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    Call un.CanonicalFolder
+  ${EndIf}
+  ${If} $0 == ""
+  ${OrIf} $0 != $R1
+    MessageBox MB_ICONSTOP "$(NotInstalledHere)" /SD IDOK
+    SetErrorLevel ${EXIT_NOT_INSTALLED}
+    Quit
+  ${EndIf}
 FunctionEnd
 
 ; Deletes one file, noting it when it stays.
@@ -660,6 +1086,10 @@ Section "Uninstall"
 
   DeleteRegKey HKLM "${PRODUCT_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; The tray menu's choice of the user who uninstalls; other users' own
+  ; choices stay in their profiles, out of reach.
+  DeleteRegValue HKCU "Software\${PRODUCT}" "ShowDpiOnScreen"
+  DeleteRegKey /ifempty HKCU "Software\${PRODUCT}"
   ${If} $leftBehind = 1
     SetErrorLevel ${EXIT_FAILED}
   ${EndIf}

@@ -12,6 +12,7 @@ import re
 import shutil
 import signal
 import subprocess
+import time
 from pathlib import Path
 
 import pytest
@@ -28,6 +29,7 @@ RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Skivol Gaming Mouse"
 TRAY_ICON_ID = 1219
 EXIT_STILL_RUNNING, EXIT_BAD_OPTION = 32, 87
+EXIT_FOLDER_IN_USE, EXIT_INSTALLED_ELSEWHERE, EXIT_NOT_INSTALLED = 145, 183, 1605
 TOKEN_LIMITED = "3"
 
 
@@ -113,6 +115,11 @@ def run_silently(program, *args, trace=None):
                               stderr=errors, timeout=300).returncode
 
 
+def folder_option(folder):
+    """/D= as a setup takes it: unquoted, so word by word to Wine."""
+    return f"/D={folder}".split(" ")
+
+
 def install(*options, trace=None):
     assert run_silently(SETUP, "/S", *options, trace=trace) == 0
     wait_for(lambda: (INSTALL_DIR / "uninstall.exe").exists(), message="the setup to finish")
@@ -136,6 +143,24 @@ def test_command_line_values_are_refused_or_taken_before_the_language_page(prefi
     finally:
         os.killpg(setup.pid, signal.SIGKILL)
         setup.wait()
+
+
+def test_folders_that_are_not_its_own_are_refused_untouched(prefix):
+    shared = PREFIX / "drive_c" / "Shared"
+    (shared / "sub").mkdir(parents=True)
+    for name in ("setting.dat", "lang.ini", "other.txt"):
+        (shared / name).write_text("another program's")
+    before = sorted((path, path.read_bytes() if path.is_file() else None) for path in shared.rglob("*"))
+    user = os.environ.get("USER") or "root"
+    for folder, code in ((r"Tools\Skivol", EXIT_BAD_OPTION), ("C:\\", EXIT_BAD_OPTION), ("C:", EXIT_BAD_OPTION),
+                         (r"C:\windows", EXIT_BAD_OPTION), (r"C:\windows\system32\Skivol", EXIT_BAD_OPTION),
+                         (r"C:\Program Files", EXIT_BAD_OPTION), (r"C:\Program Files\..\PROGRAM FILES\", EXIT_BAD_OPTION),
+                         (rf"C:\users\{user}\Skivol", EXIT_BAD_OPTION), (r"C:\users\Public\Skivol", EXIT_BAD_OPTION),
+                         (r"C:\Shared", EXIT_FOLDER_IN_USE), (r"C:\Shared\other.txt", EXIT_FOLDER_IN_USE)):
+        assert run_silently(SETUP, "/S", *folder_option(folder)) == code, folder
+    assert sorted((path, path.read_bytes() if path.is_file() else None) for path in shared.rglob("*")) == before
+    assert registry(UNINSTALL_KEY) is None
+    assert not (PREFIX / "drive_c" / "Tools").exists() and not INSTALL_DIR.exists()
 
 
 def test_silent_install_puts_everything_in_place(prefix, tmp_path):
@@ -162,11 +187,13 @@ def test_silent_install_puts_everything_in_place(prefix, tmp_path):
     # The folder's own rights, inherited from nothing above it; Users may change setting.dat and profiles.ini alone.
     trace = (tmp_path / "trace.txt").read_text(errors="replace")
     entries = re.findall(r"grfAccessPermissions = (0x\w+)\s+grfAccessMode = (\d+)\s+grfInheritance = (0x\w+)", trace)
-    assert entries[:5] == [("0x1f01ff", "2", "0x3")] * 2 + [("0x1200a9", "2", "0x3")] + [("0x1301bf", "1", "0x0")] * 2
-    # DACL_SECURITY_INFORMATION (4), with PROTECTED_DACL_SECURITY_INFORMATION (0x80000000) on the folder
+    # Users change what the shared files hold, but cannot delete them (0x10000).
+    assert entries[:5] == [("0x1f01ff", "2", "0x3")] * 2 + [("0x1200a9", "2", "0x3")] + [("0x1201bf", "1", "0x0")] * 2
+    # DACL_SECURITY_INFORMATION (4), with OWNER_ (1) and PROTECTED_DACL_SECURITY_INFORMATION (0x80000000) on
+    # the folder; Program Files was there, so no other folder is made.
     folder = r"C:\\Program Files\\Skivol Gaming Mouse"
     assert re.findall(r'SetNamedSecurityInfoW L"(.*?)" 1 (-?\d+)', trace) == [
-        (folder, str(0x80000004 - 2**32)), (folder + r"\\setting.dat", "4"), (folder + r"\\profiles.ini", "4")]
+        (folder, str(0x80000005 - 2**32)), (folder + r"\\setting.dat", "4"), (folder + r"\\profiles.ini", "4")]
 
 
 def test_run_command_starts_hidden_with_a_tray_icon_that_survives_a_shell_restart(prefix):
@@ -195,7 +222,12 @@ def test_install_over_a_running_copy_ends_it_keeps_settings_and_starts_the_new_o
     profiles = INSTALL_DIR / "profiles.ini"
     profiles.write_bytes(b"[game.exe]\r\nwheel=double-click\r\n")
 
-    install("/LANG=1031")
+    # Never a second copy beside the first: the update goes where it is installed.
+    assert run_silently(SETUP, "/S", *folder_option(r"C:\Other")) == EXIT_INSTALLED_ELSEWHERE
+    assert not (PREFIX / "drive_c" / "Other").exists()
+    assert set(program_processes()) == set(before)
+
+    install("/LANG=1031", *folder_option(r"C:\PROGRA~1\..\program files\Skivol Gaming Mouse\"))
     wait_for(lambda: not set(before) & set(program_processes()), message="the old copy to end")
     assert settings.read_bytes() == bytes(mine)
     assert profiles.read_bytes() == b"[game.exe]\r\nwheel=double-click\r\n"
@@ -225,7 +257,37 @@ def test_an_update_over_a_copy_that_does_not_end_fails(prefix):
     finally:
         for pid in stopped:
             os.kill(pid, signal.SIGCONT)
-    assert set(program_processes()) == set(stopped)
+    # The request it did not answer was withdrawn: woken, the copy goes on running. A show request
+    # after it is served once the watch has passed the close request, which comes first.
+    subprocess.run(["wine", str(INSTALL_DIR / "SkivolMouse.exe")], env=env(), stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120)
+    wait_for(lambda: probe("window", MAIN_TITLE).get("visible") == "1", message="the window shown")
+    end = time.monotonic() + 3
+    while time.monotonic() < end:
+        assert set(program_processes()) == set(stopped)
+        time.sleep(0.2)
+
+
+def test_an_update_that_cannot_replace_every_file_replaces_none_and_restarts_the_copy(prefix):
+    before = program_processes()
+    assert before
+    program = INSTALL_DIR / "SkivolMouse.exe"
+    changed = program.stat().st_ctime_ns
+    holder = subprocess.Popen(["wine", str(BIN / "WinProbe.exe"), "hold",
+                               r"C:\Program Files\Skivol Gaming Mouse\lang.ini"],
+                              env=env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                              start_new_session=True)
+    try:
+        assert holder.stdout.readline().strip() == "held=1"
+        assert run_silently(SETUP, "/S") == EXIT_STILL_RUNNING
+        assert program.stat().st_ctime_ns == changed
+    finally:
+        os.killpg(holder.pid, signal.SIGKILL)
+        holder.wait()
+    # Closed for the update, the copy runs again all the same.
+    wait_for(lambda: not set(before) & set(program_processes()) and hidden_in_tray(),
+             message="the copy started again")
+    assert started_as_the_user()
 
 
 def test_silent_uninstall_ends_the_program_and_removes_everything(prefix):
@@ -234,6 +296,12 @@ def test_silent_uninstall_ends_the_program_and_removes_everything(prefix):
     (INSTALL_DIR / "mine.txt").write_text("mine")
     quiet = registry(UNINSTALL_KEY)["QuietUninstallString"][1]
     program, arguments = quiet[1:].split('" ', 1)
+    # Pointed at another folder, it removes nothing at all.
+    installed = sorted(INSTALL_DIR.iterdir())
+    for folder in (r"C:\Nowhere", r"C:\Program Files", r"C:\Program Files\Skivol Gaming Mouse\sub"):
+        assert run_silently(program, "/S", *f"_?={folder}".split(" ")) == EXIT_NOT_INSTALLED, folder
+    assert sorted(INSTALL_DIR.iterdir()) == installed
+    assert registry(UNINSTALL_KEY) is not None and program_processes()
     # Word by word, so that Wine passes "_?=" and its folder on unquoted, as written.
     assert run_silently(program, *arguments.split(" ")) == 2
     # It returned when done. Wine cannot move a running program aside, so there the
@@ -244,3 +312,19 @@ def test_silent_uninstall_ends_the_program_and_removes_everything(prefix):
     assert registry(PRODUCT_KEY) is None
     assert registry(UNINSTALL_KEY) is None
     assert "Skivol Gaming Mouse" not in (registry(RUN_KEY) or {})
+
+
+def test_a_folder_made_on_the_way_is_protected_too(prefix, tmp_path):
+    """C:\\ lets users change what is made in it: a C:\\Tools they could rename away would let them put a
+    program of their own where the Run value looks."""
+    install("/AUTOSTART=0", *folder_option(r"C:\Tools\Skivol Gaming Mouse"), trace=tmp_path / "trace.txt")
+    trace = (tmp_path / "trace.txt").read_text(errors="replace")
+    folder = r"C:\\Tools\\Skivol Gaming Mouse"
+    protected = str(0x80000005 - 2**32)
+    assert re.findall(r'SetNamedSecurityInfoW L"(.*?)" 1 (-?\d+)', trace)[:2] == [
+        (r"C:\\Tools", protected), (folder, protected)]
+    assert registry(UNINSTALL_KEY)["InstallLocation"][1] == r"C:\Tools\Skivol Gaming Mouse"
+    tools = PREFIX / "drive_c" / "Tools" / "Skivol Gaming Mouse"
+    assert run_silently(tools / "uninstall.exe", "/S", *r"_?=C:\Tools\Skivol Gaming Mouse".split(" ")) == 0
+    assert {path.name for path in tools.iterdir()} <= {"uninstall.exe"}
+    assert registry(UNINSTALL_KEY) is None
