@@ -10,7 +10,9 @@ add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 STRICT)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-set(SYSTEM_LIBS setupapi hid comctl32 gdi32 user32 imm32 shell32 advapi32 ws2_32 kernel32)
+# hid.dll and comctl32.dll are not imported: framework/SystemDlls_win.cpp
+# loads them from the system folder.
+set(SYSTEM_LIBS setupapi gdi32 user32 imm32 shell32 advapi32 ws2_32 kernel32)
 
 add_library(skivol_core STATIC ${SKIVOL_CORE_SOURCES} ${SKIVOL_WIN_CORE_SOURCES})
 target_include_directories(skivol_core PUBLIC ${SKIVOL_ROOT} ${SKIVOL_ROOT}/res)
@@ -104,3 +106,9 @@ target_sources(win_startup_steps PRIVATE ${RESOURCE_SCRIPT} ${SKIVOL_ROOT}/app/P
 # Test helper: reads other programs' window and control state.
 add_executable(WinProbe ${SKIVOL_ROOT}/tests/e2e/WinProbe_win.cpp)
 target_link_libraries(WinProbe PRIVATE user32 shell32 gdi32 psapi advapi32 oleacc ole32 oleaut32 uuid ${STATIC_LINK})
+
+# Test helper: a DLL that, loaded, leaves a file "<its own path>.loaded"; put
+# beside the program under the name of a system DLL.
+add_library(PlantedDll SHARED ${SKIVOL_ROOT}/tests/e2e/PlantedDll_win.cpp)
+set_target_properties(PlantedDll PROPERTIES PREFIX "")
+target_link_libraries(PlantedDll PRIVATE ${STATIC_LINK})

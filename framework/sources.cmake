@@ -11,6 +11,7 @@ list(APPEND SKIVOL_WIN_SOURCES
   framework/CDialog_win.cpp
   framework/CMenu_win.cpp
   framework/CFont_win.cpp
+  framework/SystemDlls_win.cpp
 )
 # Opening and replacing files by UTF-8 paths: called by the file code in the
 # core.

@@ -1,8 +1,12 @@
 """One copy per machine, hiding instead of closing, and the orderly exit."""
 import pytest
 
-from conftest import MAIN_TITLE, click, find_windows, key, probe, wait_for, xdotool
+from conftest import BIN, MAIN_TITLE, click, find_window, find_windows, key, probe, wait_for, xdotool
 from test_held_input import BUTTON_4TH, DOUBLE_CLICK, KEY_SHORTCUT, settings, wait_released
+from test_keyboard import ROWS
+
+
+PLANTED = ("hid.dll", "comctl32.dll", "oleacc.dll")
 
 
 def visible():
@@ -64,3 +68,18 @@ def test_close_switch_hands_every_button_back(desktop):
     wait_for(lambda: mouse.state()["mask"] == "00", message="every button handed back")
     wait_released(mouse)
     assert mouse.command("buttons 00") == "ok"
+
+
+def test_dlls_planted_beside_the_program_are_not_loaded(desktop):
+    """hid.dll, comctl32.dll and oleacc.dll are no DLLs the system always takes from its own folder: copies
+    beside the program, which would say so with a file beside them, are never loaded. Wine is told to prefer
+    such copies, as Windows does."""
+    planted = (BIN / "PlantedDll.dll").read_bytes()
+    overrides = "mscoree,mshtml=;" + ",".join(name[:-4] for name in PLANTED) + "=n,b"
+    process = desktop.start("SkivolMouse.exe", files={name: planted for name in PLANTED},
+                            env={"WINEDLLOVERRIDES": overrides})
+    find_window(MAIN_TITLE)
+    # The first screen reader to ask has the program load oleacc.dll.
+    wait_for(lambda: probe("accessible", MAIN_TITLE, ROWS[0]).get("name"), message="the row's accessible name")
+    assert process.running()
+    assert not sorted(path.name for path in process.folder.glob("*.loaded"))
