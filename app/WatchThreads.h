@@ -16,5 +16,6 @@ void stopWatchThreads();
 
 // How a later copy signals the running one: the event is set, not pulsed, so
 // that a request made while the watch thread is busy, or before it waits, is
-// still there when it waits next. The watch thread resets the event.
+// still there when it waits next. The watch thread resets the event; one
+// reset by another before the thread ran is a request withdrawn.
 void signalNamedEvent(const char* name);

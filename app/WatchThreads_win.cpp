@@ -33,6 +33,10 @@ DWORD WINAPI WatchThread(LPVOID parameter) {
     const DWORD result = ::WaitForMultipleObjects(count, handles, FALSE, INFINITE);
     if (result <= WAIT_OBJECT_0 || result >= WAIT_OBJECT_0 + count) return 0;  // stopped, or the wait failed
     const HANDLE signalled = handles[result - WAIT_OBJECT_0];
+    // A request withdrawn (its event reset) before this thread got to run
+    // is no request: a setup that gave up waiting for this copy to close,
+    // held up as it was, resets the event and leaves it running.
+    if (::WaitForSingleObject(signalled, 0) != WAIT_OBJECT_0) continue;
     ::ResetEvent(signalled);
     if (signalled == waitEventClose) {
       watchingClose = false;

@@ -77,7 +77,10 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES32\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
+; The last status line, the same for setup and uninstaller.
+CompletedText "$(DoneText)"
 
+!define SETUP_FILE_NAME "SkivolMouse-${VERSION}-setup.exe"
 !define SETUP_DESCRIPTION "${PRODUCT} ${VERSION} Setup"
 !define UNINSTALLER_DESCRIPTION "${PRODUCT} Uninstall"
 
@@ -88,11 +91,14 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${SETUP_DESCRIPTION}"
 VIAddVersionKey /LANG=1033 "FileVersion" "1.0.1.0"
+VIAddVersionKey /LANG=1033 "OriginalFilename" "${SETUP_FILE_NAME}"
+VIAddVersionKey /LANG=1033 "InternalName" "${SETUP_FILE_NAME}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 ${PUBLISHER}"
 
-; The uninstaller is named for what it is, then signed.
-; (makensis works in this folder.)
-!uninstfinalize '/usr/bin/python3 name_uninstaller.py "%1" "${SETUP_DESCRIPTION}" "${UNINSTALLER_DESCRIPTION}"' = 0
+; Setup and uninstaller are named for what they are, the uninstaller then
+; signed (the setup is signed after this script). (makensis works in this folder.)
+!finalize '/usr/bin/python3 name_uninstaller.py "%1" "Skivol.Mouse.Setup" "${SETUP_DESCRIPTION}"' = 0
+!uninstfinalize '/usr/bin/python3 name_uninstaller.py "%1" "Skivol.Uninstall" "${UNINSTALLER_DESCRIPTION}" "FileDescription=${UNINSTALLER_DESCRIPTION}" "OriginalFilename=uninstall.exe" "InternalName=uninstall.exe"' = 0
 !ifdef SIGN_COMMAND
   !uninstfinalize '${SIGN_COMMAND}' = 0
 !endif
@@ -117,6 +123,8 @@ Var installedFolder
 ; The welcome and finish pages show the utility's own look.
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${STAGE}\welcome.bmp"
 
+; A title short enough for two lines in every language.
+!define MUI_WELCOMEPAGE_TITLE "$(WelcomeTitle)"
 !define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_COMPONENTS
@@ -167,16 +175,31 @@ LangString NeedAdmin ${LANG_GERMAN} "Für die Installation von ${PRODUCT} sind A
 LangString NeedAdmin ${LANG_FRENCH} "L'installation de ${PRODUCT} nécessite des droits d'administrateur."
 LangString NeedAdmin ${LANG_SPANISH} "Para instalar ${PRODUCT} se necesitan derechos de administrador."
 LangString NeedAdmin ${LANG_ITALIAN} "L'installazione di ${PRODUCT} richiede i diritti di amministratore."
-LangString StillRunning ${LANG_ENGLISH} "${PRODUCT} is still running and did not close. Exit it from its icon in the notification area, then click Retry."
-LangString StillRunning ${LANG_GERMAN} "${PRODUCT} läuft noch und wurde nicht beendet. Beenden Sie es über sein Symbol im Infobereich und klicken Sie dann auf Wiederholen."
-LangString StillRunning ${LANG_FRENCH} "${PRODUCT} est toujours en cours d'exécution et ne s'est pas fermé. Quittez-le depuis son icône de la zone de notification, puis cliquez sur Réessayer."
-LangString StillRunning ${LANG_SPANISH} "${PRODUCT} todavía se está ejecutando y no se ha cerrado. Ciérrelo desde su icono del área de notificación y haga clic en Reintentar."
-LangString StillRunning ${LANG_ITALIAN} "${PRODUCT} è ancora in esecuzione e non si è chiuso. Chiudilo dalla sua icona nell'area di notifica, poi fai clic su Riprova."
-LangString FileInUse ${LANG_ENGLISH} "$R1 is open in another program and cannot be replaced. Close that program, then click Retry. Cancel leaves the installed version as it was."
-LangString FileInUse ${LANG_GERMAN} "$R1 ist in einem anderen Programm geöffnet und kann nicht ersetzt werden. Schließen Sie dieses Programm und klicken Sie dann auf Wiederholen. Abbrechen lässt die installierte Version unverändert."
-LangString FileInUse ${LANG_FRENCH} "$R1 est ouvert dans un autre programme et ne peut pas être remplacé. Fermez ce programme, puis cliquez sur Réessayer. Annuler laisse la version installée telle quelle."
-LangString FileInUse ${LANG_SPANISH} "$R1 está abierto en otro programa y no se puede reemplazar. Cierre ese programa y haga clic en Reintentar. Cancelar deja la versión instalada como estaba."
-LangString FileInUse ${LANG_ITALIAN} "$R1 è aperto in un altro programma e non può essere sostituito. Chiudi quel programma, poi fai clic su Riprova. Annulla lascia la versione installata com'era."
+LangString StillRunning ${LANG_ENGLISH} "${PRODUCT} is still running and did not close. Exit it from its icon in the notification area, then try again."
+LangString StillRunning ${LANG_GERMAN} "${PRODUCT} läuft noch und wurde nicht beendet. Beenden Sie es über sein Symbol im Infobereich und versuchen Sie es dann erneut."
+LangString StillRunning ${LANG_FRENCH} "${PRODUCT} est toujours en cours d'exécution et ne s'est pas fermé. Quittez-le depuis son icône de la zone de notification, puis réessayez."
+LangString StillRunning ${LANG_SPANISH} "${PRODUCT} todavía se está ejecutando y no se ha cerrado. Ciérrelo desde su icono del área de notificación y vuelva a intentarlo."
+LangString StillRunning ${LANG_ITALIAN} "${PRODUCT} è ancora in esecuzione e non si è chiuso. Chiudilo dalla sua icona nell'area di notifica, poi riprova."
+LangString FileInUse ${LANG_ENGLISH} "$R1 is open in another program and cannot be replaced. Close that program, then try again; cancelling leaves the installed version as it was."
+LangString FileInUse ${LANG_GERMAN} "$R1 ist in einem anderen Programm geöffnet und kann nicht ersetzt werden. Schließen Sie dieses Programm und versuchen Sie es dann erneut; ein Abbruch lässt die installierte Version unverändert."
+LangString FileInUse ${LANG_FRENCH} "$R1 est ouvert dans un autre programme et ne peut pas être remplacé. Fermez ce programme, puis réessayez ; annuler laisse la version installée telle quelle."
+LangString FileInUse ${LANG_SPANISH} "$R1 está abierto en otro programa y no se puede reemplazar. Cierre ese programa y vuelva a intentarlo; cancelar deja la versión instalada como estaba."
+LangString FileInUse ${LANG_ITALIAN} "$R1 è aperto in un altro programma e non può essere sostituito. Chiudi quel programma, poi riprova; annullare lascia la versione installata com'era."
+LangString StillRunningStatus ${LANG_ENGLISH} "${PRODUCT} did not close."
+LangString StillRunningStatus ${LANG_GERMAN} "${PRODUCT} wurde nicht beendet."
+LangString StillRunningStatus ${LANG_FRENCH} "${PRODUCT} ne s'est pas fermé."
+LangString StillRunningStatus ${LANG_SPANISH} "${PRODUCT} no se ha cerrado."
+LangString StillRunningStatus ${LANG_ITALIAN} "${PRODUCT} non si è chiuso."
+LangString FileInUseStatus ${LANG_ENGLISH} "Open in another program: $R2"
+LangString FileInUseStatus ${LANG_GERMAN} "In einem anderen Programm geöffnet: $R2"
+LangString FileInUseStatus ${LANG_FRENCH} "Ouvert dans un autre programme : $R2"
+LangString FileInUseStatus ${LANG_SPANISH} "Abierto en otro programa: $R2"
+LangString FileInUseStatus ${LANG_ITALIAN} "Aperto in un altro programma: $R2"
+LangString DoneText ${LANG_ENGLISH} "Completed"
+LangString DoneText ${LANG_GERMAN} "Fertig"
+LangString DoneText ${LANG_FRENCH} "Terminé"
+LangString DoneText ${LANG_SPANISH} "Completado"
+LangString DoneText ${LANG_ITALIAN} "Completato"
 LangString Closing ${LANG_ENGLISH} "Closing ${PRODUCT}…"
 LangString Closing ${LANG_GERMAN} "${PRODUCT} wird beendet…"
 LangString Closing ${LANG_FRENCH} "Fermeture de ${PRODUCT}…"
@@ -222,6 +245,11 @@ LangString StartNow ${LANG_GERMAN} "${PRODUCT} jetzt starten"
 LangString StartNow ${LANG_FRENCH} "Démarrer ${PRODUCT} maintenant"
 LangString StartNow ${LANG_SPANISH} "Iniciar ${PRODUCT} ahora"
 LangString StartNow ${LANG_ITALIAN} "Avvia ${PRODUCT} ora"
+LangString WelcomeTitle ${LANG_ENGLISH} "${PRODUCT} ${VERSION} Setup"
+LangString WelcomeTitle ${LANG_GERMAN} "Installation von ${PRODUCT} ${VERSION}"
+LangString WelcomeTitle ${LANG_FRENCH} "Installation de ${PRODUCT} ${VERSION}"
+LangString WelcomeTitle ${LANG_SPANISH} "Instalación de ${PRODUCT} ${VERSION}"
+LangString WelcomeTitle ${LANG_ITALIAN} "Installazione di ${PRODUCT} ${VERSION}"
 LangString WelcomeText ${LANG_ENGLISH} "This installs ${PRODUCT} ${VERSION}, the configuration utility of your five-button gaming mouse, for every user of this computer.$\r$\n$\r$\nA running copy of the utility is closed for the update and your settings are kept.$\r$\n$\r$\nClick Next to continue."
 LangString WelcomeText ${LANG_GERMAN} "Hiermit wird ${PRODUCT} ${VERSION}, das Konfigurationsprogramm Ihrer Gaming-Maus mit fünf Tasten, für alle Benutzer dieses Computers installiert.$\r$\n$\r$\nEin laufendes Programm wird für die Aktualisierung beendet, Ihre Einstellungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf Weiter, um fortzufahren."
 LangString WelcomeText ${LANG_FRENCH} "Cet assistant installe ${PRODUCT} ${VERSION}, l'utilitaire de configuration de votre souris de jeu à cinq boutons, pour tous les utilisateurs de cet ordinateur.$\r$\n$\r$\nL'utilitaire en cours d'exécution est fermé pour la mise à jour et vos réglages sont conservés.$\r$\n$\r$\nCliquez sur Suivant pour continuer."
@@ -290,7 +318,7 @@ Function ${un}EndRunningCopyOrQuit
     ${If} $0 = 0
       Return
     ${EndIf}
-    DetailPrint "$(StillRunning)"
+    DetailPrint "$(StillRunningStatus)"
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunning)" /SD IDCANCEL IDRETRY +2
       Goto quit
   ${Loop}
@@ -687,7 +715,8 @@ Function FilesFreeOrQuit
     ${If} $R1 == ""
       Return
     ${EndIf}
-    DetailPrint "$(FileInUse)"
+    ${GetFileName} $R1 $R2
+    DetailPrint "$(FileInUseStatus)"
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(FileInUse)" /SD IDCANCEL IDRETRY +2
       Goto quit
   ${Loop}
@@ -705,7 +734,8 @@ FunctionEnd
       ${Break}
     ${EndIf}
     StrCpy $R1 "$INSTDIR\${name}"
-    DetailPrint "$(FileInUse)"
+    ${GetFileName} $R1 $R2
+    DetailPrint "$(FileInUseStatus)"
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(FileInUse)" /SD IDCANCEL IDRETRY +2
       Call QuitUnchanged
   ${Loop}
@@ -716,6 +746,10 @@ Section "$(NameProgram)" SecProgram
   SetRegView 32
   SetShellVarContext all
   Call EndRunningCopyOrQuit
+
+  ${If} $installedFolder != ""
+    Call FilesFreeOrQuit
+  ${EndIf}
 
   ; Every folder made on the way gets the install folder's rights: one users
   ; could change would let them rename the install folder away and put a
@@ -731,9 +765,6 @@ Section "$(NameProgram)" SecProgram
     IntOp $3 $3 + 1
     ${GetParent} $1 $1
   ${LoopUntil} $1 == ""
-  ${If} $installedFolder != ""
-    Call FilesFreeOrQuit
-  ${EndIf}
   SetOutPath "$INSTDIR"
   ; From the top down; the install folder itself, made or not, last.
   ${DoWhile} $3 > 0
@@ -800,7 +831,9 @@ Section "$(NameProgram)" SecProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  SetDetailsPrint none
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  SetDetailsPrint lastused
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
@@ -917,6 +950,10 @@ Function .onInit
   ${Else}
     StrCpy $0 $INSTDIR
     Call CanonicalFolder
+  ${EndIf}
+  ; The installed folder as its entry names it, whatever the case given.
+  ${If} $0 == $installedFolder
+    StrCpy $0 $installedFolder
   ${EndIf}
   Call CheckFolder
   ${If} $1 <> 0

@@ -30,6 +30,8 @@
 //   WinProbe focus <title>         the id of the control that has the focus
 //   WinProbe acl <path>            the access list of a file or folder, as
 //                                  SDDL (a "P" after "D:": none inherited)
+//   WinProbe hold <path>           opens the file shared for reading only,
+//                                  prints held=1 and keeps it open until killed
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
@@ -500,6 +502,14 @@ int releaseHeld() {
   return probeKeys();
 }
 
+int holdFile(const char* path) {
+  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  std::printf("held=%d\n", file != INVALID_HANDLE_VALUE ? 1 : 0);
+  std::fflush(stdout);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  for (;;) ::Sleep(INFINITE);
+}
+
 int main(int argc, char** argv) {
   if (argc >= 2 && std::string(argv[1]) == "keys") return probeKeys();
   if (argc >= 2 && std::string(argv[1]) == "release") return releaseHeld();
@@ -528,6 +538,7 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::string(argv[1]) == "acl") return probeAcl(argv[2]);
   if (argc >= 4 && std::string(argv[1]) == "accessible") return probeAccessible(argv[2], std::atoi(argv[3]));
   if (argc >= 3 && std::string(argv[1]) == "focus") return probeFocus(argv[2]);
+  if (argc >= 3 && std::string(argv[1]) == "hold") return holdFile(argv[2]);
   std::fprintf(stderr,
                "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>"
                " | post <title> <msg> <wp> <lp> | keys | release | menu | foreground | process <exe name>|#<pid> | gdi-selftest | acl <path>\n");
