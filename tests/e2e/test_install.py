@@ -17,7 +17,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import BIN, DEADLINE, MAIN_TITLE, ROOT, find_window, wait_for
+from conftest import BIN, DEADLINE, MAIN_TITLE, ROOT, find_window, key, wait_for
 
 SETUP = BIN / "SkivolMouse-1.01-setup.exe"
 PREFIX = ROOT / "build" / "wineprefix-install"
@@ -166,6 +166,18 @@ def test_command_line_values_are_refused_or_taken_before_the_language_page(prefi
     for option in ("/LANG=9999", "/LANG=abc", "/AUTOSTART=2", "/AUTOSTART=false"):
         assert run_silently(SETUP, "/S", option) == EXIT_BAD_OPTION, option
     assert not INSTALL_DIR.exists()
+    # Cancel on the language page is a cancel, as on every other page.
+    setup = subprocess.Popen(["wine", str(SETUP)], env=env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                             start_new_session=True)
+    try:
+        wait_for(lambda: "title=Skivol Gaming Mouse 1.01" in wine(BIN / "WinProbe.exe", "foreground").stdout,
+                 message="the language page taking keys")
+        key("Escape")
+        assert setup.wait(timeout=DEADLINE) == 1
+    finally:
+        if setup.poll() is None:
+            os.killpg(setup.pid, signal.SIGKILL)
+            setup.wait()
     # Shown, a language given opens the German welcome page, not the language page.
     setup = subprocess.Popen(["wine", str(SETUP), "/LANG=1031"], env=env(), stdout=subprocess.DEVNULL,
                              stderr=subprocess.DEVNULL, start_new_session=True)
