@@ -137,6 +137,7 @@ Var installedFolder
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "$(StartNow)"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartShown
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -245,6 +246,16 @@ LangString StartNow ${LANG_GERMAN} "${PRODUCT} jetzt starten"
 LangString StartNow ${LANG_FRENCH} "Démarrer ${PRODUCT} maintenant"
 LangString StartNow ${LANG_SPANISH} "Iniciar ${PRODUCT} ahora"
 LangString StartNow ${LANG_ITALIAN} "Avvia ${PRODUCT} ora"
+LangString StartsAtSignIn ${LANG_ENGLISH} "${PRODUCT} starts at your next sign-in"
+LangString StartsAtSignIn ${LANG_GERMAN} "${PRODUCT} startet bei der nächsten Anmeldung"
+LangString StartsAtSignIn ${LANG_FRENCH} "${PRODUCT} démarrera à la prochaine connexion"
+LangString StartsAtSignIn ${LANG_SPANISH} "${PRODUCT} se iniciará en el próximo inicio de sesión"
+LangString StartsAtSignIn ${LANG_ITALIAN} "${PRODUCT} si avvierà al prossimo accesso"
+LangString StartFromMenu ${LANG_ENGLISH} "Start ${PRODUCT} from the Start menu"
+LangString StartFromMenu ${LANG_GERMAN} "${PRODUCT} über das Startmenü starten"
+LangString StartFromMenu ${LANG_FRENCH} "Démarrez ${PRODUCT} depuis le menu Démarrer"
+LangString StartFromMenu ${LANG_SPANISH} "Inicie ${PRODUCT} desde el menú Inicio"
+LangString StartFromMenu ${LANG_ITALIAN} "Avvia ${PRODUCT} dal menu Start"
 LangString WelcomeTitle ${LANG_ENGLISH} "${PRODUCT} ${VERSION} Setup"
 LangString WelcomeTitle ${LANG_GERMAN} "Installation von ${PRODUCT} ${VERSION}"
 LangString WelcomeTitle ${LANG_FRENCH} "Installation de ${PRODUCT} ${VERSION}"
@@ -607,9 +618,10 @@ FunctionEnd
 
 ; Starts the installed program with the parameters $R0 as the signed-in user,
 ; never with the setup's administrator rights, which a program started by it
-; would otherwise inherit: with the token of the shell, or else with the
-; limited twin of the setup's own token. Where neither is to be had it is not
-; started (the Run value starts it at the next sign-in).
+; would otherwise inherit: with the token of the shell, the signed-in user's
+; own. Without a shell (a setup run where nobody is signed in to a desktop)
+; it is not started: the Run value starts it at the next sign-in. $R1: not 0
+; when it was started.
 Function StartAsUser
   StrCpy $R1 0
   StrCpy $R5 0
@@ -632,23 +644,6 @@ Function StartAsUser
     ${If} $R5 P<> 0
       System::Call 'advapi32::CreateProcessWithTokenW(p R5, i 0, w "$INSTDIR\${EXE}", w `"$INSTDIR\${EXE}" $R0`, i 0, p 0, w "$INSTDIR", p R6, p R7) i .R1'
       System::Call 'kernel32::CloseHandle(p R5)'
-    ${EndIf}
-  ${EndIf}
-  ${If} $R1 = 0
-    ; TOKEN_QUERY; TokenLinkedToken (19) of an elevated token is its limited twin.
-    System::Call 'kernel32::GetCurrentProcess() p .r0'
-    System::Call 'advapi32::OpenProcessToken(p r0, i 0x8, *p .r3) i .r4'
-    ${If} $4 <> 0
-      System::Call 'advapi32::GetTokenInformation(p r3, i 19, *p .r5, i 4, *i .r6) i .r4'
-      ${If} $4 <> 0
-        System::Call 'advapi32::DuplicateTokenEx(p r5, i 0x18B, p 0, i 2, i 1, *p .r7) i .r4'
-        ${If} $4 <> 0
-          System::Call 'kernel32::CreateProcessAsUserW(p r7, w "$INSTDIR\${EXE}", w `"$INSTDIR\${EXE}" $R0`, p 0, p 0, i 0, i 0, p 0, w "$INSTDIR", p R6, p R7) i .R1'
-          System::Call 'kernel32::CloseHandle(p r7)'
-        ${EndIf}
-        System::Call 'kernel32::CloseHandle(p r5)'
-      ${EndIf}
-      System::Call 'kernel32::CloseHandle(p r3)'
     ${EndIf}
   ${EndIf}
   ${If} $R1 <> 0
@@ -1131,3 +1126,18 @@ Section "Uninstall"
     SetErrorLevel ${EXIT_FAILED}
   ${EndIf}
 SectionEnd
+
+; The finish page: without a shell to start the program as the user, "Start
+; now" is not offered, and the page says how it starts instead.
+Function FinishShow
+  System::Call 'user32::GetShellWindow() p .r0'
+  ${If} $0 P= 0
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    EnableWindow $mui.FinishPage.Run 0
+    ${If} ${SectionIsSelected} ${SecAutostart}
+      SendMessage $mui.FinishPage.Run ${WM_SETTEXT} 0 "STR:$(StartsAtSignIn)"
+    ${Else}
+      SendMessage $mui.FinishPage.Run ${WM_SETTEXT} 0 "STR:$(StartFromMenu)"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd

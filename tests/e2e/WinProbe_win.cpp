@@ -32,6 +32,9 @@
 //                                  SDDL (a "P" after "D:": none inherited)
 //   WinProbe hold <path>           opens the file shared for reading only,
 //                                  prints held=1 and keeps it open until killed
+//   WinProbe shell                 a desktop shell's stand-in: its window
+//                                  becomes the shell window (GetShellWindow),
+//                                  prints shell=1 and runs until killed
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
@@ -510,6 +513,57 @@ int holdFile(const char* path) {
   for (;;) ::Sleep(INFINITE);
 }
 
+// user32 exports it; the headers do not declare it.
+extern "C" __declspec(dllimport) BOOL WINAPI SetShellWindow(HWND window);
+
+// Under Wine no program is the shell, so GetShellWindow() finds nothing; a
+// setup that starts programs with the shell's token needs one, as on Windows.
+// Wine starts programs with an administrator's full token, while a shell
+// runs with the signed-in user's limited one: the shell is started again with
+// the limited twin of this token, writing to this one's output.
+int beShell() {
+  HANDLE token = nullptr;
+  TOKEN_ELEVATION_TYPE elevation = TokenElevationTypeDefault;
+  DWORD size = 0;
+  if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
+      ::GetTokenInformation(token, TokenElevationType, &elevation, sizeof elevation, &size) &&
+      elevation == TokenElevationTypeFull) {
+    TOKEN_LINKED_TOKEN linked = {};
+    HANDLE limited = nullptr;
+    if (!::GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size) ||
+        !::DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
+                            &limited)) {
+      std::printf("shell=0\n");
+      return 1;
+    }
+    STARTUPINFOA startup = {sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = std::string("\"") + self + "\" shell";
+    if (!::CreateProcessAsUserA(limited, self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                &process)) {
+      std::printf("shell=0\n");
+      return 1;
+    }
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    return 0;
+  }
+  HWND window = ::CreateWindowExA(0, "STATIC", "Test shell", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+  const bool taken = window && ::SetShellWindow(window) && ::GetShellWindow() == window;
+  std::printf("shell=%d\n", taken ? 1 : 0);
+  std::fflush(stdout);
+  if (!taken) return 1;
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc >= 2 && std::string(argv[1]) == "keys") return probeKeys();
   if (argc >= 2 && std::string(argv[1]) == "release") return releaseHeld();
@@ -539,6 +593,7 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "accessible") return probeAccessible(argv[2], std::atoi(argv[3]));
   if (argc >= 3 && std::string(argv[1]) == "focus") return probeFocus(argv[2]);
   if (argc >= 3 && std::string(argv[1]) == "hold") return holdFile(argv[2]);
+  if (argc >= 2 && std::string(argv[1]) == "shell") return beShell();
   std::fprintf(stderr,
                "usage: WinProbe window <title> | control <title> <id> | tray[-forget] <title> <id> | broadcast <name>"
                " | post <title> <msg> <wp> <lp> | keys | release | menu | foreground | process <exe name>|#<pid> | gdi-selftest | acl <path>\n");
