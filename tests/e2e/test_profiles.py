@@ -23,12 +23,12 @@ CTRL_C_HELD = "001501010600000000"
 LET_GO = "001501000000000000"
 
 
-def start_game(desktop):
-    """A copy of the test window named game.exe, brought to the front."""
+def start_game(desktop, name="game.exe"):
+    """A copy of the test window named `name`, brought to the front."""
     folder = desktop.tmp_path / "game"
     folder.mkdir(exist_ok=True)
-    shutil.copy(BIN / "TestTarget.exe", folder / "game.exe")
-    desktop.start("game.exe", args=[GAME], folder=folder)
+    shutil.copy(BIN / "TestTarget.exe", folder / name)
+    desktop.start(name, args=[GAME], folder=folder)
     return bring_to_front(find_window(GAME), GAME)
 
 
@@ -93,6 +93,16 @@ def test_rows_follow_the_window_in_front_and_a_switch_lets_go(desktop):
     wait_for(lambda: mask(mouse) == 0, message="setting.dat's rows once the game is gone")
 
 
+def add_first_open_window(wid):
+    """"Add a program..." (after "Every other program"), then the first of
+    the open windows."""
+    choose_item(wid, PROFILE_BOX_ID, 1)
+    menu = wait_for(lambda: probe("menu").get("found") == "1" and probe("menu"), message="the menu of open windows")
+    left, top, _, _ = (int(v) for v in menu["rect"].split(","))
+    xdotool("mousemove", "--sync", left + 40, top + 12)
+    xdotool("click", 1)
+
+
 def test_profile_box_edits_the_program_profile_only(desktop):
     record = settings_record()
     _, wid, mouse = desktop.start_utility(files={"setting.dat": record})
@@ -100,13 +110,7 @@ def test_profile_box_edits_the_program_profile_only(desktop):
     start_game(desktop)
     bring_to_front(wid, MAIN_TITLE, 300, 60)
 
-    # "Add a program..." (after "Every other program"), then the game's
-    # window, the first of the open windows.
-    choose_item(wid, PROFILE_BOX_ID, 1)
-    menu = wait_for(lambda: probe("menu").get("found") == "1" and probe("menu"), message="the menu of open windows")
-    left, top, _, _ = (int(v) for v in menu["rect"].split(","))
-    xdotool("mousemove", "--sync", left + 40, top + 12)
-    xdotool("click", 1)
+    add_first_open_window(wid)
     wait_for(lambda: (folder / "profiles.ini").exists() and "[game.exe]" in (folder / "profiles.ini").read_text(),
              message="the game's profile in profiles.ini")
     assert probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "game.exe"
@@ -193,3 +197,18 @@ def test_a_save_that_failed_is_tried_again_until_it_works_and_at_the_exit(deskto
     assert probe("post", MAIN_TITLE, WM_COMMAND, TRAY_EXIT, 0).get("found") == "1"
     process.wait_exit()
     assert wheel() == 11  # saved by the exit, or by a retry just before it
+
+
+def test_a_program_with_brackets_in_its_name_gets_a_profile(desktop):
+    _, wid, mouse = desktop.start_utility(files={"setting.dat": settings_record()})
+    path = desktop.processes[0].folder / "profiles.ini"
+    game = start_game(desktop, "Game [x64].exe")
+    bring_to_front(wid, MAIN_TITLE, 300, 60)
+    add_first_open_window(wid)
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "Game [x64].exe",
+             message="the bracketed program's profile edited")
+    choose_item(wid, WHEEL_BOX_ID, 5)  # Double-click
+    wait_for(lambda: path.exists() and path.read_bytes() == b"[Game [x64].exe]\r\nwheel=double-click\r\n",
+             message="its section in profiles.ini")
+    bring_to_front(game, GAME)
+    wait_for(lambda: mask(mouse) == 0x04, message="its rows in force while it is in front")
