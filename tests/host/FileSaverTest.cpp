@@ -41,7 +41,8 @@ public:
   }
   bool rewrite(const std::string& path, const std::string& bytes) override {
     if (!step("rewrite") || !exists(path)) return false;
-    if (bytes.size() > files[path].bytes.size() + room) return false;  // grown first: nothing changed
+    const size_t growth = bytes.size() > files[path].bytes.size() ? bytes.size() - files[path].bytes.size() : 0;
+    if (growth > room) return false;  // grown first: nothing changed
     files[path].bytes = bytes;
     return true;
   }

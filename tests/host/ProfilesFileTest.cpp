@@ -247,11 +247,12 @@ TEST(ProfilesFileBackup, GoesWhereTheUserMayWriteWhenTheFolderTakesNoNewFile) {
   ProgramProfiles profiles;
   EXPECT_FALSE(file.load(path.c_str(), profiles));
   profiles.add("game.exe");
-  // Neither can profiles.ini itself be replaced here: it stays as it was.
-  EXPECT_FALSE(file.save(path.c_str(), profiles));
-  EXPECT_EQ(text(readAll(path)), damaged);
+  // profiles.ini itself is rewritten in place, through a journal there.
+  ASSERT_TRUE(file.save(path.c_str(), profiles));
+  EXPECT_EQ(text(readAll(path)), "[game.exe]\r\n");
   EXPECT_EQ(file.backupPath(), local.path("profiles.ini.bak"));
   EXPECT_EQ(text(readAll(local.path("profiles.ini.bak"))), damaged);
+  EXPECT_TRUE(readAll(local.path("profiles.ini.new")).empty());
 }
 
 }  // namespace
