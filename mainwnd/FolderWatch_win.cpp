@@ -38,9 +38,13 @@ DWORD WINAPI FolderWatch::run(void* parameter) {
   auto* self = static_cast<FolderWatch*>(parameter);
   const HANDLE waits[] = {self->m_stop, self->m_change};
   while (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+    // Watching again before the window is told: a change made after the
+    // window has read the folder then always brings another message (Wine
+    // forgets the changes made while no watch is armed).
+    const bool armed = ::FindNextChangeNotification(self->m_change) != FALSE;
     if (!self->m_posted.exchange(true) && !::PostMessageW(self->m_window, self->m_message, 0, 0))
       self->m_posted = false;
-    if (!::FindNextChangeNotification(self->m_change)) break;
+    if (!armed) break;
   }
   return 0;
 }
