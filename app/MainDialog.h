@@ -23,6 +23,7 @@
 #include "framework/CDialog.h"
 #include "framework/LoopTaken.h"
 #include "mainwnd/DpiNotice.h"
+#include "mainwnd/FolderWatch.h"
 #include "mainwnd/ForegroundWatch.h"
 #include "mainwnd/InputEngine.h"
 #include "mainwnd/InputEngine_win.h"
@@ -56,6 +57,10 @@ constexpr ULONGLONG kMouseKeysEchoMs = 1000;
 // the front after it, and no window's end is told).
 constexpr UINT_PTR kProgramGoneTimer = 126;
 constexpr UINT kProgramGonePeriodMs = 1000;
+// While the last save of setting.dat or profiles.ini failed (the file locked
+// by another program, or read-only): try again this often, until it works.
+constexpr UINT_PTR kSaveRetryTimer = 127;
+constexpr UINT kSaveRetryPeriodMs = 3000;
 constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
 constexpr UINT kHideAtStartPeriodMs = 100;
 
@@ -80,6 +85,10 @@ constexpr UINT WM_APP_SHOW_REQUEST = WM_APP + 0x2FC;
 // Posted to itself when a row's "Shortcuts", reached with the arrow keys, is
 // confirmed: the "Key" dialog opens once the combo box is done (wParam: its id).
 constexpr UINT WM_APP_CONFIRM_SHORTCUT = WM_APP + 0x31A;
+
+// Posted by the watch of the program's folder: something in it changed, maybe
+// profiles.ini.
+constexpr UINT WM_APP_FOLDER_CHANGED = WM_APP + 0x301;
 
 // Posted to itself when "Add a program..." is chosen in the profile box: the
 // menu of open windows opens once the box is done with the choice.
@@ -168,7 +177,15 @@ public:
   void addProfile(const std::string& program);
   void removeEditedProfile();
   // Writes profiles.ini after a change by the user; false when it was not.
+  // What the file held besides (edits by hand) comes into the window too.
   bool saveProfiles();
+  // profiles.ini may have changed on disk: what it holds now is put in force
+  // and shown, with the window's unsaved changes over it.
+  void reloadProfiles();
+  // The retry timer runs while a save is pending, and only then.
+  void updateSaveRetry();
+  // At the exit: a save still pending is tried once more.
+  void savePendingAtExit();
 
   SkinButton m_minimizeButton;
   SkinSlider m_dpiSlider;
@@ -223,6 +240,7 @@ protected:
   LRESULT OnProfileListCancelled(WORD, WORD, HWND, BOOL&);
   LRESULT OnActivateApp(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnAddProfile(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnFolderChanged(UINT, WPARAM, LPARAM, BOOL&);
 
   // Selects the row's item of `function`, or its own button's when the row
   // does not offer it; no selection notification.
@@ -342,6 +360,8 @@ private:
   std::string m_editedProfile;  // "" for setting.dat's rows
   std::string m_profileInForce;  // "" for setting.dat's rows
   bool m_profilesUnsaved = false;  // the last save of profiles.ini failed
+  bool m_saveRetrying = false;     // kSaveRetryTimer runs
+  FolderWatch m_folderWatch;       // hand edits of profiles.ini
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;
 };

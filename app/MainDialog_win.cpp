@@ -122,6 +122,7 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_CONTROL(CBN_SELENDCANCEL, IDC_COMBO_PROFILE, OnProfileListCancelled)
   ON_MESSAGE(WM_ACTIVATEAPP, OnActivateApp)
   ON_MESSAGE(WM_APP_ADD_PROFILE, OnAddProfile)
+  ON_MESSAGE(WM_APP_FOLDER_CHANGED, OnFolderChanged)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -398,6 +399,11 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     case kProgramGoneTimer:
       m_foregroundWatch.check();
       break;
+    case kSaveRetryTimer:
+      if (m_settingsUnsaved) saveSettings();
+      if (m_profilesUnsaved) saveProfiles();
+      updateSaveRetry();
+      break;
     case kDpiAnswersTimer:
       KillTimer(kDpiAnswersTimer);
       m_inputEngine.stopAwaitingDpiAnswer();
@@ -501,7 +507,26 @@ bool MainDialog::saveSettings() {
     m_settingsUnsaved = unsaved;
     MainWindowPainter::invalidateStateLine(m_hWnd);
   }
+  updateSaveRetry();
   return saved;
+}
+
+void MainDialog::updateSaveRetry() {
+  const bool pending = (m_settingsUnsaved || m_profilesUnsaved) && !mouseConfig.exitRequested;
+  if (pending == m_saveRetrying) return;
+  m_saveRetrying = pending;
+  if (pending)
+    SetTimer(kSaveRetryTimer, kSaveRetryPeriodMs);
+  else
+    KillTimer(kSaveRetryTimer);
+}
+
+void MainDialog::savePendingAtExit() {
+  // Saving is off once the exit began (the rows are about to be handed
+  // back); what the user set before it is still in the model.
+  if (m_settingsUnsaved) m_settingsUnsaved = !saveSettingsAtExit();
+  if (m_profilesUnsaved) m_profilesUnsaved = !m_profilesFile.save(profilesFilePath().c_str(), m_profiles);
+  updateSaveRetry();
 }
 
 LRESULT MainDialog::OnSetCursor(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
@@ -529,6 +554,7 @@ LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   // keep the program alive until the user closed it.
   ::EndMenu();
   if (m_keyDialog) m_keyDialog->EndDialog(IDCANCEL);
+  savePendingAtExit();
   handButtonsBack();
   // Default processing issues IDCANCEL, which ends the dialog.
   handled = FALSE;
@@ -540,6 +566,7 @@ LRESULT MainDialog::OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&) {
   // a close: the mouse, which outlives the session, gets its buttons back now.
   if (ending && !mouseConfig.exitRequested) {
     mouseConfig.exitRequested = true;  // saving is off from here on
+    savePendingAtExit();
     handButtonsBack();
   }
   return 0;
@@ -563,6 +590,7 @@ void MainDialog::handButtonsBack() {
 }
 
 LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  m_folderWatch.stop();
   hidLink.cancelPending();
   for (int32_t slot = 0; slot < hidLink.presentCount(); ++slot) hidLink.setSlotState(slot, 0, 0xFF);
   m_trayIcon.remove();

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <map>
 
-#include "framework/CFile.h"
+#include "device/ProgramDirectory.h"
 #include "framework/FileReplace.h"
+#include "framework/FileSaver.h"
+#include "framework/SystemFileLayer.h"
 
 namespace {
 
@@ -13,7 +15,9 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr size_t kByteOrderMarkLength = 3;
 constexpr char kNewFileLineEnd[] = "\r\n";  // what Notepad and the platform expect
 constexpr char kBackupSuffix[] = ".bak";
-constexpr char kTemporarySuffix[] = ".tmp";
+constexpr char kFileName[] = "profiles.ini";
+constexpr char kBackupName[] = "profiles.ini.bak";
+constexpr char kJournalName[] = "profiles.ini.new";
 constexpr char kShortcutWord[] = "shortcut";
 constexpr char kScanCodeWord[] = "scancode";
 constexpr int32_t kExtendedScanCode = 0xE000;
@@ -116,47 +120,9 @@ bool readWholeFile(const char* path, std::string& bytes) {
   return ok;
 }
 
-// Writes `bytes` as the whole content of the file at `path`, made or emptied
-// first (an existing file keeps its identity), and pushes them to the disk.
-bool writeFile(const char* path, const std::string& bytes) {
-  CFile file;
-  if (!file.Open(path, CFile::modeCreate | CFile::modeWrite)) return false;
-  bool written = bytes.empty() || file.Write(bytes.data(), bytes.size());
-  written = written && file.Flush();
-  return file.Close() && written;
-}
-
-// A file that did not exist is written under a temporary name and moved into
-// place, so that a crash or a full disk never leaves half of it.
-bool writeNewFile(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + kTemporarySuffix;
-  if (!writeFile(temporary.c_str(), bytes) || !replaceFile(temporary.c_str(), path.c_str())) {
-    removeFile(temporary.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool copyToNewFile(const char* from, const std::string& to) {
-  FILE* in = openFile(from, "rb");
-  if (!in) return false;
-  const std::string temporary = to + kTemporarySuffix;
-  FILE* out = openFile(temporary.c_str(), "wb");
-  bool ok = out != nullptr;
-  char buffer[4096];
-  size_t got;
-  while (ok && (got = std::fread(buffer, 1, sizeof buffer, in)) > 0) ok = std::fwrite(buffer, 1, got, out) == got;
-  ok = ok && !std::ferror(in);
-  std::fclose(in);
-  if (out) ok = std::fclose(out) == 0 && ok;
-  if (!ok || !replaceFile(temporary.c_str(), to.c_str())) {
-    removeFile(temporary.c_str());
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
+
+std::string profilesFilePath() { return std::string(programDirectory.c_str()) + kFileName; }
 
 std::string formatProfileValue(int /*row*/, const ButtonAssignment& assignment, const KeyNaming& naming) {
   if (assignment.function == ButtonFunction::KeyShortcut) {
@@ -343,37 +309,109 @@ std::string ProfilesFile::format(const ProgramProfiles& profiles) const {
   return text;
 }
 
-bool ProfilesFile::load(const char* path, ProgramProfiles& profiles) {
-  std::string bytes;
-  if (!fileExists(path)) return parse(bytes, profiles);
-  if (!readWholeFile(path, bytes)) {
+ProfilesFile::ProfilesFile(KeyNaming naming) : m_naming(naming), m_files(SystemFileLayer::instance()) {}
+
+bool ProfilesFile::readDisk(const char* path, ProgramProfiles& profiles) {
+  m_diskBytes.clear();
+  m_diskExists = fileExists(path);
+  if (m_diskExists && !readWholeFile(path, m_diskBytes)) {
     parse(std::string(), profiles);
     m_damaged = true;
+    m_diskReadable = false;
     return false;
   }
-  return parse(bytes, profiles);
+  m_diskReadable = true;
+  return parse(m_diskBytes, profiles);
 }
 
-bool ProfilesFile::save(const char* path, const ProgramProfiles& profiles) {
-  // A file the user made read-only stays exactly as it is, damaged or not.
-  if (isReadOnlyFile(path)) return false;
-  const bool exists = fileExists(path);
-  if (m_damaged && exists) {
-    // The user's old file is kept before anything replaces it.
-    if (!copyToNewFile(path, std::string(path) + kBackupSuffix)) return false;
-  }
+FileSaver ProfilesFile::saver() const {
+  FileSaver saver(m_files);
+  if (!m_backupFolder.empty()) saver.setJournal(m_backupFolder + kJournalName);
+  return saver;
+}
+
+bool ProfilesFile::load(const char* path, ProgramProfiles& profiles) {
+  // A save that the program did not live to end is ended first.
+  saver().recover(path);
+  const bool loaded = readDisk(path, profiles);
+  m_base = profiles;
+  return loaded;
+}
+
+bool ProfilesFile::reload(const char* path, ProgramProfiles& profiles) {
+  const std::string before = m_diskBytes;
+  const bool existed = m_diskExists, wasReadable = m_diskReadable;
+  ProgramProfiles disk;
+  readDisk(path, disk);
+  // The notice of the program's own save, or of a touch that changed
+  // nothing, changes nothing.
+  if (m_diskExists == existed && m_diskReadable == wasReadable && m_diskBytes == before) return false;
   if (m_damaged) {
+    // As at the start: no profiles, and the file is left alone until the
+    // user changes one.
+    profiles.clear();
+    m_base.clear();
+    return true;
+  }
+  ProgramProfiles merged = disk;
+  applyProfileChanges(m_base, profiles, merged);
+  profiles = merged;
+  m_base = disk;
+  return true;
+}
+
+bool ProfilesFile::saveBackup(const char* path) {
+  // The folder of profiles.ini may take no new file from a standard user;
+  // the copy then goes where the user may always write.
+  FileSaver saver(m_files);
+  const std::string beside = std::string(path) + kBackupSuffix;
+  if (saver.save(beside, m_diskBytes, FileSaver::Existing::SwapIn)) {
+    m_backupPath = beside;
+    return true;
+  }
+  if (m_backupFolder.empty()) return false;
+  createFolder(m_backupFolder.c_str());
+  const std::string elsewhere = m_backupFolder + kBackupName;
+  if (!saver.save(elsewhere, m_diskBytes, FileSaver::Existing::SwapIn)) return false;
+  m_backupPath = elsewhere;
+  return true;
+}
+
+bool ProfilesFile::save(const char* path, ProgramProfiles& profiles) {
+  // A file the user made read-only stays exactly as it is, damaged or not.
+  if (m_files.readOnly(path)) return false;
+  // The save starts from the file as it is now, so that whatever was written
+  // into it by hand since it was read stays.
+  const std::string lastBytes = m_diskBytes;
+  const bool lastExists = m_diskExists, lastReadable = m_diskReadable;
+  const auto failed = [&] {
+    // A reload must still see what changed on disk since the last read.
+    m_diskBytes = lastBytes;
+    m_diskExists = lastExists;
+    m_diskReadable = lastReadable;
+    return false;
+  };
+  ProgramProfiles merged;
+  readDisk(path, merged);
+  applyProfileChanges(m_base, profiles, merged);
+  if (m_damaged) {
+    // The user's old file is kept before anything replaces it; one that
+    // cannot even be read cannot be kept, and is not replaced.
+    if (m_diskExists && (!m_diskReadable || !saveBackup(path))) return failed();
     m_lines.clear();
     m_sections.clear();
     m_byteOrderMark = false;
   }
-  const std::string text = format(profiles);
-  // An existing file keeps its identity (the rights the setup gave it, its
-  // attributes, its owner): it is rewritten where it stands. A file put in
-  // its place would take its folder's rights instead.
-  const bool written = exists ? writeFile(path, text) : writeNewFile(path, text);
-  if (!written) return false;
-  ProgramProfiles reread;
-  parse(text, reread);  // the lines of the next save are the ones just written
+  const std::string text = format(merged);
+  // Written complete beside it, then put in its place with its rights, so
+  // that the file is never half written, whatever happens.
+  if (!m_backupFolder.empty()) createFolder(m_backupFolder.c_str());  // for the journal
+  if (!saver().save(path, text, FileSaver::Existing::SwapIn)) return failed();
+  // What was written is what the window shows and the next save starts from,
+  // down to the lines that are still not understood.
+  parse(text, profiles);
+  m_base = profiles;
+  m_diskBytes = text;
+  m_diskExists = m_diskReadable = true;
   return true;
 }

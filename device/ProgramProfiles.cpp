@@ -11,8 +11,9 @@ constexpr int kRowButton[ProfileRow::Count] = {ButtonIndex::Right, ButtonIndex::
 constexpr int32_t kRowOwnFunction[ProfileRow::Count] = {ButtonFunction::RightButton, ButtonFunction::WheelButton,
                                                         ButtonFunction::Button4th, ButtonFunction::Button5th};
 constexpr int32_t kModifierByte = 0xFF;
-// Brackets would end the section header; the rest Windows refuses in a file name.
-constexpr char kRefusedCharacters[] = "[]/\\:*?\"<>|";
+// Characters Windows refuses in a file name. Brackets are allowed: a section
+// header is read from its first to its last bracket.
+constexpr char kRefusedCharacters[] = "/\\:*?\"<>|";
 
 // Decodes one UTF-8 sequence at `pos`; -1 for an invalid one (overlong,
 // surrogate, beyond U+10FFFF, cut short).
@@ -181,4 +182,29 @@ RowsInForce rowsInForceFor(const ProgramProfiles& profiles, const std::string& p
   rows.profile = profile->program;
   for (int row = 0; row < ProfileRow::Count; ++row) rows.assignments[kRowButton[row]] = profile->rows[row];
   return rows;
+}
+
+namespace {
+
+bool sameRow(const ButtonAssignment& a, const ButtonAssignment& b) {
+  return a.function == b.function && a.buttonMask == b.buttonMask && a.modifiers == b.modifiers &&
+         a.scanCode == b.scanCode;
+}
+
+}  // namespace
+
+void applyProfileChanges(const ProgramProfiles& before, const ProgramProfiles& after, ProgramProfiles& target) {
+  for (const ProgramProfile& old : before.profiles()) {
+    if (!after.find(old.program)) target.remove(old.program);
+  }
+  for (const ProgramProfile& now : after.profiles()) {
+    const ProgramProfile* old = before.find(now.program);
+    const ButtonAssignment native;
+    ProgramProfile* into = old ? target.find(now.program) : target.add(now.program);
+    for (int row = 0; row < ProfileRow::Count; ++row) {
+      if (sameRow(now.rows[row], old ? old->rows[row] : native)) continue;
+      if (!into) into = target.add(now.program);
+      if (into) into->rows[row] = now.rows[row];
+    }
+  }
 }

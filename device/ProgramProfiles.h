@@ -55,7 +55,7 @@ struct ProgramProfile {
 bool isValidUtf8(const std::string& text);
 
 // True for a name a profile can have: a file name in valid UTF-8, without
-// folder, brackets, control characters, characters Windows refuses in file
+// folder, control characters, characters Windows refuses in file
 // names, or surrounding blanks.
 bool isValidProgramName(const std::string& program);
 
@@ -99,6 +99,12 @@ private:
   std::vector<std::u32string> m_folded;  // each profile's name, case folded once
 
 };
+
+// Puts into `target` the changes that made `after` of `before`: profiles
+// removed and added, and rows set. A row changed in `after` overrides
+// `target`'s; a profile `target` lacks is added for a changed row. Anything
+// else of `target` (its other profiles and rows) stays.
+void applyProfileChanges(const ProgramProfiles& before, const ProgramProfiles& after, ProgramProfiles& target);
 
 // What the buttons do while a program is in front: its profile's four rows
 // over the other assignments of setting.dat, or setting.dat's alone.

@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "device/ProgramDirectory.h"
 #include "framework/CArchive.h"
-#include "framework/FileReplace.h"
+#include "framework/FileSaver.h"
+#include "framework/SystemFileLayer.h"
 
 namespace {
 
@@ -14,15 +16,25 @@ namespace {
 constexpr char kMarker[] = "_@_SF3_";
 constexpr uint32_t kMarkerLength = sizeof kMarker - 1;
 constexpr char kFileName[] = "setting.dat";
-// A new file is written here first; a crash or a full disk then leaves no
-// half-written settings file.
-constexpr char kTemporarySuffix[] = ".tmp";
 
-void writeRecord(CArchive& ar, const MouseConfig& config) {
-  ar << CString(kMarker);
-  for (const ButtonAssignment& a : config.assignments) ar << a.modifiers << a.scanCode << a.function << a.buttonMask;
-  for (int32_t step : config.dpiStep) ar << step;
-  ar << config.dpiLevel;
+// The record as the archive lays it out: the marker with its one length
+// byte, then every integer in little-endian order.
+std::string recordBytes(const MouseConfig& config) {
+  std::string bytes(1, static_cast<char>(kMarkerLength));
+  bytes += kMarker;
+  const auto add = [&bytes](int32_t value) {
+    const uint32_t v = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((v >> shift) & 0xFF);
+  };
+  for (const ButtonAssignment& a : config.assignments) {
+    add(a.modifiers);
+    add(a.scanCode);
+    add(a.function);
+    add(a.buttonMask);
+  }
+  for (int32_t step : config.dpiStep) add(step);
+  add(config.dpiLevel);
+  return bytes;
 }
 
 bool readMarker(CArchive& ar) {
@@ -34,55 +46,32 @@ bool readMarker(CArchive& ar) {
   return ar.ReadBytes(chars, kMarkerLength) && std::memcmp(chars, kMarker, kMarkerLength) == 0;
 }
 
-// Rewrites the record of an existing file where it stands: one write of all
-// 156 bytes at offset 0, pushed through to the disk. A write that fits in one
-// disk sector is not torn, so a reader finds the old record or the new one.
-// Bytes after the record stay; readers ignore them.
-bool rewriteInPlace(const char* path, const MouseConfig& config) {
-  CFile file;
-  if (!file.Open(path, CFile::modeWrite)) return false;  // only an existing file
-  bool written;
-  {
-    CArchive ar(&file, CArchive::store);
-    writeRecord(ar, config);
-    written = ar.Close();
-  }
-  written = written && file.Flush();
-  return file.Close() && written;
+// An existing file keeps its identity: only its record is rewritten, in one
+// write of all 156 bytes at offset 0, which the disk does not tear. Bytes
+// after the record stay; readers ignore them.
+bool writeSettings(const char* path, const MouseConfig& config, FileLayer& files) {
+  return FileSaver(files).save(path, recordBytes(config), FileSaver::Existing::RewriteInPlace);
 }
 
 }  // namespace
 
 CString settingsFilePath() { return programDirectory + kFileName; }
 
-bool saveSettingsTo(const char* path, const MouseConfig& config) {
+bool saveSettingsTo(const char* path, const MouseConfig& config, FileLayer& files) {
   if (config.exitRequested) return false;
-  // A file the user made read-only stays exactly as it is; the change lives
-  // in memory only.
-  if (isReadOnlyFile(path)) return false;
-  // An existing file keeps its identity: only its record is rewritten, so it
-  // keeps the rights it was given (a standard user may change setting.dat
-  // but not its folder), its attributes and its owner. A file put in its
-  // place would take the folder's rights instead.
-  if (fileExists(path)) return rewriteInPlace(path, config);
-  // A new file is written under a temporary name first, so that a crash or
-  // a full disk leaves no half-written file behind.
-  CString temporary = CString(path) + kTemporarySuffix;
-  CFile file;
-  if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return false;
-  bool written;
-  {
-    CArchive ar(&file, CArchive::store);
-    writeRecord(ar, config);
-    written = ar.Close();
-  }
-  written = written && file.Flush();
-  written = file.Close() && written;
-  if (!written || !replaceFile(temporary, path)) {
-    removeFile(temporary);
+  return writeSettings(path, config, files);
+}
+
+bool saveSettingsAtExit() {
+  try {
+    return writeSettings(settingsFilePath(), mouseConfig, SystemFileLayer::instance());
+  } catch (const std::bad_alloc&) {
     return false;
   }
-  return true;
+}
+
+bool saveSettingsTo(const char* path, const MouseConfig& config) {
+  return saveSettingsTo(path, config, SystemFileLayer::instance());
 }
 
 bool saveSettings() {

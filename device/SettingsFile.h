@@ -7,6 +7,7 @@
 #pragma once
 #include "device/MouseConfig.h"
 #include "framework/CFile.h"
+#include "framework/FileLayer.h"
 #include "framework/CString.h"
 
 constexpr int kSettingsFileSize = 156;
@@ -19,6 +20,10 @@ CString settingsFilePath();
 // memory only.
 bool saveSettings();
 
+// At the exit, which turns saving off: writes mouseConfig to
+// settingsFilePath() once more, for a save that had failed before.
+bool saveSettingsAtExit();
+
 // Writes `config` to `path` (UTF-8). An existing `path` keeps its identity
 // (rights, attributes, owner): its record is rewritten in place, in one
 // write at offset 0. A new file is written under a temporary name beside it
@@ -26,6 +31,8 @@ bool saveSettings();
 // the record was not saved (exit requested, read-only file, or any failure);
 // `path` then holds its old record and no temporary file is left behind.
 bool saveSettingsTo(const char* path, const MouseConfig& config);
+// The same over another file layer.
+bool saveSettingsTo(const char* path, const MouseConfig& config, FileLayer& files);
 
 // Reads a settings record from the current position of `file` into `config`.
 // All or nothing: the values are put into the model only when the marker is

@@ -2,6 +2,8 @@
 
 #include "framework/FileReplace.h"
 
+#include <climits>
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -43,6 +45,22 @@ uint64_t CFile::GetLength() const {
   std::fseek(m_file, here, SEEK_SET);
   return end < 0 ? 0 : static_cast<uint64_t>(end);
 }
+
+bool CFile::Seek(uint64_t position) {
+  return m_file && position <= static_cast<uint64_t>(LONG_MAX) &&
+         std::fseek(m_file, static_cast<long>(position), SEEK_SET) == 0;
+}
+
+bool CFile::SetLength(uint64_t length) {
+  if (!m_file || length > static_cast<uint64_t>(LONG_MAX) || std::fflush(m_file) != 0) return false;
+#ifdef _WIN32
+  return _chsize(_fileno(m_file), static_cast<long>(length)) == 0;
+#else
+  return ftruncate(fileno(m_file), static_cast<off_t>(length)) == 0;
+#endif
+}
+
+bool CFile::Failed() const { return m_file && std::ferror(m_file); }
 
 uint64_t CFile::GetPosition() const {
   if (!m_file) return 0;

@@ -29,6 +29,12 @@ public:
   // Pushes written data through to the disk (not just to the system's cache).
   bool Flush();
   uint64_t GetLength() const;
+  // Moves to `position` from the start.
+  bool Seek(uint64_t position);
+  // Cuts or extends the file to `length` bytes.
+  bool SetLength(uint64_t length);
+  // True once a read or a write failed.
+  bool Failed() const;
   uint64_t GetPosition() const;
   // False when closing reported an error (data that could not be written).
   bool Close();

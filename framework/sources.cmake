@@ -4,6 +4,8 @@ list(APPEND SKIVOL_CORE_SOURCES
   framework/CString.cpp
   framework/CFile.cpp
   framework/CArchive.cpp
+  framework/SystemFileLayer.cpp
+  framework/FileSaver.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
   framework/CWinApp_win.cpp

@@ -17,7 +17,9 @@
 
 namespace {
 
-constexpr char kProfilesFileName[] = "profiles.ini";
+// Where the copy of a damaged profiles.ini goes when the program's folder
+// takes no new file from the user: under the user's local application data.
+constexpr wchar_t kBackupFolderName[] = L"Skivol Gaming Mouse";
 // The profile box's items besides the profiles, by their item data; a
 // profile's item holds its index in the profiles plus one.
 constexpr DWORD_PTR kEveryOtherProgramItem = 0;
@@ -31,7 +33,21 @@ constexpr int kMenuIconSize = 16;
 constexpr int kMenuTitleChars = 60;
 constexpr DWORD kOpenPathChars = 1024;
 
-CString profilesFilePath() { return programDirectory + kProfilesFileName; }
+std::string backupFolder() {
+  // The session's own variable for it: asking the shell would load its
+  // library at every start.
+  wchar_t base[MAX_PATH] = {};
+  const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  return utf8FromWide((std::wstring(base) + L"\\" + kBackupFolderName + L"\\").c_str()).c_str();
+}
+
+// The names of the profiles, in their order.
+std::vector<std::string> profileNames(const ProgramProfiles& profiles) {
+  std::vector<std::string> names;
+  for (const ProgramProfile& profile : profiles.profiles()) names.push_back(profile.program);
+  return names;
+}
 
 // A UTF-8 name in the ANSI code page of the window's texts.
 CString ansiFromUtf8(const std::string& text) { return ansiFromWide(wideFromUtf8(text.c_str()).c_str()); }
@@ -90,7 +106,10 @@ HBITMAP menuPictureOf(HWND window) {
 }  // namespace
 
 void MainDialog::loadProfiles() {
-  m_profilesFile.load(profilesFilePath(), m_profiles);
+  m_profilesFile.setBackupFolder(backupFolder());
+  m_profilesFile.load(profilesFilePath().c_str(), m_profiles);
+  // Edits by hand while the program runs are picked up as they are saved.
+  m_folderWatch.start(programDirectory.c_str(), m_hWnd, WM_APP_FOLDER_CHANGED);
   fillProfileBox();
   // The program in front changed ("" for this one or none): its profile's
   // rows, or the rows of setting.dat, are put in force.
@@ -141,15 +160,43 @@ void MainDialog::setEditedProfileRow(int buttonIndex, const ButtonAssignment& as
 bool MainDialog::saveProfiles() {
   if (mouseConfig.exitRequested) return false;
   bool saved = false;
+  const std::vector<std::string> namesBefore = profileNames(m_profiles);
   try {
-    saved = m_profilesFile.save(profilesFilePath(), m_profiles);
+    saved = m_profilesFile.save(profilesFilePath().c_str(), m_profiles);
   } catch (const std::bad_alloc&) {
     saved = false;
   }
-  // "Settings not saved" stays on the bottom bar until a save succeeds.
+  // Profiles written into the file by hand came in with the save.
+  if (saved && profileNames(m_profiles) != namesBefore) fillProfileBox();
+  // "Settings not saved" stays on the bottom bar until a save succeeds; the
+  // line's notice follows what the file holds now.
   m_profilesUnsaved = !saved;
   MainWindowPainter::invalidateStateLine(m_hWnd);
+  updateSaveRetry();
   return saved;
+}
+
+void MainDialog::reloadProfiles() {
+  if (mouseConfig.exitRequested) return;
+  bool changed = false;
+  try {
+    changed = m_profilesFile.reload(profilesFilePath().c_str(), m_profiles);
+  } catch (const std::bad_alloc&) {
+    changed = false;
+  }
+  if (!changed) return;
+  // A file that became damaged is left alone until the user changes a
+  // profile, as one found damaged at the start.
+  if (m_profilesFile.damaged()) m_profilesUnsaved = false;
+  updateSaveRetry();
+  editProfile(m_editedProfile);
+  applyRowsInForce();
+}
+
+LRESULT MainDialog::OnFolderChanged(UINT, WPARAM, LPARAM, BOOL&) {
+  m_folderWatch.done();
+  reloadProfiles();
+  return 0;
 }
 
 std::string MainDialog::profileNotice() const {

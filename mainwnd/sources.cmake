@@ -19,5 +19,6 @@ list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/MainDialogDpi_win.cpp
   mainwnd/MainDialogProfiles_win.cpp
   mainwnd/ForegroundWatch_win.cpp
+  mainwnd/FolderWatch_win.cpp
   mainwnd/Win32RawInput_win.cpp
 )

@@ -1,27 +1,34 @@
 """Program profiles: the rows of a program apply while its window is in front,
 and the profile box edits them in profiles.ini, never in setting.dat."""
+import os
 import shutil
+import struct
 import time
 
-from conftest import BIN, MAIN_TITLE, click, find_window, key, probe, settings_record, wait_for, xdotool
+from conftest import BIN, MAIN_TITLE, click, find_window, key, move_mouse, probe, settings_record, wait_for, xdotool
 from soak_actions import choose_item, control_rect, held, mouse_state
 from test_input_engine import inject_frames
+from test_looks import STATE_LINE, WindowShot, skin
 
 PROFILE_BOX_ID = 1019
 WHEEL_BOX_ID = 1009
 DEFAULT_BUTTON = (307, 426)
 REMOVE_ITEM = 3  # after "Every other program", game.exe and "Add a program..."
+CLOSE_WINDOW_ITEM = 7
 GAME = "Game window"
+BARE_SKIN = (420, 60)  # a spot of the window with no control and no DPI box
+WM_COMMAND = 0x111
+TRAY_EXIT = 32771
 CTRL_C_HELD = "001501010600000000"
 LET_GO = "001501000000000000"
 
 
-def start_game(desktop):
-    """A copy of the test window named game.exe, brought to the front."""
+def start_game(desktop, name="game.exe"):
+    """A copy of the test window named `name`, brought to the front."""
     folder = desktop.tmp_path / "game"
     folder.mkdir(exist_ok=True)
-    shutil.copy(BIN / "TestTarget.exe", folder / "game.exe")
-    desktop.start("game.exe", args=[GAME], folder=folder)
+    shutil.copy(BIN / "TestTarget.exe", folder / name)
+    desktop.start(name, args=[GAME], folder=folder)
     return bring_to_front(find_window(GAME), GAME)
 
 
@@ -40,6 +47,14 @@ def bring_to_front(wid, title, x=60, y=20):
 
     wait_for(in_front, message=f"{title} in front")
     return wid
+
+
+def state_line_shown(wid, path):
+    """Whether the bottom bar shows a line (a notice, "Settings not saved")."""
+    move_mouse(wid, *BARE_SKIN)
+    shot, window = WindowShot(wid, path), skin("skin_window.bmp")
+    left, top, right, bottom = STATE_LINE
+    return any(shot(x, y) != window.getpixel((x, y)) for x in range(left, right) for y in range(top, bottom))
 
 
 def mask(mouse):
@@ -78,6 +93,16 @@ def test_rows_follow_the_window_in_front_and_a_switch_lets_go(desktop):
     wait_for(lambda: mask(mouse) == 0, message="setting.dat's rows once the game is gone")
 
 
+def add_first_open_window(wid):
+    """"Add a program..." (after "Every other program"), then the first of
+    the open windows."""
+    choose_item(wid, PROFILE_BOX_ID, 1)
+    menu = wait_for(lambda: probe("menu").get("found") == "1" and probe("menu"), message="the menu of open windows")
+    left, top, _, _ = (int(v) for v in menu["rect"].split(","))
+    xdotool("mousemove", "--sync", left + 40, top + 12)
+    xdotool("click", 1)
+
+
 def test_profile_box_edits_the_program_profile_only(desktop):
     record = settings_record()
     _, wid, mouse = desktop.start_utility(files={"setting.dat": record})
@@ -85,13 +110,7 @@ def test_profile_box_edits_the_program_profile_only(desktop):
     start_game(desktop)
     bring_to_front(wid, MAIN_TITLE, 300, 60)
 
-    # "Add a program..." (after "Every other program"), then the game's
-    # window, the first of the open windows.
-    choose_item(wid, PROFILE_BOX_ID, 1)
-    menu = wait_for(lambda: probe("menu").get("found") == "1" and probe("menu"), message="the menu of open windows")
-    left, top, _, _ = (int(v) for v in menu["rect"].split(","))
-    xdotool("mousemove", "--sync", left + 40, top + 12)
-    xdotool("click", 1)
+    add_first_open_window(wid)
     wait_for(lambda: (folder / "profiles.ini").exists() and "[game.exe]" in (folder / "profiles.ini").read_text(),
              message="the game's profile in profiles.ini")
     assert probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "game.exe"
@@ -122,3 +141,74 @@ def test_profile_box_edits_the_program_profile_only(desktop):
     wait_for(lambda: "[game.exe]" not in (folder / "profiles.ini").read_text(), message="the game's profile removed")
     assert probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "Every other program"
 
+
+
+def test_hand_edits_are_picked_up_kept_by_a_save_and_the_file_keeps_its_rights(desktop, tmp_path):
+    profiles = "[game.exe]\r\nwheel=tripleclick\r\n"
+    _, wid, mouse = desktop.start_utility(files={"setting.dat": settings_record(), "profiles.ini": profiles})
+    path = desktop.processes[0].folder / "profiles.ini"
+    os.chmod(path, 0o666)  # every user may change it, as the setup leaves it
+    wait_for(lambda: mouse.state().get("mask") is not None, message="the mouse's state")
+    choose_item(wid, PROFILE_BOX_ID, 1)
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "game.exe",
+             message="the game's profile edited")
+    wait_for(lambda: state_line_shown(wid, tmp_path / "a.png"), message="line 2 not understood")
+
+    # Written by hand while the program runs, saved the way editors do.
+    edited = "; mine\r\n[game.exe]\r\nwheel=double-click\r\nright=left\r\n\r\n[other.exe]\r\nbutton4=button5\r\n"
+    (path.parent / "profiles.ini.edit").write_bytes(edited.encode())
+    os.chmod(path.parent / "profiles.ini.edit", 0o666)
+    os.replace(path.parent / "profiles.ini.edit", path)
+    wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_BOX_ID).get("text") == "Double-click",
+             message="the hand's wheel row shown")
+    wait_for(lambda: not state_line_shown(wid, tmp_path / "b.png"), message="nothing left not understood")
+
+    # A change in the window goes into the file as the hand left it.
+    choose_item(wid, WHEEL_BOX_ID, CLOSE_WINDOW_ITEM)
+    wait_for(lambda: "wheel=close-window" in path.read_text(), message="the window's change saved")
+    assert path.read_bytes() == edited.replace("double-click", "close-window").encode()
+    assert os.stat(path).st_mode & 0o777 == 0o666
+    assert sorted(os.listdir(path.parent)) == ["SkivolMouseVirtual.exe", "profiles.ini", "setting.dat"]
+
+    # A mended line takes its notice with it.
+    path.write_bytes(b"[game.exe]\r\nwheel=tripleclick\r\n")
+    wait_for(lambda: state_line_shown(wid, tmp_path / "c.png"), message="the hand's bad line shown")
+    choose_item(wid, WHEEL_BOX_ID, CLOSE_WINDOW_ITEM - 2)  # Double-click
+    wait_for(lambda: "wheel=double-click" in path.read_text(), message="the line mended by a save")
+    wait_for(lambda: not state_line_shown(wid, tmp_path / "d.png"), message="the notice gone with the bad line")
+
+
+def test_a_save_that_failed_is_tried_again_until_it_works_and_at_the_exit(desktop, tmp_path):
+    process, wid, mouse = desktop.start_utility(files={"setting.dat": settings_record()})
+    path = process.folder / "setting.dat"
+    wheel = lambda: struct.unpack_from("<i", path.read_bytes(), 8 + 16 * 2 + 8)[0]
+    wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_BOX_ID).get("enabled") == "1", message="boxes enabled")
+    os.chmod(path, 0o444)
+    choose_item(wid, WHEEL_BOX_ID, CLOSE_WINDOW_ITEM)
+    wait_for(lambda: state_line_shown(wid, tmp_path / "a.png"), message="Settings not saved")
+    os.chmod(path, 0o666)  # released: nothing more is done in the window
+    wait_for(lambda: wheel() == 10, message="the change saved by a retry")
+    wait_for(lambda: not state_line_shown(wid, tmp_path / "b.png"), message="the bottom bar clear again")
+
+    os.chmod(path, 0o444)
+    choose_item(wid, WHEEL_BOX_ID, CLOSE_WINDOW_ITEM - 2)
+    wait_for(lambda: state_line_shown(wid, tmp_path / "c.png"), message="Settings not saved again")
+    os.chmod(path, 0o666)
+    assert probe("post", MAIN_TITLE, WM_COMMAND, TRAY_EXIT, 0).get("found") == "1"
+    process.wait_exit()
+    assert wheel() == 11  # saved by the exit, or by a retry just before it
+
+
+def test_a_program_with_brackets_in_its_name_gets_a_profile(desktop):
+    _, wid, mouse = desktop.start_utility(files={"setting.dat": settings_record()})
+    path = desktop.processes[0].folder / "profiles.ini"
+    game = start_game(desktop, "Game [x64].exe")
+    bring_to_front(wid, MAIN_TITLE, 300, 60)
+    add_first_open_window(wid)
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "Game [x64].exe",
+             message="the bracketed program's profile edited")
+    choose_item(wid, WHEEL_BOX_ID, 5)  # Double-click
+    wait_for(lambda: path.exists() and path.read_bytes() == b"[Game [x64].exe]\r\nwheel=double-click\r\n",
+             message="its section in profiles.ini")
+    bring_to_front(game, GAME)
+    wait_for(lambda: mask(mouse) == 0x04, message="its rows in force while it is in front")

@@ -9,6 +9,7 @@
 
 #include "controls/KeyNames.h"
 #include "device/ProfilesFile.h"
+#include "framework/SystemFileLayer.h"
 #include "tests/host/TempDir.h"
 
 namespace {
@@ -177,6 +178,81 @@ TEST_F(ProfilesFileSave, DamagedFileIsKeptAsBackupWhenTheUserChangesAProfile) {
   ProgramProfiles reread;
   ASSERT_TRUE(file.load(path.c_str(), reread));
   EXPECT_EQ(reread.find("game.exe")->rows[ProfileRow::Right].function, ButtonFunction::DoubleClick);
+}
+
+TEST_F(ProfilesFileSave, StartsFromTheFileOnDiskAndReloadPutsUnsavedChangesOverIt) {
+  writeAll(path, bytes("[game.exe]\r\nwheel=tripleclick\r\n"));
+  ASSERT_TRUE(file.load(path.c_str(), profiles));
+  EXPECT_EQ(profiles.find("game.exe")->problems.size(), 1u);
+  // Written by hand while the program runs: a comment, a row, a section.
+  const std::string byHand = "; mine\r\n[game.exe]\r\nwheel=tripleclick\r\nright=left\r\n[other.exe]\r\nbutton4=native\r\n";
+  writeAll(path, bytes(byHand));
+  profiles.setRow("game.exe", ProfileRow::Wheel, ButtonFunction::DoubleClick);
+  ASSERT_TRUE(file.save(path.c_str(), profiles));
+  EXPECT_EQ(text(readAll(path)),
+            "; mine\r\n[game.exe]\r\nwheel=double-click\r\nright=left\r\n[other.exe]\r\nbutton4=native\r\n");
+  // The window now has what the file has: the hand's rows, no problem line.
+  ASSERT_TRUE(profiles.find("other.exe"));
+  EXPECT_TRUE(profiles.find("game.exe")->problems.empty());
+  EXPECT_EQ(profiles.find("game.exe")->rows[ProfileRow::Right].function, ButtonFunction::LeftButton);
+
+  // The notice of its own save changes nothing.
+  EXPECT_FALSE(file.reload(path.c_str(), profiles));
+  // A change not saved yet stays over what the hand wrote since.
+  profiles.setRow("game.exe", ProfileRow::Button5, ButtonFunction::CloseCurrentWindow);
+  profiles.remove("other.exe");
+  writeAll(path, bytes("[game.exe]\r\nwheel=left\r\n[other.exe]\r\n[third.exe]\r\nright=wheel\r\n"));
+  ASSERT_TRUE(file.reload(path.c_str(), profiles));
+  const ProgramProfile& game = *profiles.find("game.exe");
+  EXPECT_EQ(game.rows[ProfileRow::Wheel].function, ButtonFunction::LeftButton);
+  EXPECT_EQ(game.rows[ProfileRow::Button5].function, ButtonFunction::CloseCurrentWindow);
+  EXPECT_EQ(game.rows[ProfileRow::Right].function, ButtonFunction::Native);
+  EXPECT_TRUE(profiles.find("third.exe") && !profiles.find("other.exe"));
+
+  // A file that became damaged: no profiles, as at the start.
+  writeAll(path, bytes("[game.exe]\r\n\x01"));
+  ASSERT_TRUE(file.reload(path.c_str(), profiles));
+  EXPECT_TRUE(file.damaged() && profiles.empty());
+}
+
+TEST_F(ProfilesFileSave, ProgramNamesWithBracketsAreWrittenAsTheyAre) {
+  ASSERT_TRUE(profiles.add("Game [x64].exe"));
+  profiles.setRow("game [X64].exe", ProfileRow::Wheel, ButtonFunction::DoubleClick);
+  ASSERT_TRUE(file.save(path.c_str(), profiles));
+  EXPECT_EQ(text(readAll(path)), "[Game [x64].exe]\r\nwheel=double-click\r\n");
+  ProgramProfiles reread;
+  ASSERT_TRUE(file.load(path.c_str(), reread));
+  ASSERT_EQ(reread.profiles().size(), 1u);
+  EXPECT_EQ(reread.profiles()[0].program, "Game [x64].exe");
+  EXPECT_EQ(reread.profiles()[0].rows[ProfileRow::Wheel].function, ButtonFunction::DoubleClick);
+}
+
+// The system's files, but the program's folder takes no new file.
+struct FolderTakesNoNewFile : SystemFileLayer {
+  std::string folder;
+  bool create(const std::string& path, const std::string& bytes) override {
+    return path.compare(0, folder.size(), folder) != 0 && SystemFileLayer::create(path, bytes);
+  }
+};
+
+TEST(ProfilesFileBackup, GoesWhereTheUserMayWriteWhenTheFolderTakesNoNewFile) {
+  TempDir dir, local;
+  FolderTakesNoNewFile files;
+  files.folder = dir.root();
+  const std::string path = dir.path("profiles.ini");
+  const std::string damaged = "[game.exe]\r\nright=\xFF\r\n";
+  writeAll(path, bytes(damaged));
+  ProfilesFile file(kNaming, files);
+  file.setBackupFolder(local.root() + "/");
+  ProgramProfiles profiles;
+  EXPECT_FALSE(file.load(path.c_str(), profiles));
+  profiles.add("game.exe");
+  // profiles.ini itself is rewritten in place, through a journal there.
+  ASSERT_TRUE(file.save(path.c_str(), profiles));
+  EXPECT_EQ(text(readAll(path)), "[game.exe]\r\n");
+  EXPECT_EQ(file.backupPath(), local.path("profiles.ini.bak"));
+  EXPECT_EQ(text(readAll(local.path("profiles.ini.bak"))), damaged);
+  EXPECT_TRUE(readAll(local.path("profiles.ini.new")).empty());
 }
 
 }  // namespace

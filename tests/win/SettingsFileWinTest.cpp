@@ -9,6 +9,7 @@
 
 #include "device/ProgramDirectory.h"
 #include "device/SettingsFile.h"
+#include "framework/FileSaver.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ protected:
     changed.assignments[ButtonIndex::Wheel].function = ButtonFunction::KeyShortcut;
   }
   void TearDown() override {
-    for (const std::string& name : {std::string("setting.dat"), std::string("setting.dat.tmp")}) {
+    for (const char* name : {"setting.dat", "setting.dat.tmp", "profiles.ini", "profiles.ini.tmp"}) {
       std::string file = folder + name;
       ::DeleteFileA(file.c_str());
       ::RemoveDirectoryA(file.c_str());
@@ -128,6 +129,24 @@ TEST_F(SettingsFileWin, ReadOnlyFileIsNeitherReplacedNorRewritten) {
   EXPECT_FALSE(exists(path + ".tmp"));
   EXPECT_NE(::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(SettingsFileWin, ASwappedInFileKeepsItsAttributesAndAHeldOneStaysWhole) {
+  const std::string profiles = folder + "profiles.ini";
+  ASSERT_TRUE(FileSaver().save(profiles, "[old.exe]\r\n", FileSaver::Existing::SwapIn));
+  ASSERT_TRUE(::SetFileAttributesA(profiles.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(FileSaver().save(profiles, "[new.exe]\r\n", FileSaver::Existing::SwapIn));
+  EXPECT_NE(::GetFileAttributesA(profiles.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(readAll(profiles), Bytes({'[', 'n', 'e', 'w', '.', 'e', 'x', 'e', ']', '\r', '\n'}));
+
+  // An editor holds it open without letting it go: the save fails whole.
+  HANDLE holder = ::CreateFileA(profiles.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(FileSaver().save(profiles, "[other.exe]\r\n", FileSaver::Existing::SwapIn));
+  ::CloseHandle(holder);
+  EXPECT_EQ(readAll(profiles).size(), 11u);
+  EXPECT_FALSE(exists(profiles + ".tmp"));
+  ::SetFileAttributesA(profiles.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace
