@@ -10,7 +10,7 @@ add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 STRICT)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-set(SYSTEM_LIBS setupapi hid comctl32 gdi32 user32 imm32 shell32 advapi32 ws2_32 kernel32)
+set(SYSTEM_LIBS setupapi hid comctl32 gdi32 user32 imm32 shell32 advapi32 ws2_32 wtsapi32 kernel32)
 
 add_library(skivol_core STATIC ${SKIVOL_CORE_SOURCES} ${SKIVOL_WIN_CORE_SOURCES})
 target_include_directories(skivol_core PUBLIC ${SKIVOL_ROOT} ${SKIVOL_ROOT}/res)

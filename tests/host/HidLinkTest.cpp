@@ -67,6 +67,23 @@ TEST_F(HidLinkTest, TwoMiceGetEveryFrameButOnlyTheFirstExchanges) {
   EXPECT_EQ(bus.log, (Log{"set a", "get a"}));
 }
 
+TEST_F(HidLinkTest, AQuietLinkSendsNothingButStillScans) {
+  bus.interfaces = {mouseConfiguration("a"), mouseInput("a-in")};
+  link.setQuiet(true);
+  link.scan();
+  EXPECT_EQ(link.presentCount(), 1);
+  bus.log.clear();
+  FeatureFrame reply = kFrame;
+  link.sendFeature(kFrame);
+  link.exchangeFeature(FeatureFrame::InjectKeys(0, {}), reply);
+  EXPECT_FALSE(link.exchangeFeatureOn(link.deviceOf("a"), kFrame, reply));
+  EXPECT_TRUE(bus.received(0).empty());
+  EXPECT_EQ(reply, kFrame);
+  link.setQuiet(false);
+  link.sendFeature(kFrame);
+  EXPECT_EQ(bus.received(0), std::vector<FeatureFrame>{kFrame});
+}
+
 TEST_F(HidLinkTest, AMouseIsReachedThroughTheDeviceItsInterfacesHangFrom) {
   bus.interfaces = {mouseConfiguration("a"), mouseInput("a-in"), mouseConfiguration("b"), mouseInput("b-in")};
   bus.interfaces[0].device = bus.interfaces[1].device = "usb-a";
