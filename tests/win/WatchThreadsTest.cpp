@@ -80,4 +80,25 @@ TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   mainDialog = nullptr;
 }
 
+TEST(WatchThreads, TheMachinesCloseRequestEndsTheCopyToo) {
+  MainDialog dialog{nullptr};
+  mouseConfig.dpiSyncPending = false;
+  ASSERT_TRUE(dialog.Create(IDD_MAIN));
+  dialog.ShowWindow(SW_HIDE);
+  machineCloseEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  startWatchThreads(&dialog);
+  ::SetEvent(machineCloseEvent);
+  // The flag is set by the watch thread itself; the window is destroyed
+  // before it takes the close request posted with it.
+  const DWORD start = ::GetTickCount();
+  while (!mouseConfig.exitRequested && ::GetTickCount() - start < 10000) ::Sleep(10);
+  EXPECT_TRUE(mouseConfig.exitRequested);
+  stopWatchThreads();
+  dialog.DestroyWindow();
+  ::CloseHandle(machineCloseEvent);
+  machineCloseEvent = nullptr;
+  mouseConfig.exitRequested = false;
+  mainDialog = nullptr;
+}
+
 }  // namespace
