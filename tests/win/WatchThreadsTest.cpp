@@ -82,16 +82,12 @@ TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
 
 TEST(WatchThreads, TheMachinesCloseRequestEndsTheCopyToo) {
   MainDialog dialog{nullptr};
-  mouseConfig.dpiSyncPending = false;
   ASSERT_TRUE(dialog.Create(IDD_MAIN));
-  dialog.ShowWindow(SW_HIDE);
-  machineCloseEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  machineCloseEvent = ::CreateEventA(nullptr, TRUE, TRUE, nullptr);
   startWatchThreads(&dialog);
-  ::SetEvent(machineCloseEvent);
-  // The flag is set by the watch thread itself; the window is destroyed
-  // before it takes the close request posted with it.
-  const DWORD start = ::GetTickCount();
-  while (!mouseConfig.exitRequested && ::GetTickCount() - start < 10000) ::Sleep(10);
+  // The watch thread sets the flag itself; the window goes before it takes
+  // the close request posted with it.
+  for (DWORD start = ::GetTickCount(); !mouseConfig.exitRequested && ::GetTickCount() - start < 10000;) ::Sleep(10);
   EXPECT_TRUE(mouseConfig.exitRequested);
   stopWatchThreads();
   dialog.DestroyWindow();
