@@ -8,8 +8,14 @@
 #include "app/WatchThreads.h"
 
 namespace {
-const char kOpenEventName[] = "Global\\KorvanixWaitEventOpen";
-const char kCloseEventName[] = "Global\\KorvanixWaitEventClose";
+// One copy per session: a second user signed in beside the first has a copy
+// of their own, so the single-instance events are the session's.
+const char kOpenEventName[] = "Local\\KorvanixWaitEventOpen";
+const char kCloseEventName[] = "Local\\KorvanixWaitEventClose";
+// Every copy of every session holds this one while it runs and ends when it
+// is signalled: a setup, which replaces the one program that all sessions
+// run, looks for it and ends them all through it.
+const char kMachineCloseEventName[] = "Global\\KorvanixWaitEventClose";
 }  // namespace
 
 BOOL ConfigApp::InitInstance() {
@@ -25,8 +31,12 @@ BOOL ConfigApp::InitInstance() {
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
     if (waitEventClose) ::CloseHandle(waitEventClose);
     waitEventClose = nullptr;
-    // The close request goes out before the show request.
-    if (closeSwitch) signalNamedEvent(kCloseEventName);
+    // The close request goes out before the show request; it ends the
+    // copies of the other users' sessions too, where this user may.
+    if (closeSwitch) {
+      signalNamedEvent(kCloseEventName);
+      signalNamedEvent(kMachineCloseEventName);
+    }
     signalNamedEvent(kOpenEventName);
     return FALSE;
   }
@@ -37,6 +47,10 @@ BOOL ConfigApp::InitInstance() {
   waitEventOpen = ::CreateEventA(nullptr, TRUE, TRUE, kOpenEventName);
   if (waitEventClose) ::ResetEvent(waitEventClose);
   if (waitEventOpen) ::ResetEvent(waitEventOpen);
+  // Another session's copy may have made it already (and is then not reset
+  // here, its request being theirs too); one that denies this user access
+  // leaves a null handle.
+  machineCloseEvent = ::CreateEventA(nullptr, TRUE, FALSE, kMachineCloseEventName);
 
   if (!closeSwitch) {
     // Nothing in the program takes typed text (the "Key" dialog reads keys,
@@ -54,7 +68,8 @@ BOOL ConfigApp::InitInstance() {
 
   if (waitEventClose) ::CloseHandle(waitEventClose);
   if (waitEventOpen) ::CloseHandle(waitEventOpen);
-  waitEventClose = waitEventOpen = nullptr;
+  if (machineCloseEvent) ::CloseHandle(machineCloseEvent);
+  waitEventClose = waitEventOpen = machineCloseEvent = nullptr;
   // FALSE: the process ends here, without a message loop of the framework's.
   return FALSE;
 }

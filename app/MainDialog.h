@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/MouseAccess.h"
 #include "controls/KeyNames.h"
 #include "controls/Skin.h"
 #include "controls/SkinButton.h"
@@ -217,6 +218,8 @@ protected:
   LRESULT OnFinishStart(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&);
+  LRESULT OnPowerBroadcast(UINT, WPARAM event, LPARAM setting, BOOL&);
+  LRESULT OnSessionChange(UINT, WPARAM event, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnShowWindow(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnTrayCallback(UINT, WPARAM, LPARAM, BOOL&);
@@ -307,6 +310,21 @@ private:
   // go, every button back to its own function (not saved).
   void handButtonsBack();
   void startRescanWorker();
+  // Looks for the mouse again now, not after a device change's delay: the
+  // re-scan gives every mouse found the report mask and the DPI steps.
+  void rescanNow();
+  // Power and session events (app/MouseAccess.h): the window hears of them
+  // from the start to its end, and carries out what each asks.
+  void watchPowerAndSessions();
+  void stopWatchingPowerAndSessions();
+  void onSessionEvent(SessionEvent event);
+  // What sleep, a lock or another session's turn at the console ask: every
+  // mouse lets go of what it holds and handles every button itself, as at
+  // the exit (the settings in force stay as they are); then nothing more is
+  // sent to it.
+  void letGoOfMouse();
+  // The raw input of the mouse is taken only by the console's copy.
+  void unregisterRawInput();
   void fillAssignmentCombos();
   // What the row of button `buttonIndex` holds in the profile being edited.
   ButtonAssignment editedAssignment(int buttonIndex) const;
@@ -362,6 +380,12 @@ private:
   bool m_profilesUnsaved = false;  // the last save of profiles.ini failed
   bool m_saveRetrying = false;     // kSaveRetryTimer runs
   FolderWatch m_folderWatch;       // hand edits of profiles.ini
+  // Whether this copy may talk to the mouse: its session is the console's,
+  // not locked, and the machine awake. Set up in OnInitDialog.
+  MouseAccess m_mouseAccess{true};
+  bool m_rawInputRegistered = false;
+  HPOWERNOTIFY m_displayNotice = nullptr;  // the console display's state
+  bool m_sessionNotices = false;           // WTSRegisterSessionNotification took
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;
 };

@@ -2,7 +2,9 @@
 
 #include <dbt.h>
 #include <windowsx.h>
+#include <wtsapi32.h>
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -26,6 +28,10 @@ namespace {
 static_assert(Skin::kHeadingLanguages == Language::Count, "one pair of headings per language");
 // Room for the executable's path, a long one included.
 constexpr DWORD kModulePathChars = 1024;
+// The console display's state (GUID_CONSOLE_DISPLAY_STATE), here so that no
+// GUID needs defining by the headers: 0 off, 1 on, 2 dimmed.
+const GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr DWORD kDisplayOff = 0;
 
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -96,6 +102,8 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_APP_FINISH_START, OnFinishStart)
   ON_MESSAGE(WM_CLOSE, OnClose)
   ON_MESSAGE(WM_ENDSESSION, OnEndSession)
+  ON_MESSAGE(WM_POWERBROADCAST, OnPowerBroadcast)
+  ON_MESSAGE(WM_WTSSESSION_CHANGE, OnSessionChange)
   ON_MESSAGE(WM_DESTROY, OnDestroy)
   ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
   ON_MESSAGE(WM_APP_TRAY_CALLBACK, OnTrayCallback)
@@ -151,6 +159,7 @@ BOOL MainDialog::OnInitDialog() {
   hidLink.setNotifyWindow(m_hWnd);
   mainDialog = this;
   setUpTrayMenuAndTimers();
+  watchPowerAndSessions();
   setUpControls();
   startWatchThreads(this);
   // The magnifier exists, hidden, for as long as the window. It is made
@@ -188,6 +197,10 @@ void MainDialog::findProgramFolderAndMice() {
   ::GetModuleFileNameW(nullptr, modulePath, kModulePathChars - 1);
   programDirectory = programDirectoryFromModulePath(utf8FromWide(modulePath));
 
+  // The mouse is the console's: a copy in another user's session sends it
+  // nothing, from the first frame on, until its session comes there.
+  m_mouseAccess = MouseAccess(systemSessions().onConsole());
+  hidLink.setQuiet(!m_mouseAccess.mayTalk());
   hidLink.scan();
   // A copy that ended without handing back (killed, crashed, the power gone)
   // may have left a mouse holding keys or buttons: every mouse lets go before
@@ -202,7 +215,7 @@ void MainDialog::startReadingInput() {
   m_skin.loadHeadings(kHeadingBitmapIds);
   // The combo boxes stay enabled until the first re-scan settles them.
   m_dpiSlider.EnableWindow(hidLink.presentCount() != 0);
-  registerRawInput();
+  if (m_mouseAccess.onConsole()) registerRawInput();
   // Before the first raw input: the input engine reads the table unloaded.
   loadKeyTable();
 
@@ -353,6 +366,7 @@ void MainDialog::registerRawInput() {
     device.dwFlags = RIDEV_INPUTSINK;
     registered = systemRawInput().registerDevices(&device, 1, sizeof(device));
   }
+  m_rawInputRegistered = registered;
   if (!registered) {
     // The window still works; only the remapped buttons will do nothing.
     CWinApp* app = AfxGetApp();
@@ -360,7 +374,110 @@ void MainDialog::registerRawInput() {
   }
 }
 
+void MainDialog::unregisterRawInput() {
+  if (!m_rawInputRegistered) return;
+  RAWINPUTDEVICE device = {};
+  device.usUsagePage = MouseIdentity::InputUsagePage;
+  device.usUsage = MouseIdentity::InputUsage;
+  device.dwFlags = RIDEV_REMOVE;
+  systemRawInput().registerDevices(&device, 1, sizeof(device));
+  m_rawInputRegistered = false;
+}
+
 void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseConfig); }
+
+void MainDialog::rescanNow() {
+  // A re-scan still waiting for a burst of device changes to end is this one.
+  KillTimer(kRescanTimer);
+  // The mouse may be back at other handles without the system having said.
+  hidLink.markDeviceSetChanged();
+  startRescanWorker();
+}
+
+void MainDialog::watchPowerAndSessions() {
+  // Both may be missing (an old system, a service-less one); the window then
+  // hears only of sleep, which every system tells every window.
+  m_sessionNotices = ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
+  m_displayNotice = ::RegisterPowerSettingNotification(m_hWnd, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void MainDialog::stopWatchingPowerAndSessions() {
+  if (m_sessionNotices) ::WTSUnRegisterSessionNotification(m_hWnd);
+  if (m_displayNotice) ::UnregisterPowerSettingNotification(m_displayNotice);
+  m_sessionNotices = false;
+  m_displayNotice = nullptr;
+}
+
+LRESULT MainDialog::OnPowerBroadcast(UINT, WPARAM event, LPARAM setting, BOOL&) {
+  switch (event) {
+    case PBT_APMSUSPEND:
+      onSessionEvent(SessionEvent::Suspend);
+      break;
+    case PBT_APMRESUMEAUTOMATIC:
+    case PBT_APMRESUMESUSPEND:
+      onSessionEvent(SessionEvent::Resume);
+      break;
+    case PBT_POWERSETTINGCHANGE: {
+      const auto* changed = reinterpret_cast<const POWERBROADCAST_SETTING*>(setting);
+      if (!changed || !::IsEqualGUID(changed->PowerSetting, kConsoleDisplayState) ||
+          changed->DataLength < sizeof(DWORD))
+        break;
+      DWORD state = 0;
+      std::memcpy(&state, changed->Data, sizeof(state));
+      onSessionEvent(state == kDisplayOff ? SessionEvent::DisplayOff : SessionEvent::DisplayOn);
+      break;
+    }
+    default:
+      break;
+  }
+  return TRUE;
+}
+
+LRESULT MainDialog::OnSessionChange(UINT, WPARAM event, LPARAM, BOOL&) {
+  // Registered for this session's events only: each is about this copy.
+  switch (event) {
+    case WTS_SESSION_LOCK:
+      onSessionEvent(SessionEvent::Lock);
+      break;
+    case WTS_SESSION_UNLOCK:
+      onSessionEvent(SessionEvent::Unlock);
+      break;
+    case WTS_CONSOLE_CONNECT:
+      onSessionEvent(SessionEvent::ConsoleConnect);
+      break;
+    case WTS_CONSOLE_DISCONNECT:
+      onSessionEvent(SessionEvent::ConsoleDisconnect);
+      break;
+    case WTS_REMOTE_DISCONNECT:
+      onSessionEvent(SessionEvent::RemoteDisconnect);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void MainDialog::onSessionEvent(SessionEvent event) {
+  // Once the exit has handed the buttons back, nothing more goes out.
+  if (mouseConfig.exitRequested) return;
+  const MouseAction action = m_mouseAccess.onEvent(event);
+  if (action == MouseAction::LetGo) letGoOfMouse();
+  // The mouse's input belongs to the copy at the console.
+  if (!m_mouseAccess.onConsole()) unregisterRawInput();
+  if (action != MouseAction::GiveBack) return;
+  hidLink.setQuiet(false);
+  if (!m_rawInputRegistered) registerRawInput();
+  rescanNow();
+}
+
+void MainDialog::letGoOfMouse() {
+  releaseHeldInput();
+  {
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
+    if (hidLink.inputCount() > 0) hidLink.sendFeature(FeatureFrame::ReportMask(0));
+  }
+  hidLink.setQuiet(true);
+}
 
 void MainDialog::startRescanWorker() {
   // The worker runs on its own; nobody waits for it.
@@ -591,6 +708,7 @@ void MainDialog::handButtonsBack() {
 
 LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   m_folderWatch.stop();
+  stopWatchingPowerAndSessions();
   hidLink.cancelPending();
   for (int32_t slot = 0; slot < hidLink.presentCount(); ++slot) hidLink.setSlotState(slot, 0, 0xFF);
   m_trayIcon.remove();
@@ -639,6 +757,9 @@ LRESULT MainDialog::OnShowDpiOnScreenCommand(WORD, WORD, HWND, BOOL&) {
 }
 
 void MainDialog::onRawInput(HRAWINPUT handle) {
+  // Asleep, locked or away from the console, the mouse does nothing here;
+  // the packet is freed by the default processing all the same.
+  if (!m_mouseAccess.mayTalk()) return;
   noteHeldKeys();
   ::onRawInput(m_inputEngine, systemRawInput(), m_rawInputMice, handle);
   noteHeldKeys();

@@ -30,9 +30,11 @@ extern CMenu trayMenu;
 // Set by the start-up from the command line: "/hide" and "/close".
 extern bool hideAtStart;
 extern bool closeSwitch;
-// The single-instance events: a later copy signals them.
+// The single-instance events of the session: a later copy signals them.
 extern HANDLE waitEventOpen;
 extern HANDLE waitEventClose;
+// The close request of every session's copy at once (a setup's).
+extern HANDLE machineCloseEvent;
 // The folder of the executable (device/ProgramDirectory.h), set by the main
 // window's initialisation before any file is read.
 

@@ -11,5 +11,6 @@ bool hideAtStart = false;
 bool closeSwitch = false;
 HANDLE waitEventOpen = nullptr;
 HANDLE waitEventClose = nullptr;
+HANDLE machineCloseEvent = nullptr;
 
 MainDialog* mainDialog = nullptr;

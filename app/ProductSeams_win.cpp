@@ -1,5 +1,8 @@
 // The product reaches the mouse through the system's HID services.
 #include "app/Seams.h"
+
+#include <windows.h>
+
 #include "device/Win32HidBus.h"
 #include "mainwnd/Win32RawInput.h"
 
@@ -13,4 +16,23 @@ HidBus& systemHidBus() {
 RawInputApi& systemRawInput() {
   static Win32RawInput rawInput;
   return rawInput;
+}
+
+namespace {
+class Win32SessionIds : public SessionIds {
+public:
+  unsigned long ownSession() override {
+    DWORD session = 0;
+    // Cannot fail for the process itself; should it, the copy counts as the
+    // console's, as every copy did before sessions were told apart.
+    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &session)) return consoleSession();
+    return session;
+  }
+  unsigned long consoleSession() override { return ::WTSGetActiveConsoleSessionId(); }
+};
+}  // namespace
+
+SessionIds& systemSessions() {
+  static Win32SessionIds sessions;
+  return sessions;
 }

@@ -22,12 +22,13 @@ HANDLE watchThread = nullptr;
 DWORD WINAPI WatchThread(LPVOID parameter) {
   MainDialog* const dialog = static_cast<MainDialog*>(parameter);
   const HWND window = dialog->m_hWnd;
-  bool watchingClose = waitEventClose != nullptr;
+  bool watchingClose = true;
   for (;;) {
     // The stop request first: it wins over a signal that came with it.
-    HANDLE handles[3] = {stopEvent};
+    HANDLE handles[4] = {stopEvent};
     DWORD count = 1;
-    if (watchingClose) handles[count++] = waitEventClose;
+    if (watchingClose && waitEventClose) handles[count++] = waitEventClose;
+    if (watchingClose && machineCloseEvent) handles[count++] = machineCloseEvent;
     if (waitEventOpen) handles[count++] = waitEventOpen;
     if (count == 1) return 0;
     const DWORD result = ::WaitForMultipleObjects(count, handles, FALSE, INFINITE);
@@ -38,7 +39,7 @@ DWORD WINAPI WatchThread(LPVOID parameter) {
     // held up as it was, resets the event and leaves it running.
     if (::WaitForSingleObject(signalled, 0) != WAIT_OBJECT_0) continue;
     ::ResetEvent(signalled);
-    if (signalled == waitEventClose) {
+    if (signalled == waitEventClose || signalled == machineCloseEvent) {
       watchingClose = false;
       dialog->requestExit();
     } else {
@@ -54,7 +55,7 @@ void startWatchThreads(MainDialog* dialog) {
   // Without a way to stop it the thread could outlive what it uses.
   if (!stopEvent) return;
   ::ResetEvent(stopEvent);
-  if (waitEventClose || waitEventOpen) watchThread = ::CreateThread(nullptr, 0, WatchThread, dialog, 0, nullptr);
+  if (waitEventClose || waitEventOpen || machineCloseEvent) watchThread = ::CreateThread(nullptr, 0, WatchThread, dialog, 0, nullptr);
 }
 
 void stopWatchThreads() {

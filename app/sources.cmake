@@ -2,6 +2,7 @@
 # watch threads and the exit request.
 list(APPEND SKIVOL_CORE_SOURCES
   app/CommandLine.cpp
+  app/MouseAccess.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
   app/ConfigApp_win.cpp

@@ -10,7 +10,7 @@ add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 STRICT)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# hid.dll and comctl32.dll are not imported: framework/SystemDlls_win.cpp
+# hid.dll, comctl32.dll and wtsapi32.dll are not imported: framework/SystemDlls_win.cpp
 # loads them from the system folder.
 set(SYSTEM_LIBS setupapi gdi32 user32 imm32 shell32 advapi32 ws2_32 kernel32)
 

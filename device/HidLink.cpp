@@ -193,6 +193,7 @@ bool HidLink::exchangeWith(const Target& target, const FeatureFrame& request, Fe
 }
 
 void HidLink::sendFeature(const FeatureFrame& frame) {
+  if (m_quiet) return;
   Guard hold(m_lock);
   const bool fresh = refreshTargetsIfStale();
   std::vector<std::string> delivered;
@@ -213,6 +214,7 @@ void HidLink::sendFeature(const FeatureFrame& frame) {
 }
 
 void HidLink::exchangeFeature(const FeatureFrame& request, FeatureFrame& reply) {
+  if (m_quiet) return;
   Guard hold(m_lock);
   const bool fresh = refreshTargetsIfStale();
   if (m_targets.empty()) return;
@@ -223,6 +225,7 @@ void HidLink::exchangeFeature(const FeatureFrame& request, FeatureFrame& reply) 
 }
 
 bool HidLink::exchangeFeatureOn(const std::string& device, const FeatureFrame& request, FeatureFrame& reply) {
+  if (m_quiet) return false;
   Guard hold(m_lock);
   const bool fresh = refreshTargetsIfStale();
   const Target* target = targetOf(device);

@@ -76,6 +76,12 @@ public:
   // kept. Takes no lock, so the window's thread never waits for a scan here.
   void markDeviceSetChanged() { m_deviceSetChanged.store(true); }
 
+  // While quiet, no frame leaves for any mouse (the transfers do nothing, as
+  // with no mouse): the mouse is another copy's, or the machine is going to
+  // sleep or the session is locked. Scans still run. Takes no lock.
+  void setQuiet(bool quiet) { m_quiet.store(quiet); }
+  bool quiet() const { return m_quiet.load(); }
+
   // The main window, as an opaque handle value. Kept for a debugger only:
   // nothing is posted to it from here, device changes reach the window from
   // the system.
@@ -161,6 +167,7 @@ private:
   std::vector<Target> m_targets;  // in enumeration order; under the lock
   bool m_targetsKnown = false;    // the targets describe a walk not yet known stale
   std::atomic<bool> m_deviceSetChanged{false};
+  std::atomic<bool> m_quiet{false};
   std::atomic<void*> m_notifyWindow{nullptr};
   mutable std::recursive_mutex m_lock;
 };

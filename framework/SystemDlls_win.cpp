@@ -1,10 +1,11 @@
-// hid.dll and comctl32.dll are not among the DLLs the system always takes
+// hid.dll, comctl32.dll and wtsapi32.dll are not among the DLLs the system always takes
 // from its own folder: imported, a copy put beside the program would be
 // loaded in their place. So they are not imported. Their functions that the
 // programs call are defined here instead: at its first call each loads its
 // DLL from the system folder and goes on to the system's function.
 #include <windows.h>
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 extern "C" {
 #include <hidsdi.h>
@@ -16,6 +17,7 @@ namespace {
 
 const wchar_t kHid[] = L"hid.dll";
 const wchar_t kCommonControls[] = L"comctl32.dll";
+const wchar_t kTerminalServices[] = L"wtsapi32.dll";
 // What HidP_GetCaps answers when it has no data to read.
 constexpr NTSTATUS kHidNotAvailable = static_cast<NTSTATUS>(0xC0110001);  // HIDP_STATUS_INVALID_PREPARSED_DATA
 
@@ -71,6 +73,13 @@ void NTAPI HidD_GetHidGuid(LPGUID guid) {
   static const auto function = systemFunction<decltype(&::HidD_GetHidGuid)>(kHid, "HidD_GetHidGuid");
   if (function) return function(guid);
   *guid = GUID{};  // no device class matches it
+}
+
+BOOL WINAPI WTSRegisterSessionNotification(HWND window, DWORD flags) {
+  CALL_SYSTEM_FUNCTION(kTerminalServices, WTSRegisterSessionNotification, FALSE, window, flags);
+}
+BOOL WINAPI WTSUnRegisterSessionNotification(HWND window) {
+  CALL_SYSTEM_FUNCTION(kTerminalServices, WTSUnRegisterSessionNotification, FALSE, window);
 }
 
 }  // extern "C"

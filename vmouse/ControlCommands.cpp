@@ -84,8 +84,8 @@ std::string stateLine(const MouseSnapshot& snapshot) {
 
 const char kHelp[] =
     "commands: buttons <hex> | dpibutton | report <16 hex> | packet <type> <size> [hex] | frames | state | "
-    "unplug | plug | add second-mouse|foreign-string [text]|foreign-collection|hid <n> | heap [sizes] | quit "
-    "(buttons, dpibutton, report, state, unplug, plug take an optional device name; default mouse)";
+    "unplug | plug | reset | add second-mouse|foreign-string [text]|foreign-collection|hid <n> | heap [sizes] | quit "
+    "(buttons, dpibutton, report, state, unplug, plug, reset take an optional device name; default mouse)";
 
 }  // namespace
 
@@ -151,6 +151,12 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
     if (changed) m_host.inputDeviceChanged(device, verb == "plug");
     m_host.announceDeviceChange();
     return answer("ok");
+  }
+  if (verb == "reset") {
+    // No device change is announced: the system does not see a mouse that
+    // lost power while it slept.
+    if (!deviceArgument(words, 1, device)) return error("usage: reset [device]");
+    return deviceError(m_bus.resetMouse(device), device);
   }
   if (verb == "add") {
     const std::string what = words.size() >= 2 ? lower(words[1]) : "";

@@ -15,6 +15,8 @@
 //                                 buttons=XX dpi=S0,S1,S2,S3 level=L
 //                                 physical=XX plugged=0|1
 //   unplug [device], plug [device]
+//   reset [device]                the mouse back at its power-on state, no
+//                                 device change
 //   add second-mouse | add foreign-string [text] | add foreign-collection | add hid <n>
 //   help, quit
 //

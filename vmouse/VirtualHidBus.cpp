@@ -218,6 +218,16 @@ DeviceResult VirtualHidBus::setPlugged(const std::string& name, bool plugged, bo
   return DeviceResult::Ok;
 }
 
+DeviceResult VirtualHidBus::resetMouse(const std::string& name) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  Device* device = findDevice(name);
+  if (!device) return DeviceResult::NoSuchDevice;
+  if (!device->firmware) return DeviceResult::NotAMouse;
+  if (!device->plugged) return DeviceResult::Unplugged;
+  device->firmware->resetToPowerOn();
+  return DeviceResult::Ok;
+}
+
 DeviceResult VirtualHidBus::setPhysicalButtons(const std::string& name, uint8_t buttons) {
   std::lock_guard<std::mutex> guard(m_lock);
   Device* device = findDevice(name);

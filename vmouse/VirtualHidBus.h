@@ -111,6 +111,10 @@ public:
 
   // `changed`, when given, says whether the device was not already so.
   DeviceResult setPlugged(const std::string& name, bool plugged, bool* changed = nullptr);
+  // The mouse loses power and gets it back while it stays on the bus (the
+  // machine slept): its firmware is at its power-on state, and nothing tells
+  // the system, which sees no device come or go.
+  DeviceResult resetMouse(const std::string& name);
   // The mouse's buttons, its DPI button, an arbitrary report from a device
   // with an input collection (a mouse or a foreign collection).
   DeviceResult setPhysicalButtons(const std::string& name, uint8_t buttons);

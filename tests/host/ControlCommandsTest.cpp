@@ -51,6 +51,20 @@ TEST_F(ControlTest, BadCommandsAnswerAnErrorAndChangeNothing) {
   EXPECT_TRUE(commands.execute("   ").lines.empty());
 }
 
+TEST_F(ControlTest, ResetBringsTheMouseBackAtPowerOnWithoutADeviceChange) {
+  HidBus::Handle handle = bus.open(bus.enumerateInterfaces().front());
+  for (const FirmwareFrame& frame : {FirmwareFrame{0, 0x07, 0x02, 0x1E}, FirmwareFrame{0, 0x15, 0x01, 0x01, 0x06},
+                                     FirmwareFrame{0, 0x18, 0x00, 0x07}, FirmwareFrame{0, 0x19, 0x03}})
+    ASSERT_TRUE(bus.setFeature(handle, frame.data(), frame.size()));
+  EXPECT_EQ(run("RESET mouse"), "ok");
+  EXPECT_EQ(run("state"), "mask=00 modifiers=00 keys=00,00,00,00,00 buttons=00 dpi=0,1,3,5 level=2 physical=00 plugged=1");
+  EXPECT_EQ(host.deviceChanges, 0);
+  EXPECT_TRUE(bus.setFeature(handle, FirmwareFrame{}.data(), kFirmwareFrameLength));  // the handle still works
+  bus.close(handle);
+  bus.setPlugged("mouse", false);
+  EXPECT_EQ(run("reset").rfind("error ", 0), 0u);
+}
+
 TEST_F(ControlTest, HeapAnswersWhatTheHostGives) {
   host.figures = "busy=10 blocks=3";
   EXPECT_EQ(run("heap"), "heap busy=10 blocks=3");

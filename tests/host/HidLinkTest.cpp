@@ -67,6 +67,18 @@ TEST_F(HidLinkTest, TwoMiceGetEveryFrameButOnlyTheFirstExchanges) {
   EXPECT_EQ(bus.log, (Log{"set a", "get a"}));
 }
 
+TEST_F(HidLinkTest, AQuietLinkSendsNothingButStillScans) {
+  bus.interfaces = {mouseConfiguration("a"), mouseInput("a-in")};
+  link.setQuiet(true);
+  link.scan();
+  FeatureFrame reply;
+  link.sendFeature(kFrame);
+  link.exchangeFeature(kFrame, reply);
+  EXPECT_FALSE(link.exchangeFeatureOn(link.deviceOf("a"), kFrame, reply));
+  EXPECT_EQ(link.presentCount(), 1);
+  EXPECT_TRUE(bus.received(0).empty());
+}
+
 TEST_F(HidLinkTest, AMouseIsReachedThroughTheDeviceItsInterfacesHangFrom) {
   bus.interfaces = {mouseConfiguration("a"), mouseInput("a-in"), mouseConfiguration("b"), mouseInput("b-in")};
   bus.interfaces[0].device = bus.interfaces[1].device = "usb-a";

@@ -80,4 +80,21 @@ TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   mainDialog = nullptr;
 }
 
+TEST(WatchThreads, TheMachinesCloseRequestEndsTheCopyToo) {
+  MainDialog dialog{nullptr};
+  ASSERT_TRUE(dialog.Create(IDD_MAIN));
+  machineCloseEvent = ::CreateEventA(nullptr, TRUE, TRUE, nullptr);
+  startWatchThreads(&dialog);
+  // The watch thread sets the flag itself; the window goes before it takes
+  // the close request posted with it.
+  for (DWORD start = ::GetTickCount(); !mouseConfig.exitRequested && ::GetTickCount() - start < 10000;) ::Sleep(10);
+  EXPECT_TRUE(mouseConfig.exitRequested);
+  stopWatchThreads();
+  dialog.DestroyWindow();
+  ::CloseHandle(machineCloseEvent);
+  machineCloseEvent = nullptr;
+  mouseConfig.exitRequested = false;
+  mainDialog = nullptr;
+}
+
 }  // namespace
