@@ -93,6 +93,21 @@ void KeyCaptureDialog::capture(LPARAM keyData) {
   for (const ModifierKey& key : kModifierKeys) {
     if (down(::GetAsyncKeyState(key.virtualKey))) held |= key.bit;
   }
+  // None down any more: on a busy machine a quick Ctrl+C is handled after
+  // Ctrl went up again. The thread's key state, which follows the messages as
+  // they are taken from the queue, still has it down: its side, or the left.
+  if (held == 0) {
+    constexpr int kSides = kModifierKeyCount / 2;  // the left keys, then the right ones
+    for (int kind = 0; kind < kSides; ++kind) {
+      const ModifierKey& left = kModifierKeys[kind];
+      const ModifierKey& right = kModifierKeys[kind + kSides];
+      if (down(::GetKeyState(right.virtualKey))) {
+        held |= right.bit;
+      } else if (down(::GetKeyState(bothSides(left.virtualKey)))) {
+        held |= left.bit;
+      }
+    }
+  }
   const int32_t scanCode = scanCodeFromKeyData(static_cast<uint32_t>(keyData));
   // A key without a HID usage (right Windows, media keys) the mouse cannot
   // type: the button would do nothing. The previous key stays.
