@@ -138,7 +138,8 @@ int probeTray(const char* title, UINT id, bool forget) {
 
 // What a combo box sends its parent while its list is open and the user moves
 // to item `index` (Wine sends no selection change then): the selection, then
-// CBN_SELCHANGE from the control.
+// CBN_SELCHANGE from the control. Then Escape closes the list, posted so that
+// it comes after anything the window posted itself meanwhile.
 int selectInOpenList(const char* title, int id, int index) {
   HWND top = findTopLevel(title);
   HWND hwnd = top ? GetDlgItem(top, id) : nullptr;
@@ -151,6 +152,8 @@ int selectInOpenList(const char* title, int id, int index) {
   SendMessageTimeoutA(hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 5000, &result);
   SendMessageTimeoutA(top, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hwnd),
                       SMTO_ABORTIFHUNG, 5000, &result);
+  PostMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageA(hwnd, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
   std::printf("found=1 dropped=%ld\n", static_cast<long>(dropped));
   return 0;
 }
