@@ -10,6 +10,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/MouseAccess.h"
 #include "controls/KeyNames.h"
@@ -94,6 +95,9 @@ constexpr UINT WM_APP_FOLDER_CHANGED = WM_APP + 0x301;
 // Posted to itself when "Add a program..." is chosen in the profile box: the
 // menu of open windows opens once the box is done with the choice.
 constexpr UINT WM_APP_ADD_PROFILE = WM_APP + 0x300;
+// Posted to itself when "Remove this profile" is chosen: the question opens
+// once the box is done with the choice.
+constexpr UINT WM_APP_REMOVE_PROFILE = WM_APP + 0x301;
 
 // Called by the re-scan worker with what the scans before and after it found:
 // another set of mice makes the window's thread forget the held input, which
@@ -241,9 +245,11 @@ protected:
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnProfileChange(WORD, WORD, HWND, BOOL&);
   LRESULT OnProfileListCancelled(WORD, WORD, HWND, BOOL&);
+  LRESULT OnProfileLeft(WORD, WORD, HWND, BOOL&);
   LRESULT OnActivateApp(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnAddProfile(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnFolderChanged(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnRemoveProfile(UINT, WPARAM, LPARAM, BOOL&);
 
   // Selects the row's item of `function`, or its own button's when the row
   // does not offer it; no selection notification.
@@ -334,6 +340,16 @@ private:
   // The profile box lists every other program, the profiles, and the
   // commands to add one and to remove the one being edited.
   void fillProfileBox();
+  // "Add a program..." or "Remove this profile" (by item data) taken: the
+  // menu of open windows, or the question whether to remove, opens once the
+  // box is done with the choice.
+  void takeProfileCommand(DWORD_PTR item);
+  // Enter on the profile box: a command reached with the keys is taken.
+  void confirmProfileCommand();
+  // Asks whether to remove the edited profile; Yes removes it.
+  bool askToRemoveEditedProfile();
+  // A program's name as the window shows it.
+  static std::wstring shownProgramName(const std::string& program);
   // The menu of the programs with a window open now and the Open dialog;
   // "" when none was chosen.
   std::string chooseProgram();
@@ -386,6 +402,10 @@ private:
   bool m_rawInputRegistered = false;
   HPOWERNOTIFY m_displayNotice = nullptr;  // the console display's state
   bool m_sessionNotices = false;           // WTSRegisterSessionNotification took
+  // The closed profile box was moved with the keys onto "Add a program..." or
+  // "Remove this profile": it acts only on Enter, and shows the edited
+  // profile again when left.
+  bool m_profileCommandPending = false;
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;
 };

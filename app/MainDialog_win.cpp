@@ -45,12 +45,18 @@ public:
   explicit WindowRescanTarget(MainDialog& dialog)
       : m_window(dialog.m_hWnd),
         m_slider(dialog.m_dpiSlider.m_hWnd),
+        m_levels(dialog.skinnedControls().seeThrough),
         m_boxes{dialog.m_comboRight.m_hWnd, dialog.m_comboWheel.m_hWnd, dialog.m_combo4th.m_hWnd,
                 dialog.m_combo5th.m_hWnd, dialog.m_comboProfile.m_hWnd} {}
 
   // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
   // holds no lock here, so that thread can always get on.
-  void enableDpiSlider(bool enable) override { ::EnableWindow(m_slider, enable); }
+  // The DPI levels go with the slider: a disabled level strip is also what a
+  // screen reader reads as unavailable.
+  void enableDpiSlider(bool enable) override {
+    ::EnableWindow(m_slider, enable);
+    if (m_levels) ::EnableWindow(m_levels, enable);
+  }
   void enableAssignmentBoxes(bool enable) override {
     for (HWND box : m_boxes) ::EnableWindow(box, enable);
     // The bottom bar says whether the mouse is there.
@@ -62,6 +68,7 @@ public:
 private:
   HWND m_window;
   HWND m_slider;
+  HWND m_levels;
   HWND m_boxes[5];  // the four rows and the profile box
 };
 
@@ -128,9 +135,11 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_CONTROL(CBN_SELCHANGE, IDC_COMBO_PROFILE, OnProfileChange)
   ON_CONTROL(CBN_SELENDOK, IDC_COMBO_PROFILE, OnProfileChange)
   ON_CONTROL(CBN_SELENDCANCEL, IDC_COMBO_PROFILE, OnProfileListCancelled)
+  ON_CONTROL(CBN_KILLFOCUS, IDC_COMBO_PROFILE, OnProfileLeft)
   ON_MESSAGE(WM_ACTIVATEAPP, OnActivateApp)
   ON_MESSAGE(WM_APP_ADD_PROFILE, OnAddProfile)
   ON_MESSAGE(WM_APP_FOLDER_CHANGED, OnFolderChanged)
+  ON_MESSAGE(WM_APP_REMOVE_PROFILE, OnRemoveProfile)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {

@@ -8,12 +8,16 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "framework/CString.h"
 
 struct AccessibleTexts {
   std::function<CString()> name;
   std::function<CString()> value;  // empty function: the system's value
+  // A value with characters outside the ANSI code page (a program's name);
+  // when given, it is told instead of `value`.
+  std::function<std::wstring()> wideValue;
   long role = 0;                   // 0: the system's role
 };
 

@@ -96,8 +96,8 @@ public:
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
     if (!value) return E_POINTER;
-    if (!isSelf(child) || !m_texts.value) return m_inner->get_accValue(child, value);
-    *value = wideString(m_texts.value());
+    if (!isSelf(child) || (!m_texts.value && !m_texts.wideValue)) return m_inner->get_accValue(child, value);
+    *value = m_texts.wideValue ? libraries().sysAllocString(m_texts.wideValue().c_str()) : wideString(m_texts.value());
     return *value ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {

@@ -12,9 +12,26 @@ constexpr char kUnassignableText[] = "This key cannot be assigned";
 // lParam bit of a key message: Alt is held.
 constexpr LPARAM kAltHeld = 1 << 29;
 
+bool down(SHORT state) { return (state & 0x8000) != 0; }
+
+// The key both sides of a modifier make (Ctrl, Shift, Alt); the Windows keys
+// have none.
+int bothSides(int sideKey) {
+  switch (sideKey) {
+    case VK_LCONTROL: case VK_RCONTROL: return VK_CONTROL;
+    case VK_LSHIFT: case VK_RSHIFT: return VK_SHIFT;
+    case VK_LMENU: case VK_RMENU: return VK_MENU;
+    default: return sideKey;
+  }
+}
+
+// Whether a modifier key is held for the key message being handled: down
+// now, or down as the message was typed. The thread's key state follows the
+// messages as they are taken from the queue; on a busy machine the state of
+// this moment may be past them (a Ctrl+Enter handled after Ctrl went up).
 bool modifierHeld() {
   for (const ModifierKey& key : kModifierKeys) {
-    if (::GetAsyncKeyState(key.virtualKey) & 0x8000) return true;
+    if (down(::GetAsyncKeyState(key.virtualKey)) || down(::GetKeyState(bothSides(key.virtualKey)))) return true;
   }
   return false;
 }
@@ -74,7 +91,22 @@ void KeyCaptureDialog::capture(LPARAM keyData) {
   // from right, which the key message itself does not.
   int32_t held = 0;
   for (const ModifierKey& key : kModifierKeys) {
-    if (::GetAsyncKeyState(key.virtualKey) & 0x8000) held |= key.bit;
+    if (down(::GetAsyncKeyState(key.virtualKey))) held |= key.bit;
+  }
+  // None down any more: on a busy machine a quick Ctrl+C is handled after
+  // Ctrl went up again. The thread's key state, which follows the messages as
+  // they are taken from the queue, still has it down: its side, or the left.
+  if (held == 0) {
+    constexpr int kSides = kModifierKeyCount / 2;  // the left keys, then the right ones
+    for (int kind = 0; kind < kSides; ++kind) {
+      const ModifierKey& left = kModifierKeys[kind];
+      const ModifierKey& right = kModifierKeys[kind + kSides];
+      if (down(::GetKeyState(right.virtualKey))) {
+        held |= right.bit;
+      } else if (down(::GetKeyState(bothSides(left.virtualKey)))) {
+        held |= left.bit;
+      }
+    }
   }
   const int32_t scanCode = scanCodeFromKeyData(static_cast<uint32_t>(keyData));
   // A key without a HID usage (right Windows, media keys) the mouse cannot

@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "controls/ControlPicture.h"
 #include "framework/CComboBox.h"
@@ -73,6 +74,11 @@ public:
   // The text the selection field shows: what the owner says for the selected
   // item, or the item's text; "" without selection.
   CString selectionText() const;
+  // The same, wide: an item's own text (a program's name) may hold
+  // characters outside the ANSI code page, which the box keeps and shows.
+  std::wstring wideSelectionText() const;
+  // Item `index`'s text as the box holds it.
+  std::wstring wideItemText(int index) const;
 
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -112,14 +118,14 @@ private:
   // selectionText(), asked again only after something it depends on changed:
   // asking the list for an item's data and text on every paint costs more
   // than the rest of the paint.
-  const CString& knownSelectionText() const;
+  const std::wstring& knownSelectionText() const;
 
   // Everything the picture depends on besides the skin set by setSkin.
   struct Look {
     bool enabled = false;
     bool focused = false;
     bool hovering = false;
-    CString text;
+    std::wstring text;
     HFONT font = nullptr;
     POINT origin = {0, 0};  // in the parent, where the backdrop is taken from
     bool operator==(const Look& other) const;
@@ -135,6 +141,6 @@ private:
   // comes back is then already drawn.
   bool m_forwardingDrawItem = false;
   FieldText m_fieldText;
-  mutable CString m_knownFieldText;
+  mutable std::wstring m_knownFieldText;
   mutable bool m_fieldTextKnown = false;
 };

@@ -3,6 +3,7 @@
 #include "controls/BitmapRegion.h"
 #include "controls/MouseTracking.h"
 #include "framework/GdiObjects.h"
+#include "framework/WideText.h"
 
 namespace {
 constexpr int kTextIndent = 4;
@@ -149,7 +150,7 @@ HDC SkinComboBox::picture() {
     ::SetBkMode(image, TRANSPARENT);
     ::SetTextColor(image, fieldTextColor());
     RECT field = textArea();
-    ::DrawTextA(image, look.text, look.text.GetLength(), &field, kFieldTextFormat);
+    ::DrawTextW(image, look.text.c_str(), static_cast<int>(look.text.size()), &field, kFieldTextFormat);
   }
 
   HBITMAP arrow = !look.enabled ? m_arrowDisabledBitmap : look.hovering ? m_arrowHoverBitmap : m_arrowBitmap;
@@ -262,10 +263,10 @@ void SkinComboBox::drawListItem(const DRAWITEMSTRUCT& item) {
   // The current selection stays marked while the user moves over the others.
   if (index == m_selectedIndex) color = kCurrentItemText;
   ::SetTextColor(item.hDC, color);
-  const CString text = GetLBText(index);
+  const std::wstring text = wideItemText(index);
   RECT rect = item.rcItem;
   rect.left += kTextIndent;
-  ::DrawTextA(item.hDC, text, -1, &rect, kFieldTextFormat);
+  ::DrawTextW(item.hDC, text.c_str(), -1, &rect, kFieldTextFormat);
 }
 
 void SkinComboBox::drawSelectionField(const DRAWITEMSTRUCT& item) {
@@ -282,10 +283,10 @@ void SkinComboBox::drawSelectionField(const DRAWITEMSTRUCT& item) {
   ::SetBkMode(item.hDC, TRANSPARENT);
   selectTextFont(item.hDC);
   ::SetTextColor(item.hDC, fieldTextColor());
-  const CString text = selectionText();
+  const std::wstring text = wideSelectionText();
   RECT rect = item.rcItem;
   rect.left += kTextIndent;
-  ::DrawTextA(item.hDC, text, -1, &rect, kFieldTextFormat | DT_VCENTER);
+  ::DrawTextW(item.hDC, text.c_str(), -1, &rect, kFieldTextFormat | DT_VCENTER);
 }
 
 RECT SkinComboBox::textArea() const {
@@ -298,9 +299,25 @@ CString SkinComboBox::selectionText() const {
   return GetLBText(m_selectedIndex);
 }
 
-const CString& SkinComboBox::knownSelectionText() const {
+std::wstring SkinComboBox::wideItemText(int index) const {
+  const LRESULT length = ::SendMessageW(m_hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied =
+      ::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+std::wstring SkinComboBox::wideSelectionText() const {
+  if (m_selectedIndex < 0) return std::wstring();
+  if (m_fieldText) return wideFromAnsi(m_fieldText(*this, m_selectedIndex));
+  return wideItemText(m_selectedIndex);
+}
+
+const std::wstring& SkinComboBox::knownSelectionText() const {
   if (!m_fieldTextKnown) {
-    m_knownFieldText = selectionText();
+    m_knownFieldText = wideSelectionText();
     m_fieldTextKnown = true;
   }
   return m_knownFieldText;

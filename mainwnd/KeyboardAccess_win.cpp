@@ -90,6 +90,8 @@ void KeyboardAccess::attach(const Window& window) {
                     if (level != mouseConfig.dpiLevel) m_window.chooseDpiLevel(level);
                   });
   m_parts[Levels] = m_levels.m_hWnd;
+  // Usable when the slider is: both need the mouse.
+  ::EnableWindow(m_levels.m_hWnd, ::IsWindowEnabled(m_parts[Slider]));
 
   // The tab order follows the order of the controls: the DPI levels come
   // after the last row, and "-" and "X" after "Default".
@@ -218,7 +220,7 @@ LRESULT KeyboardAccess::answerAccessible(int part, WPARAM wParam, LPARAM lParam)
     texts.value = [this, part] { return m_window.rowValue(part); };
   } else if (part == ProfileBox) {
     texts.name = [] { return uiTexts[UiText::ProfileLabel]; };
-    texts.value = [painted] { return painted->skinnedControls().profileBox->selectionText(); };
+    texts.wideValue = [painted] { return painted->skinnedControls().profileBox->wideSelectionText(); };
   } else if (part == Slider) {
     texts.name = [] { return uiTexts[UiText::AccessDpi]; };
     texts.value = [painted] { return number(400 * (painted->dpiSliderPos() + 1)) + " " + uiTexts[UiText::AccessDpi]; };

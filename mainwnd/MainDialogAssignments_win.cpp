@@ -121,11 +121,12 @@ LRESULT MainDialog::OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&) {
 }
 
 LRESULT MainDialog::OnAssignmentLeft(WORD, WORD id, HWND, BOOL&) {
-  // Left without confirming, the row shows its function again.
+  // Left without confirming, the row shows its function again: the edited
+  // profile's.
   const AssignmentRow* row = rowOfControl(id);
   if (!row || m_pendingShortcut != &(this->*row->combo)) return 0;
   m_pendingShortcut = nullptr;
-  selectFunction(this->*row->combo, mouseConfig.assignments[row->buttonIndex].function);
+  selectFunction(this->*row->combo, editedAssignment(row->buttonIndex).function);
   m_keyboard.announceValue((this->*row->combo).m_hWnd);
   return 0;
 }
@@ -259,14 +260,23 @@ void MainDialog::OnOK() {
   // A button remapped to Enter types it into this window too when it has
   // the focus: only a person's Enter resets.
   if (mouseMayBeTyping()) return;
-  // Enter on a row that shows "Shortcuts" reached with the arrows confirms
-  // it, instead of resetting every row.
-  if (m_pendingShortcut && ::GetFocus() == m_pendingShortcut->m_hWnd) {
+  // Enter on a combo box confirms the choice it shows and resets nothing:
+  // "Shortcuts" or a profile command reached with the keys is taken; any
+  // other item acted when it was reached.
+  const HWND focus = ::GetFocus();
+  if (m_pendingShortcut && focus == m_pendingShortcut->m_hWnd) {
     confirmPendingShortcut();
     return;
   }
-  // Enter resets like "Default" but never ends the dialog and leaves the
-  // commit to the timer.
+  if (focus == m_comboProfile.m_hWnd) {
+    confirmProfileCommand();
+    return;
+  }
+  for (const AssignmentRow& row : kRows) {
+    if (focus == (this->*row.combo).m_hWnd) return;
+  }
+  // Elsewhere Enter resets like "Default" but never ends the dialog and
+  // leaves the commit to the timer.
   restoreNativeAssignments();
   resetDpiSteps();
 }

@@ -49,9 +49,6 @@ std::vector<std::string> profileNames(const ProgramProfiles& profiles) {
   return names;
 }
 
-// A UTF-8 name in the ANSI code page of the window's texts.
-CString ansiFromUtf8(const std::string& text) { return ansiFromWide(wideFromUtf8(text.c_str()).c_str()); }
-
 // A window a person would pick: shown, unowned, titled, not a tool window.
 struct OpenWindow {
   HWND window;
@@ -134,7 +131,7 @@ void MainDialog::applyRowsInForce() {
   else
     SetTimer(kProgramGoneTimer, kProgramGonePeriodMs);
   pushReportMask();
-  if (otherProfile) m_trayIcon.setProfileName(rows.profile.empty() ? nullptr : ansiFromUtf8(rows.profile).c_str());
+  if (otherProfile) m_trayIcon.setProfileName(rows.profile.empty() ? nullptr : shownProgramName(rows.profile).c_str());
 }
 
 ButtonAssignment MainDialog::editedAssignment(int buttonIndex) const {
@@ -214,7 +211,9 @@ void MainDialog::fillProfileBox() {
   m_comboProfile.SetItemData(selected, kEveryOtherProgramItem);
   const std::vector<ProgramProfile>& profiles = m_profiles.profiles();
   for (size_t i = 0; i < profiles.size(); ++i) {
-    const int item = m_comboProfile.AddString(ansiFromUtf8(profiles[i].program));
+    // Wide: a program may be named in any script.
+    const int item = static_cast<int>(::SendMessageW(m_comboProfile.m_hWnd, CB_ADDSTRING, 0,
+                                                     reinterpret_cast<LPARAM>(shownProgramName(profiles[i].program).c_str())));
     m_comboProfile.SetItemData(item, static_cast<DWORD_PTR>(i + 1));
     if (sameProgramName(profiles[i].program, m_editedProfile)) selected = item;
   }
@@ -224,6 +223,8 @@ void MainDialog::fillProfileBox() {
   m_comboProfile.SetCurSel(selected);
   m_comboProfile.Invalidate();
 }
+
+std::wstring MainDialog::shownProgramName(const std::string& program) { return wideFromUtf8(program.c_str()); }
 
 void MainDialog::editProfile(const std::string& program) {
   const ProgramProfile* profile = program.empty() ? nullptr : m_profiles.find(program);
@@ -253,22 +254,23 @@ void MainDialog::removeEditedProfile() {
 LRESULT MainDialog::OnProfileChange(WORD code, WORD, HWND, BOOL&) {
   // Moving through the open list changes the selection at each step (on
   // Windows; Wine waits for the choice); only the item taken counts, so that
-  // passing "Remove this profile" removes nothing. A closed box acts on each
-  // step, as the rows do; every choice leaves the box on the edited profile,
-  // so one taken twice acts once.
+  // passing "Remove this profile" removes nothing. A closed box moves to a
+  // profile on each step, as the rows do; every choice leaves the box on the
+  // edited profile, so one taken twice acts once.
   if (code == CBN_SELCHANGE && m_comboProfile.SendMessage(CB_GETDROPPEDSTATE)) return 0;
   const int selection = m_comboProfile.GetCurSel();
   if (selection < 0) return 0;
   const DWORD_PTR item = m_comboProfile.GetItemData(selection);
-  if (item == kAddProgramItem) {
-    // The box shows the edited profile again while the menu is open. The
-    // menu runs a loop of its own, which the box, still busy with its list's
-    // click, would keep from taking keys: it opens once that is over.
-    fillProfileBox();
-    PostMessage(WM_APP_ADD_PROFILE);
-  } else if (item == kRemoveProfileItem) {
-    removeEditedProfile();
-  } else if (item == kEveryOtherProgramItem) {
+  if (item == kAddProgramItem || item == kRemoveProfileItem) {
+    // The commands act only when taken from the open list (or with Enter):
+    // a key on the closed box that lands on one (an arrow, End, a letter)
+    // leaves it waiting.
+    m_profileCommandPending = m_keyboard.choosingByKeys();
+    if (!m_profileCommandPending) takeProfileCommand(item);
+    return 0;
+  }
+  m_profileCommandPending = false;
+  if (item == kEveryOtherProgramItem) {
     editProfile(std::string());
   } else if (item <= m_profiles.profiles().size()) {
     editProfile(m_profiles.profiles()[item - 1].program);
@@ -276,10 +278,41 @@ LRESULT MainDialog::OnProfileChange(WORD code, WORD, HWND, BOOL&) {
   return 0;
 }
 
+void MainDialog::takeProfileCommand(DWORD_PTR item) {
+  m_profileCommandPending = false;
+  // The box shows the edited profile again while the menu or the question
+  // is open. Either runs a loop of its own, which the box, still busy with
+  // its list's click, would keep from taking keys: it opens once that is over.
+  fillProfileBox();
+  if (item == kAddProgramItem) PostMessage(WM_APP_ADD_PROFILE);
+  if (item == kRemoveProfileItem) PostMessage(WM_APP_REMOVE_PROFILE);
+}
+
+void MainDialog::confirmProfileCommand() {
+  if (!m_profileCommandPending) return;
+  const int selection = m_comboProfile.GetCurSel();
+  const DWORD_PTR item = selection >= 0 ? m_comboProfile.GetItemData(selection) : kEveryOtherProgramItem;
+  if (item == kAddProgramItem || item == kRemoveProfileItem) {
+    takeProfileCommand(item);
+  } else {
+    m_profileCommandPending = false;
+  }
+}
+
 LRESULT MainDialog::OnProfileListCancelled(WORD, WORD, HWND, BOOL&) {
   // The list closed without a choice: the box names the edited profile
-  // again, whichever item was passed on the way.
+  // again, whichever item was passed on the way. A command reached with the
+  // keys on the closed box (which reports this too) keeps waiting for Enter.
+  if (!m_profileCommandPending) fillProfileBox();
+  return 0;
+}
+
+LRESULT MainDialog::OnProfileLeft(WORD, WORD, HWND, BOOL&) {
+  // Left without Enter, a command reached with the keys is dropped.
+  if (!m_profileCommandPending) return 0;
+  m_profileCommandPending = false;
   fillProfileBox();
+  m_keyboard.announceValue(m_comboProfile.m_hWnd);
   return 0;
 }
 
@@ -287,6 +320,45 @@ LRESULT MainDialog::OnAddProfile(UINT, WPARAM, LPARAM, BOOL&) {
   const std::string program = chooseProgram();
   if (!program.empty()) addProfile(program);
   return 0;
+}
+
+LRESULT MainDialog::OnRemoveProfile(UINT, WPARAM, LPARAM, BOOL&) {
+  if (!m_editedProfile.empty() && askToRemoveEditedProfile()) removeEditedProfile();
+  return 0;
+}
+
+namespace {
+// The question's own "Yes" and "No", in the window's language: the message
+// box's buttons are the system's.
+HHOOK questionHook = nullptr;
+
+LRESULT CALLBACK nameQuestionButtons(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    ::SetDlgItemTextW(box, IDYES, wideFromAnsi(uiTexts[UiText::Yes]).c_str());
+    ::SetDlgItemTextW(box, IDNO, wideFromAnsi(uiTexts[UiText::No]).c_str());
+  }
+  return ::CallNextHookEx(questionHook, code, wParam, lParam);
+}
+}  // namespace
+
+bool MainDialog::askToRemoveEditedProfile() {
+  // "%s" in the text stands for the program's name (taken as it stands: the
+  // text comes from lang.ini).
+  std::wstring question = wideFromAnsi(uiTexts[UiText::RemoveQuestion]);
+  const std::wstring name = shownProgramName(m_editedProfile);
+  const size_t at = question.find(L"%s");
+  if (at == std::wstring::npos) {
+    question += L" " + name;
+  } else {
+    question.replace(at, 2, name);
+  }
+  const std::wstring caption = wideFromAnsi(uiTexts[UiText::RemoveProfile]);
+  questionHook = ::SetWindowsHookExW(WH_CBT, &nameQuestionButtons, nullptr, ::GetCurrentThreadId());
+  const int answer = ::MessageBoxW(m_hWnd, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+  if (questionHook) ::UnhookWindowsHookEx(questionHook);
+  questionHook = nullptr;
+  return answer == IDYES;
 }
 
 LRESULT MainDialog::OnActivateApp(UINT, WPARAM, LPARAM, BOOL& handled) {

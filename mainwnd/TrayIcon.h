@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 // Sent by the shell to the window for every mouse event over the icon.
 constexpr UINT WM_APP_TRAY_CALLBACK = WM_USER + 100;
 
@@ -26,8 +28,8 @@ public:
   // Puts the icon back after such a restart, without the greeting balloon.
   void addAgain();
   // The tip names the profile in force after the program's name; null or ""
-  // gives the plain tip. The text is in the ANSI code page.
-  void setProfileName(const char* profile);
+  // gives the plain tip.
+  void setProfileName(const wchar_t* profile);
 
   // The icon's callback (wParam: icon ID, lParam: mouse message). Returns 1
   // for a double-click, which restores the window, else 0.
@@ -46,7 +48,7 @@ public:
 private:
   void copyTip();
 
-  NOTIFYICONDATAA m_data = {};
-  char m_profile[64] = {};
+  NOTIFYICONDATAW m_data = {};
+  std::wstring m_profile;
   bool m_trayDoubleClicked = false;
 };

@@ -1,33 +1,35 @@
 #include "mainwnd/TrayIcon.h"
 
-#include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "resource.h"
 
 namespace {
-const char kTip[] = "Skivol Gaming Mouse v1.01";
-const char kBalloonTitle[] = "Skivol Gaming Mouse";
+// Wide, as the profile's name in the tip: a program may be named in any script.
+const wchar_t kTip[] = L"Skivol Gaming Mouse v1.01";
+const wchar_t kBalloonTitle[] = L"Skivol Gaming Mouse";
 constexpr UINT kBalloonTimeoutMs = 3000;
 
 // The shell's library is loaded when the tray icon is first added, which is
 // after the window appeared: loading it with the program would hold up the
 // start. A shell that cannot be loaded shows no icon, as a shell without a
 // notification area would.
-BOOL notifyIcon(DWORD message, NOTIFYICONDATAA* data) {
-  using NotifyIconProc = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAA*);
+BOOL notifyIcon(DWORD message, NOTIFYICONDATAW* data) {
+  using NotifyIconProc = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
   static const NotifyIconProc proc = [] {
     HMODULE shell = ::LoadLibraryA("shell32.dll");
     // Through void*: the address is the function of that name, whatever its
     // declared type.
-    void* address = shell ? reinterpret_cast<void*>(::GetProcAddress(shell, "Shell_NotifyIconA")) : nullptr;
+    void* address = shell ? reinterpret_cast<void*>(::GetProcAddress(shell, "Shell_NotifyIconW")) : nullptr;
     return reinterpret_cast<NotifyIconProc>(address);
   }();
   return proc ? proc(message, data) : FALSE;
 }
 
-void copyText(char* target, size_t size, const char* text) {
-  std::strncpy(target, text, size - 1);
+void copyText(wchar_t* target, size_t size, const wchar_t* text) {
+  std::wcsncpy(target, text, size - 1);
   target[size - 1] = '\0';
 }
 }  // namespace
@@ -35,7 +37,7 @@ void copyText(char* target, size_t size, const char* text) {
 void TrayIcon::add(HWND window, HICON icon) {
   m_data = {};
   // The record as shells since the balloon era know it (488 bytes).
-  m_data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  m_data.cbSize = NOTIFYICONDATAW_V2_SIZE;
   m_data.hWnd = window;
   m_data.uID = kIconId;
   m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -48,8 +50,8 @@ void TrayIcon::add(HWND window, HICON icon) {
   m_data.uFlags |= NIF_INFO;
   m_data.dwInfoFlags = NIIF_INFO;
   m_data.uTimeout = kBalloonTimeoutMs;
-  copyText(m_data.szInfoTitle, sizeof m_data.szInfoTitle, kBalloonTitle);
-  copyText(m_data.szInfo, sizeof m_data.szInfo, kTip);
+  copyText(m_data.szInfoTitle, std::size(m_data.szInfoTitle), kBalloonTitle);
+  copyText(m_data.szInfo, std::size(m_data.szInfo), kTip);
   notifyIcon(NIM_MODIFY, &m_data);
 }
 
@@ -66,22 +68,22 @@ void TrayIcon::allowTaskbarCreated(HWND window) {
 
 void TrayIcon::addAgain() {
   if (!m_data.hWnd) return;
-  NOTIFYICONDATAA again = m_data;
+  NOTIFYICONDATAW again = m_data;
   again.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   notifyIcon(NIM_ADD, &again);
 }
 
 void TrayIcon::copyTip() {
-  std::string tip = kTip;
-  if (m_profile[0]) tip = tip + " - " + m_profile;
-  copyText(m_data.szTip, sizeof m_data.szTip, tip.c_str());
+  std::wstring tip = kTip;
+  if (!m_profile.empty()) tip = tip + L" - " + m_profile;
+  copyText(m_data.szTip, std::size(m_data.szTip), tip.c_str());
 }
 
-void TrayIcon::setProfileName(const char* profile) {
-  copyText(m_profile, sizeof m_profile, profile ? profile : "");
+void TrayIcon::setProfileName(const wchar_t* profile) {
+  m_profile = profile ? profile : L"";
   copyTip();
   if (!m_data.hWnd) return;  // added later, with this tip
-  NOTIFYICONDATAA tip = m_data;
+  NOTIFYICONDATAW tip = m_data;
   tip.uFlags = NIF_TIP;
   notifyIcon(NIM_MODIFY, &tip);
 }

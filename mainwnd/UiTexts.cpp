@@ -54,6 +54,9 @@ const TextEntry kTexts[kUiTextCount] = {
     {"p_str5", "Not understood: line"},
     {"p_str6", "profiles.ini cannot be read"},
     {"p_str7", "Profile"},
+    {"p_str8", "Remove the profile of %s?"},
+    {"p_str9", "Yes"},
+    {"p_str10", "No"},
 };
 
 }  // namespace

@@ -45,8 +45,11 @@ enum class UiText : int {
   ProfileLineUnknown,  // p_str5 "Not understood: line" (bottom bar, followed by the line's number)
   ProfilesUnreadable,  // p_str6 "profiles.ini cannot be read" (bottom bar)
   ProfileLabel,        // p_str7 "Profile" (the box's name for screen readers)
+  RemoveQuestion,      // p_str8 "Remove the profile of %s?" (%s: the program's name)
+  Yes,                 // p_str9 "Yes" (the removal question)
+  No,                  // p_str10 "No" (the removal question)
 };
-constexpr int kUiTextCount = 33;
+constexpr int kUiTextCount = 36;
 
 // Heading languages, by languageIndex.
 namespace Language {

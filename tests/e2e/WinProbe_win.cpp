@@ -58,9 +58,12 @@ namespace {
 
 HWND findTopLevel(const char* title) { return FindWindowA(nullptr, title); }
 
+// Texts come out in the ANSI code page, or in UTF-8 with SKIVOL_PROBE_UTF8
+// set (for names outside that code page).
 std::string narrow(const wchar_t* text) {
   char out[1024] = {};
-  WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof(out) - 1, nullptr, nullptr);
+  const UINT codePage = std::getenv("SKIVOL_PROBE_UTF8") ? CP_UTF8 : CP_ACP;
+  WideCharToMultiByte(codePage, 0, text, -1, out, sizeof(out) - 1, nullptr, nullptr);
   return out;
 }
 
@@ -111,8 +114,9 @@ int probeControl(const char* title, int id) {
     if (sel >= 0 && SendMessageW(hwnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(sel), 0) < 256)
       SendMessageW(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(itemText));
     const std::string item = narrow(itemText);
-    std::printf(" count=%ld cursel=%ld itemdata=%ld itemheight=%ld item=%s",
-                static_cast<long>(SendMessageA(hwnd, CB_GETCOUNT, 0, 0)), static_cast<long>(sel),
+    std::printf(" count=%ld dropped=%ld cursel=%ld itemdata=%ld itemheight=%ld item=%s",
+                static_cast<long>(SendMessageA(hwnd, CB_GETCOUNT, 0, 0)),
+                static_cast<long>(SendMessageA(hwnd, CB_GETDROPPEDSTATE, 0, 0)), static_cast<long>(sel),
                 static_cast<long>(data), static_cast<long>(SendMessageA(hwnd, CB_GETITEMHEIGHT, 0, 0)), item.c_str());
   } else if (lstrcmpiA(cls, TRACKBAR_CLASSA) == 0) {
     std::printf(" pos=%ld", static_cast<long>(SendMessageA(hwnd, TBM_GETPOS, 0, 0)));
@@ -134,6 +138,28 @@ int probeTray(const char* title, UINT id, bool forget) {
   }
   if (forget) ::Shell_NotifyIconA(NIM_DELETE, &data);
   std::printf("found=1 present=%d\n", ::Shell_NotifyIconA(NIM_MODIFY, &data) ? 1 : 0);
+  return 0;
+}
+
+// What a combo box sends its parent while its list is open and the user moves
+// to item `index` (Wine sends no selection change then): the selection, then
+// CBN_SELCHANGE from the control. Then Escape closes the list, posted so that
+// it comes after anything the window posted itself meanwhile.
+int selectInOpenList(const char* title, int id, int index) {
+  HWND top = findTopLevel(title);
+  HWND hwnd = top ? GetDlgItem(top, id) : nullptr;
+  if (!hwnd) {
+    std::printf("found=0\n");
+    return 1;
+  }
+  DWORD_PTR result = 0;
+  const LRESULT dropped = SendMessageA(hwnd, CB_GETDROPPEDSTATE, 0, 0);
+  SendMessageTimeoutA(hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 5000, &result);
+  SendMessageTimeoutA(top, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hwnd),
+                      SMTO_ABORTIFHUNG, 5000, &result);
+  PostMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageA(hwnd, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
+  std::printf("found=1 dropped=%ld\n", static_cast<long>(dropped));
   return 0;
 }
 
@@ -435,11 +461,14 @@ int probeAccessible(const char* title, int id) {
   object->get_accName(self, &name);
   object->get_accValue(self, &value);
   object->get_accRole(self, &role);
+  VARIANT state;
+  VariantInit(&state);
+  object->get_accState(self, &state);
   DWORD_PTR uistate = 0;
   SendMessageTimeoutW(top, WM_QUERYUISTATE, 0, 0, SMTO_ABORTIFHUNG, 5000, &uistate);
   // The texts last: they may hold blanks.
-  std::printf("found=1 object=1 role=%ld uistate=%lu name=%s value=%s\n", role.vt == VT_I4 ? role.lVal : -1L,
-              static_cast<unsigned long>(uistate), name ? narrow(name).c_str() : "", value ? narrow(value).c_str() : "");
+  std::printf("found=1 object=1 role=%ld state=%ld uistate=%lu name=%s value=%s\n", role.vt == VT_I4 ? role.lVal : -1L,
+              state.vt == VT_I4 ? state.lVal : -1L, static_cast<unsigned long>(uistate), name ? narrow(name).c_str() : "", value ? narrow(value).c_str() : "");
   SysFreeString(name);
   SysFreeString(value);
   object->Release();
@@ -586,6 +615,8 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "tray") return probeTray(argv[2], std::atoi(argv[3]), false);
   if (argc >= 4 && std::string(argv[1]) == "tray-forget") return probeTray(argv[2], std::atoi(argv[3]), true);
   if (argc >= 3 && std::string(argv[1]) == "broadcast") return broadcast(argv[2]);
+  if (argc >= 5 && std::string(argv[1]) == "select-in-open-list")
+    return selectInOpenList(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
   if (argc >= 6 && std::string(argv[1]) == "post") return postToWindow(argv[2], argv[3], argv[4], argv[5]);
   if (argc >= 3 && std::string(argv[1]) == "process") return probeProcess(argv[2]);
   if (argc >= 2 && std::string(argv[1]) == "gdi-selftest") return selfTest();

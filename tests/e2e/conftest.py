@@ -261,6 +261,21 @@ def key(*keys):
     xdotool("key", "--clearmodifiers", *keys)
 
 
+COMBO_BOXES = (1019, 1010, 1009, 1007, 1008)  # the profile box and the four rows
+
+
+def focus_where_enter_resets():
+    """Tabs on from the combo boxes, where Enter confirms the box's choice,
+    to a control where it resets (the window must be in front)."""
+    for _ in range(len(COMBO_BOXES) + 1):
+        now = probe("focus", MAIN_TITLE).get("id", "0")
+        if int(now) not in COMBO_BOXES:
+            return
+        key("Tab")
+        wait_for(lambda: probe("focus", MAIN_TITLE).get("id", "0") != now, timeout=10, message="the focus to move on")
+    raise AssertionError("the focus stays on the combo boxes")
+
+
 def type_text(text):
     xdotool("type", "--delay", "50", text)
 
@@ -275,11 +290,13 @@ def window_pixel(image, wid, x, y):
     return image.getpixel((ox + x, oy + y))
 
 
-def probe(*args):
+def probe(*args, utf8=False):
     """Asks WinProbe about a window or control: a dict of its key=value pairs."""
-    # WinProbe writes its texts in the ANSI code page of the prefix.
-    result = subprocess.run(["wine", str(BIN / "WinProbe.exe"), *map(str, args)], env=wine_env(),
-                            capture_output=True, encoding="cp1252", errors="replace", timeout=60)
+    # WinProbe writes its texts in the ANSI code page of the prefix, or in
+    # UTF-8 when asked (for names outside that code page).
+    result = subprocess.run(["wine", str(BIN / "WinProbe.exe"), *map(str, args)],
+                            env=wine_env({"SKIVOL_PROBE_UTF8": "1"} if utf8 else None), capture_output=True,
+                            encoding="utf-8" if utf8 else "cp1252", errors="replace", timeout=60)
     line = result.stdout.strip().splitlines()[-1] if result.stdout.strip() else ""
     values = {}
     for part in line.split(" "):

@@ -4,7 +4,7 @@ import time
 
 import pytest
 
-from conftest import MAIN_TITLE, find_window, point_into_target, probe, wait_for
+from conftest import MAIN_TITLE, find_window, focus_where_enter_resets, point_into_target, probe, wait_for
 from conftest import settings_record as settings
 
 COMBO_IDS = (1010, 1009, 1007, 1008)
@@ -214,6 +214,7 @@ def test_the_users_dpi_steps_survive_the_mouse_and_its_dpi_button(desktop):
     assert mouse.command(f"report 000000050{after}070000") == "ok"
     wait_for(lambda: mouse.state()["dpi"].split(",")[after] == "7", message="step 7 on the next level")
     xdotool("windowactivate", "--sync", wid, check=False)
+    focus_where_enter_resets()
     watch.forget()
     clicked = time.monotonic()
     key("Return")

@@ -9,7 +9,8 @@ import time
 
 import pytest
 
-from conftest import (MAIN_TITLE, VirtualMouse, click, delete_registry, find_window, find_windows, free_port, key,
+from conftest import (MAIN_TITLE, VirtualMouse, click, delete_registry, find_window, find_windows, focus_where_enter_resets,
+                      free_port, key,
                       move_mouse, probe, set_registry, wait_for, window_origin, xdotool)
 from conftest import settings_record as settings
 from test_looks import STATE_LINE, WindowShot, skin
@@ -200,6 +201,7 @@ def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
     wait_for(lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("enabled") == "1", message="slider enabled")
     step_of_level_2_is_5()
     xdotool("windowactivate", "--sync", wid, check=False)
+    focus_where_enter_resets()
     key("Return")
     wait_for(lambda: saved_dpi(folder) == (0, 1, 3, 5, 2), message="Enter saved the DPI defaults")
     defaults_everywhere()
@@ -215,6 +217,7 @@ def test_enter_typed_by_a_remapped_button_is_not_a_reset(desktop):
     functions = {2: KEY_SHORTCUT, 4: BUTTON_4TH}
     _, wid, mouse = start(desktop, functions, shortcut=(0, enter))
     xdotool("windowactivate", "--sync", wid, check=False)
+    focus_where_enter_resets()
     # The wheel types Enter into the focused window: the program's own.
     mouse.frames()
     assert mouse.command("buttons 04") == "ok"
@@ -238,6 +241,7 @@ def test_a_folder_that_takes_no_new_file_gets_the_record_rewritten(desktop):
         pytest.skip("no immutable folders on this file system")
     try:
         xdotool("windowactivate", "--sync", wid, check=False)
+        focus_where_enter_resets()
         key("Return")  # every row back to its own button, saved
         wait_for(lambda: (folder / "setting.dat").read_bytes() == settings({}), message="the record rewritten")
         assert sorted(os.listdir(folder)) == ["SkivolMouseVirtual.exe", "setting.dat"]

@@ -119,7 +119,28 @@ def test_screen_reader_names_and_a_shortcut_given_by_keyboard(desktop):
     assert wait_for(lambda: wheel_slot(process.folder) == (0x01, 0x2E, 1, 0), message="Ctrl+C saved")
     assert accessible(WHEEL_COMBO) == ("Wheel Button", "Ctrl + C")
 
+    # The same from the list opened with Alt+Down, also when the machine is
+    # slow to hand the keys on.
+    key("alt+Down")
+    wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_COMBO).get("dropped") == "1", message="the list open")
+    key("End", "Up", "Return")
+    find_window(KEY_TITLE)
+    wait_for(lambda: probe("control", KEY_TITLE, 1004).get("text") == "Ctrl + C", message="Ctrl+C proposed")
+    key("ctrl+x")
+    wait_for(lambda: probe("control", KEY_TITLE, 1004).get("text") == "Ctrl + X", message="Ctrl+X captured")
+    key("Return")
+    wait_for(lambda: not find_windows(KEY_TITLE), message="the Key dialog to close")
+    assert wait_for(lambda: wheel_slot(process.folder) == (0x01, 0x2D, 1, 0), message="Ctrl+X saved")
+
     # Alt+F4 hides the window from a combo box too.
     key("alt+F4")
     wait_for(lambda: probe("window", MAIN_TITLE).get("visible") == "0", message="the window hidden by Alt+F4")
     assert process.running()
+
+
+def test_without_the_mouse_the_dpi_levels_are_unavailable(desktop):
+    desktop.start_utility(env={"SKIVOL_VMOUSE_PLUGGED": "0"})
+    wait_for(lambda: probe("control", MAIN_TITLE, ROWS[0]).get("enabled") == "0", message="the rows disabled")
+    assert probe("control", MAIN_TITLE, LEVELS).get("enabled") == "0"
+    unavailable = 0x1
+    assert int(probe("accessible", MAIN_TITLE, LEVELS).get("state", "0")) & unavailable

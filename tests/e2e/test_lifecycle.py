@@ -1,7 +1,7 @@
 """One copy per machine, hiding instead of closing, and the orderly exit."""
 import pytest
 
-from conftest import BIN, MAIN_TITLE, click, find_window, find_windows, key, probe, wait_for, xdotool
+from conftest import BIN, MAIN_TITLE, click, find_window, find_windows, focus_where_enter_resets, key, probe, wait_for, xdotool
 from test_held_input import BUTTON_4TH, DOUBLE_CLICK, KEY_SHORTCUT, settings, wait_released
 from test_keyboard import ROWS
 
@@ -30,6 +30,7 @@ def test_a_later_copy_brings_the_running_window_back_and_ends(desktop):
 def test_escape_does_not_close_and_close_switch_ends_the_running_copy(desktop):
     first, wid, _ = desktop.start_utility()
     xdotool("windowactivate", "--sync", wid, check=False)
+    focus_where_enter_resets()
     key("Escape")
     key("Return")  # resets the assignments, which saves them
     settings = first.folder / "setting.dat"

@@ -5,9 +5,11 @@ import shutil
 import struct
 import time
 
-from conftest import BIN, MAIN_TITLE, click, find_window, key, move_mouse, probe, settings_record, wait_for, xdotool
+from conftest import BIN, MAIN_TITLE, click, find_window, key, move_mouse, probe, screenshot, settings_record, wait_for, \
+    xdotool
 from soak_actions import choose_item, control_rect, held, mouse_state
 from test_input_engine import inject_frames
+from test_keyboard import accessible, tab, tab_to
 from test_looks import STATE_LINE, WindowShot, skin
 
 PROFILE_BOX_ID = 1019
@@ -19,6 +21,8 @@ GAME = "Game window"
 BARE_SKIN = (420, 60)  # a spot of the window with no control and no DPI box
 WM_COMMAND = 0x111
 TRAY_EXIT = 32771
+QUESTION = "Remove this profile"  # the removal question's title
+YES, NO = 6, 7
 CTRL_C_HELD = "001501010600000000"
 LET_GO = "001501000000000000"
 
@@ -55,6 +59,12 @@ def state_line_shown(wid, path):
     shot, window = WindowShot(wid, path), skin("skin_window.bmp")
     left, top, right, bottom = STATE_LINE
     return any(shot(x, y) != window.getpixel((x, y)) for x in range(left, right) for y in range(top, bottom))
+
+
+def click_button(title, button_id):
+    wid = find_window(title)
+    (left, top, right, bottom), _ = control_rect(title, button_id)
+    click(wid, (left + right) // 2, (top + bottom) // 2)
 
 
 def mask(mouse):
@@ -129,15 +139,20 @@ def test_profile_box_edits_the_program_profile_only(desktop):
     assert "[game.exe]" in (folder / "profiles.ini").read_text()
     assert (folder / "setting.dat").read_bytes() == record
 
-    # Passed on the way through the open list, "Remove this profile" removes nothing.
+    # Passed on the way through the open list, "Remove this profile" removes
+    # nothing. Windows tells the box's owner of each step (Wine of none).
     (left, top, right, bottom), _ = control_rect(MAIN_TITLE, PROFILE_BOX_ID)
     click(wid, (left + right) // 2, (top + bottom) // 2)
-    key("Down", "Down", "Escape")
-    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "game.exe",
-             message="the box back on the game's profile")
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("dropped") == "1", message="the list open")
+    assert probe("select-in-open-list", MAIN_TITLE, PROFILE_BOX_ID, REMOVE_ITEM).get("dropped") == "1"  # and Escape
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("dropped") == "0", message="the list closed")
+    assert probe("window", QUESTION).get("found") != "1"
+    assert probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "game.exe"
     assert "[game.exe]" in (folder / "profiles.ini").read_text()
 
+    # Taken from the list, it asks first.
     choose_item(wid, PROFILE_BOX_ID, REMOVE_ITEM)
+    click_button(QUESTION, YES)
     wait_for(lambda: "[game.exe]" not in (folder / "profiles.ini").read_text(), message="the game's profile removed")
     assert probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "Every other program"
 
@@ -212,3 +227,62 @@ def test_a_program_with_brackets_in_its_name_gets_a_profile(desktop):
              message="its section in profiles.ini")
     bring_to_front(game, GAME)
     wait_for(lambda: mask(mouse) == 0x04, message="its rows in force while it is in front")
+
+
+def test_profile_box_by_keys_asks_before_removing_and_shows_any_script(desktop, tmp_path):
+    profiles = "[game.exe]\r\nwheel=double-click\r\n[игра ü.exe]\r\nwheel=close-window\r\n"
+    record = settings_record({2: 10}, steps=(2, 4, 6, 7))  # the wheel closes the window
+    process, wid, _ = desktop.start_utility(files={"setting.dat": record, "profiles.ini": profiles.encode()})
+    folder = process.folder
+    wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_BOX_ID).get("enabled") == "1", message="the rows enabled")
+
+    # A name outside the code page shows as it is, to a screen reader too.
+    tab_to(PROFILE_BOX_ID)
+    key("Down", "Down")
+    name = "игра ü.exe"
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID, utf8=True).get("item") == name,
+             message="the second profile edited")
+    assert probe("accessible", MAIN_TITLE, PROFILE_BOX_ID, utf8=True).get("value") == name
+    screenshot(tmp_path / "name.png")
+
+    # "Shortcuts" passed with the arrows and left: the row shows the game's
+    # function again, not setting.dat's.
+    key("Up")
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "game.exe", message="the game edited")
+    assert tab() == 1010 and tab() == WHEEL_BOX_ID
+    key("Down")
+    wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_BOX_ID).get("cursel") == "6", message="on Shortcuts")
+    tab()
+    assert probe("control", MAIN_TITLE, WHEEL_BOX_ID).get("cursel") == "5"
+    assert accessible(WHEEL_BOX_ID) == ("Wheel Button", "Double-click")
+
+    # Enter on a row confirms what the arrow chose; it resets nothing.
+    assert tab("shift+Tab") == WHEEL_BOX_ID
+    key("Up")
+    wait_for(lambda: "wheel=button5" in (folder / "profiles.ini").read_text(), message="the wheel row's new function")
+    key("Return")
+    assert tab("shift+Tab") == 1010
+    assert "wheel=button5" in (folder / "profiles.ini").read_text()
+    assert (folder / "setting.dat").read_bytes() == record
+
+    # On the closed box a key reaches "Remove this profile" without acting;
+    # left, the box shows the profile again; Enter asks, No is the default.
+    assert tab("shift+Tab") == PROFILE_BOX_ID
+    key("End")
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("cursel") == str(REMOVE_ITEM + 1),
+             message="on Remove this profile")
+    tab()
+    wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX_ID).get("text") == "game.exe", message="the box left")
+    assert probe("window", QUESTION).get("found") != "1"
+    assert tab("shift+Tab") == PROFILE_BOX_ID
+    key("End", "Return")
+    find_window(QUESTION)
+    assert probe("control", QUESTION, 0xFFFF).get("text") == "Remove the profile of game.exe?"
+    screenshot(tmp_path / "question.png")
+    key("Return")
+    wait_for(lambda: probe("window", QUESTION).get("found") != "1", message="the question answered")
+    assert "[game.exe]" in (folder / "profiles.ini").read_text()
+    key("End", "Return")
+    click_button(QUESTION, YES)
+    wait_for(lambda: "[game.exe]" not in (folder / "profiles.ini").read_text(), message="the game's profile removed")
+    assert (folder / "setting.dat").read_bytes() == record

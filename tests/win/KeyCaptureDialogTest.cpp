@@ -180,4 +180,30 @@ TEST(KeyCaptureDialog, ModifierSidesComeFromThePhysicalKeyState) {
   EXPECT_EQ(platformName(0x1E, 0x13), "Ctrl + Shift + Right Ctrl + " + platformName(0x1E, 0));
 }
 
+// Enter with a modifier held is a shortcut like any other, also after
+// another key (and, captured, closes the dialog): only Enter alone takes the
+// key before it. What counts is the key state as the messages were typed (the
+// thread's), set here directly: the state of this moment may be past it on a
+// busy machine.
+TEST(KeyCaptureDialog, EnterWithAModifierHeldIsCaptured) {
+  ScriptedCapture dialog;
+  dialog.steps = {
+      [](ScriptedCapture& d) {
+        BYTE state[256] = {};
+        ::GetKeyboardState(state);
+        state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+        ::SetKeyboardState(state);
+        d.postKey(WM_KEYDOWN, 'C', 0x2E);
+        d.postKey(WM_KEYDOWN, VK_RETURN, 0x1C);
+      },
+      [](ScriptedCapture& d) { d.EndDialog(-7); },  // not reached when Enter closed the dialog
+  };
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  BYTE state[256] = {};
+  ::GetKeyboardState(state);
+  state[VK_CONTROL] = state[VK_LCONTROL] = 0;
+  ::SetKeyboardState(state);
+  EXPECT_EQ(dialog.m_scanCode, 0x1C);  // not C
+}
+
 }  // namespace
