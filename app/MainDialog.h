@@ -72,7 +72,8 @@ constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
 // The combo boxes (WM_APP_COMBO_FOCUS), the slider
 // (WM_APP_SLIDER_MOVED) and the magnifier (WM_APP_ZOOM_HIDDEN) post messages
 // of their own to the window, which gives them no effect.
-// Posted by the re-scan when it found another set of mice than the scan before.
+// Posted by the re-scan when it found another set of mice than the scan before
+// (wParam 1 when a mouse of the scan before is missing).
 constexpr UINT WM_APP_MICE_CHANGED = WM_APP + 0x2FB;
 // Posted by the show watch thread: a later copy asked for the window. The
 // window's own thread restores it, so the watch thread never waits for it.
@@ -86,8 +87,8 @@ constexpr UINT WM_APP_CONFIRM_SHORTCUT = WM_APP + 0x31A;
 constexpr UINT WM_APP_ADD_PROFILE = WM_APP + 0x300;
 
 // Called by the re-scan worker with what the scans before and after it found:
-// another set of mice makes the window's thread forget the held input, which
-// belonged to mice that are gone. The engine is the window thread's alone.
+// another set of mice makes the window's thread forget what the mice that are
+// gone held. The engine is the window thread's alone.
 void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after);
 
 class MainDialog : public CDialog, public PaintedWindow {
@@ -289,6 +290,9 @@ private:
   // go, every button back to its own function (not saved).
   void handButtonsBack();
   void startRescanWorker();
+  // Looks for the mice now, instead of after the wait for the end of a
+  // burst of device changes.
+  void rescanAtOnce();
   void fillAssignmentCombos();
   // What the row of button `buttonIndex` holds in the profile being edited.
   ButtonAssignment editedAssignment(int buttonIndex) const;

@@ -6,6 +6,7 @@
 //
 //   buttons <hex byte> [device]   the mouse's buttons now stand as this byte
 //   dpibutton [device]            the mouse's own DPI button, pressed once
+//   answers on|off [device]       whether PostScan and SelectDpiLevel are answered
 //   report <16 hex digits> [device]  these 8 bytes as an input report, unchecked
 //   packet <type> <size> [hex]    a raw-input packet with this header type and
 //                                 announced size, the hex bytes after the header
@@ -15,7 +16,7 @@
 //                                 buttons=XX dpi=S0,S1,S2,S3 level=L
 //                                 physical=XX plugged=0|1
 //   unplug [device], plug [device]
-//   add second-mouse | add foreign-string [text] | add foreign-collection | add hid <n>
+//   add second-mouse | add foreign-string [text] | add foreign-collection [vvvv:pppp] | add hid <n>
 //   help, quit
 //
 // [device] defaults to "mouse", the first mouse. Device names are those of
