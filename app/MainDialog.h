@@ -79,7 +79,8 @@ constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
 // The combo boxes (WM_APP_COMBO_FOCUS), the slider
 // (WM_APP_SLIDER_MOVED) and the magnifier (WM_APP_ZOOM_HIDDEN) post messages
 // of their own to the window, which gives them no effect.
-// Posted by the re-scan when it found another set of mice than the scan before.
+// Posted by the re-scan when it found another set of mice than the scan before
+// (wParam 1 when a mouse of the scan before is missing).
 constexpr UINT WM_APP_MICE_CHANGED = WM_APP + 0x2FB;
 // Posted by the show watch thread: a later copy asked for the window. The
 // window's own thread restores it, so the watch thread never waits for it.
@@ -100,8 +101,8 @@ constexpr UINT WM_APP_ADD_PROFILE = WM_APP + 0x300;
 constexpr UINT WM_APP_REMOVE_PROFILE = WM_APP + 0x301;
 
 // Called by the re-scan worker with what the scans before and after it found:
-// another set of mice makes the window's thread forget the held input, which
-// belonged to mice that are gone. The engine is the window thread's alone.
+// another set of mice makes the window's thread forget what the mice that are
+// gone held. The engine is the window thread's alone.
 void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after);
 
 class MainDialog : public CDialog, public PaintedWindow {
@@ -316,8 +317,10 @@ private:
   // go, every button back to its own function (not saved).
   void handButtonsBack();
   void startRescanWorker();
-  // Looks for the mouse again now, not after a device change's delay: the
-  // re-scan gives every mouse found the report mask and the DPI steps.
+  // Looks for the mice again now, not after the wait for the end of a burst
+  // of device changes: the re-scan gives every mouse found the report mask
+  // and the DPI steps. A mouse's arrival and the events that give the mouse
+  // back to this copy (resume, unlock, the console's return) call it.
   void rescanNow();
   // Power and session events (app/MouseAccess.h): the window hears of them
   // from the start to its end, and carries out what each asks.

@@ -396,9 +396,10 @@ void MainDialog::unregisterRawInput() {
 void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseConfig); }
 
 void MainDialog::rescanNow() {
-  // A re-scan still waiting for a burst of device changes to end is this one.
-  KillTimer(kRescanTimer);
-  // The mouse may be back at other handles without the system having said.
+  // A re-scan already due stays due: the system may tell of a mouse's
+  // interfaces one by one, and this call may come before the last of them.
+  // After sleep the mouse may be back at other handles without the system
+  // having said.
   hidLink.markDeviceSetChanged();
   startRescanWorker();
 }
@@ -558,6 +559,7 @@ LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
   // steps. The settings' steps change only when the user changes them: the
   // mouse gets them back before PostScan asks for its state.
   m_dpiCommands.restoreSteps(mouseConfig.dpiStep);
+  m_inputEngine.dpiStepsRestored();
   SetTimer(kPostScanTimer, kPostScanDelayMs);
   return 0;
 }
@@ -567,6 +569,7 @@ LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // A burst of changes yields one re-scan, a while after the last of them.
     // Until then transfers look for the mouse afresh, as it may have moved.
     hidLink.markDeviceSetChanged();
+    m_inputEngine.devicesChanged();
     KillTimer(kRescanTimer);
     SetTimer(kRescanTimer, kRescanAfterChangeMs);
   }
@@ -789,19 +792,24 @@ LRESULT MainDialog::OnInputDeviceChange(UINT, WPARAM change, LPARAM lParam, BOOL
   // compared with a clean button byte; the re-scan comes later.
   const HANDLE device = reinterpret_cast<HANDLE>(lParam);
   const RawInputMice::Mouse gone = m_rawInputMice.forget(device);
+  // Transfers look for the mouse's interfaces afresh.
+  hidLink.markDeviceSetChanged();
   if (change == GIDC_ARRIVAL) {
     const RawInputMice::Mouse mouse = m_rawInputMice.identify(systemRawInput(), device);
-    if (mouse.ofModel) m_inputEngine.mouseArrived(mouse.device);
+    if (mouse.ofModel) {
+      m_inputEngine.mouseArrived(mouse.device);
+      // It came with its power-on report mask and DPI steps: it gets the
+      // settings' as soon as it can take them, not after the burst's wait.
+      rescanNow();
+    }
   } else if (gone.ofModel) {
     m_inputEngine.dropMouse(gone.device);
   }
-  // Transfers look for the mouse's interfaces afresh.
-  hidLink.markDeviceSetChanged();
   return 0;
 }
 
 void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after) {
-  if (before != after) ::PostMessageA(mainWindow, WM_APP_MICE_CHANGED, 0, 0);
+  if (before != after) ::PostMessageA(mainWindow, WM_APP_MICE_CHANGED, someMouseWent(before, after) ? 1 : 0, 0);
 }
 
 void MainDialog::releaseHeldInput() {
@@ -809,11 +817,11 @@ void MainDialog::releaseHeldInput() {
   m_inputEngine.releaseAll();
 }
 
-LRESULT MainDialog::OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&) {
-  // A mouse that is still there lets go of what it holds before the held
-  // state is forgotten.
-  releaseHeldInput();
-  m_inputEngine.reset();
+LRESULT MainDialog::OnMiceChanged(UINT, WPARAM someWent, LPARAM, BOOL&) {
+  // Only what the mice that went away held goes: a mouse that is still there
+  // keeps holding while its button is down, whatever else came or went.
+  noteHeldKeys();
+  m_inputEngine.keepOnlyMice(miceOf(hidLink, mouseSetOf(hidLink)), someWent != 0);
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "mainwnd/InputEngine.h"
 
+#include <algorithm>
+
 #include "device/MouseConfig.h"
 
 namespace {
@@ -17,7 +19,7 @@ void InputEngine::onReport(const std::string& mouse, const uint8_t* report, size
   if (!report || length <= kKindByte) return;
   const uint8_t kind = report[kKindByte];
   if (kind == kDpiState && length > kStepByte) {
-    onDpiState(report[kLevelByte], report[kStepByte]);
+    onDpiState(mouse, report[kLevelByte], report[kStepByte]);
   } else if (kind == kButtonState && length > kButtonByte) {
     onButtonState(mouse, report[kButtonByte]);
   }
@@ -31,13 +33,18 @@ MouseHolds InputEngine::holdsOf(const std::string& mouse) const {
   return found == m_mice.end() ? MouseHolds() : found->second;
 }
 
-void InputEngine::onDpiState(uint8_t level, uint8_t step) {
+void InputEngine::onDpiState(const std::string& mouse, uint8_t level, uint8_t step) {
   // The level indexes dpiStep and the step sets the slider; a report that
   // names neither a real level nor a real step says nothing we can show.
   if (level >= kDpiLevels || step >= kDpiSteps) return;
-  // Answers to the program's own commands: PostScan's after a scan, and the
-  // one a DPI reset waits for.
-  bool answer = m_config.dpiSyncPending;
+  MouseHolds& holds = holdsFor(mouse);
+  // Answers to the program's own commands: each mouse's first report after
+  // a scan gave it the settings' steps, and the one a DPI reset waits for.
+  // A mouse still at its power-on steps tells only its level: its step is
+  // not the user's, and the settings' one goes back on it shortly.
+  const bool powerOn = holds.powerOnSteps || m_devicesChanged;
+  bool answer = powerOn || holds.answeredRestore != m_restores;
+  if (!powerOn) holds.answeredRestore = m_restores;
   if (m_awaitingDpiAnswer) {
     if (level != m_awaitedDpiLevel || step != m_awaitedDpiStep) return;
     m_awaitingDpiAnswer = false;
@@ -46,10 +53,26 @@ void InputEngine::onDpiState(uint8_t level, uint8_t step) {
   // A level the program selects is the model's before the mouse answers, so
   // only the mouse's own button brings another one.
   const bool chosenOnMouse = !answer && level != m_config.dpiLevel;
+  // Another mouse's state is not the one the window shows, unless a level
+  // was chosen on it.
+  if (m_followsMouse && m_followedMouse != mouse && !chosenOnMouse) return;
+  m_followsMouse = true;
+  m_followedMouse = mouse;
   m_config.dpiLevel = level;
+  if (powerOn) {
+    m_output.showDpiState(m_config.dpiStep[level]);
+    return;
+  }
   m_output.showDpiState(step);
   m_config.dpiSyncPending = false;
   if (chosenOnMouse) m_output.showDpiChoice(level, step);
+}
+
+void InputEngine::dpiStepsRestored() {
+  ++m_restores;
+  m_devicesChanged = false;
+  m_unknownMouse.powerOnSteps = false;
+  for (auto& mouse : m_mice) mouse.second.powerOnSteps = false;
 }
 
 void InputEngine::onButtonState(const std::string& mouse, uint8_t buttons) {
@@ -235,6 +258,7 @@ void InputEngine::releaseAll() {
 }
 
 void InputEngine::dropMouse(const std::string& mouse) {
+  if (m_followsMouse && m_followedMouse == mouse) m_followsMouse = false;
   if (mouse.empty()) {
     letGo(mouse, m_unknownMouse);
     m_unknownMouse = MouseHolds();
@@ -245,9 +269,25 @@ void InputEngine::dropMouse(const std::string& mouse) {
 
 void InputEngine::mouseArrived(const std::string& mouse) {
   dropMouse(mouse);
+  holdsFor(mouse).powerOnSteps = true;
   if (mouse.empty()) return;  // dropMouse told every mouse
   if (m_output.exchangeFrameWith(mouse, FeatureFrame::InjectKeys(0, KeyboardState().keys)))
     m_output.exchangeFrameWith(mouse, FeatureFrame::InjectButtons(0));
+}
+
+void InputEngine::keepOnlyMice(const std::vector<std::string>& present, bool someWent) {
+  for (auto mouse = m_mice.begin(); mouse != m_mice.end();) {
+    if (std::find(present.begin(), present.end(), mouse->first) != present.end()) {
+      ++mouse;
+      continue;
+    }
+    // Told to let go all the same: a mouse whose device could not be told
+    // this time may still be there.
+    letGo(mouse->first, mouse->second);
+    if (m_followsMouse && m_followedMouse == mouse->first) m_followsMouse = false;
+    mouse = m_mice.erase(mouse);
+  }
+  if (someWent) dropMouse(std::string());
 }
 
 void InputEngine::releaseEveryMouse() {
@@ -259,4 +299,5 @@ void InputEngine::releaseEveryMouse() {
 void InputEngine::reset() {
   m_unknownMouse = MouseHolds();
   m_mice.clear();
+  m_followsMouse = false;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "device/FeatureFrame.h"
 
@@ -67,13 +68,19 @@ public:
 // HID keyboard usage of a scan code, 0 when the key has none.
 using UsageLookup = int (*)(int32_t scanCode);
 
-// What the engine keeps for one mouse: the button byte it last reported and
-// what it is told to hold.
+// What the engine keeps for one mouse: the button byte it last reported, what
+// it is told to hold, and where its DPI state stands.
 struct MouseHolds {
   uint8_t lastButtonByte = 0;
   KeyboardState keyboardState;
   uint8_t injectedButtons = 0;  // buttonMask bits
   uint8_t holdingBits = 0;      // buttons whose press holds something now
+  // It came (back) with its power-on DPI steps, which the settings' steps
+  // have not replaced yet: its DPI reports tell its level, never a step.
+  bool powerOnSteps = false;
+  // The last restore of the steps whose answer it gave (dpiStepsRestored);
+  // its first DPI report after a restore is that answer.
+  unsigned answeredRestore = 0;
 
   bool holdsInput() const;
   // True while it is told to hold a key or a modifier.
@@ -99,8 +106,15 @@ public:
   // ("") may be any of them, so every mouse is told to let go.
   void dropMouse(const std::string& mouse);
   // The mouse has come (back): dropMouse, and it is told to let go of
-  // anything that a report handled while it came back made it hold.
+  // anything that a report handled while it came back made it hold. Until
+  // the settings' steps are back on it, its DPI reports are its power-on
+  // state: they tell its level, but neither a step nor a choice.
   void mouseArrived(const std::string& mouse);
+  // A re-scan found another set of mice: `present` names the mice there now.
+  // Every other mouse has gone, and what it held is let go and forgotten;
+  // the mouse that cannot be told apart only when `someWent` (a mouse of the
+  // last set is missing). Mice that are still there keep what they hold.
+  void keepOnlyMice(const std::vector<std::string>& present, bool someWent);
   // Tells every mouse present to let go of every key and button, whatever
   // the engine thinks they hold: a copy that ended without handing back may
   // have left one holding.
@@ -133,6 +147,16 @@ public:
   void awaitDpiAnswer(uint8_t level, uint8_t step);
   // For a mouse that never answers: every report is taken again.
   void stopAwaitingDpiAnswer() { m_awaitingDpiAnswer = false; }
+  // The settings' DPI steps were written to every mouse after a scan, which
+  // then asks for their DPI state: each mouse's next DPI report is its
+  // answer, never a level chosen on it, and mice that came back hold the
+  // settings' steps again.
+  void dpiStepsRestored();
+  // The system's set of devices changed: any mouse may have been plugged in
+  // again, and the system need not say which (nor that one was). Until the
+  // settings' steps are restored, every DPI report is taken as a power-on
+  // one (mouseArrived).
+  void devicesChanged() { m_devicesChanged = true; }
   // What the engine keeps for `mouse` (a clean state when it keeps nothing).
   MouseHolds holdsOf(const std::string& mouse) const;
 
@@ -141,7 +165,7 @@ private:
   MouseHolds m_unknownMouse;
   MouseHolds& holdsFor(const std::string& mouse);
   void onButtonState(const std::string& mouse, uint8_t buttons);
-  void onDpiState(uint8_t level, uint8_t step);
+  void onDpiState(const std::string& mouse, uint8_t level, uint8_t step);
   // True for a function that the mouse holds while the button is down.
   bool actOnButton(const std::string& mouse, int index, bool pressed);
   void updateKeysOf(const std::string& mouse, uint8_t set, uint8_t clear, uint8_t add, uint8_t remove);
@@ -157,6 +181,14 @@ private:
   uint8_t m_awaitedDpiStep = 0;
   // The mice that can be told apart, by the device they hang from.
   std::map<std::string, MouseHolds> m_mice;
+  // Restores of the DPI steps so far; a mouse never seen owes the answer
+  // to the one before the first.
+  unsigned m_restores = 1;
+  bool m_devicesChanged = false;  // since the last restore
+  // With several mice the window shows the DPI state of one: the first to
+  // answer, or the last on which a level was chosen.
+  bool m_followsMouse = false;
+  std::string m_followedMouse;
   // Set when a transfer found the mouse gone while the engine was acting
   // for it; its holds are dropped once that is over.
   bool m_mouseLost = false;

@@ -1,5 +1,7 @@
 #include "mainwnd/MouseSet.h"
 
+#include <algorithm>
+
 #include "device/HidLink.h"
 
 MouseSet mouseSetOf(const HidLink& link) {
@@ -8,4 +10,21 @@ MouseSet mouseSetOf(const HidLink& link) {
   set.inputCount = link.inputCount();
   for (int i = 0; i < set.inputCount && i < kHidSlots; ++i) set.inputPaths.push_back(link.slot(i).devicePath);
   return set;
+}
+
+bool someMouseWent(const MouseSet& before, const MouseSet& after) {
+  if (after.presentCount < before.presentCount) return true;
+  for (const std::string& path : before.inputPaths) {
+    if (std::find(after.inputPaths.begin(), after.inputPaths.end(), path) == after.inputPaths.end()) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> miceOf(HidLink& link, const MouseSet& set) {
+  std::vector<std::string> mice;
+  for (const std::string& path : set.inputPaths) {
+    std::string device = link.deviceOf(path);
+    if (!device.empty()) mice.push_back(std::move(device));
+  }
+  return mice;
 }

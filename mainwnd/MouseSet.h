@@ -1,5 +1,5 @@
 // Which mice a scan of the HID interfaces found. Two scans with different sets
-// mean that the input the program holds down belongs to mice that are gone.
+// mean that mice came or went; what a mouse that went held went with it.
 #pragma once
 #include <string>
 #include <vector>
@@ -19,3 +19,10 @@ struct MouseSet {
 
 // What the link's last scan found.
 MouseSet mouseSetOf(const HidLink& link);
+// Whether a mouse of `before` is missing from `after`: fewer configuration
+// interfaces, or an input collection that is no longer there.
+bool someMouseWent(const MouseSet& before, const MouseSet& after);
+// The devices the set's input collections hang from (HidLink::deviceOf), the
+// names the input engine knows the mice by; one that cannot be told is left
+// out.
+std::vector<std::string> miceOf(HidLink& link, const MouseSet& set);

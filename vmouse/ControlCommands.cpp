@@ -45,6 +45,15 @@ bool parseHexByte(const std::string& text, uint8_t& value) {
 
 std::string hexByte(uint8_t value) { return hexOf(&value, 1); }
 
+// A vendor and a product ID as four hex digits each, "vvvv:pppp".
+bool parseIds(const std::string& text, uint16_t (&ids)[2]) {
+  uint8_t bytes[4];
+  if (text.size() != 9 || text[4] != ':' || !parseHexBytes(text.substr(0, 4) + text.substr(5), bytes, 4)) return false;
+  ids[0] = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
+  ids[1] = static_cast<uint16_t>(bytes[2] << 8 | bytes[3]);
+  return true;
+}
+
 ControlAnswer answer(const std::string& line) { return ControlAnswer{{line}, false}; }
 ControlAnswer error(const std::string& reason) { return answer("error " + reason); }
 
@@ -83,9 +92,10 @@ std::string stateLine(const MouseSnapshot& snapshot) {
 }
 
 const char kHelp[] =
-    "commands: buttons <hex> | dpibutton | report <16 hex> | packet <type> <size> [hex] | frames | state | "
-    "unplug | plug | reset | add second-mouse|foreign-string [text]|foreign-collection|hid <n> | heap [sizes] | quit "
-    "(buttons, dpibutton, report, state, unplug, plug, reset take an optional device name; default mouse)";
+    "commands: buttons <hex> | dpibutton | answers on|off | report <16 hex> | packet <type> <size> [hex] | frames | "
+    "state | unplug | plug | reset | add second-mouse|foreign-string [text]|foreign-collection [vvvv:pppp]|hid <n> | "
+    "heap [sizes] | quit (buttons, dpibutton, answers, report, state, unplug, plug, reset take an optional device "
+    "name; default mouse)";
 
 }  // namespace
 
@@ -104,6 +114,12 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
   if (verb == "dpibutton") {
     if (!deviceArgument(words, 1, device)) return error("usage: dpibutton [device]");
     return deviceError(m_bus.pressDpiButton(device), device);
+  }
+  if (verb == "answers") {
+    const std::string onOff = words.size() >= 2 ? lower(words[1]) : "";
+    if ((onOff != "on" && onOff != "off") || !deviceArgument(words, 2, device))
+      return error("usage: answers on|off [device]");
+    return deviceError(m_bus.setAnswersCommands(device, onOff == "on"), device);
   }
   if (verb == "report") {
     VendorReport report{};
@@ -165,8 +181,10 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
       added = m_bus.addMouse();
     } else if (what == "foreign-string" && words.size() <= 3) {
       added = words.size() == 3 ? m_bus.addForeignString(words[2]) : m_bus.addForeignString();
-    } else if (what == "foreign-collection" && words.size() == 2) {
-      added = m_bus.addForeignCollection();
+    } else if (what == "foreign-collection" && words.size() <= 3) {
+      uint16_t ids[2] = {VirtualHidBus::kForeignVendorId, VirtualHidBus::kForeignProductId};
+      if (words.size() == 3 && !parseIds(words[2], ids)) return error("usage: add foreign-collection [vvvv:pppp]");
+      added = m_bus.addForeignCollection(ids[0], ids[1]);
     } else if (what == "hid" && words.size() == 3) {
       uint32_t count = 0;
       if (!parseNumber(words[2], kMaxHidPerCommand + 1, count) || count == 0)
@@ -176,7 +194,7 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
       if (done < static_cast<int>(count)) return error("bus full: added " + std::to_string(done));
       return answer("ok");
     } else {
-      return error("usage: add second-mouse | add foreign-string [text] | add foreign-collection | add hid <n>");
+      return error("usage: add second-mouse | add foreign-string [text] | add foreign-collection [vvvv:pppp] | add hid <n>");
     }
     if (added.empty()) return error("bus full");
     m_host.inputDeviceChanged(added, true);

@@ -6,6 +6,7 @@
 //
 //   buttons <hex byte> [device]   the mouse's buttons now stand as this byte
 //   dpibutton [device]            the mouse's own DPI button, pressed once
+//   answers on|off [device]       whether PostScan and SelectDpiLevel are answered
 //   report <16 hex digits> [device]  these 8 bytes as an input report, unchecked
 //   packet <type> <size> [hex]    a raw-input packet with this header type and
 //                                 announced size, the hex bytes after the header
@@ -17,7 +18,7 @@
 //   unplug [device], plug [device]
 //   reset [device]                the mouse back at its power-on state, no
 //                                 device change
-//   add second-mouse | add foreign-string [text] | add foreign-collection | add hid <n>
+//   add second-mouse | add foreign-string [text] | add foreign-collection [vvvv:pppp] | add hid <n>
 //   help, quit
 //
 // [device] defaults to "mouse", the first mouse. Device names are those of

@@ -145,16 +145,16 @@ std::string VirtualHidBus::addForeignString(const std::string& vendorString) {
   return device.name;
 }
 
-std::string VirtualHidBus::addForeignCollection() {
+std::string VirtualHidBus::addForeignCollection(uint16_t vendorId, uint16_t productId) {
   std::lock_guard<std::mutex> guard(m_lock);
   if (!roomFor(1)) return "";
   Device& device = newDevice("collection", m_foreignCollections);
   Interface input;
-  input.path = interfacePath(0x2B17, 0x1001, "&mi_02", 0x6f3b0000u + device.id);
+  input.path = interfacePath(vendorId, productId, "&mi_02", 0x6f3b0000u + device.id);
   input.caps.usagePage = VirtualMouseIdentity::InputUsagePage;
   input.caps.usage = VirtualMouseIdentity::InputUsage;
   input.caps.inputReportByteLength = VirtualMouseIdentity::InputLength;
-  input.attributes = {0x2B17, 0x1001};
+  input.attributes = {vendorId, productId};
   device.interfaces = {input};
   device.strings = {{1, "Tessaro"}};
   device.hasInput = true;
@@ -245,6 +245,15 @@ DeviceResult VirtualHidBus::pressDpiButton(const std::string& name) {
   if (!device->firmware) return DeviceResult::NotAMouse;
   if (!device->plugged) return DeviceResult::Unplugged;
   device->firmware->pressDpiButton();
+  return DeviceResult::Ok;
+}
+
+DeviceResult VirtualHidBus::setAnswersCommands(const std::string& name, bool answers) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  Device* device = findDevice(name);
+  if (!device) return DeviceResult::NoSuchDevice;
+  if (!device->firmware) return DeviceResult::NotAMouse;
+  device->firmware->setAnswersCommands(answers);
   return DeviceResult::Ok;
 }
 

@@ -104,8 +104,11 @@ public:
   std::string addMouse();
   // Right IDs and feature length; string 250 is `vendorString`.
   std::string addForeignString(const std::string& vendorString = "Pelmor-OEM");
-  // Another maker's vendor collection: usage page 0xFF12, usage 1, 8 bytes.
-  std::string addForeignCollection();
+  // Another maker's vendor collection: usage page 0xFF12, usage 1, 8 bytes,
+  // with these vendor and product IDs.
+  static constexpr uint16_t kForeignVendorId = 0x2B17;
+  static constexpr uint16_t kForeignProductId = 0x1001;
+  std::string addForeignCollection(uint16_t vendorId = kForeignVendorId, uint16_t productId = kForeignProductId);
   // `count` interfaces of assorted other devices. Returns how many were added.
   int addUnrelated(int count);
 
@@ -119,6 +122,8 @@ public:
   // with an input collection (a mouse or a foreign collection).
   DeviceResult setPhysicalButtons(const std::string& name, uint8_t buttons);
   DeviceResult pressDpiButton(const std::string& name);
+  // Whether the mouse answers PostScan and SelectDpiLevel.
+  DeviceResult setAnswersCommands(const std::string& name, bool answers);
   DeviceResult sendReport(const std::string& name, const VendorReport& report);
   DeviceResult mouseState(const std::string& name, MouseSnapshot& snapshot) const;
   // The id with which `name`'s output reaches BusOutput, or 0.

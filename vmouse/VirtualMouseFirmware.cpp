@@ -65,10 +65,10 @@ void VirtualMouseFirmware::handleFrame(const FirmwareFrame& frame) {
     case FirmwareCommand::SelectDpiLevel:
       if (frame[2] >= kLevels) return;
       m_dpiLevel = frame[2];
-      sendDpiState();
+      if (m_answersCommands) sendDpiState();
       return;
     case FirmwareCommand::PostScan:
-      sendDpiState();
+      if (m_answersCommands) sendDpiState();
       return;
     case FirmwareCommand::CommitDpi:
       // The steps are already in force; the commit only stores them.

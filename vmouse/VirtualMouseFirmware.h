@@ -105,6 +105,12 @@ public:
   // The mouse's own DPI button: the next level, wrapping after the last.
   void pressDpiButton();
 
+  // Whether PostScan and SelectDpiLevel are answered with the DPI state (a
+  // mouse that answers late or never, for tests; its DPI button still
+  // reports). Kept when the power goes.
+  void setAnswersCommands(bool answers) { m_answersCommands = answers; }
+  bool answersCommands() const { return m_answersCommands; }
+
   // Power went away or came back (unplugged, plugged in): everything held is
   // let go and the settings return to their power-on values.
   void resetToPowerOn();
@@ -138,6 +144,7 @@ private:
   uint8_t m_shownButtons = 0;  // last state handed to buttonsChanged
   std::array<uint8_t, kLevels> m_dpiSteps = kPowerOnSteps;
   uint8_t m_dpiLevel = kPowerOnLevel;
+  bool m_answersCommands = true;
   FirmwareFrame m_lastFrame{};
 };
 

@@ -4,7 +4,7 @@ import time
 
 import pytest
 
-from conftest import MAIN_TITLE, find_window, focus_where_enter_resets, point_into_target, probe, wait_for
+from conftest import MAIN_TITLE, find_window, find_windows, focus_where_enter_resets, point_into_target, probe, wait_for
 from conftest import settings_record as settings
 
 COMBO_IDS = (1010, 1009, 1007, 1008)
@@ -132,7 +132,10 @@ def test_every_mouse_like_interface_gets_the_frames(desktop):
     _, _, mouse = desktop.start_utility()
     watch = FrameWatch(mouse)
     watch.wait_for_set(POST_SCAN)
-    for what in ("second-mouse", "foreign-string", "foreign-collection", "hid 30"):
+    # A mouse that comes is looked for at once; the rest wait for the burst.
+    assert mouse.command("add second-mouse") == "ok"
+    watch.wait_for_set(POST_SCAN, interface="mouse2")
+    for what in ("foreign-string", "foreign-collection", "hid 30"):
         assert mouse.command(f"add {what}") == "ok"
     watch.forget()
     # The re-scan sends its mask to both mice and to the interface with the
@@ -143,6 +146,64 @@ def test_every_mouse_like_interface_gets_the_frames(desktop):
         assert [f for _, f in watch.sets(REPORT_MASK, interface)] == ["000702000000000000"]
     interfaces = {i for _, _, i, _ in watch.seen}
     assert interfaces == {"mouse", "mouse2", "foreign1"}
+
+
+@pytest.mark.both_mice
+def test_a_replugged_mouse_gets_its_settings_at_once_and_its_dpi_button_keeps_the_steps(desktop):
+    from test_held_input import saved_dpi
+    process, _, mouse = desktop.start_utility(files={"setting.dat": settings({2: 8}, steps=(2, 4, 6, 7), level=2)})
+    slider = lambda: probe("control", MAIN_TITLE, 1018).get("pos")
+    wait_for(lambda: mouse.state()["dpi"] == "2,4,6,7", message="the user's steps on the mouse")
+    FrameWatch(mouse).wait_for_set(POST_SCAN)
+
+    assert mouse.command("unplug") == "ok"
+    assert mouse.command("plug") == "ok"
+    # Pressed at once, the DPI button reports level 3 at its power-on step 5.
+    assert mouse.command("dpibutton") == "ok"
+    # The virtual mouse keeps the device set changing, so that the re-scan
+    # after a burst of changes never comes: the mouse is looked for at once.
+    driver = mouse.command("add hid 1").startswith("error")
+
+    def settings_back():
+        if not driver:
+            assert mouse.command("add hid 1") == "ok"
+        state = mouse.state()
+        return state["mask"] == "04" and state["dpi"] == "2,4,6,7"
+    wait_for(settings_back, message="the mask and the user's steps on the replugged mouse")
+    wait_for(lambda: slider() == "7", message="the slider at level 3's step")
+    assert mouse.state()["level"] == "3"
+    assert saved_dpi(process.folder)[:4] == (2, 4, 6, 7)
+
+
+def test_a_second_mouse_answering_its_scans_chooses_no_level(desktop):
+    from test_input_engine import NOTICE_TITLE
+    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({2: 1}, shortcut=(0x01, 0x2E))})
+    slider = lambda: probe("control", MAIN_TITLE, 1018).get("pos")
+    watch = FrameWatch(mouse)
+    watch.wait_for_set(POST_SCAN)
+    wait_for(lambda: slider() == "3", message="the slider at level 2's step")
+    assert mouse.command("dpibutton") == "ok"  # a choice: level 3
+    wait_for(lambda: slider() == "5", message="the slider at level 3's step")
+    wait_for(lambda: not find_windows(NOTICE_TITLE), timeout=10, message="the notice gone")
+
+    # The second mouse, at level 2, answers the scan at its arrival and the
+    # one after the burst: neither is a choice, nor the window's level.
+    notices = []
+
+    def two_scans_answered():
+        notices.extend(find_windows(NOTICE_TITLE))
+        watch.poll()
+        return len(watch.sets(POST_SCAN, "mouse2")) >= 2
+    watch.forget()
+    assert mouse.command("add second-mouse") == "ok"
+    wait_for(two_scans_answered, message="two scans of the second mouse")
+    # The first mouse's press comes through the same queue after the answers.
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held")
+    assert mouse.command("buttons 00") == "ok"
+    assert not notices and not find_windows(NOTICE_TITLE)
+    assert slider() == "5"
+    assert mouse.state("mouse2")["level"] == "2" and mouse.state()["level"] == "3"
 
 
 @pytest.mark.both_mice
@@ -181,12 +242,14 @@ def test_the_users_dpi_steps_survive_the_mouse_and_its_dpi_button(desktop):
     wait_for(lambda: mouse.state()["dpi"] == "7,6,5,4", message="the user's steps on the mouse")
     wait_for(lambda: slider() == "5", message="the slider at level 2's step")
     watch = FrameWatch(mouse)
+    watch.forget()
     assert mouse.command("unplug") == "ok"
     assert mouse.command("plug") == "ok"
-    assert mouse.state()["dpi"] == "0,1,3,5"
-    watch.forget()
-    watch.wait_for_set(POST_SCAN)
-    assert mouse.state()["dpi"] == "7,6,5,4" and slider() == "5"
+    # Back at its power-on steps, it is given the user's at once, and again
+    # by the re-scan after the burst of device changes.
+    watch.wait_for_set(POST_SCAN, count=2)
+    assert mouse.state()["dpi"] == "7,6,5,4"
+    wait_for(lambda: slider() == "5", message="the slider at level 2's step")
     assert saved_dpi(process.folder) == (7, 6, 5, 4, 1)
 
     # The mouse's DPI button pressed while "Default" writes the steps: its

@@ -100,13 +100,18 @@ def test_a_button_released_during_a_window_drag_is_let_go(desktop):
         xdotool("mouseup", 1)
 
 
-def test_another_mouse_arriving_makes_the_first_let_go(desktop):
+def test_a_hold_outlasts_another_makers_device_and_a_second_mouse(desktop):
     _, _, mouse = start(desktop, {2: KEY_SHORTCUT}, shortcut=(0x01, 0x2E))
     assert mouse.command("buttons 04") == "ok"
     wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held")
-    assert mouse.command("add second-mouse") == "ok"
-    # The re-scan finds another set of mice: the one still there lets go.
-    wait_released(mouse, message="the first mouse let go")
+    for what, scanned in (("foreign-collection", "mouse"), ("second-mouse", "mouse2")):
+        mouse.frames()
+        assert mouse.command(f"add {what}") == "ok"
+        # The re-scan found another set of mice; none went, so nothing held
+        # is let go (its PostScan comes after the set is dealt with).
+        wait_for(lambda: any(k == "set" and i == scanned and f.startswith("001A") for k, i, f in mouse.frames()),
+                 message=f"the re-scan after {what}")
+        assert mouse.state()["modifiers"] == "01", f"Ctrl+C let go after {what}"
     assert mouse.command("buttons 00") == "ok"
     wait_released(mouse)
     wait_released(mouse, "mouse2")
@@ -210,6 +215,20 @@ def test_enter_and_default_keep_the_dpi_defaults_everywhere(desktop):
     click(wid, 240 + 40, 410 + 12)  # "Default"
     wait_for(lambda: mouse.state()["dpi"] == "0,1,3,5", message="the defaults on the mouse")
     defaults_everywhere()
+
+
+@pytest.mark.both_mice
+def test_default_puts_the_slider_at_the_default_step_without_the_mouses_answer(desktop):
+    process, wid, mouse = desktop.start_utility(files={"setting.dat": settings(steps=(7, 6, 5, 4), level=2)})
+    slider = lambda: probe("control", MAIN_TITLE, SLIDER_ID).get("pos")
+    wait_for(lambda: slider() == "5", message="the slider at level 2's step")
+    assert mouse.command("answers off") == "ok"
+    try:
+        click(wid, 240 + 40, 410 + 12)  # "Default"
+        wait_for(lambda: saved_dpi(process.folder) == (0, 1, 3, 5, 2), message="the reset saved")
+        assert slider() == "3"
+    finally:
+        assert mouse.command("answers on") == "ok"
 
 
 def test_enter_typed_by_a_remapped_button_is_not_a_reset(desktop):

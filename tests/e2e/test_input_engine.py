@@ -232,9 +232,10 @@ def test_every_report_of_a_packet_is_taken_in_order(desktop):
     wait_for(lambda: mouse.state()["modifiers"] == "00", message="Ctrl+C let go")
 
 
-def test_another_makers_collection_presses_nothing_and_sets_no_dpi(desktop):
+@pytest.mark.parametrize("ids", ["", " 2b17:0005"], ids=["other ids", "the mouse's product id"])
+def test_another_makers_collection_presses_nothing_and_sets_no_dpi(desktop, ids):
     _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
-    assert mouse.command("add foreign-collection") == "ok"
+    assert mouse.command("add foreign-collection" + ids) == "ok"
     slider = probe("control", MAIN_TITLE, SLIDER_ID).get("pos")
     mouse.frames()
     assert mouse.command("report 0000000404000000 collection1") == "ok"   # the wheel "down"
@@ -274,3 +275,21 @@ def test_input_held_when_the_mouse_went_away_is_forgotten(desktop):
     mouse.frames()
     assert mouse.command("buttons 04") == "ok"
     assert wait_for_inject_frames(mouse, 1) == ["001501010600000000"]
+
+
+def test_the_removal_alone_drops_what_the_mouse_held(desktop):
+    """Enter resets only while no mouse holds keys: unplugged with Ctrl+C
+    held, the mouse holds nothing from its removal on, before any re-scan."""
+    wid, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
+    folder = desktop.processes[-1].folder
+    wheel_function = lambda: struct.unpack_from("<i", (folder / "setting.dat").read_bytes(), 8 + 16 * WHEEL + 8)[0]
+    assert mouse.command("buttons 04") == "ok"
+    wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held")
+    assert mouse.command("unplug") == "ok"
+
+    def enter_resets():
+        # Each change of the device set puts the re-scan off again.
+        assert mouse.command("add hid 1") == "ok"
+        assert probe("post", MAIN_TITLE, 0x0111, 1, 0).get("found") == "1"  # IDOK, as Enter
+        return wheel_function() == 0
+    wait_for(enter_resets, message="Enter to reset")

@@ -102,6 +102,13 @@ def test_rows_follow_the_window_in_front_and_a_switch_lets_go(desktop):
     wait_for(lambda: probe("window", GAME).get("found") != "1", message="the game gone")
     wait_for(lambda: mask(mouse) == 0, message="setting.dat's rows once the game is gone")
 
+    # The session ends (as the exit does) with the game's rows in force: the
+    # mouse gets every button back, the game's rows ended first.
+    start_game(desktop)
+    wait_for(lambda: mask(mouse) == 0x04, message="the game's rows once it is back")
+    assert probe("post", MAIN_TITLE, 0x16, 1, 0).get("found") == "1"  # WM_ENDSESSION
+    wait_for(lambda: mask(mouse) == 0, message="every button handed back")
+
 
 def add_first_open_window(wid):
     """"Add a program..." (after "Every other program"), then the first of

@@ -41,7 +41,8 @@ TEST_F(ControlTest, BadCommandsAnswerAnErrorAndChangeNothing) {
                            "dpibutton now please", "frames all", "add", "add hid", "add hid 0", "add hid 1001",
                            "add hid -3", "add hid 2x", "add third-mouse", "add second-mouse twice", "packet", "packet 2",
                            "packet x 32", "packet 2 32 abc", "packet 2 32 zz", "plug a b", "fly", "state mouse9",
-                           "buttons 01 mouse9", "unplug nothing", "heap", "heap all", "heap sizes 8"}) {
+                           "buttons 01 mouse9", "unplug nothing", "heap", "heap all", "heap sizes 8", "answers",
+                           "answers maybe", "answers off mouse9", "add foreign-collection 2b17", "add foreign-collection 2b17:00zz"}) {
     std::string reply = run(line);
     EXPECT_EQ(reply.rfind("error ", 0), 0u) << line << " -> " << reply;
   }
@@ -63,6 +64,27 @@ TEST_F(ControlTest, ResetBringsTheMouseBackAtPowerOnWithoutADeviceChange) {
   bus.close(handle);
   bus.setPlugged("mouse", false);
   EXPECT_EQ(run("reset").rfind("error ", 0), 0u);
+}
+
+TEST_F(ControlTest, ASilentMouseAndACollectionWithTheMousesProductId) {
+  ASSERT_EQ(run("answers off"), "ok");
+  const uint8_t postScan[9] = {0, 0x1A};
+  const HidBus::Handle handle = bus.open(bus.enumerateInterfaces()[0]);
+  EXPECT_TRUE(bus.setFeature(handle, postScan, sizeof postScan));
+  EXPECT_TRUE(out.reports.empty());
+  ASSERT_EQ(run("ANSWERS on mouse"), "ok");
+  EXPECT_TRUE(bus.setFeature(handle, postScan, sizeof postScan));
+  EXPECT_EQ(out.reports.size(), 1u);
+  bus.close(handle);
+
+  ASSERT_EQ(run("add foreign-collection 2b17:0005"), "ok");
+  std::string path;
+  HidAttributes ids;
+  HidCapabilities caps;
+  ASSERT_TRUE(bus.inputCollection(bus.deviceId("collection1"), path, ids, caps));
+  EXPECT_EQ(ids.vendorId, 0x2B17);
+  EXPECT_EQ(ids.productId, 0x0005);
+  EXPECT_NE(path.find("vid_2b17&pid_0005"), std::string::npos);
 }
 
 TEST_F(ControlTest, HeapAnswersWhatTheHostGives) {

@@ -80,9 +80,10 @@ protected:
     const uint8_t report[8] = {0, 0, 0, VendorReport::kButtonState, byte, 0, 0, 0};
     engine.onReport(mouse, report, sizeof report);
   }
-  void dpi(uint8_t level, uint8_t step) {
+  void dpi(uint8_t level, uint8_t step) { dpiOf("", level, step); }
+  void dpiOf(const std::string& mouse, uint8_t level, uint8_t step) {
     const uint8_t report[8] = {0, 0, 0, VendorReport::kDpiState, level, step, 0, 0};
-    engine.onReport(report, sizeof report);
+    engine.onReport(mouse, report, sizeof report);
   }
   std::vector<std::string> take() {
     std::vector<std::string> log;
@@ -384,9 +385,95 @@ TEST_F(InputEngineTest, OnlyALevelChosenOnTheMouseIsShownAsItsChoice) {
   EXPECT_EQ(out.choices, (Choices{{3, 5}}));
 
   out.choices.clear();
-  config.dpiSyncPending = true;
+  engine.dpiStepsRestored();
   dpi(0, 0);
   EXPECT_TRUE(out.choices.empty());
+}
+
+TEST_F(InputEngineTest, EachMouseAnswersTheScanForItselfAndTheWindowFollowsOne) {
+  using Choices = std::vector<std::pair<int, int>>;
+  dpiOf("usb1", 2, 3);  // its answer
+  dpiOf("usb1", 3, 5);  // the DPI button
+  EXPECT_EQ(out.choices, (Choices{{3, 5}}));
+  take();
+
+  // A second mouse comes; after the scan both answer. The second one's first
+  // report is no choice, and its level is not the window's.
+  engine.dpiStepsRestored();
+  dpiOf("usb1", 3, 5);
+  dpiOf("usb2", 1, 1);
+  EXPECT_EQ(out.choices, (Choices{{3, 5}}));
+  EXPECT_EQ(config.dpiLevel, 3);
+  EXPECT_EQ(take(), (Log{"dpi step 5"}));
+
+  // Its own DPI button is a choice, and the window follows it from then on:
+  // the first mouse's reports that choose nothing are not shown.
+  dpiOf("usb2", 2, 3);
+  EXPECT_EQ(out.choices, (Choices{{3, 5}, {2, 3}}));
+  dpiOf("usb1", 2, 4);
+  EXPECT_EQ(take(), (Log{"dpi step 3"}));
+  // Gone, it is followed no more.
+  engine.dropMouse("usb2");
+  dpiOf("usb1", 2, 4);
+  EXPECT_EQ(take(), (Log{"dpi step 4"}));
+}
+
+TEST_F(InputEngineTest, AMouseThatCameBackTellsItsLevelButNotItsPowerOnStep) {
+  config.dpiStep[3] = 7;
+  config.dpiLevel = 3;
+  dpiOf("usb1", 3, 7);  // the answer after the first scan
+  engine.mouseArrived("usb1");
+  take();
+  // Its DPI button, before the settings' steps are back on it: its level,
+  // with the settings' step for it; no choice, and the slider stays held.
+  config.dpiSyncPending = true;
+  dpiOf("usb1", 3, 5);
+  EXPECT_EQ(take(), (Log{"dpi step 7"}));
+  EXPECT_TRUE(out.choices.empty());
+  EXPECT_TRUE(config.dpiSyncPending);
+  EXPECT_EQ(config.dpiStep[3], 7);
+  // The steps restored, its next report is the answer, and the one after a
+  // choice.
+  engine.dpiStepsRestored();
+  dpiOf("usb1", 3, 7);
+  EXPECT_FALSE(config.dpiSyncPending);
+  EXPECT_TRUE(out.choices.empty());
+  dpiOf("usb1", 0, 0);
+  EXPECT_EQ(out.choices.size(), 1u);
+
+  // The system told of a change of its devices, not which: a mouse may have
+  // come back without a word, so until the next restore no report is a step.
+  engine.devicesChanged();
+  dpiOf("usb1", 1, 5);
+  EXPECT_EQ(take().back(), "dpi step " + std::to_string(config.dpiStep[1]));
+  EXPECT_EQ(out.choices.size(), 1u);
+  engine.dpiStepsRestored();
+  dpiOf("usb1", 1, 1);
+  dpiOf("usb1", 2, 3);
+  EXPECT_EQ(out.choices.size(), 2u);
+}
+
+TEST_F(InputEngineTest, AnotherSetOfMiceLetsGoOnlyOfWhatTheMiceThatWentHeld) {
+  assign(ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x2E, ModifierBit::LeftCtrl);
+  buttons(0x04);
+  buttonsOf("usb1", 0x04);
+  buttonsOf("usb2", 0x04);
+  take();
+  // Another device came: every mouse is still there.
+  engine.keepOnlyMice({"usb1", "usb2"}, false);
+  EXPECT_TRUE(take().empty());
+  EXPECT_TRUE(engine.holdsOf("").holdsKeys());
+
+  // usb2 went; the mouse that cannot be told apart may have been it.
+  engine.keepOnlyMice({"usb1"}, true);
+  EXPECT_EQ(take(), (Log{"usb2: 00 15 01 00 00 00 00 00 00", "usb2: 00 15 02 00 00 00 00 00 00",
+                         "00 15 01 00 00 00 00 00 00", "00 15 02 00 00 00 00 00 00"}));
+  EXPECT_TRUE(engine.holdsOf("usb1").holdsKeys());
+  EXPECT_EQ(engine.holdsOf("usb1").lastButtonByte, 0x04);
+  EXPECT_FALSE(engine.holdsOf("usb2").holdsInput());
+  EXPECT_FALSE(engine.holdsOf("").holdsInput());
+  buttonsOf("usb1", 0x00);
+  EXPECT_EQ(take(), (Log{"usb1: 00 15 01 00 00 00 00 00 00"}));
 }
 
 TEST(MouseSet, ScansTellUnplugReplugAndAnotherMouse) {
@@ -406,10 +493,18 @@ TEST(MouseSet, ScansTellUnplugReplugAndAnotherMouse) {
   EXPECT_NE(none, first);
   EXPECT_EQ(none, MouseSet{});
 
+  EXPECT_TRUE(someMouseWent(first, none));
+  EXPECT_FALSE(someMouseWent(none, first));
+
   // Another mouse of the same kind in another port: same counts, other path.
   bus.interfaces = {unrelated("kbd"), mouseConfiguration("cfg#2"), mouseInput("col02#2")};
   link.scan();
   EXPECT_NE(mouseSetOf(link), first);
+  EXPECT_TRUE(someMouseWent(first, mouseSetOf(link)));
+  // A second mouse, or another maker's collection, added: none went.
+  EXPECT_FALSE(someMouseWent(first, MouseSet{2, 2, {"col02#1", "col02#2"}}));
+  EXPECT_FALSE(someMouseWent(first, MouseSet{1, 2, {"other#1", "col02#1"}}));
+  EXPECT_TRUE(someMouseWent(MouseSet{2, 1, {"col02#1"}}, MouseSet{1, 1, {"col02#1"}}));
 }
 
 }  // namespace

@@ -336,6 +336,10 @@ TEST_F(HubTest, ResetIsHandedToTheWindowOnlyWhenTheMiceChanged) {
   std::vector<MSG> messages = posted();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].message, WM_APP_MICE_CHANGED);
+  // Whether a mouse went: only then may the one that cannot be told apart
+  // have gone.
+  EXPECT_EQ(messages[0].wParam, 1u);
+  EXPECT_EQ(messages[1].wParam, 0u);
 }
 
 }  // namespace
