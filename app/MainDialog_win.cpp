@@ -477,6 +477,9 @@ void MainDialog::onSessionEvent(SessionEvent event) {
   if (action != MouseAction::GiveBack) return;
   hidLink.setQuiet(false);
   if (!m_rawInputRegistered) registerRawInput();
+  // A mouse that lost power meanwhile reports its power-on steps until the
+  // re-scan gives it the file's: no such report is the user's choice.
+  m_inputEngine.devicesChanged();
   rescanNow();
 }
 
