@@ -1122,6 +1122,13 @@ Section "Uninstall"
   ; choices stay in their profiles, out of reach.
   DeleteRegValue HKCU "Software\${PRODUCT}" "ShowDpiOnScreen"
   DeleteRegKey /ifempty HKCU "Software\${PRODUCT}"
+  ; Where a user's save of profiles.ini keeps its copy and its unfinished
+  ; save when the install folder takes no new file: the uninstalling user's.
+  SetShellVarContext current
+  Delete "$LOCALAPPDATA\${PRODUCT}\profiles.ini.bak"
+  Delete "$LOCALAPPDATA\${PRODUCT}\profiles.ini.new"
+  RMDir "$LOCALAPPDATA\${PRODUCT}"
+  SetShellVarContext all
   ${If} $leftBehind = 1
     SetErrorLevel ${EXIT_FAILED}
   ${EndIf}
