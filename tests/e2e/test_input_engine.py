@@ -7,8 +7,8 @@ import time
 
 import pytest
 
-from conftest import (MAIN_TITLE, click, find_window, find_windows, point_into_target, probe, settings_record,
-                      wait_for, wine_env)
+from conftest import (MAIN_TITLE, click, find_window, find_windows, focus_where_enter_resets, point_into_target, probe,
+                      settings_record, wait_for, wine_env, xdotool)
 
 SLIDER_ID = 1018
 EDIT_ID = 100  # the text box of TestTarget.exe
@@ -283,6 +283,9 @@ def test_the_removal_alone_drops_what_the_mouse_held(desktop):
     wid, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
     folder = desktop.processes[-1].folder
     wheel_function = lambda: struct.unpack_from("<i", (folder / "setting.dat").read_bytes(), 8 + 16 * WHEEL + 8)[0]
+    # Enter on a row only confirms the row's choice.
+    xdotool("windowactivate", "--sync", wid, check=False)
+    focus_where_enter_resets()
     assert mouse.command("buttons 04") == "ok"
     wait_for(lambda: mouse.state()["modifiers"] == "01", message="Ctrl+C held")
     assert mouse.command("unplug") == "ok"
