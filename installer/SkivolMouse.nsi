@@ -36,10 +36,12 @@ RequestExecutionLevel admin
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "${PRODUCT}"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
-; The running copy holds this event as long as it lives.
+; Every running copy, of every session, holds this event as long as it lives.
 !define RUNNING_EVENT "Global\KorvanixWaitEventClose"
-; A later copy asks the running one to show its window with this one.
-!define SHOW_EVENT "Global\KorvanixWaitEventOpen"
+; A later copy of the same session asks the running one to close, or to show
+; its window, with these ("/close" sets the machine's close event too).
+!define SESSION_CLOSE_EVENT "Local\KorvanixWaitEventClose"
+!define SESSION_SHOW_EVENT "Local\KorvanixWaitEventOpen"
 ; Users (S-1-5-32-545) may change what setting.dat holds: read and write,
 ; not delete (icacls "M" without "D"), since only administrators could make
 ; the file again in the folder.
@@ -336,16 +338,20 @@ Function ${un}EndRunningCopyOrQuit
   quit:
   ; The copy keeps running: its close request is withdrawn (and the show
   ; request that came with it), so that it does not end once it catches up.
-  System::Call 'kernel32::OpenEventW(i 0x0002, i 0, w "${RUNNING_EVENT}") p .r0'
-  ${If} $0 P<> 0
-    System::Call 'kernel32::ResetEvent(p r0)'
-    System::Call 'kernel32::CloseHandle(p r0)'
-  ${EndIf}
-  System::Call 'kernel32::OpenEventW(i 0x0002, i 0, w "${SHOW_EVENT}") p .r0'
-  ${If} $0 P<> 0
-    System::Call 'kernel32::ResetEvent(p r0)'
-    System::Call 'kernel32::CloseHandle(p r0)'
-  ${EndIf}
+  ${ForEach} $1 0 2 + 1
+    ${If} $1 = 0
+      StrCpy $2 "${RUNNING_EVENT}"
+    ${ElseIf} $1 = 1
+      StrCpy $2 "${SESSION_CLOSE_EVENT}"
+    ${Else}
+      StrCpy $2 "${SESSION_SHOW_EVENT}"
+    ${EndIf}
+    System::Call 'kernel32::OpenEventW(i 0x0002, i 0, w r2) p .r0'
+    ${If} $0 P<> 0
+      System::Call 'kernel32::ResetEvent(p r0)'
+      System::Call 'kernel32::CloseHandle(p r0)'
+    ${EndIf}
+  ${Next}
   SetErrorLevel ${EXIT_STILL_RUNNING}
   Abort
 FunctionEnd
