@@ -203,6 +203,8 @@ LangString FileInUseStatus ${LANG_GERMAN} "In einem anderen Programm geöffnet: 
 LangString FileInUseStatus ${LANG_FRENCH} "Ouvert dans un autre programme : $R2"
 LangString FileInUseStatus ${LANG_SPANISH} "Abierto en otro programa: $R2"
 LangString FileInUseStatus ${LANG_ITALIAN} "Aperto in un altro programma: $R2"
+; The progress page's details button: Italian's own text fills it to the edges.
+LangString ^ShowDetailsBtn ${LANG_ITALIAN} "Mostra &dettagli"
 LangString DoneText ${LANG_ENGLISH} "Completed"
 LangString DoneText ${LANG_GERMAN} "Fertig"
 LangString DoneText ${LANG_FRENCH} "Terminé"
