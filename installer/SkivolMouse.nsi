@@ -261,7 +261,7 @@ LangString StartsAtSignIn ${LANG_FRENCH} "${PRODUCT} démarrera à la prochaine 
 LangString StartsAtSignIn ${LANG_SPANISH} "${PRODUCT} se iniciará en el próximo inicio de sesión"
 LangString StartsAtSignIn ${LANG_ITALIAN} "${PRODUCT} si avvierà al prossimo accesso"
 LangString StartFromMenu ${LANG_ENGLISH} "Start ${PRODUCT} from the Start menu"
-LangString StartFromMenu ${LANG_GERMAN} "${PRODUCT} über das Startmenü starten"
+LangString StartFromMenu ${LANG_GERMAN} "Starten Sie ${PRODUCT} über das Startmenü"
 LangString StartFromMenu ${LANG_FRENCH} "Démarrez ${PRODUCT} depuis le menu Démarrer"
 LangString StartFromMenu ${LANG_SPANISH} "Inicie ${PRODUCT} desde el menú Inicio"
 LangString StartFromMenu ${LANG_ITALIAN} "Avvia ${PRODUCT} dal menu Start"
@@ -1185,7 +1185,7 @@ Section "Uninstall"
 SectionEnd
 
 ; The finish page: without a shell to start the program as the user, "Start
-; now" is not offered, and the page says how it starts instead.
+; now" is not offered, and the page's text says how it starts instead.
 Function FinishShow
   ; Room for two lines: the longer languages wrap the check box's text, which
   ; the page's one line would cut at the top and the bottom.
@@ -1200,12 +1200,14 @@ Function FinishShow
   System::Call 'user32::SetWindowPos(p $mui.FinishPage.Run, p 0, i 0, i 0, i r4, i r5, i 0x16)'
   System::Call 'user32::GetShellWindow() p .r0'
   ${If} $0 P= 0
+    ; Unticked and hidden, the box starts nothing at Finish; the page's text
+    ; says when the utility starts instead.
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
-    EnableWindow $mui.FinishPage.Run 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
     ${If} ${SectionIsSelected} ${SecAutostart}
-      SendMessage $mui.FinishPage.Run ${WM_SETTEXT} 0 "STR:$(StartsAtSignIn)"
+      SendMessage $mui.FinishPage.Text ${WM_SETTEXT} 0 "STR:$(FinishText)$\r$\n$\r$\n$(StartsAtSignIn)."
     ${Else}
-      SendMessage $mui.FinishPage.Run ${WM_SETTEXT} 0 "STR:$(StartFromMenu)"
+      SendMessage $mui.FinishPage.Text ${WM_SETTEXT} 0 "STR:$(FinishText)$\r$\n$\r$\n$(StartFromMenu)."
     ${EndIf}
   ${EndIf}
 FunctionEnd
