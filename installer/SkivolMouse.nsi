@@ -109,12 +109,19 @@ Var wasRunning
 Var langInfo
 ; The folder of the installation there is (its uninstall entry), "" if none.
 Var installedFolder
+; A refusal found before the window opens: its exit code (0: none), and the
+; folder refused.
+Var refusal
+Var refusedFolder
 
 ; ---- pages ----------------------------------------------------------------
 
 !define MUI_ICON "${STAGE}\app.ico"
 !define MUI_UNICON "${STAGE}\app.ico"
 !define MUI_ABORTWARNING
+; Messages from before the window opens wait for it, to be in its language.
+!define MUI_CUSTOMFUNCTION_GUIINIT GuiInit
+!define MUI_CUSTOMFUNCTION_UNGUIINIT un.GuiInit
 ; The language page remembers the last choice through the program's own value.
 !define MUI_LANGDLL_REGISTRY_ROOT HKLM
 !define MUI_LANGDLL_REGISTRY_KEY "${PRODUCT_KEY}"
@@ -183,11 +190,11 @@ LangString StillRunning ${LANG_GERMAN} "${PRODUCT} läuft noch und wurde nicht b
 LangString StillRunning ${LANG_FRENCH} "${PRODUCT} est toujours en cours d'exécution et ne s'est pas fermé. Quittez-le depuis son icône de la zone de notification, puis réessayez."
 LangString StillRunning ${LANG_SPANISH} "${PRODUCT} todavía se está ejecutando y no se ha cerrado. Ciérrelo desde su icono del área de notificación y vuelva a intentarlo."
 LangString StillRunning ${LANG_ITALIAN} "${PRODUCT} è ancora in esecuzione e non si è chiuso. Chiudilo dalla sua icona nell'area di notifica, poi riprova."
-LangString FileInUse ${LANG_ENGLISH} "$R1 is open in another program and cannot be replaced. Close that program, then try again; cancelling leaves the installed version as it was."
-LangString FileInUse ${LANG_GERMAN} "$R1 ist in einem anderen Programm geöffnet und kann nicht ersetzt werden. Schließen Sie dieses Programm und versuchen Sie es dann erneut; ein Abbruch lässt die installierte Version unverändert."
-LangString FileInUse ${LANG_FRENCH} "$R1 est ouvert dans un autre programme et ne peut pas être remplacé. Fermez ce programme, puis réessayez ; annuler laisse la version installée telle quelle."
-LangString FileInUse ${LANG_SPANISH} "$R1 está abierto en otro programa y no se puede reemplazar. Cierre ese programa y vuelva a intentarlo; cancelar deja la versión instalada como estaba."
-LangString FileInUse ${LANG_ITALIAN} "$R1 è aperto in un altro programma e non può essere sostituito. Chiudi quel programma, poi riprova; annullare lascia la versione installata com'era."
+LangString FileInUse ${LANG_ENGLISH} "This file is open in another program and cannot be replaced:$\r$\n$\r$\n$R1$\r$\n$\r$\nClose that program, then try again. Cancelling leaves the installed version as it was."
+LangString FileInUse ${LANG_GERMAN} "Diese Datei ist in einem anderen Programm geöffnet und kann nicht ersetzt werden:$\r$\n$\r$\n$R1$\r$\n$\r$\nSchließen Sie dieses Programm und versuchen Sie es dann erneut. Ein Abbruch lässt die installierte Version unverändert."
+LangString FileInUse ${LANG_FRENCH} "Ce fichier est ouvert dans un autre programme et ne peut pas être remplacé :$\r$\n$\r$\n$R1$\r$\n$\r$\nFermez ce programme, puis réessayez. Annuler laisse la version installée telle quelle."
+LangString FileInUse ${LANG_SPANISH} "Este archivo está abierto en otro programa y no se puede reemplazar:$\r$\n$\r$\n$R1$\r$\n$\r$\nCierre ese programa y vuelva a intentarlo. Cancelar deja la versión instalada como estaba."
+LangString FileInUse ${LANG_ITALIAN} "Questo file è aperto in un altro programma e non può essere sostituito:$\r$\n$\r$\n$R1$\r$\n$\r$\nChiudi quel programma, poi riprova. Annullare lascia la versione installata com'era."
 LangString StillRunningStatus ${LANG_ENGLISH} "${PRODUCT} did not close."
 LangString StillRunningStatus ${LANG_GERMAN} "${PRODUCT} wurde nicht beendet."
 LangString StillRunningStatus ${LANG_FRENCH} "${PRODUCT} ne s'est pas fermé."
@@ -198,6 +205,8 @@ LangString FileInUseStatus ${LANG_GERMAN} "In einem anderen Programm geöffnet: 
 LangString FileInUseStatus ${LANG_FRENCH} "Ouvert dans un autre programme : $R2"
 LangString FileInUseStatus ${LANG_SPANISH} "Abierto en otro programa: $R2"
 LangString FileInUseStatus ${LANG_ITALIAN} "Aperto in un altro programma: $R2"
+; The progress page's details button: Italian's own text fills it to the edges.
+LangString ^ShowDetailsBtn ${LANG_ITALIAN} "Mostra &dettagli"
 LangString DoneText ${LANG_ENGLISH} "Completed"
 LangString DoneText ${LANG_GERMAN} "Fertig"
 LangString DoneText ${LANG_FRENCH} "Terminé"
@@ -218,26 +227,26 @@ LangString BadOption ${LANG_GERMAN} "Unbekannter Wert: $R1$\r$\n$\r$\n/LANG= nim
 LangString BadOption ${LANG_FRENCH} "Valeur inconnue : $R1$\r$\n$\r$\n/LANG= accepte 1033, 1031, 1036, 1034 ou 1040.$\r$\n/AUTOSTART= accepte 0 ou 1."
 LangString BadOption ${LANG_SPANISH} "Valor desconocido: $R1$\r$\n$\r$\n/LANG= admite 1033, 1031, 1036, 1034 o 1040.$\r$\n/AUTOSTART= admite 0 o 1."
 LangString BadOption ${LANG_ITALIAN} "Valore sconosciuto: $R1$\r$\n$\r$\n/LANG= accetta 1033, 1031, 1036, 1034 o 1040.$\r$\n/AUTOSTART= accetta 0 o 1."
-LangString BadFolder ${LANG_ENGLISH} "${PRODUCT} cannot be installed in $R1.$\r$\n$\r$\nChoose a folder of its own, new or empty, such as $PROGRAMFILES32\${PRODUCT}: not the Windows folder, a drive, Program Files itself or a folder of a user's profile."
-LangString BadFolder ${LANG_GERMAN} "${PRODUCT} kann nicht in $R1 installiert werden.$\r$\n$\r$\nWählen Sie einen eigenen, neuen oder leeren Ordner wie $PROGRAMFILES32\${PRODUCT}: nicht den Windows-Ordner, ein Laufwerk, Programme selbst oder einen Ordner eines Benutzerprofils."
-LangString BadFolder ${LANG_FRENCH} "${PRODUCT} ne peut pas être installé dans $R1.$\r$\n$\r$\nChoisissez un dossier qui lui soit propre, nouveau ou vide, comme $PROGRAMFILES32\${PRODUCT} : pas le dossier de Windows, un lecteur, Program Files lui-même ni un dossier d'un profil d'utilisateur."
-LangString BadFolder ${LANG_SPANISH} "${PRODUCT} no se puede instalar en $R1.$\r$\n$\r$\nElija una carpeta propia, nueva o vacía, como $PROGRAMFILES32\${PRODUCT}: no la carpeta de Windows, una unidad, Archivos de programa en sí ni una carpeta del perfil de un usuario."
-LangString BadFolder ${LANG_ITALIAN} "${PRODUCT} non può essere installato in $R1.$\r$\n$\r$\nScegli una cartella propria, nuova o vuota, come $PROGRAMFILES32\${PRODUCT}: non la cartella di Windows, un'unità, Programmi stessa o una cartella del profilo di un utente."
-LangString FolderInUse ${LANG_ENGLISH} "$R1 already holds other files.$\r$\n$\r$\nChoose a new or empty folder for ${PRODUCT}."
-LangString FolderInUse ${LANG_GERMAN} "$R1 enthält bereits andere Dateien.$\r$\n$\r$\nWählen Sie einen neuen oder leeren Ordner für ${PRODUCT}."
-LangString FolderInUse ${LANG_FRENCH} "$R1 contient déjà d'autres fichiers.$\r$\n$\r$\nChoisissez un dossier nouveau ou vide pour ${PRODUCT}."
-LangString FolderInUse ${LANG_SPANISH} "$R1 ya contiene otros archivos.$\r$\n$\r$\nElija una carpeta nueva o vacía para ${PRODUCT}."
-LangString FolderInUse ${LANG_ITALIAN} "$R1 contiene già altri file.$\r$\n$\r$\nScegli una cartella nuova o vuota per ${PRODUCT}."
-LangString InstalledElsewhere ${LANG_ENGLISH} "${PRODUCT} is installed in $R1, and an update goes into that folder.$\r$\n$\r$\nTo install it elsewhere, uninstall it first."
-LangString InstalledElsewhere ${LANG_GERMAN} "${PRODUCT} ist in $R1 installiert; eine Aktualisierung wird in diesen Ordner installiert.$\r$\n$\r$\nUm es an anderer Stelle zu installieren, deinstallieren Sie es zuerst."
-LangString InstalledElsewhere ${LANG_FRENCH} "${PRODUCT} est installé dans $R1 ; une mise à jour s'installe dans ce dossier.$\r$\n$\r$\nPour l'installer ailleurs, désinstallez-le d'abord."
-LangString InstalledElsewhere ${LANG_SPANISH} "${PRODUCT} está instalado en $R1; una actualización se instala en esa carpeta.$\r$\n$\r$\nPara instalarlo en otro lugar, desinstálelo primero."
-LangString InstalledElsewhere ${LANG_ITALIAN} "${PRODUCT} è installato in $R1; un aggiornamento si installa in quella cartella.$\r$\n$\r$\nPer installarlo altrove, disinstallalo prima."
-LangString NotInstalledHere ${LANG_ENGLISH} "$R1 does not hold the installation of ${PRODUCT}. Nothing was removed."
-LangString NotInstalledHere ${LANG_GERMAN} "$R1 enthält nicht die Installation von ${PRODUCT}. Es wurde nichts entfernt."
-LangString NotInstalledHere ${LANG_FRENCH} "$R1 ne contient pas l'installation de ${PRODUCT}. Rien n'a été supprimé."
-LangString NotInstalledHere ${LANG_SPANISH} "$R1 no contiene la instalación de ${PRODUCT}. No se ha quitado nada."
-LangString NotInstalledHere ${LANG_ITALIAN} "$R1 non contiene l'installazione di ${PRODUCT}. Non è stato rimosso nulla."
+LangString BadFolder ${LANG_ENGLISH} "${PRODUCT} cannot be installed in this folder:$\r$\n$\r$\n$R1$\r$\n$\r$\nChoose a folder of its own, new or empty: not the Windows folder, a drive, Program Files itself or a folder of a user's profile. For example:$\r$\n$\r$\n$PROGRAMFILES32\${PRODUCT}"
+LangString BadFolder ${LANG_GERMAN} "${PRODUCT} kann nicht in diesem Ordner installiert werden:$\r$\n$\r$\n$R1$\r$\n$\r$\nWählen Sie einen eigenen, neuen oder leeren Ordner: nicht den Windows-Ordner, ein Laufwerk, Programme selbst oder einen Ordner eines Benutzerprofils. Zum Beispiel:$\r$\n$\r$\n$PROGRAMFILES32\${PRODUCT}"
+LangString BadFolder ${LANG_FRENCH} "${PRODUCT} ne peut pas être installé dans ce dossier :$\r$\n$\r$\n$R1$\r$\n$\r$\nChoisissez un dossier qui lui soit propre, nouveau ou vide : pas le dossier de Windows, un lecteur, Program Files lui-même ni un dossier d'un profil d'utilisateur. Par exemple :$\r$\n$\r$\n$PROGRAMFILES32\${PRODUCT}"
+LangString BadFolder ${LANG_SPANISH} "${PRODUCT} no se puede instalar en esta carpeta:$\r$\n$\r$\n$R1$\r$\n$\r$\nElija una carpeta propia, nueva o vacía: no la carpeta de Windows, una unidad, Archivos de programa en sí ni una carpeta del perfil de un usuario. Por ejemplo:$\r$\n$\r$\n$PROGRAMFILES32\${PRODUCT}"
+LangString BadFolder ${LANG_ITALIAN} "${PRODUCT} non può essere installato in questa cartella:$\r$\n$\r$\n$R1$\r$\n$\r$\nScegli una cartella propria, nuova o vuota: non la cartella di Windows, un'unità, Programmi stessa o una cartella del profilo di un utente. Ad esempio:$\r$\n$\r$\n$PROGRAMFILES32\${PRODUCT}"
+LangString FolderInUse ${LANG_ENGLISH} "This folder already holds other files:$\r$\n$\r$\n$R1$\r$\n$\r$\nChoose a new or empty folder for ${PRODUCT}."
+LangString FolderInUse ${LANG_GERMAN} "Dieser Ordner enthält bereits andere Dateien:$\r$\n$\r$\n$R1$\r$\n$\r$\nWählen Sie einen neuen oder leeren Ordner für ${PRODUCT}."
+LangString FolderInUse ${LANG_FRENCH} "Ce dossier contient déjà d'autres fichiers :$\r$\n$\r$\n$R1$\r$\n$\r$\nChoisissez un dossier nouveau ou vide pour ${PRODUCT}."
+LangString FolderInUse ${LANG_SPANISH} "Esta carpeta ya contiene otros archivos:$\r$\n$\r$\n$R1$\r$\n$\r$\nElija una carpeta nueva o vacía para ${PRODUCT}."
+LangString FolderInUse ${LANG_ITALIAN} "Questa cartella contiene già altri file:$\r$\n$\r$\n$R1$\r$\n$\r$\nScegli una cartella nuova o vuota per ${PRODUCT}."
+LangString InstalledElsewhere ${LANG_ENGLISH} "${PRODUCT} is installed in this folder, and an update goes into it:$\r$\n$\r$\n$R1$\r$\n$\r$\nTo install it elsewhere, uninstall it first."
+LangString InstalledElsewhere ${LANG_GERMAN} "${PRODUCT} ist in diesem Ordner installiert; eine Aktualisierung wird dorthin installiert:$\r$\n$\r$\n$R1$\r$\n$\r$\nUm es an anderer Stelle zu installieren, deinstallieren Sie es zuerst."
+LangString InstalledElsewhere ${LANG_FRENCH} "${PRODUCT} est installé dans ce dossier ; une mise à jour s'y installe :$\r$\n$\r$\n$R1$\r$\n$\r$\nPour l'installer ailleurs, désinstallez-le d'abord."
+LangString InstalledElsewhere ${LANG_SPANISH} "${PRODUCT} está instalado en esta carpeta; una actualización se instala en ella:$\r$\n$\r$\n$R1$\r$\n$\r$\nPara instalarlo en otro lugar, desinstálelo primero."
+LangString InstalledElsewhere ${LANG_ITALIAN} "${PRODUCT} è installato in questa cartella; un aggiornamento si installa lì:$\r$\n$\r$\n$R1$\r$\n$\r$\nPer installarlo altrove, disinstallalo prima."
+LangString NotInstalledHere ${LANG_ENGLISH} "This folder does not hold the installation of ${PRODUCT}:$\r$\n$\r$\n$R1$\r$\n$\r$\nNothing was removed."
+LangString NotInstalledHere ${LANG_GERMAN} "Dieser Ordner enthält nicht die Installation von ${PRODUCT}:$\r$\n$\r$\n$R1$\r$\n$\r$\nEs wurde nichts entfernt."
+LangString NotInstalledHere ${LANG_FRENCH} "Ce dossier ne contient pas l'installation de ${PRODUCT} :$\r$\n$\r$\n$R1$\r$\n$\r$\nRien n'a été supprimé."
+LangString NotInstalledHere ${LANG_SPANISH} "Esta carpeta no contiene la instalación de ${PRODUCT}:$\r$\n$\r$\n$R1$\r$\n$\r$\nNo se ha quitado nada."
+LangString NotInstalledHere ${LANG_ITALIAN} "Questa cartella non contiene l'installazione di ${PRODUCT}:$\r$\n$\r$\n$R1$\r$\n$\r$\nNon è stato rimosso nulla."
 LangString RightsNotSet ${LANG_ENGLISH} "$R1: rights not set (error $0)"
 LangString RightsNotSet ${LANG_GERMAN} "$R1: Rechte nicht gesetzt (Fehler $0)"
 LangString RightsNotSet ${LANG_FRENCH} "$R1 : droits non définis (erreur $0)"
@@ -254,7 +263,7 @@ LangString StartsAtSignIn ${LANG_FRENCH} "${PRODUCT} démarrera à la prochaine 
 LangString StartsAtSignIn ${LANG_SPANISH} "${PRODUCT} se iniciará en el próximo inicio de sesión"
 LangString StartsAtSignIn ${LANG_ITALIAN} "${PRODUCT} si avvierà al prossimo accesso"
 LangString StartFromMenu ${LANG_ENGLISH} "Start ${PRODUCT} from the Start menu"
-LangString StartFromMenu ${LANG_GERMAN} "${PRODUCT} über das Startmenü starten"
+LangString StartFromMenu ${LANG_GERMAN} "Starten Sie ${PRODUCT} über das Startmenü"
 LangString StartFromMenu ${LANG_FRENCH} "Démarrez ${PRODUCT} depuis le menu Démarrer"
 LangString StartFromMenu ${LANG_SPANISH} "Inicie ${PRODUCT} desde el menú Inicio"
 LangString StartFromMenu ${LANG_ITALIAN} "Avvia ${PRODUCT} dal menu Start"
@@ -882,6 +891,7 @@ SectionEnd
 ; After the sections, whose indexes it uses.
 Function .onInit
   StrCpy $wasRunning 0
+  StrCpy $refusal 0
   SetRegView 32
   SetShellVarContext all
   !insertmacro REQUIRE_ADMIN
@@ -942,10 +952,9 @@ Function .onInit
       Call CanonicalFolder
       ${If} $installedFolder != ""
       ${AndIf} $0 != $installedFolder
-        StrCpy $R1 $installedFolder
-        MessageBox MB_ICONSTOP "$(InstalledElsewhere)" /SD IDOK
-        SetErrorLevel ${EXIT_INSTALLED_ELSEWHERE}
-        Quit
+        StrCpy $1 ${EXIT_INSTALLED_ELSEWHERE}
+        Call RefuseOnceShown
+        Return
       ${EndIf}
     ${EndIf}
   ${Else}
@@ -958,11 +967,38 @@ Function .onInit
   ${EndIf}
   Call CheckFolder
   ${If} $1 <> 0
-    MessageBox MB_ICONSTOP "$R1" /SD IDOK
+    Call RefuseOnceShown
+    Return
+  ${EndIf}
+  StrCpy $INSTDIR $0
+FunctionEnd
+
+; A folder refused while starting ($1 the exit code, $0 the folder): a silent
+; run ends at once; a shown one says why once its window opens, where the
+; texts are in the language chosen (here they are still the system's).
+Function RefuseOnceShown
+  ${If} ${Silent}
     SetErrorLevel $1
     Quit
   ${EndIf}
-  StrCpy $INSTDIR $0
+  StrCpy $refusal $1
+  StrCpy $refusedFolder $0
+FunctionEnd
+
+Function GuiInit
+  ${If} $refusal = 0
+    Return
+  ${EndIf}
+  ${If} $refusal = ${EXIT_INSTALLED_ELSEWHERE}
+    StrCpy $R1 $installedFolder
+    MessageBox MB_ICONSTOP "$(InstalledElsewhere)"
+  ${Else}
+    StrCpy $0 $refusedFolder
+    Call CheckFolder
+    MessageBox MB_ICONSTOP "$R1"
+  ${EndIf}
+  SetErrorLevel $refusal
+  Quit
 FunctionEnd
 
 ; The folder given with /D= in $R9, as given; "" when none is. The setup
@@ -1031,6 +1067,8 @@ FunctionEnd
 ; ---- uninstaller ----------------------------------------------------------
 
 Var leftBehind
+; The folder the uninstaller was pointed at when it is not the installation's.
+Var notInstalledHere
 
 Function un.onInit
   SetRegView 32
@@ -1048,7 +1086,19 @@ Function un.onInit
   ${EndIf}
   ${If} $0 == ""
   ${OrIf} $0 != $R1
-    MessageBox MB_ICONSTOP "$(NotInstalledHere)" /SD IDOK
+    ${If} ${Silent}
+      SetErrorLevel ${EXIT_NOT_INSTALLED}
+      Quit
+    ${EndIf}
+    StrCpy $notInstalledHere $R1
+  ${EndIf}
+FunctionEnd
+
+; Said once the window opens, in the installation's language.
+Function un.GuiInit
+  ${If} $notInstalledHere != ""
+    StrCpy $R1 $notInstalledHere
+    MessageBox MB_ICONSTOP "$(NotInstalledHere)"
     SetErrorLevel ${EXIT_NOT_INSTALLED}
     Quit
   ${EndIf}
@@ -1141,16 +1191,29 @@ Section "Uninstall"
 SectionEnd
 
 ; The finish page: without a shell to start the program as the user, "Start
-; now" is not offered, and the page says how it starts instead.
+; now" is not offered, and the page's text says how it starts instead.
 Function FinishShow
+  ; Room for two lines: the longer languages wrap the check box's text, which
+  ; the page's one line would cut at the top and the bottom.
+  System::Call '*(i 0, i 0, i 0, i 0) p .r1'
+  System::Call 'user32::GetWindowRect(p $mui.FinishPage.Run, p r1)'
+  System::Call '*$1(i .r2, i .r3, i .r4, i .r5)'
+  System::Free $1
+  IntOp $4 $4 - $2
+  IntOp $5 $5 - $3
+  IntOp $5 $5 * 2
+  ; SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE
+  System::Call 'user32::SetWindowPos(p $mui.FinishPage.Run, p 0, i 0, i 0, i r4, i r5, i 0x16)'
   System::Call 'user32::GetShellWindow() p .r0'
   ${If} $0 P= 0
+    ; Unticked and hidden, the box starts nothing at Finish; the page's text
+    ; says when the utility starts instead.
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
-    EnableWindow $mui.FinishPage.Run 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
     ${If} ${SectionIsSelected} ${SecAutostart}
-      SendMessage $mui.FinishPage.Run ${WM_SETTEXT} 0 "STR:$(StartsAtSignIn)"
+      SendMessage $mui.FinishPage.Text ${WM_SETTEXT} 0 "STR:$(FinishText)$\r$\n$\r$\n$(StartsAtSignIn)."
     ${Else}
-      SendMessage $mui.FinishPage.Run ${WM_SETTEXT} 0 "STR:$(StartFromMenu)"
+      SendMessage $mui.FinishPage.Text ${WM_SETTEXT} 0 "STR:$(FinishText)$\r$\n$\r$\n$(StartFromMenu)."
     ${EndIf}
   ${EndIf}
 FunctionEnd
