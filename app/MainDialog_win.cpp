@@ -51,14 +51,13 @@ public:
 
   // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
   // holds no lock here, so that thread can always get on.
-  // The DPI levels go with the slider: a disabled level strip is also what a
-  // screen reader reads as unavailable.
-  void enableDpiSlider(bool enable) override {
-    ::EnableWindow(m_slider, enable);
-    if (m_levels) ::EnableWindow(m_levels, enable);
-  }
+  void enableDpiSlider(bool enable) override { ::EnableWindow(m_slider, enable); }
+  // The DPI levels go with the rows: disabled without the mouse (which is also
+  // what a screen reader reads as unavailable), and not for the moment of
+  // every re-scan, as the slider is, so that a click on a level is never lost.
   void enableAssignmentBoxes(bool enable) override {
     for (HWND box : m_boxes) ::EnableWindow(box, enable);
+    if (m_levels) ::EnableWindow(m_levels, enable);
     // The bottom bar says whether the mouse is there.
     MainWindowPainter::invalidateStateLine(m_window);
   }

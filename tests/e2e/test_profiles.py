@@ -244,7 +244,7 @@ def test_profile_box_by_keys_asks_before_removing_and_shows_any_script(desktop, 
     wait_for(lambda: probe("control", MAIN_TITLE, WHEEL_BOX_ID).get("enabled") == "1", message="the rows enabled")
 
     # A name outside the code page shows as it is, to a screen reader too.
-    xdotool("windowactivate", "--sync", wid, check=False)
+    bring_to_front(wid, MAIN_TITLE, *BARE_SKIN)  # keys go to the window in front
     tab_to(PROFILE_BOX_ID)
     key("Down", "Down")
     name = "игра ü.exe"
