@@ -99,10 +99,6 @@ constexpr UINT WM_APP_ADD_PROFILE = WM_APP + 0x300;
 // Posted to itself when "Remove this profile" is chosen: the question opens
 // once the box is done with the choice.
 constexpr UINT WM_APP_REMOVE_PROFILE = WM_APP + 0x302;
-// Posted by the device re-scan worker as it ends: a re-scan asked for while
-// it ran starts now. One runs at a time, so that the controls and the mouse
-// end up as the newest scan found them, never as an older one that ended last.
-constexpr UINT WM_APP_RESCAN_DONE = WM_APP + 0x303;
 
 // Called by the re-scan worker with what the scans before and after it found:
 // another set of mice makes the window's thread forget what the mice that are
@@ -224,7 +220,6 @@ protected:
   LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&);
-  LRESULT OnRescanDone(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnFinishStart(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&);
@@ -416,7 +411,4 @@ private:
   bool m_profileCommandPending = false;
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;
-  // The re-scan worker runs, and another re-scan was asked for meanwhile.
-  bool m_rescanRunning = false;
-  bool m_rescanAgain = false;
 };

@@ -76,7 +76,6 @@ DWORD WINAPI RescanWorker(LPVOID parameter) {
   const MouseSet before = mouseSetOf(hidLink);
   rescanDevice(hidLink, mouseConfig, *target);
   noteMouseSet(target->window(), before, mouseSetOf(hidLink));
-  ::PostMessageA(target->window(), WM_APP_RESCAN_DONE, 0, 0);
   return 0;
 }
 }  // namespace
@@ -106,7 +105,6 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
   ON_MESSAGE(WM_TIMER, OnTimer)
   ON_MESSAGE(WM_APP_START_POSTSCAN, OnStartPostScan)
-  ON_MESSAGE(WM_APP_RESCAN_DONE, OnRescanDone)
   ON_MESSAGE(WM_APP_FINISH_START, OnFinishStart)
   ON_MESSAGE(WM_CLOSE, OnClose)
   ON_MESSAGE(WM_ENDSESSION, OnEndSession)
@@ -494,30 +492,14 @@ void MainDialog::letGoOfMouse() {
 }
 
 void MainDialog::startRescanWorker() {
-  // A mouse's interfaces arrive one by one, each asking for a re-scan: while
-  // one runs, the next waits for it (WM_APP_RESCAN_DONE).
-  if (m_rescanRunning) {
-    m_rescanAgain = true;
-    return;
-  }
   // The worker runs on its own; nobody waits for it.
   auto* target = new WindowRescanTarget(*this);
   HANDLE thread = ::CreateThread(nullptr, 0, &RescanWorker, target, 0, nullptr);
   if (thread) {
-    m_rescanRunning = true;
     ::CloseHandle(thread);
   } else {
     delete target;
   }
-}
-
-LRESULT MainDialog::OnRescanDone(UINT, WPARAM, LPARAM, BOOL&) {
-  m_rescanRunning = false;
-  if (m_rescanAgain) {
-    m_rescanAgain = false;
-    startRescanWorker();
-  }
-  return 0;
 }
 
 LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
