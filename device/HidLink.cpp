@@ -121,18 +121,20 @@ void HidLink::scan() {
   for (HidSlot& slot : m_slots) clearSlot(slot);
   closeTargets();
   m_deviceSetChanged = false;
-  m_inputCount = 0;
-  m_presentCount = 0;
-  m_targetsKnown = forEachInterface([this](HidBus::Handle handle, const std::string& path,
-                                           const HidCapabilities& caps) {
+  // The counts are read without the lock: they change once, when the scan
+  // is done, and never pass through a half-counted value (a click on a DPI
+  // level meanwhile would find no mouse).
+  int32_t inputs = 0;
+  int32_t present = 0;
+  m_targetsKnown = forEachInterface([&](HidBus::Handle handle, const std::string& path,
+                                        const HidCapabilities& caps) {
     // A vendor input collection is recorded whoever made it, and is not
     // looked at as a configuration interface as well.
     if (isVendorInput(caps)) {
-      const int32_t index = m_inputCount.load();
-      if (index < kHidSlots) {
-        m_slots[index].devicePath = path;
-        m_slots[index].inputReportLength = caps.inputReportByteLength;
-        m_inputCount = index + 1;
+      if (inputs < kHidSlots) {
+        m_slots[inputs].devicePath = path;
+        m_slots[inputs].inputReportLength = caps.inputReportByteLength;
+        ++inputs;
       }
       return Walk::Next;
     }
@@ -142,7 +144,7 @@ void HidLink::scan() {
     std::string vendor;
     if (m_bus.indexedString(handle, MouseIdentity::VendorStringIndex, kScanStringBufferBytes, vendor) &&
         vendor == MouseIdentity::VendorString && isMouseIds(attributes)) {
-      ++m_presentCount;
+      ++present;
     }
     // Frames go to whatever has the mouse's IDs and report length, whatever
     // its vendor string: keep it open for the transfers to come.
@@ -150,6 +152,8 @@ void HidLink::scan() {
     m_targets.push_back(makeTarget(path, handle, caps));
     return Walk::KeepOpen;
   });
+  m_inputCount = inputs;
+  m_presentCount = present;
 }
 
 HidLink::Target HidLink::makeTarget(const std::string& path, HidBus::Handle handle, const HidCapabilities& caps) {

@@ -43,6 +43,14 @@ TEST_F(HidLinkTest, FindsTheMouseAmongOtherInterfaces) {
   EXPECT_EQ(bus.openCount(), 1u);
   EXPECT_EQ(bus.log[bus.log.size() - 2], "caps pad");
   EXPECT_EQ(bus.entries("string cfg"), (Log{"string cfg 250/512"}));
+
+  // The counts are read without the lock: a scan that finds the mouse again
+  // never shows a count it has not finished (the window would take it for
+  // "no mouse" and drop a click on a DPI level).
+  bool countsSteady = true;
+  bus.onCall = [&] { countsSteady = countsSteady && link.presentCount() == 1 && link.inputCount() == 1; };
+  link.scan();
+  EXPECT_TRUE(countsSteady);
 }
 
 TEST_F(HidLinkTest, TwoMiceGetEveryFrameButOnlyTheFirstExchanges) {
