@@ -44,6 +44,10 @@ int32_t buttonMaskFor(int32_t function) {
   return 0;
 }
 
+bool isMouseDpiLevel(const MouseConfig& config, int32_t level) {
+  return level == config.dpiLevel && !config.dpiSyncPending;
+}
+
 int32_t currentDpiStep(const MouseConfig& config) {
   if (!isValidDpiLevel(config.dpiLevel)) return -1;
   int32_t step = config.dpiStep[config.dpiLevel];

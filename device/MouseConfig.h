@@ -109,5 +109,10 @@ int32_t buttonMaskFor(int32_t function);
 // of range; a -1 must never reach the mouse.
 int32_t currentDpiStep(const MouseConfig& config);
 
+// Whether `level` is the mouse's current one, so that choosing it changes
+// nothing. Until the mouse has told its DPI state after a scan it is none: a
+// mouse plugged in again is at its power-on level, whatever the window shows.
+bool isMouseDpiLevel(const MouseConfig& config, int32_t level);
+
 // The process's configuration.
 extern MouseConfig mouseConfig;

@@ -87,7 +87,7 @@ void KeyboardAccess::attach(const Window& window) {
 
   m_levels.create(m_dialog, kDpiLevelsControlId, kLevelBoxes, kDpiLevels, [] { return mouseConfig.dpiLevel; },
                   [this](int level) {
-                    if (level != mouseConfig.dpiLevel) m_window.chooseDpiLevel(level);
+                    if (!isMouseDpiLevel(mouseConfig, level)) m_window.chooseDpiLevel(level);
                   });
   m_parts[Levels] = m_levels.m_hWnd;
   // Usable when the slider is: both need the mouse.

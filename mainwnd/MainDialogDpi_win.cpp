@@ -51,7 +51,7 @@ bool MainDialog::applyDpiBoxRules(const MSG* msg) {
     m_hoverDpiBox = dpiBoxHitTest(GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam), hidLink.presentCount() != 0);
     return false;
   }
-  if (m_hoverDpiBox != -1 && m_hoverDpiBox != mouseConfig.dpiLevel) {
+  if (m_hoverDpiBox != -1 && !isMouseDpiLevel(mouseConfig, m_hoverDpiBox)) {
     chooseDpiLevel(m_hoverDpiBox);
     return false;
   }
@@ -66,7 +66,7 @@ bool MainDialog::applyDpiBoxRules(const MSG* msg) {
 void MainDialog::chooseDpiLevel(int level) {
   // No save and no commit: the level is the mouse's to keep. Without a mouse
   // the boxes do nothing, for a key as for a click.
-  if (level < 0 || level >= kDpiLevels || level == mouseConfig.dpiLevel || hidLink.presentCount() == 0) return;
+  if (!isValidDpiLevel(level) || isMouseDpiLevel(mouseConfig, level) || hidLink.presentCount() == 0) return;
   mouseConfig.dpiLevel = level;
   m_dpiSlider.SetPos(mouseConfig.dpiStep[level]);
   selectDpiLevel(level);

@@ -50,6 +50,13 @@ TEST(MouseConfig, NoDpiStepOutOfRangeIsHandedOut) {
   }
   config.dpiStep[3] = 7;
   EXPECT_EQ(currentDpiStep(config), 7);
+
+  // Until the mouse answers a scan, the level shown is not known to be its
+  // own: choosing it is sent all the same.
+  EXPECT_FALSE(isMouseDpiLevel(config, 3));
+  config.dpiSyncPending = false;
+  EXPECT_TRUE(isMouseDpiLevel(config, 3));
+  EXPECT_FALSE(isMouseDpiLevel(config, 2));
 }
 
 }  // namespace
