@@ -1,10 +1,13 @@
 #include "mainwnd/MouseSet.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "device/HidLink.h"
 
 MouseSet mouseSetOf(const HidLink& link) {
+  // The slots are rewritten by a scan on another thread.
+  std::lock_guard<std::recursive_mutex> hold(link.lock());
   MouseSet set;
   set.presentCount = link.presentCount();
   set.inputCount = link.inputCount();
