@@ -86,9 +86,7 @@ void KeyboardAccess::attach(const Window& window) {
   m_parts[Dialog] = m_dialog;
 
   m_levels.create(m_dialog, kDpiLevelsControlId, kLevelBoxes, kDpiLevels, [] { return mouseConfig.dpiLevel; },
-                  [this](int level) {
-                    if (!isMouseDpiLevel(mouseConfig, level)) m_window.chooseDpiLevel(level);
-                  });
+                  [this](int level) { m_window.chooseDpiLevel(level); });
   m_parts[Levels] = m_levels.m_hWnd;
   // Usable when the slider is: both need the mouse.
   ::EnableWindow(m_levels.m_hWnd, ::IsWindowEnabled(m_parts[Slider]));
