@@ -3,7 +3,7 @@
 #include <imm.h>
 
 #include "app/CommandLine.h"
-#include "app/MainDialog.h"
+#include "mainwnd/MainDialog.h"
 #include "app/ProcessObjects.h"
 #include "app/WatchThreads.h"
 

@@ -2,7 +2,7 @@
 // constructed. The objects are defined in one file, so that they are
 // constructed in this order and destroyed in the reverse order.
 // Everything else belongs to its owner: the skin, the magnifier and the
-// window's own state to the main window (app/MainDialog.h).
+// window's own state to the main window (mainwnd/MainDialog.h).
 #pragma once
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 #include "device/MouseConfig.h"
 #include "device/ProgramDirectory.h"
 #include "framework/CMenu.h"
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 
 class MainDialog;
 
@@ -22,7 +22,7 @@ extern ConfigApp theApp;
 // Then the road to the mouse `hidLink` (device/HidLink.h).
 // The notification-area menu (resource 129).
 extern CMenu trayMenu;
-// Then the replaceable texts `uiTexts` (mainwnd/UiTexts.h). The key names
+// Then the replaceable texts `uiTexts` (texts/UiTexts.h). The key names
 // `keyTable` (controls/KeyTable.h) and the configuration model `mouseConfig`
 // (device/MouseConfig.h) are constant-initialised, so they exist before any
 // of these.

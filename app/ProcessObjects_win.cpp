@@ -1,6 +1,6 @@
 #include "app/ProcessObjects.h"
 
-#include "app/Seams.h"
+#include "input/Seams.h"
 
 ConfigApp theApp;
 HidLink hidLink(systemHidBus());

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/MainDialog.h"
+#include "mainwnd/MainDialog.h"
 #include "app/ProcessObjects.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "device/HidLink.h"
-#include "mainwnd/InputEngine.h"
+#include "input/InputEngine.h"
 
 class LinkOutput : public InputEngineOutput {
 public:

@@ -16,7 +16,7 @@
 #include "bench/LinkOutput.h"
 #include "device/HidLink.h"
 #include "device/MouseConfig.h"
-#include "mainwnd/InputEngine.h"
+#include "input/InputEngine.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include "device/DeviceRescan.h"
 #include "bench/LinkOutput.h"
 #include "device/HidLink.h"
-#include "device/ProgramProfiles.h"
-#include "mainwnd/ForegroundWatch.h"
-#include "mainwnd/InputEngine.h"
+#include "profiles/ProgramProfiles.h"
+#include "profiles/ForegroundWatch.h"
+#include "input/InputEngine.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -72,7 +72,7 @@ int main() {
   ProgramProfiles profiles;
   for (int i = 0; i < kOtherProfiles; ++i) profiles.add("other" + std::to_string(i) + ".exe");
   profiles.add("TestTarget.exe");
-  profiles.setRow("testtarget.exe", ProfileRow::Wheel, ButtonFunction::DoubleClick);
+  profiles.setRow("testtarget.exe", RowIndex::Wheel, ButtonFunction::DoubleClick);
 
   ForegroundWatch watch;
   std::string inForce;

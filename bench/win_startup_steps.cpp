@@ -20,7 +20,7 @@
 #include "controls/KeyTable.h"
 #include "device/HidLink.h"
 #include "device/Win32HidBus.h"
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 #include "resource.h"
 
 namespace {

@@ -32,7 +32,7 @@ set(RESOURCE_SCRIPT ${SKIVOL_ROOT}/res/SkivolMouse.rc)
 
 # The product talks to real HID devices; the virtual build links the virtual
 # mouse behind the same seams instead.
-add_executable(SkivolMouse WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/app/ProductSeams_win.cpp ${RESOURCE_SCRIPT})
+add_executable(SkivolMouse WIN32 ${SKIVOL_ROOT}/app/Main_win.cpp ${SKIVOL_ROOT}/input/ProductSeams_win.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(SkivolMouse PRIVATE skivol_win ${STATIC_LINK})
 # The shipped program goes without symbols (a third of the size); the virtual
 # build and the tests keep theirs for debugging.
@@ -101,7 +101,7 @@ foreach(src ${WIN_BENCH_SOURCES})
   target_link_libraries(${name} PRIVATE skivol_vmouse ${STATIC_LINK})
 endforeach()
 # The start-up steps read the program's own resources, behind its own seams.
-target_sources(win_startup_steps PRIVATE ${RESOURCE_SCRIPT} ${SKIVOL_ROOT}/app/ProductSeams_win.cpp)
+target_sources(win_startup_steps PRIVATE ${RESOURCE_SCRIPT} ${SKIVOL_ROOT}/input/ProductSeams_win.cpp)
 
 # Test helper: reads other programs' window and control state.
 add_executable(WinProbe ${SKIVOL_ROOT}/tests/e2e/WinProbe_win.cpp)

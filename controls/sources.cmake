@@ -2,7 +2,6 @@
 # magnifier.
 list(APPEND SKIVOL_CORE_SOURCES
   controls/KeyTable.cpp
-  controls/KeyNames.cpp
   controls/RegionRuns.cpp
   controls/Shortcut.cpp
 )

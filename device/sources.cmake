@@ -2,10 +2,9 @@
 # HID link and the feature frames.
 list(APPEND SKIVOL_CORE_SOURCES
   device/MouseConfig.cpp
+  device/MouseAccess.cpp
   device/ProgramDirectory.cpp
   device/SettingsFile.cpp
-  device/ProgramProfiles.cpp
-  device/ProfilesFile.cpp
   device/FeatureFrame.cpp
   device/HidLink.cpp
   device/DpiCommands.cpp

@@ -4,7 +4,7 @@
 
 #include "mainwnd/DpiBoxes.h"
 
-class MainDialog;
+class CSliderCtrl;
 
 struct DpiNumberPlace {
   POINT textOrigin;  // (R + 8, T - 10)
@@ -17,7 +17,7 @@ constexpr int kDpiNumberAreaBottom = 400;
 
 // R is the right edge of the slider's client rectangle, T the vertical centre
 // of its thumb, both in the window's client coordinates.
-DpiNumberPlace dpiNumberPlace(const MainDialog& window);
+DpiNumberPlace dpiNumberPlace(HWND window, const CSliderCtrl& slider);
 
 // The strip of the four DPI level boxes, repainted when the level changes.
 constexpr RECT kDpiBoxStrip = {18, 350, 168, 400};
@@ -25,5 +25,3 @@ constexpr RECT kDpiBoxStrip = {18, 350, 168, 400};
 // kDpiBoxPitch pixels further right for each k.
 constexpr RECT kDpiBoxOutline = {41, 366, 61, 386};
 
-// Invalidates, without erasing, the DPI number area and the DPI box strip.
-void invalidateDpiAreas(MainDialog& window);

@@ -12,7 +12,7 @@
 #include "device/MouseConfig.h"
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/PaintedWindow.h"
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 
 namespace {
 // The one main window's; a window procedure is told no more than its handle.

@@ -13,7 +13,7 @@
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/MainWindowLayout.h"
 #include "mainwnd/PaintedWindow.h"
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 
 namespace {
 

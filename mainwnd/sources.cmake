@@ -1,24 +1,18 @@
-# Main window behaviour: painting, assignment and DPI controls, tray, input
-# engine and texts.
+# The main window: its dialog and the owners of its parts (rows, DPI panel,
+# profile box, tray and notice), painting, keyboard access and texts.
 list(APPEND SKIVOL_CORE_SOURCES
   mainwnd/DpiBoxes.cpp
-  mainwnd/InputEngine.cpp
-  mainwnd/MouseSet.cpp
-  mainwnd/RawInputPacket.cpp
-  mainwnd/UiTexts.cpp
 )
 list(APPEND SKIVOL_WIN_SOURCES
+  mainwnd/MainDialog_win.cpp
   mainwnd/DpiNotice_win.cpp
-  mainwnd/InputEngine_win.cpp
   mainwnd/KeyboardAccess_win.cpp
-  mainwnd/RawInputMice_win.cpp
   mainwnd/TrayIcon_win.cpp
   mainwnd/MainWindowPainter_win.cpp
-  mainwnd/UiTexts_win.cpp
-  mainwnd/MainDialogAssignments_win.cpp
-  mainwnd/MainDialogDpi_win.cpp
-  mainwnd/MainDialogProfiles_win.cpp
-  mainwnd/ForegroundWatch_win.cpp
-  mainwnd/FolderWatch_win.cpp
-  mainwnd/Win32RawInput_win.cpp
+  mainwnd/AssignmentRows_win.cpp
+  mainwnd/DpiPanel_win.cpp
+  mainwnd/ProfileBox_win.cpp
+  mainwnd/MouseTurn_win.cpp
+  mainwnd/MouseInput_win.cpp
+  mainwnd/RescanWorker_win.cpp
 )

@@ -20,7 +20,7 @@
 #include <mutex>
 #include <vector>
 
-#include "mainwnd/RawInputApi.h"
+#include "input/RawInputApi.h"
 #include "vmouse/VirtualMouseFirmware.h"
 
 class VirtualHidBus;

@@ -1,7 +1,7 @@
 // The virtual build reaches the virtual mouse behind the same seams as the
 // product reaches the real one. The mouse is plugged in, and its control
 // channel opened, as the program starts, before the window looks for it.
-#include "app/Seams.h"
+#include "input/Seams.h"
 
 #include <cstdlib>
 

@@ -9,7 +9,7 @@
 
 #include "FuzzCheck.h"
 #include "device/MouseConfig.h"
-#include "mainwnd/InputEngine.h"
+#include "input/InputEngine.h"
 
 namespace {
 

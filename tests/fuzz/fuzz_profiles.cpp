@@ -5,13 +5,12 @@
 #include <cstdint>
 #include <string>
 
-#include "controls/KeyNames.h"
-#include "device/ProfilesFile.h"
+#include "profiles/KeyNames.h"
+#include "profiles/ProfilesFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {
 
-const KeyNaming kNaming = {&keyNameForScanCode, &scanCodeForKeyName};
 
 bool isCapturableScanCode(int32_t code) { return (code >= 0 && code <= 0xFF) || (code >= 0xE000 && code <= 0xE0FF); }
 
@@ -21,7 +20,7 @@ bool sameRows(const ProgramProfiles& a, const ProgramProfiles& b) {
     const ProgramProfile& x = a.profiles()[p];
     const ProgramProfile& y = b.profiles()[p];
     if (x.program != y.program) return false;
-    for (int r = 0; r < ProfileRow::Count; ++r) {
+    for (int r = 0; r < RowIndex::Count; ++r) {
       const ButtonAssignment& u = x.rows[r];
       const ButtonAssignment& v = y.rows[r];
       if (u.function != v.function || u.buttonMask != v.buttonMask || u.modifiers != v.modifiers ||
@@ -36,7 +35,7 @@ bool sameRows(const ProgramProfiles& a, const ProgramProfiles& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  ProfilesFile file(kNaming);
+  ProfilesFile file;
   ProgramProfiles profiles;
   const bool loaded = file.parse(bytes, profiles);
   require(loaded != file.damaged(), "load result and damage flag disagree");
@@ -49,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < ButtonIndex::Count; ++i) sentinel.assignments[i] = {0x5A, 0x77, 99, 0x40};
   for (const ProgramProfile& profile : profiles.profiles()) {
     require(isValidProgramName(profile.program), "profile with an invalid name");
-    for (int r = 0; r < ProfileRow::Count; ++r) {
+    for (int r = 0; r < RowIndex::Count; ++r) {
       const ButtonAssignment& a = profile.rows[r];
       require(isKnownFunction(a.function), "unknown function loaded");
       require(a.buttonMask == buttonMaskFor(a.function), "mask does not follow the function");
@@ -73,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The program's own save keeps the lines it read; a fresh file has none.
   const std::string kept = file.format(profiles);
-  ProfilesFile again(kNaming);
+  ProfilesFile again;
   ProgramProfiles reread;
   require(again.parse(kept, reread), "the program's own file reads as damaged");
   require(sameRows(profiles, reread), "round trip through the kept lines changed a profile");
@@ -84,13 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ProgramProfiles changed = profiles;
   const int32_t function = size > 0 && data[0] % 2 ? ButtonFunction::KeyShortcut : ButtonFunction::DoubleClick;
   for (const ProgramProfile& profile : profiles.profiles())
-    changed.setRow(profile.program, static_cast<int>(size % ProfileRow::Count), function, 0x11, 0x2E);
+    changed.setRow(profile.program, static_cast<int>(size % RowIndex::Count), function, 0x11, 0x2E);
   changed.add("fuzz.exe");
-  changed.setRow("fuzz.exe", ProfileRow::Wheel, ButtonFunction::LeftButton);
+  changed.setRow("fuzz.exe", RowIndex::Wheel, ButtonFunction::LeftButton);
   require(again.parse(file.format(changed), reread), "a changed file reads as damaged");
   require(sameRows(changed, reread), "round trip of a change lost it");
 
-  ProfilesFile fresh(kNaming);
+  ProfilesFile fresh;
   const std::string written = fresh.format(profiles);
   require(again.parse(written, reread), "a fresh file reads as damaged");
   require(sameRows(profiles, reread), "round trip through a fresh file changed a profile");

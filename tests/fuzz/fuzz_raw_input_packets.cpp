@@ -14,8 +14,8 @@
 
 #include "FuzzCheck.h"
 #include "device/MouseConfig.h"
-#include "mainwnd/InputEngine.h"
-#include "mainwnd/RawInputPacket.h"
+#include "input/InputEngine.h"
+#include "input/RawInputPacket.h"
 
 namespace {
 

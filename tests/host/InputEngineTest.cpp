@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "device/MouseConfig.h"
-#include "mainwnd/InputEngine.h"
-#include "mainwnd/MouseSet.h"
+#include "input/InputEngine.h"
+#include "input/MouseSet.h"
 #include "tests/host/FakeHidBus.h"
 
 namespace {

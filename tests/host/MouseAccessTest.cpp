@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/MouseAccess.h"
+#include "device/MouseAccess.h"
 
 namespace {
 

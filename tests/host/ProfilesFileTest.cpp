@@ -7,46 +7,45 @@
 
 #include <sys/stat.h>
 
-#include "controls/KeyNames.h"
-#include "device/ProfilesFile.h"
+#include "profiles/KeyNames.h"
+#include "profiles/ProfilesFile.h"
 #include "framework/SystemFileLayer.h"
 #include "tests/host/TempDir.h"
 
 namespace {
 
-const KeyNaming kNaming = {&keyNameForScanCode, &scanCodeForKeyName};
 
 std::string text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 std::vector<uint8_t> bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 ButtonAssignment valueOf(int row, const std::string& value) {
   ButtonAssignment a;
-  EXPECT_TRUE(parseProfileValue(row, value, kNaming, a)) << value;
+  EXPECT_TRUE(parseProfileValue(row, value, a)) << value;
   return a;
 }
 
 TEST(ProfileValue, MeansWhatTheMainWindowMakesOfTheSameChoice) {
   // The item naming the row's own button is the row's Native item.
-  EXPECT_EQ(valueOf(ProfileRow::Right, "right").function, ButtonFunction::Native);
-  EXPECT_EQ(valueOf(ProfileRow::Button4, "button4").function, ButtonFunction::Native);
-  const ButtonAssignment toFifth = valueOf(ProfileRow::Button4, "BUTTON5");
+  EXPECT_EQ(valueOf(RowIndex::Right, "right").function, ButtonFunction::Native);
+  EXPECT_EQ(valueOf(RowIndex::Button4, "button4").function, ButtonFunction::Native);
+  const ButtonAssignment toFifth = valueOf(RowIndex::Button4, "BUTTON5");
   EXPECT_EQ(toFifth.function, ButtonFunction::Button5th);
   EXPECT_EQ(toFifth.buttonMask, 0x08);
-  EXPECT_EQ(valueOf(ProfileRow::Right, "button4").buttonMask, 0x10);
-  EXPECT_EQ(valueOf(ProfileRow::Wheel, "double-click").function, ButtonFunction::DoubleClick);
-  const ButtonAssignment copy = valueOf(ProfileRow::Wheel, "Shortcut Ctrl+RAlt+c");
+  EXPECT_EQ(valueOf(RowIndex::Right, "button4").buttonMask, 0x10);
+  EXPECT_EQ(valueOf(RowIndex::Wheel, "double-click").function, ButtonFunction::DoubleClick);
+  const ButtonAssignment copy = valueOf(RowIndex::Wheel, "Shortcut Ctrl+RAlt+c");
   EXPECT_EQ(copy.function, ButtonFunction::KeyShortcut);
   EXPECT_EQ(copy.modifiers, ModifierBit::LeftCtrl | ModifierBit::RightAlt);
   EXPECT_EQ(copy.scanCode, 0x2E);
   // The last part is the key, even a modifier or a name holding '+'.
-  EXPECT_EQ(valueOf(ProfileRow::Wheel, "shortcut ctrl+shift").scanCode, 0x2A);
-  EXPECT_EQ(valueOf(ProfileRow::Wheel, "shortcut alt+num +").scanCode, 78);
-  EXPECT_EQ(valueOf(ProfileRow::Wheel, "shortcut num  7").scanCode, 71);
+  EXPECT_EQ(valueOf(RowIndex::Wheel, "shortcut ctrl+shift").scanCode, 0x2A);
+  EXPECT_EQ(valueOf(RowIndex::Wheel, "shortcut alt+num +").scanCode, 78);
+  EXPECT_EQ(valueOf(RowIndex::Wheel, "shortcut num  7").scanCode, 71);
 
   ButtonAssignment a;
   for (const char* bad : {"teleport", "shortcut", "shortcut ctrl+", "shortcut hyper+c", "shortcut ctrl+nokey",
                           "shortcut scancode 0x1ff", "shortcutc"})
-    EXPECT_FALSE(parseProfileValue(ProfileRow::Wheel, bad, kNaming, a)) << bad;
+    EXPECT_FALSE(parseProfileValue(RowIndex::Wheel, bad, a)) << bad;
 }
 
 TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
@@ -58,7 +57,7 @@ TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
   EXPECT_EQ(profiles.add("games\\x.exe"), nullptr);
   for (int i = 1; i < kMaxProgramProfiles; ++i) profiles.add("p" + std::to_string(i));
   EXPECT_EQ(profiles.add("one-too-many.exe"), nullptr);
-  ASSERT_TRUE(profiles.setRow("SPIEL-Ä.exe", ProfileRow::Button5, ButtonFunction::CloseCurrentWindow));
+  ASSERT_TRUE(profiles.setRow("SPIEL-Ä.exe", RowIndex::Button5, ButtonFunction::CloseCurrentWindow));
 
   MouseConfig defaults;
   defaults.assignments[ButtonIndex::Button5th].function = ButtonFunction::DoubleClick;
@@ -72,7 +71,7 @@ TEST(ProgramProfiles, LookupIgnoresCaseAndFallsBackToTheDefaultRows) {
   // report mask and the engine's rows follow; setting.dat's rows stay.
   defaults.assignments[ButtonIndex::Left].function = ButtonFunction::RightButton;
   defaults.assignments[ButtonIndex::Left].buttonMask = 0x02;
-  ASSERT_TRUE(profiles.setRow("spiel-ä.exe", ProfileRow::Wheel, ButtonFunction::DoubleClick));
+  ASSERT_TRUE(profiles.setRow("spiel-ä.exe", RowIndex::Wheel, ButtonFunction::DoubleClick));
   const RowsInForce game = rowsInForceFor(profiles, "SPIEL-ä.exe", defaults);
   EXPECT_EQ(game.profile, "Spiel-Ä.exe");
   EXPECT_FALSE(game.sameAs(defaults));
@@ -105,16 +104,16 @@ const std::string kUserFile =
     "button5=double-click";
 
 TEST(ProfilesFileRead, IsTolerantAndRecordsWhatItDidNotUnderstand) {
-  ProfilesFile file(kNaming);
+  ProfilesFile file;
   ProgramProfiles profiles;
   ASSERT_TRUE(file.parse(kUserFile, profiles));
   ASSERT_EQ(profiles.profiles().size(), 2u);
   const ProgramProfile& game = *profiles.find("game.exe");
-  EXPECT_EQ(game.rows[ProfileRow::Right].function, ButtonFunction::Button4th);
-  EXPECT_EQ(game.rows[ProfileRow::Wheel].scanCode, 0x2E);
-  EXPECT_EQ(game.rows[ProfileRow::Button4].function, ButtonFunction::Native);
+  EXPECT_EQ(game.rows[RowIndex::Right].function, ButtonFunction::Button4th);
+  EXPECT_EQ(game.rows[RowIndex::Wheel].scanCode, 0x2E);
+  EXPECT_EQ(game.rows[RowIndex::Button4].function, ButtonFunction::Native);
   // The row under the malformed header reaches no profile.
-  EXPECT_EQ(game.rows[ProfileRow::Button5].function, ButtonFunction::Native);
+  EXPECT_EQ(game.rows[RowIndex::Button5].function, ButtonFunction::Native);
   ASSERT_EQ(game.problems.size(), 2u);
   EXPECT_EQ(game.problems[0].line, 5);
   EXPECT_EQ(game.problems[1].text, "button4=teleport");
@@ -123,7 +122,7 @@ TEST(ProfilesFileRead, IsTolerantAndRecordsWhatItDidNotUnderstand) {
 }
 
 TEST(ProfilesFileRead, DamagedBytesLoadNothing) {
-  ProfilesFile file(kNaming);
+  ProfilesFile file;
   ProgramProfiles profiles;
   for (const std::string& damaged : {std::string("[game.exe]\nright=left\n\xC3("), std::string("[a.exe]\0", 9),
                                      std::string(kMaxProfilesFileSize + 1, ';')}) {
@@ -136,15 +135,15 @@ TEST(ProfilesFileRead, DamagedBytesLoadNothing) {
 struct ProfilesFileSave : ::testing::Test {
   TempDir dir;
   std::string path = dir.path("profiles.ini");
-  ProfilesFile file{kNaming};
+  ProfilesFile file;
   ProgramProfiles profiles;
 };
 
 TEST_F(ProfilesFileSave, KeepsWhatItDoesNotOwnAndRewritesOnlyChangedRows) {
   writeAll(path, bytes(kUserFile));
   ASSERT_TRUE(file.load(path.c_str(), profiles));
-  profiles.setRow("game.exe", ProfileRow::Wheel, ButtonFunction::LeftButton);
-  profiles.setRow("game.exe", ProfileRow::Button5, ButtonFunction::KeyShortcut, ModifierBit::RightWindows, 0x3F);
+  profiles.setRow("game.exe", RowIndex::Wheel, ButtonFunction::LeftButton);
+  profiles.setRow("game.exe", RowIndex::Button5, ButtonFunction::KeyShortcut, ModifierBit::RightWindows, 0x3F);
   profiles.remove("other.exe");
   profiles.add("new.exe");
   ASSERT_TRUE(file.save(path.c_str(), profiles));
@@ -153,7 +152,7 @@ TEST_F(ProfilesFileSave, KeepsWhatItDoesNotOwnAndRewritesOnlyChangedRows) {
             "button4=teleport\r\nbutton5=shortcut rwin+f5\r\n\r\n[broken\r\nbutton5=left\r\n\r\n[new.exe]\r\n");
   ProgramProfiles reread;
   ASSERT_TRUE(file.load(path.c_str(), reread));
-  EXPECT_EQ(reread.find("GAME.EXE")->rows[ProfileRow::Button5].scanCode, 0x3F);
+  EXPECT_EQ(reread.find("GAME.EXE")->rows[RowIndex::Button5].scanCode, 0x3F);
   EXPECT_TRUE(reread.find("new.exe") && !reread.find("other.exe"));
 }
 
@@ -171,13 +170,13 @@ TEST_F(ProfilesFileSave, DamagedFileIsKeptAsBackupWhenTheUserChangesAProfile) {
   EXPECT_TRUE(readAll(path + ".bak").empty());
 
   ASSERT_EQ(chmod(path.c_str(), 0644), 0);
-  profiles.setRow("game.exe", ProfileRow::Right, ButtonFunction::DoubleClick);
+  profiles.setRow("game.exe", RowIndex::Right, ButtonFunction::DoubleClick);
   ASSERT_TRUE(file.save(path.c_str(), profiles));
   EXPECT_EQ(text(readAll(path + ".bak")), old);
   EXPECT_FALSE(file.damaged());
   ProgramProfiles reread;
   ASSERT_TRUE(file.load(path.c_str(), reread));
-  EXPECT_EQ(reread.find("game.exe")->rows[ProfileRow::Right].function, ButtonFunction::DoubleClick);
+  EXPECT_EQ(reread.find("game.exe")->rows[RowIndex::Right].function, ButtonFunction::DoubleClick);
 }
 
 TEST_F(ProfilesFileSave, StartsFromTheFileOnDiskAndReloadPutsUnsavedChangesOverIt) {
@@ -187,26 +186,26 @@ TEST_F(ProfilesFileSave, StartsFromTheFileOnDiskAndReloadPutsUnsavedChangesOverI
   // Written by hand while the program runs: a comment, a row, a section.
   const std::string byHand = "; mine\r\n[game.exe]\r\nwheel=tripleclick\r\nright=left\r\n[other.exe]\r\nbutton4=native\r\n";
   writeAll(path, bytes(byHand));
-  profiles.setRow("game.exe", ProfileRow::Wheel, ButtonFunction::DoubleClick);
+  profiles.setRow("game.exe", RowIndex::Wheel, ButtonFunction::DoubleClick);
   ASSERT_TRUE(file.save(path.c_str(), profiles));
   EXPECT_EQ(text(readAll(path)),
             "; mine\r\n[game.exe]\r\nwheel=double-click\r\nright=left\r\n[other.exe]\r\nbutton4=native\r\n");
   // The window now has what the file has: the hand's rows, no problem line.
   ASSERT_TRUE(profiles.find("other.exe"));
   EXPECT_TRUE(profiles.find("game.exe")->problems.empty());
-  EXPECT_EQ(profiles.find("game.exe")->rows[ProfileRow::Right].function, ButtonFunction::LeftButton);
+  EXPECT_EQ(profiles.find("game.exe")->rows[RowIndex::Right].function, ButtonFunction::LeftButton);
 
   // The notice of its own save changes nothing.
   EXPECT_FALSE(file.reload(path.c_str(), profiles));
   // A change not saved yet stays over what the hand wrote since.
-  profiles.setRow("game.exe", ProfileRow::Button5, ButtonFunction::CloseCurrentWindow);
+  profiles.setRow("game.exe", RowIndex::Button5, ButtonFunction::CloseCurrentWindow);
   profiles.remove("other.exe");
   writeAll(path, bytes("[game.exe]\r\nwheel=left\r\n[other.exe]\r\n[third.exe]\r\nright=wheel\r\n"));
   ASSERT_TRUE(file.reload(path.c_str(), profiles));
   const ProgramProfile& game = *profiles.find("game.exe");
-  EXPECT_EQ(game.rows[ProfileRow::Wheel].function, ButtonFunction::LeftButton);
-  EXPECT_EQ(game.rows[ProfileRow::Button5].function, ButtonFunction::CloseCurrentWindow);
-  EXPECT_EQ(game.rows[ProfileRow::Right].function, ButtonFunction::Native);
+  EXPECT_EQ(game.rows[RowIndex::Wheel].function, ButtonFunction::LeftButton);
+  EXPECT_EQ(game.rows[RowIndex::Button5].function, ButtonFunction::CloseCurrentWindow);
+  EXPECT_EQ(game.rows[RowIndex::Right].function, ButtonFunction::Native);
   EXPECT_TRUE(profiles.find("third.exe") && !profiles.find("other.exe"));
 
   // A file that became damaged: no profiles, as at the start.
@@ -217,14 +216,14 @@ TEST_F(ProfilesFileSave, StartsFromTheFileOnDiskAndReloadPutsUnsavedChangesOverI
 
 TEST_F(ProfilesFileSave, ProgramNamesWithBracketsAreWrittenAsTheyAre) {
   ASSERT_TRUE(profiles.add("Game [x64].exe"));
-  profiles.setRow("game [X64].exe", ProfileRow::Wheel, ButtonFunction::DoubleClick);
+  profiles.setRow("game [X64].exe", RowIndex::Wheel, ButtonFunction::DoubleClick);
   ASSERT_TRUE(file.save(path.c_str(), profiles));
   EXPECT_EQ(text(readAll(path)), "[Game [x64].exe]\r\nwheel=double-click\r\n");
   ProgramProfiles reread;
   ASSERT_TRUE(file.load(path.c_str(), reread));
   ASSERT_EQ(reread.profiles().size(), 1u);
   EXPECT_EQ(reread.profiles()[0].program, "Game [x64].exe");
-  EXPECT_EQ(reread.profiles()[0].rows[ProfileRow::Wheel].function, ButtonFunction::DoubleClick);
+  EXPECT_EQ(reread.profiles()[0].rows[RowIndex::Wheel].function, ButtonFunction::DoubleClick);
 }
 
 // The system's files, but the program's folder takes no new file.
@@ -242,7 +241,7 @@ TEST(ProfilesFileBackup, GoesWhereTheUserMayWriteWhenTheFolderTakesNoNewFile) {
   const std::string path = dir.path("profiles.ini");
   const std::string damaged = "[game.exe]\r\nright=\xFF\r\n";
   writeAll(path, bytes(damaged));
-  ProfilesFile file(kNaming, files);
+  ProfilesFile file(files);
   file.setBackupFolder(local.root() + "/");
   ProgramProfiles profiles;
   EXPECT_FALSE(file.load(path.c_str(), profiles));

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "app/MainDialog.h"
+#include "mainwnd/MainDialog.h"
 #include "app/ProcessObjects.h"
 #include "device/DeviceRescan.h"
 #include "device/HidLink.h"
@@ -50,16 +50,16 @@ protected:
   }
   bool controlsFollowThePresence() const {
     const bool present = hidLink.presentCount() != 0;
-    for (const CWnd* box : {&dialog.m_comboRight, &dialog.m_comboWheel, &dialog.m_combo4th, &dialog.m_combo5th})
+    for (const CWnd* box : {&dialog.rows().box(0), &dialog.rows().box(1), &dialog.rows().box(2), &dialog.rows().box(3)})
       if ((box->IsWindowEnabled() != FALSE) != present) return false;
-    return (dialog.m_dpiSlider.IsWindowEnabled() != FALSE) == present;
+    return (dialog.dpiPanel().slider().IsWindowEnabled() != FALSE) == present;
   }
 };
 
 TEST_F(MainWindowDevice, FirstRescanSettlesTheControls) {
   // Before the re-scan only the slider follows the scan at start.
-  EXPECT_EQ(dialog.m_dpiSlider.IsWindowEnabled() != FALSE, hidLink.presentCount() != 0);
-  EXPECT_TRUE(dialog.m_comboRight.IsWindowEnabled());
+  EXPECT_EQ(dialog.dpiPanel().slider().IsWindowEnabled() != FALSE, hidLink.presentCount() != 0);
+  EXPECT_TRUE(dialog.rows().box(RowIndex::Right).IsWindowEnabled());
 
   ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000)) << "no re-scan";
   EXPECT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
@@ -68,7 +68,7 @@ TEST_F(MainWindowDevice, FirstRescanSettlesTheControls) {
 TEST_F(MainWindowDevice, BurstOfDeviceChangesRescansOnceAfterTheLast) {
   ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000));
   ASSERT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
-  for (CWnd* box : {&dialog.m_comboRight, &dialog.m_comboWheel, &dialog.m_combo4th, &dialog.m_combo5th})
+  for (CWnd* box : {&dialog.rows().box(0), &dialog.rows().box(1), &dialog.rows().box(2), &dialog.rows().box(3)})
     box->EnableWindow(hidLink.presentCount() == 0);  // the opposite of what a re-scan leaves
   mouseConfig.dpiSyncPending = false;
 
@@ -131,11 +131,11 @@ TEST_F(MainWindowDevice, AResetDropsStaleDpiReportsUntilAnsweredOrForASecond) {
   const auto staleReportTaken = [&] {
     virtualMouseCommand("report 0000000501060000");  // level 1, step 6: from before the reset
     pumpUntil([&] { return !::PeekMessageA(&msg, dialog.m_hWnd, WM_INPUT, WM_INPUT, PM_NOREMOVE); });
-    return mouseConfig.dpiLevel == 1 && dialog.m_dpiSlider.GetPos() == 6;
+    return mouseConfig.dpiLevel == 1 && dialog.dpiPanel().slider().GetPos() == 6;
   };
   EXPECT_FALSE(staleReportTaken());
   EXPECT_EQ(mouseConfig.dpiLevel, kDefaultDpiLevel);
-  EXPECT_EQ(dialog.m_dpiSlider.GetPos(), mouseConfig.dpiStep[kDefaultDpiLevel]);
+  EXPECT_EQ(dialog.dpiPanel().slider().GetPos(), mouseConfig.dpiStep[kDefaultDpiLevel]);
   EXPECT_TRUE(pumpUntil(staleReportTaken, 10000)) << "still dropped";
   programDirectory = savedDirectory;
 }

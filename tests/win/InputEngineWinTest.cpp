@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/MainDialog.h"
+#include "mainwnd/MainDialog.h"
 #include "device/MouseConfig.h"
-#include "mainwnd/InputEngine_win.h"
-#include "mainwnd/RawInputApi.h"
-#include "mainwnd/RawInputMice_win.h"
+#include "input/InputEngine_win.h"
+#include "input/RawInputApi.h"
+#include "input/RawInputMice_win.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "controls/KeyCaptureDialog.h"
 #include "controls/Shortcut.h"
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 #include "resource.h"
 
 namespace {

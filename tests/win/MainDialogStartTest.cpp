@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/MainDialog.h"
+#include "mainwnd/MainDialog.h"
 #include "app/ProcessObjects.h"
 #include "resource.h"
 #include "tests/win/PumpMessages.h"

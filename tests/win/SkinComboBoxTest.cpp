@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/MainDialog.h"
+#include "mainwnd/MainDialog.h"
 #include "controls/Shortcut.h"
 #include "controls/SkinComboBox.h"
 #include "device/MouseConfig.h"
@@ -32,7 +32,7 @@ protected:
     const int32_t codes[] = {ButtonFunction::LeftButton, ButtonFunction::Native, ButtonFunction::WheelButton,
                              ButtonFunction::KeyShortcut};
     for (int i = 0; i < 4; ++i) combo().SetItemData(combo().AddString(items[i]), static_cast<DWORD_PTR>(codes[i]));
-    combo().setFieldText(&MainDialog::assignmentFieldText);  // as the main window does
+    combo().setFieldText(&AssignmentRows::fieldText);  // as the main window does
   }
   void TearDown() override { host.DestroyWindow(); }
   SkinComboBox& combo() { return host.combo; }

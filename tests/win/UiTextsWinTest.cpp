@@ -10,7 +10,7 @@
 
 #include "controls/Skin.h"
 #include "mainwnd/MainWindowLayout.h"
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Seams.h"
+#include "input/Seams.h"
 #include "vmouse/VirtualMouseRig_win.h"
 #include "tests/win/PumpMessages.h"
 #include "tests/win/VirtualMouseCommand.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainDialog.h"
+#include "mainwnd/MainDialog.h"
 #include "app/ProcessObjects.h"
 #include "app/WatchThreads.h"
 #include "device/MouseConfig.h"

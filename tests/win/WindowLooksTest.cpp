@@ -3,7 +3,7 @@
 // on the skinned controls.
 #include <gtest/gtest.h>
 
-#include "app/AboutDialog.h"
+#include "mainwnd/AboutDialog.h"
 #include "app/ProcessObjects.h"
 #include "controls/MouseTracking.h"
 #include "controls/SkinButton.h"

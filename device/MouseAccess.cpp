@@ -1,4 +1,4 @@
-#include "app/MouseAccess.h"
+#include "device/MouseAccess.h"
 
 MouseAction MouseAccess::onEvent(SessionEvent event) {
   const bool before = mayTalk();

@@ -13,24 +13,11 @@
 #include <vector>
 
 #include "device/MouseConfig.h"
-
-// The four rows of a profile, in the order the file lists them.
-namespace ProfileRow {
-enum : int {
-  Right = 0,
-  Wheel = 1,
-  Button4 = 2,  // the button labelled "Button 4th"
-  Button5 = 3,  // the button labelled "Button 5th"
-};
-constexpr int Count = 4;
-}  // namespace ProfileRow
-
-// The ButtonIndex of a row.
-int buttonIndexOfRow(int row);
+#include "device/Row.h"
 
 // Puts four rows into the assignments of their buttons; the left button and
 // the unused indexes are left as they are.
-void applyProfileRows(const ButtonAssignment rows[ProfileRow::Count], MouseConfig& config);
+void applyProfileRows(const ButtonAssignment rows[RowIndex::Count], MouseConfig& config);
 
 // An assignment for `row` as the main window would make it from the same
 // choice: an unknown function or the row's own button becomes Native, the
@@ -47,7 +34,7 @@ struct ProfileProblem {
 
 struct ProgramProfile {
   std::string program;  // as first written
-  ButtonAssignment rows[ProfileRow::Count];
+  ButtonAssignment rows[RowIndex::Count];
   std::vector<ProfileProblem> problems;
 };
 

@@ -1,93 +1,38 @@
-#include "app/MainDialog.h"
+#include "mainwnd/MainDialog.h"
 
 #include <dbt.h>
-#include <windowsx.h>
-#include <wtsapi32.h>
 
-#include <cstring>
 #include <memory>
 #include <mutex>
 
-#include "app/AboutDialog.h"
 #include "app/ProcessObjects.h"
-#include "app/Seams.h"
 #include "app/WatchThreads.h"
 #include "controls/KeyTable.h"
 #include "controls/MouseTracking.h"
 #include "device/DeviceRescan.h"
+#include "device/FeatureFrame.h"
 #include "device/MouseConfig.h"
 #include "device/SettingsFile.h"
-#include "framework/GdiObjects.h"
 #include "framework/WideText.h"
-#include "mainwnd/DpiBoxes.h"
-#include "mainwnd/DpiLayout.h"
-#include "mainwnd/RawInputApi.h"
+#include "mainwnd/AboutDialog.h"
+#include "mainwnd/MainWindowLayout.h"
 #include "resource.h"
 
 namespace {
 static_assert(Skin::kHeadingLanguages == Language::Count, "one pair of headings per language");
 // Room for the executable's path, a long one included.
 constexpr DWORD kModulePathChars = 1024;
-// The console display's state (GUID_CONSOLE_DISPLAY_STATE), here so that no
-// GUID needs defining by the headers: 0 off, 1 on, 2 dimmed.
-const GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-constexpr DWORD kDisplayOff = 0;
 
 void moveControl(CWnd& control, POINT at) {
   control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
-// The re-scan worker's view of the window. It holds window handles, not the
-// dialog object: a worker that outlives the dialog then only makes calls
-// that fail on a destroyed window, instead of reaching a destroyed object.
-class WindowRescanTarget : public RescanTarget {
-public:
-  explicit WindowRescanTarget(MainDialog& dialog)
-      : m_window(dialog.m_hWnd),
-        m_slider(dialog.m_dpiSlider.m_hWnd),
-        m_levels(dialog.skinnedControls().seeThrough),
-        m_boxes{dialog.m_comboRight.m_hWnd, dialog.m_comboWheel.m_hWnd, dialog.m_combo4th.m_hWnd,
-                dialog.m_combo5th.m_hWnd, dialog.m_comboProfile.m_hWnd} {}
-
-  // EnableWindow waits for the window's thread to take WM_ENABLE; the worker
-  // holds no lock here, so that thread can always get on.
-  void enableDpiSlider(bool enable) override { ::EnableWindow(m_slider, enable); }
-  // The DPI levels go with the rows: disabled without the mouse (which is also
-  // what a screen reader reads as unavailable), and not for the moment of
-  // every re-scan, as the slider is, so that a click on a level is never lost.
-  void enableAssignmentBoxes(bool enable) override {
-    for (HWND box : m_boxes) ::EnableWindow(box, enable);
-    if (m_levels) ::EnableWindow(m_levels, enable);
-    // The bottom bar says whether the mouse is there.
-    MainWindowPainter::invalidateStateLine(m_window);
-  }
-  void startPostScanTimer() override { ::PostMessageA(m_window, WM_APP_START_POSTSCAN, 0, 0); }
-  HWND window() const { return m_window; }
-
-private:
-  HWND m_window;
-  HWND m_slider;
-  HWND m_levels;
-  HWND m_boxes[5];  // the four rows and the profile box
-};
-
-DWORD WINAPI RescanWorker(LPVOID parameter) {
-  std::unique_ptr<WindowRescanTarget> target(static_cast<WindowRescanTarget*>(parameter));
-  const MouseSet before = mouseSetOf(hidLink);
-  rescanDevice(hidLink, mouseConfig, *target);
-  noteMouseSet(target->window(), before, mouseSetOf(hidLink));
-  return 0;
 }
 }  // namespace
 
 MainDialog::MainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),
-      m_dpiCommands(hidLink, m_deviceTimers, kCommitDpiTimer),
-      m_inputOutput(hidLink, [this](int step) { showDpiState(step); }),
-      m_inputEngine(mouseConfig, &usageForScanCode, m_inputOutput),
-      m_rawInputMice([](const std::string& path) { return hidLink.deviceOf(path); }) {
+      m_input([this](int step) { m_dpi.showState(step); },
+              [this](int level, int step) { m_dpiNotice.show(level, step); }) {
   m_windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-  m_inputOutput.setDpiChoiceDisplay([this](int level, int step) { m_dpiNotice.show(level, step); });
 }
 
 MainDialog::~MainDialog() {
@@ -143,15 +88,12 @@ END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_MINIMIZE_BUTTON, m_minimizeButton);
-  DDX_Control(dx, IDC_DPI_SLIDER, m_dpiSlider);
+  m_dpi.bind(dx);
   DDX_Control(dx, IDC_DEFAULT, m_defaultButton);
   DDX_Control(dx, IDOK, m_okButton);
   DDX_Control(dx, IDC_CLOSE_BUTTON, m_closeButton);
-  DDX_Control(dx, IDC_COMBO_RIGHT, m_comboRight);
-  DDX_Control(dx, IDC_COMBO_WHEEL, m_comboWheel);
-  DDX_Control(dx, IDC_COMBO_5TH, m_combo5th);
-  DDX_Control(dx, IDC_COMBO_4TH, m_combo4th);
-  DDX_Control(dx, IDC_COMBO_PROFILE, m_comboProfile);
+  m_rows.bind(dx);
+  m_profileBox.bind(dx);
 }
 
 // The window's start, step by step, in this order; each step says what it
@@ -159,16 +101,16 @@ void MainDialog::DoDataExchange(CDataExchange* dx) {
 BOOL MainDialog::OnInitDialog() {
   CDialog::OnInitDialog();
   addSystemMenuAndIcon();
-  findProgramFolderAndMice();
-  startReadingInput();
+  findFolderAndMiceAndFreeThem();
+  loadTextsKeysAndStartReadingInput();
   loadSkinAndSize();
   forgetAssignmentsUntilLoaded();
   // From here on the timers and the threads may reach the window.
   hidLink.setNotifyWindow(m_hWnd);
   mainDialog = this;
   setUpTrayMenuAndTimers();
-  watchPowerAndSessions();
-  setUpControls();
+  m_mouseTurn.watch();
+  setUpControlsAndLoadBothFiles();
   startWatchThreads(this);
   // The magnifier exists, hidden, for as long as the window. It is made
   // before the window is shown: made after, under Wine, the keys typed into
@@ -178,7 +120,7 @@ BOOL MainDialog::OnInitDialog() {
   if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
   // The profile box comes first in the tab order, but the window starts, as
   // it always has, with the focus on the first row.
-  ::SetFocus(m_comboRight.m_hWnd);
+  ::SetFocus(m_rows.box(RowIndex::Right).m_hWnd);
   return FALSE;
 }
 
@@ -198,32 +140,29 @@ void MainDialog::addSystemMenuAndIcon() {
 
 // Needs nothing before it; every file read later needs the folder, and the
 // input needs every mouse free of what an earlier copy left held.
-void MainDialog::findProgramFolderAndMice() {
+void MainDialog::findFolderAndMiceAndFreeThem() {
   // Wide, and kept in UTF-8: the folder's name need not be in the ANSI code
   // page.
   wchar_t modulePath[kModulePathChars] = {};
   ::GetModuleFileNameW(nullptr, modulePath, kModulePathChars - 1);
   programDirectory = programDirectoryFromModulePath(utf8FromWide(modulePath));
 
-  // The mouse is the console's: a copy in another user's session sends it
-  // nothing, from the first frame on, until its session comes there.
-  m_mouseAccess = MouseAccess(systemSessions().onConsole());
-  hidLink.setQuiet(!m_mouseAccess.mayTalk());
+  m_mouseTurn.decide();
   hidLink.scan();
   // A copy that ended without handing back (killed, crashed, the power gone)
   // may have left a mouse holding keys or buttons: every mouse lets go before
   // it is told which buttons to report.
-  m_inputEngine.releaseEveryMouse();
+  m_input.releaseEveryMouse();
 }
 
 // Needs the folder (lang.ini) and the scan (the slider follows it).
-void MainDialog::startReadingInput() {
+void MainDialog::loadTextsKeysAndStartReadingInput() {
   // Every text that the controls and menus get from here on is the loaded one.
   loadUiTexts(uiTexts, programDirectory);
   m_skin.loadHeadings(kHeadingBitmapIds);
   // The combo boxes stay enabled until the first re-scan settles them.
-  m_dpiSlider.EnableWindow(hidLink.presentCount() != 0);
-  if (m_mouseAccess.onConsole()) registerRawInput();
+  m_dpi.slider().EnableWindow(hidLink.presentCount() != 0);
+  m_mouseTurn.startReadingInput();
   // Before the first raw input: the input engine reads the table unloaded.
   loadKeyTable();
 
@@ -234,12 +173,8 @@ void MainDialog::startReadingInput() {
 // Needs nothing of the steps before; the controls' skins need it.
 void MainDialog::loadSkinAndSize() {
   m_skin.load();
-
-  m_dpiSlider.SetRange(0, 7, FALSE);
-  m_dpiSlider.SetWindowPos(nullptr, kSliderPos.x, kSliderPos.y, kSliderSize.cx, kSliderSize.cy, SWP_NOZORDER);
-  m_dpiSlider.setSkin(m_skin.backgroundBitmap);
+  m_dpi.placeAndSkin(m_skin);
   SetWindowPos(nullptr, 0, 0, m_skin.size.cx, m_skin.size.cy, SWP_NOMOVE | SWP_NOZORDER);
-
   m_skin.loadTrayIcons();
 }
 
@@ -265,11 +200,11 @@ void MainDialog::setUpTrayMenuAndTimers() {
   SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
 }
 
-// Needs the texts and the skin; the settings are loaded once the rows are
-// filled, so that the rows show them.
-void MainDialog::setUpControls() {
+// Needs the texts and the skin; setting.dat is loaded once the rows are
+// filled, so that the rows show it, and profiles.ini once they are skinned.
+void MainDialog::setUpControlsAndLoadBothFiles() {
   m_defaultButton.SetWindowText(uiTexts[UiText::Default]);
-  fillAssignmentCombos();
+  m_rows.fill();
 
   moveControl(m_closeButton, kCloseButtonPos);
   m_closeButton.setSkin(Skin::borrowed(m_skin.closeButtonBitmaps).data(), m_skin.skinBackdrop, 0, nullptr);
@@ -282,29 +217,29 @@ void MainDialog::setUpControls() {
   SetWindowText("Gaming Mouse");
 
   loadSettings();
+  m_rows.skinAndPlace(m_skin);
 
-  SkinComboBox* rows[] = {&m_comboRight, &m_comboWheel, &m_combo4th, &m_combo5th};
-  for (int row = 0; row < 4; ++row) {
-    rows[row]->setSkin(Skin::borrowed(m_skin.comboBitmaps).data(), m_skin.skinBackdrop,
-                       m_skin.controlFonts[Skin::kCaptionFont]);
-    moveControl(*rows[row], {kComboOriginX + kComboColumnOffset, kComboOriginY + kComboRowPitch * row});
-  }
-
-  // The profile box: the combo boxes' look, narrower, in the bar's font. Its
-  // hidden label names it where the system reads labels; the keyboard layer
-  // answers its name itself.
+  // The profile box's hidden label names it where the system reads labels;
+  // the keyboard layer answers its name itself.
   ::SetDlgItemTextA(m_hWnd, IDC_PROFILE_LABEL, uiTexts[UiText::ProfileLabel]);
-  HBITMAP profileBitmaps[4] = {m_skin.profileFrameBitmap, m_skin.comboBitmaps[1], m_skin.comboBitmaps[2],
-                               m_skin.comboBitmaps[3]};
-  m_comboProfile.setSkin(profileBitmaps, m_skin.skinBackdrop, m_skin.fontTahoma12);
-  moveControl(m_comboProfile, kProfileBoxPos);
-  loadProfiles();
+  m_profileBox.skinAndPlace(m_skin);
+  m_profileBox.load();
 
   KeyboardAccess::Window keyboardView;
   keyboardView.painted = this;
-  keyboardView.rowValue = [rows](int row) { return rows[row]->selectionText(); };
-  keyboardView.chooseDpiLevel = [this](int level) { chooseDpiLevel(level); };
+  keyboardView.rowValue = [this](int row) { return m_rows.box(row).selectionText(); };
+  keyboardView.chooseDpiLevel = [this](int level) { m_dpi.chooseLevel(level); };
   m_keyboard.attach(keyboardView);
+}
+
+void MainDialog::loadSettings() {
+  {
+    // The re-scan worker reads the assignments under the link's lock.
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
+    if (!loadSettingsIntoModel()) return;
+  }
+  m_rows.showEditedAssignments();
+  pushReportMask();
 }
 
 LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
@@ -318,19 +253,14 @@ HBITMAP MainDialog::buttonsHeading() const { return m_skin.headingBitmaps[uiText
 
 HBITMAP MainDialog::dpiHeading() const { return m_skin.headingBitmaps[uiTexts.m_languageIndex][1]; }
 
-const char* MainDialog::rowLabel(int row) const {
-  static const UiText labels[] = {UiText::RightButton, UiText::WheelButton, UiText::Button4th, UiText::Button5th};
-  return uiTexts[labels[row]];
-}
+const char* MainDialog::rowLabel(int row) const { return uiTexts[kRows[row].label]; }
 
-void MainDialog::loadSettings() {
-  {
-    // The re-scan worker reads the assignments under the link's lock.
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
-    if (!loadSettingsIntoModel()) return;
-  }
-  showLoadedAssignments();
-  pushReportMask();
+PaintedWindow::SkinnedControls MainDialog::skinnedControls() {
+  return {{&m_closeButton, &m_minimizeButton, &m_defaultButton},
+          {&m_rows.box(0), &m_rows.box(1), &m_rows.box(2), &m_rows.box(3)},
+          &m_dpi.slider(),
+          &m_profileBox.box(),
+          m_keyboard.levelsWindow()};
 }
 
 LRESULT MainDialog::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
@@ -358,41 +288,84 @@ LRESULT MainDialog::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
 }
 
-void MainDialog::registerRawInput() {
-  // The mouse's vendor collection, also while the window is hidden or in the
-  // background.
-  RAWINPUTDEVICE device = {};
-  device.usUsagePage = MouseIdentity::InputUsagePage;
-  device.usUsage = MouseIdentity::InputUsage;
-  // Told when a device comes or goes (WM_INPUT_DEVICE_CHANGE), so that what
-  // a mouse held goes with it at once. A system without that notice still
-  // gets the reports.
-  device.dwFlags = RIDEV_INPUTSINK | RIDEV_DEVNOTIFY;
-  device.hwndTarget = m_hWnd;
-  bool registered = systemRawInput().registerDevices(&device, 1, sizeof(device));
-  if (!registered) {
-    device.dwFlags = RIDEV_INPUTSINK;
-    registered = systemRawInput().registerDevices(&device, 1, sizeof(device));
-  }
-  m_rawInputRegistered = registered;
-  if (!registered) {
-    // The window still works; only the remapped buttons will do nothing.
-    CWinApp* app = AfxGetApp();
-    ::MessageBoxA(m_hWnd, "error", app ? app->m_appName.c_str() : nullptr, MB_OK);
-  }
+// What the owners ask of the window.
+
+ButtonAssignment MainDialog::editedAssignment(int buttonIndex) const {
+  return m_profileBox.editedAssignment(buttonIndex);
 }
 
-void MainDialog::unregisterRawInput() {
-  if (!m_rawInputRegistered) return;
-  RAWINPUTDEVICE device = {};
-  device.usUsagePage = MouseIdentity::InputUsagePage;
-  device.usUsage = MouseIdentity::InputUsage;
-  device.dwFlags = RIDEV_REMOVE;
-  systemRawInput().registerDevices(&device, 1, sizeof(device));
-  m_rawInputRegistered = false;
+void MainDialog::assign(int buttonIndex, const ButtonAssignment& assigned) {
+  // A program profile's row goes to profiles.ini, never to setting.dat.
+  if (!m_profileBox.edited().empty()) {
+    m_profileBox.setEditedRow(buttonIndex, assigned);
+    return;
+  }
+  {
+    // The re-scan worker builds the report mask from the assignments under
+    // the link's lock; they change only under it.
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
+    mouseConfig.assignments[buttonIndex] = assigned;
+  }
+  // A program profile in force takes its other buttons from these rows.
+  m_profileBox.applyRowsInForce();
+  saveSettings();
+  pushReportMask();
 }
+
+void MainDialog::saveSettings() {
+  const bool saved = ::saveSettings();
+  // A save that an exit turned off loses nothing the user still sees.
+  const bool unsaved = !saved && !mouseConfig.exitRequested;
+  if (unsaved != m_saves.settings) {
+    m_saves.settings = unsaved;
+    MainWindowPainter::invalidateStateLine(m_hWnd);
+  }
+  updateSaveRetry();
+}
+
+void MainDialog::profilesSaved(bool saved) {
+  // "Settings not saved" stays on the bottom bar until a save succeeds; the
+  // line's notice follows what the file holds now.
+  m_saves.profiles = !saved;
+  MainWindowPainter::invalidateStateLine(m_hWnd);
+  updateSaveRetry();
+}
+
+void MainDialog::updateSaveRetry() {
+  const bool pending = (m_saves.settings || m_saves.profiles) && !mouseConfig.exitRequested;
+  if (pending == m_saves.retrying) return;
+  m_saves.retrying = pending;
+  if (pending)
+    SetTimer(kSaveRetryTimer, kSaveRetryPeriodMs);
+  else
+    KillTimer(kSaveRetryTimer);
+}
+
+void MainDialog::savePendingAtExit() {
+  // Saving is off once the exit began (the rows are about to be handed
+  // back); what the user set before it is still in the model.
+  if (m_saves.settings) m_saves.settings = !saveSettingsAtExit();
+  if (m_saves.profiles) m_saves.profiles = !m_profileBox.saveAtExit();
+  updateSaveRetry();
+}
+
+void MainDialog::awaitDpiAnswer(int32_t level, int32_t step) { m_input.awaitDpiAnswer(level, step); }
 
 void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseConfig); }
+
+void MainDialog::showEditedRows() {
+  m_rows.showEditedAssignments();
+  MainWindowPainter::invalidateStateLine(m_hWnd);
+}
+
+void MainDialog::mouseGivenBack() {
+  // A mouse that lost power meanwhile reports its power-on steps until the
+  // re-scan gives it the file's: no such report is the user's choice.
+  m_input.devicesChanged();
+  rescanNow();
+}
+
+// Looking for the mice.
 
 void MainDialog::rescanNow() {
   // A re-scan already due stays due: the system may tell of a mouse's
@@ -403,104 +376,55 @@ void MainDialog::rescanNow() {
   startRescanWorker();
 }
 
-void MainDialog::watchPowerAndSessions() {
-  // Both may be missing (an old system, a service-less one); the window then
-  // hears only of sleep, which every system tells every window.
-  m_sessionNotices = ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
-  m_displayNotice = ::RegisterPowerSettingNotification(m_hWnd, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+void MainDialog::startRescanWorker() {
+  RescanWindows windows;
+  windows.window = m_hWnd;
+  windows.slider = m_dpi.slider().m_hWnd;
+  windows.levels = m_keyboard.levelsWindow();
+  for (int row = 0; row < RowIndex::Count; ++row) windows.boxes[row] = m_rows.box(row).m_hWnd;
+  windows.boxes[RowIndex::Count] = m_profileBox.box().m_hWnd;
+  ::startRescanWorker(windows);
 }
 
-void MainDialog::stopWatchingPowerAndSessions() {
-  if (m_sessionNotices) ::WTSUnRegisterSessionNotification(m_hWnd);
-  if (m_displayNotice) ::UnregisterPowerSettingNotification(m_displayNotice);
-  m_sessionNotices = false;
-  m_displayNotice = nullptr;
-}
-
-LRESULT MainDialog::OnPowerBroadcast(UINT, WPARAM event, LPARAM setting, BOOL&) {
-  switch (event) {
-    case PBT_APMSUSPEND:
-      onSessionEvent(SessionEvent::Suspend);
-      break;
-    case PBT_APMRESUMEAUTOMATIC:
-    case PBT_APMRESUMESUSPEND:
-      onSessionEvent(SessionEvent::Resume);
-      break;
-    case PBT_POWERSETTINGCHANGE: {
-      const auto* changed = reinterpret_cast<const POWERBROADCAST_SETTING*>(setting);
-      if (!changed || !::IsEqualGUID(changed->PowerSetting, kConsoleDisplayState) ||
-          changed->DataLength < sizeof(DWORD))
-        break;
-      DWORD state = 0;
-      std::memcpy(&state, changed->Data, sizeof(state));
-      onSessionEvent(state == kDisplayOff ? SessionEvent::DisplayOff : SessionEvent::DisplayOn);
-      break;
-    }
-    default:
-      break;
-  }
-  return TRUE;
-}
-
-LRESULT MainDialog::OnSessionChange(UINT, WPARAM event, LPARAM, BOOL&) {
-  // Registered for this session's events only: each is about this copy.
-  switch (event) {
-    case WTS_SESSION_LOCK:
-      onSessionEvent(SessionEvent::Lock);
-      break;
-    case WTS_SESSION_UNLOCK:
-      onSessionEvent(SessionEvent::Unlock);
-      break;
-    case WTS_CONSOLE_CONNECT:
-      onSessionEvent(SessionEvent::ConsoleConnect);
-      break;
-    case WTS_CONSOLE_DISCONNECT:
-      onSessionEvent(SessionEvent::ConsoleDisconnect);
-      break;
-    case WTS_REMOTE_DISCONNECT:
-      onSessionEvent(SessionEvent::RemoteDisconnect);
-      break;
-    default:
-      break;
-  }
+LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
+  // The scan found the mouse, which may have come back at its power-on DPI
+  // steps. The settings' steps change only when the user changes them: the
+  // mouse gets them back before PostScan asks for its state.
+  m_dpi.restoreSteps();
+  m_input.dpiStepsRestored();
+  SetTimer(kPostScanTimer, kPostScanDelayMs);
   return 0;
 }
 
-void MainDialog::onSessionEvent(SessionEvent event) {
-  // Once the exit has handed the buttons back, nothing more goes out.
-  if (mouseConfig.exitRequested) return;
-  const MouseAction action = m_mouseAccess.onEvent(event);
-  if (action == MouseAction::LetGo) letGoOfMouse();
-  // The mouse's input belongs to the copy at the console.
-  if (!m_mouseAccess.onConsole()) unregisterRawInput();
-  if (action != MouseAction::GiveBack) return;
-  hidLink.setQuiet(false);
-  if (!m_rawInputRegistered) registerRawInput();
-  // A mouse that lost power meanwhile reports its power-on steps until the
-  // re-scan gives it the file's: no such report is the user's choice.
-  m_inputEngine.devicesChanged();
-  rescanNow();
+LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED) {
+    // A burst of changes yields one re-scan, a while after the last of them.
+    // Until then transfers look for the mouse afresh, as it may have moved.
+    hidLink.markDeviceSetChanged();
+    m_input.devicesChanged();
+    KillTimer(kRescanTimer);
+    SetTimer(kRescanTimer, kRescanAfterChangeMs);
+  }
+  // A registered message, so it has no entry in the static message map.
+  if (message == TrayIcon::taskbarCreatedMessage()) m_trayIcon.addAgain();
+  return CDialog::DefWindowProc(message, wParam, lParam);
 }
 
-void MainDialog::letGoOfMouse() {
-  releaseHeldInput();
-  {
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
-    if (hidLink.inputCount() > 0) hidLink.sendFeature(FeatureFrame::ReportMask(0));
-  }
-  hidLink.setQuiet(true);
+LRESULT MainDialog::OnInputDeviceChange(UINT, WPARAM change, LPARAM lParam, BOOL&) {
+  // Transfers look for the mouse's interfaces afresh.
+  hidLink.markDeviceSetChanged();
+  // A mouse that came has its power-on report mask and DPI steps: it gets
+  // the settings' as soon as it can take them, not after the burst's wait.
+  if (m_input.onDeviceChange(change, reinterpret_cast<HANDLE>(lParam))) startRescanWorker();
+  return 0;
 }
 
-void MainDialog::startRescanWorker() {
-  // The worker runs on its own; nobody waits for it.
-  auto* target = new WindowRescanTarget(*this);
-  HANDLE thread = ::CreateThread(nullptr, 0, &RescanWorker, target, 0, nullptr);
-  if (thread) {
-    ::CloseHandle(thread);
-  } else {
-    delete target;
-  }
+LRESULT MainDialog::OnMiceChanged(UINT, WPARAM someWent, LPARAM, BOOL&) {
+  m_input.keepOnlyPresentMice(someWent != 0);
+  return 0;
 }
+
+// Timers and the message loop.
 
 LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
   switch (wParam) {
@@ -514,7 +438,7 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       hidLink.sendFeature(FeatureFrame::PostScan());
       break;
     case kCommitDpiTimer:
-      m_dpiCommands.onCommitTimer();
+      m_dpi.onCommitTimer();
       break;
     case TrayIcon::kMenuTimer:
       m_trayIcon.onMenuTimer(m_hWnd, trayMenu.GetSubMenu(0));
@@ -526,16 +450,16 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       }
       break;
     case kProgramGoneTimer:
-      m_foregroundWatch.check();
+      m_profileBox.checkFront();
       break;
     case kSaveRetryTimer:
-      if (m_settingsUnsaved) saveSettings();
-      if (m_profilesUnsaved) saveProfiles();
+      if (m_saves.settings) saveSettings();
+      if (m_saves.profiles) m_profileBox.save();
       updateSaveRetry();
       break;
     case kDpiAnswersTimer:
       KillTimer(kDpiAnswersTimer);
-      m_inputEngine.stopAwaitingDpiAnswer();
+      m_input.stopAwaitingDpiAnswer();
       break;
     case kHideAtStartTimer:
       // Hides the window each time it finds it visible; ends once it does not,
@@ -556,30 +480,6 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
   return 0;
 }
 
-LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
-  // The scan found the mouse, which may have come back at its power-on DPI
-  // steps. The settings' steps change only when the user changes them: the
-  // mouse gets them back before PostScan asks for its state.
-  m_dpiCommands.restoreSteps(mouseConfig.dpiStep);
-  m_inputEngine.dpiStepsRestored();
-  SetTimer(kPostScanTimer, kPostScanDelayMs);
-  return 0;
-}
-
-LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED) {
-    // A burst of changes yields one re-scan, a while after the last of them.
-    // Until then transfers look for the mouse afresh, as it may have moved.
-    hidLink.markDeviceSetChanged();
-    m_inputEngine.devicesChanged();
-    KillTimer(kRescanTimer);
-    SetTimer(kRescanTimer, kRescanAfterChangeMs);
-  }
-  // A registered message, so it has no entry in the static message map.
-  if (message == TrayIcon::taskbarCreatedMessage()) m_trayIcon.addAgain();
-  return CDialog::DefWindowProc(message, wParam, lParam);
-}
-
 void MainDialog::requestExit() {
   // The flag first: the window's thread must see it when WM_CLOSE arrives.
   mouseConfig.exitRequested = true;
@@ -588,7 +488,7 @@ void MainDialog::requestExit() {
 
 BOOL MainDialog::PreTranslateMessage(MSG* msg) {
   if (m_keyboard.preTranslate(*msg)) return TRUE;
-  if (msg->hwnd == m_dpiSlider.m_hWnd) applySliderRule();
+  if (msg->hwnd == m_dpi.slider().m_hWnd) m_dpi.applySliderRule();
   switch (msg->message) {
     case WM_INPUT:
       // Never consumed: the default processing frees the packet.
@@ -597,7 +497,7 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
       break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
-      if (applyDpiBoxRules(msg)) return TRUE;
+      if (m_dpi.applyBoxRules(*msg)) return TRUE;
       break;
     case WM_APP_CLOSE_REQUEST:
       // Not consumed: it goes on to be dispatched like any message.
@@ -630,34 +530,10 @@ LRESULT MainDialog::OnRawInputMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled
   return 0;
 }
 
-bool MainDialog::saveSettings() {
-  const bool saved = ::saveSettings();
-  // A save that an exit turned off loses nothing the user still sees.
-  const bool unsaved = !saved && !mouseConfig.exitRequested;
-  if (unsaved != m_settingsUnsaved) {
-    m_settingsUnsaved = unsaved;
-    MainWindowPainter::invalidateStateLine(m_hWnd);
-  }
-  updateSaveRetry();
-  return saved;
-}
-
-void MainDialog::updateSaveRetry() {
-  const bool pending = (m_settingsUnsaved || m_profilesUnsaved) && !mouseConfig.exitRequested;
-  if (pending == m_saveRetrying) return;
-  m_saveRetrying = pending;
-  if (pending)
-    SetTimer(kSaveRetryTimer, kSaveRetryPeriodMs);
-  else
-    KillTimer(kSaveRetryTimer);
-}
-
-void MainDialog::savePendingAtExit() {
-  // Saving is off once the exit began (the rows are about to be handed
-  // back); what the user set before it is still in the model.
-  if (m_settingsUnsaved) m_settingsUnsaved = !saveSettingsAtExit();
-  if (m_profilesUnsaved) m_profilesUnsaved = !m_profilesFile.save(profilesFilePath().c_str(), m_profiles);
-  updateSaveRetry();
+void MainDialog::onRawInput(HRAWINPUT handle) {
+  // Asleep, locked or away from the console, the mouse does nothing here;
+  // the packet is freed by the default processing all the same.
+  if (m_mouseTurn.mayTalk()) m_input.onRawInput(handle);
 }
 
 LRESULT MainDialog::OnSetCursor(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
@@ -667,11 +543,131 @@ LRESULT MainDialog::OnSetCursor(UINT, WPARAM wParam, LPARAM lParam, BOOL& handle
     POINT at;
     ::GetCursorPos(&at);
     ::ScreenToClient(m_hWnd, &at);
-    if (dpiBoxHitTest(at.x, at.y, hidLink.presentCount() != 0) != -1 && showHandCursor(lParam)) return TRUE;
+    if (m_dpi.overBox(at) && showHandCursor(lParam)) return TRUE;
   }
   handled = FALSE;
   return 0;
 }
+
+// The resets.
+
+LRESULT MainDialog::OnDefaultCommand(WORD, WORD, HWND, BOOL&) {
+  resetToDefaults();
+  return 0;
+}
+
+void MainDialog::resetToDefaults() {
+  restoreNativeAssignments();
+  m_dpi.resetLevelByLevel();
+}
+
+void MainDialog::restoreNativeAssignments() {
+  // Left remapped and reported, the button would be dead without the program.
+  // A program profile has no left row: only its own four rows go back.
+  if (m_profileBox.edited().empty()) {
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the model's writes take the link's lock
+    ButtonAssignment& left = mouseConfig.assignments[ButtonIndex::Left];
+    left.function = ButtonFunction::Native;
+    left.buttonMask = 0;
+  }
+  m_rows.restoreNative();
+}
+
+void MainDialog::OnOK() {
+  // A button remapped to Enter types it into this window too when it has
+  // the focus: only a person's Enter resets.
+  if (m_input.mayBeTyping()) return;
+  // Enter on a combo box confirms the choice it shows and resets nothing:
+  // "Shortcuts" or a profile command reached with the keys is taken; any
+  // other item acted when it was reached.
+  const HWND focus = ::GetFocus();
+  if (focus == m_profileBox.box().m_hWnd) {
+    m_profileBox.onEnter();
+    return;
+  }
+  if (m_rows.onEnter(focus)) return;
+  // Elsewhere Enter resets like "Default" but never ends the dialog and
+  // leaves the commit to the timer.
+  restoreNativeAssignments();
+  m_dpi.resetSteps();
+}
+
+// The rows' and the profile box's notifications, routed to their owners.
+
+LRESULT MainDialog::OnAssignmentChange(WORD, WORD id, HWND, BOOL&) {
+  const int row = AssignmentRows::rowOfControl(id);
+  if (row >= 0) m_rows.onSelectionChange(row);
+  return 0;
+}
+
+LRESULT MainDialog::OnAssignmentListClosed(WORD, WORD id, HWND, BOOL&) {
+  const int row = AssignmentRows::rowOfControl(id);
+  if (row >= 0) m_rows.onListClosed(row);
+  return 0;
+}
+
+LRESULT MainDialog::OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&) {
+  const int row = AssignmentRows::rowOfControl(static_cast<int>(id));
+  if (row >= 0) m_rows.onConfirmShortcut(row);
+  return 0;
+}
+
+LRESULT MainDialog::OnAssignmentLeft(WORD, WORD id, HWND, BOOL&) {
+  const int row = AssignmentRows::rowOfControl(id);
+  if (row >= 0) m_rows.onLeft(row);
+  return 0;
+}
+
+LRESULT MainDialog::OnProfileChange(WORD code, WORD, HWND, BOOL&) {
+  m_profileBox.onChange(code);
+  return 0;
+}
+
+LRESULT MainDialog::OnProfileListCancelled(WORD, WORD, HWND, BOOL&) {
+  m_profileBox.onListCancelled();
+  return 0;
+}
+
+LRESULT MainDialog::OnProfileLeft(WORD, WORD, HWND, BOOL&) {
+  m_profileBox.onLeft();
+  return 0;
+}
+
+LRESULT MainDialog::OnAddProfile(UINT, WPARAM, LPARAM, BOOL&) {
+  m_profileBox.onAddProfile();
+  return 0;
+}
+
+LRESULT MainDialog::OnRemoveProfile(UINT, WPARAM, LPARAM, BOOL&) {
+  m_profileBox.onRemoveProfile();
+  return 0;
+}
+
+LRESULT MainDialog::OnFolderChanged(UINT, WPARAM, LPARAM, BOOL&) {
+  m_profileBox.onFolderChanged();
+  return 0;
+}
+
+LRESULT MainDialog::OnActivateApp(UINT, WPARAM, LPARAM, BOOL& handled) {
+  // The events of this program's own windows may not all come: its window
+  // coming to the front puts setting.dat's rows in force too.
+  m_profileBox.checkFront();
+  handled = FALSE;
+  return 0;
+}
+
+// Power and sessions.
+
+LRESULT MainDialog::OnPowerBroadcast(UINT, WPARAM event, LPARAM setting, BOOL&) {
+  return m_mouseTurn.onPowerBroadcast(event, setting);
+}
+
+LRESULT MainDialog::OnSessionChange(UINT, WPARAM event, LPARAM, BOOL&) {
+  m_mouseTurn.onSessionChange(event);
+  return 0;
+}
+
+// Closing, the exit and the end of the session.
 
 void MainDialog::OnCancel() {
   // Escape never closes the window; only the exit path ends the dialog.
@@ -684,7 +680,7 @@ LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   // An open tray menu or "Key" dialog runs a loop of its own, which would
   // keep the program alive until the user closed it.
   ::EndMenu();
-  if (m_keyDialog) m_keyDialog->EndDialog(IDCANCEL);
+  m_rows.closeKeyDialog();
   savePendingAtExit();
   handButtonsBack();
   // Default processing issues IDCANCEL, which ends the dialog.
@@ -705,29 +701,23 @@ LRESULT MainDialog::OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&) {
 
 void MainDialog::handButtonsBack() {
   // Nothing the engine holds may stay down once the program is gone.
-  releaseHeldInput();
+  m_input.releaseHeldInput();
   // No profile applies any more, and the rows hand back setting.dat's.
-  m_foregroundWatch.stop();
-  KillTimer(kProgramGoneTimer);
-  {
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
-    mouseConfig.programRowsInForce = false;
-  }
-  m_profileInForce.clear();
-  m_editedProfile.clear();
+  m_profileBox.stop();
   // The mouse goes back to handling every button itself; saving is off now,
   // so the file keeps the user's assignments.
   restoreNativeAssignments();
 }
 
 LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
-  m_folderWatch.stop();
-  stopWatchingPowerAndSessions();
+  m_mouseTurn.stopWatching();
   hidLink.cancelPending();
   for (int32_t slot = 0; slot < hidLink.presentCount(); ++slot) hidLink.setSlotState(slot, 0, 0xFF);
   m_trayIcon.remove();
   return DefWindowProc(message, wParam, lParam);
 }
+
+// Showing and hiding.
 
 LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   LRESULT result = DefWindowProc(message, wParam, lParam);
@@ -735,7 +725,7 @@ LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOO
     m_wasShown = true;
     PostMessage(WM_APP_FINISH_START);
   }
-  invalidateDpiAreas(*this);
+  m_dpi.invalidate();
   return result;
 }
 
@@ -767,63 +757,6 @@ LRESULT MainDialog::OnExitCommand(WORD, WORD, HWND, BOOL&) {
 
 LRESULT MainDialog::OnShowDpiOnScreenCommand(WORD, WORD, HWND, BOOL&) {
   m_dpiNotice.toggle(trayMenu.GetSubMenu(0));
-  return 0;
-}
-
-void MainDialog::onRawInput(HRAWINPUT handle) {
-  // Asleep, locked or away from the console, the mouse does nothing here;
-  // the packet is freed by the default processing all the same.
-  if (!m_mouseAccess.mayTalk()) return;
-  noteHeldKeys();
-  ::onRawInput(m_inputEngine, systemRawInput(), m_rawInputMice, handle);
-  noteHeldKeys();
-}
-
-void MainDialog::noteHeldKeys() {
-  if (!m_inputEngine.holdsKeys()) return;
-  m_keysWereHeld = true;
-  m_keysHeldAt = ::GetTickCount64();
-}
-
-bool MainDialog::mouseMayBeTyping() const {
-  return m_inputEngine.holdsKeys() || (m_keysWereHeld && ::GetTickCount64() - m_keysHeldAt < kMouseKeysEchoMs);
-}
-
-LRESULT MainDialog::OnInputDeviceChange(UINT, WPARAM change, LPARAM lParam, BOOL&) {
-  // What a mouse held went with it, and what it reports once back is
-  // compared with a clean button byte; the re-scan comes later.
-  const HANDLE device = reinterpret_cast<HANDLE>(lParam);
-  const RawInputMice::Mouse gone = m_rawInputMice.forget(device);
-  // Transfers look for the mouse's interfaces afresh.
-  hidLink.markDeviceSetChanged();
-  if (change == GIDC_ARRIVAL) {
-    const RawInputMice::Mouse mouse = m_rawInputMice.identify(systemRawInput(), device);
-    if (mouse.ofModel) {
-      m_inputEngine.mouseArrived(mouse.device);
-      // It came with its power-on report mask and DPI steps: it gets the
-      // settings' as soon as it can take them, not after the burst's wait.
-      rescanNow();
-    }
-  } else if (gone.ofModel) {
-    m_inputEngine.dropMouse(gone.device);
-  }
-  return 0;
-}
-
-void noteMouseSet(HWND mainWindow, const MouseSet& before, const MouseSet& after) {
-  if (before != after) ::PostMessageA(mainWindow, WM_APP_MICE_CHANGED, someMouseWent(before, after) ? 1 : 0, 0);
-}
-
-void MainDialog::releaseHeldInput() {
-  noteHeldKeys();
-  m_inputEngine.releaseAll();
-}
-
-LRESULT MainDialog::OnMiceChanged(UINT, WPARAM someWent, LPARAM, BOOL&) {
-  // Only what the mice that went away held goes: a mouse that is still there
-  // keeps holding while its button is down, whatever else came or went.
-  noteHeldKeys();
-  m_inputEngine.keepOnlyMice(miceOf(hidLink, mouseSetOf(hidLink)), someWent != 0);
   return 0;
 }
 

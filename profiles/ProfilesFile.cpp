@@ -1,10 +1,11 @@
-#include "device/ProfilesFile.h"
+#include "profiles/ProfilesFile.h"
 
 #include <cctype>
 #include <cstdio>
 #include <map>
 
 #include "device/ProgramDirectory.h"
+#include "profiles/KeyNames.h"
 #include "framework/FileReplace.h"
 #include "framework/FileSaver.h"
 #include "framework/SystemFileLayer.h"
@@ -22,8 +23,6 @@ constexpr char kShortcutWord[] = "shortcut";
 constexpr char kScanCodeWord[] = "scancode";
 constexpr int32_t kExtendedScanCode = 0xE000;
 constexpr int32_t kScanCodeByte = 0xFF;
-
-constexpr const char* kRowKeys[ProfileRow::Count] = {"right", "wheel", "button4", "button5"};
 
 struct FunctionWord {
   int32_t function;
@@ -124,13 +123,13 @@ bool readWholeFile(const char* path, std::string& bytes) {
 
 std::string profilesFilePath() { return std::string(programDirectory.c_str()) + kFileName; }
 
-std::string formatProfileValue(int /*row*/, const ButtonAssignment& assignment, const KeyNaming& naming) {
+std::string formatProfileValue(int /*row*/, const ButtonAssignment& assignment) {
   if (assignment.function == ButtonFunction::KeyShortcut) {
     std::string value = std::string(kShortcutWord) + ' ';
     for (const ModifierWord& m : kModifierWords) {
       if (assignment.modifiers & m.bit) value += std::string(m.word) + '+';
     }
-    std::string key = naming.nameOf ? naming.nameOf(assignment.scanCode) : std::string();
+    std::string key = keyNameForScanCode(assignment.scanCode);
     if (key.empty()) {
       char number[16];
       std::snprintf(number, sizeof number, "0x%x", static_cast<unsigned>(assignment.scanCode));
@@ -144,7 +143,7 @@ std::string formatProfileValue(int /*row*/, const ButtonAssignment& assignment, 
   return "native";
 }
 
-bool parseProfileValue(int row, const std::string& value, const KeyNaming& naming, ButtonAssignment& assignment) {
+bool parseProfileValue(int row, const std::string& value, ButtonAssignment& assignment) {
   assignment = ButtonAssignment();
   const std::string text = lowered(trimmed(value));
   for (const FunctionWord& f : kFunctionWords) {
@@ -169,7 +168,7 @@ bool parseProfileValue(int row, const std::string& value, const KeyNaming& namin
   }
   int32_t scanCode = 0;
   if (!parseScanCodeForm(rest, scanCode)) {
-    scanCode = naming.scanCodeOf ? naming.scanCodeOf(rest) : 0;
+    scanCode = scanCodeForKeyName(rest);
     if (scanCode == 0) return false;
   }
   assignment = profileAssignment(row, ButtonFunction::KeyShortcut, modifiers, scanCode);
@@ -220,12 +219,12 @@ bool ProfilesFile::parse(const std::string& bytes, ProgramProfiles& profiles) {
       int row = -1;
       if (equals != std::string::npos) {
         const std::string key = lowered(trimmed(content.substr(0, equals)));
-        for (int r = 0; r < ProfileRow::Count; ++r) {
-          if (key == kRowKeys[r]) row = r;
+        for (int r = 0; r < RowIndex::Count; ++r) {
+          if (key == kRows[r].profileKey) row = r;
         }
       }
       if (row >= 0) {
-        const bool known = parseProfileValue(row, content.substr(equals + 1), m_naming, line.read);
+        const bool known = parseProfileValue(row, content.substr(equals + 1), line.read);
         profile->rows[row] = line.read;
         line.row = row;
         if (!known) profile->problems.push_back(ProfileProblem{number, line.text});
@@ -266,9 +265,9 @@ std::string ProfilesFile::format(const ProgramProfiles& profiles) const {
   std::vector<std::pair<std::string, std::string>> out;  // text and line end
   const auto addMissingRows = [&](int p, size_t at) {
     std::vector<std::pair<std::string, std::string>> rows;
-    for (int r = 0; r < ProfileRow::Count; ++r) {
+    for (int r = 0; r < RowIndex::Count; ++r) {
       if (!owner.count({p, r}) && list[p].rows[r].function != ButtonFunction::Native)
-        rows.push_back({std::string(kRowKeys[r]) + '=' + formatProfileValue(r, list[p].rows[r], m_naming), newLine});
+        rows.push_back({std::string(kRows[r].profileKey) + '=' + formatProfileValue(r, list[p].rows[r]), newLine});
     }
     out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), rows.begin(), rows.end());
   };
@@ -287,7 +286,7 @@ std::string ProfilesFile::format(const ProgramProfiles& profiles) const {
       const Line& line = m_lines[i];
       std::string text = line.text;
       if (p >= 0 && line.row >= 0 && owner[{p, line.row}] == i && !sameAssignment(list[p].rows[line.row], line.read))
-        text = std::string(kRowKeys[line.row]) + '=' + formatProfileValue(line.row, list[p].rows[line.row], m_naming);
+        text = std::string(kRows[line.row].profileKey) + '=' + formatProfileValue(line.row, list[p].rows[line.row]);
       out.push_back({text, line.end});
       if (!trimmed(text).empty()) lastContent = out.size();
     }
@@ -309,7 +308,7 @@ std::string ProfilesFile::format(const ProgramProfiles& profiles) const {
   return text;
 }
 
-ProfilesFile::ProfilesFile(KeyNaming naming) : m_naming(naming), m_files(SystemFileLayer::instance()) {}
+ProfilesFile::ProfilesFile() : m_files(SystemFileLayer::instance()) {}
 
 bool ProfilesFile::readDisk(const char* path, ProgramProfiles& profiles) {
   m_diskBytes.clear();

@@ -1,4 +1,4 @@
-#include "mainwnd/FolderWatch.h"
+#include "profiles/FolderWatch.h"
 
 #include "framework/WideText.h"
 

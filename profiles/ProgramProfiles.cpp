@@ -1,15 +1,9 @@
-#include "device/ProgramProfiles.h"
+#include "profiles/ProgramProfiles.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr int kRowButton[ProfileRow::Count] = {ButtonIndex::Right, ButtonIndex::Wheel, ButtonIndex::Button4th,
-                                               ButtonIndex::Button5th};
-// The function code of each row's own button: the main window offers it as
-// the row's Native item.
-constexpr int32_t kRowOwnFunction[ProfileRow::Count] = {ButtonFunction::RightButton, ButtonFunction::WheelButton,
-                                                        ButtonFunction::Button4th, ButtonFunction::Button5th};
 constexpr int32_t kModifierByte = 0xFF;
 // Characters Windows refuses in a file name. Brackets are allowed: a section
 // header is read from its first to its last bracket.
@@ -72,15 +66,13 @@ bool isValidUtf8(const std::string& text) {
   return true;
 }
 
-int buttonIndexOfRow(int row) { return row >= 0 && row < ProfileRow::Count ? kRowButton[row] : -1; }
-
-void applyProfileRows(const ButtonAssignment rows[ProfileRow::Count], MouseConfig& config) {
-  for (int row = 0; row < ProfileRow::Count; ++row) config.assignments[kRowButton[row]] = rows[row];
+void applyProfileRows(const ButtonAssignment rows[RowIndex::Count], MouseConfig& config) {
+  for (int row = 0; row < RowIndex::Count; ++row) config.assignments[kRows[row].buttonIndex] = rows[row];
 }
 
 ButtonAssignment profileAssignment(int row, int32_t function, int32_t modifiers, int32_t scanCode) {
   ButtonAssignment a;
-  if (row < 0 || row >= ProfileRow::Count || !isKnownFunction(function) || function == kRowOwnFunction[row])
+  if (row < 0 || row >= RowIndex::Count || !isKnownFunction(function) || function == kRows[row].ownFunction)
     return a;
   a.function = function;
   a.buttonMask = buttonMaskFor(function);
@@ -148,7 +140,7 @@ bool ProgramProfiles::remove(const std::string& program) {
 bool ProgramProfiles::setRow(const std::string& program, int row, int32_t function, int32_t modifiers,
                              int32_t scanCode) {
   ProgramProfile* profile = find(program);
-  if (!profile || row < 0 || row >= ProfileRow::Count) return false;
+  if (!profile || row < 0 || row >= RowIndex::Count) return false;
   profile->rows[row] = profileAssignment(row, function, modifiers, scanCode);
   return true;
 }
@@ -180,7 +172,7 @@ RowsInForce rowsInForceFor(const ProgramProfiles& profiles, const std::string& p
   const ProgramProfile* profile = program.empty() ? nullptr : profiles.find(program);
   if (!profile) return rows;
   rows.profile = profile->program;
-  for (int row = 0; row < ProfileRow::Count; ++row) rows.assignments[kRowButton[row]] = profile->rows[row];
+  for (int row = 0; row < RowIndex::Count; ++row) rows.assignments[kRows[row].buttonIndex] = profile->rows[row];
   return rows;
 }
 
@@ -201,7 +193,7 @@ void applyProfileChanges(const ProgramProfiles& before, const ProgramProfiles& a
     const ProgramProfile* old = before.find(now.program);
     const ButtonAssignment native;
     ProgramProfile* into = old ? target.find(now.program) : target.add(now.program);
-    for (int row = 0; row < ProfileRow::Count; ++row) {
+    for (int row = 0; row < RowIndex::Count; ++row) {
       if (sameRow(now.rows[row], old ? old->rows[row] : native)) continue;
       if (!into) into = target.add(now.program);
       if (into) into->rows[row] = now.rows[row];

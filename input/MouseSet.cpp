@@ -1,4 +1,4 @@
-#include "mainwnd/MouseSet.h"
+#include "input/MouseSet.h"
 
 #include <algorithm>
 #include <mutex>

@@ -5,7 +5,7 @@
 
 #include "framework/CString.h"
 #include "framework/WideText.h"
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 
 namespace {
 const wchar_t kProductKey[] = L"SOFTWARE\\Skivol Gaming Mouse";

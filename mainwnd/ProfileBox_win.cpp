@@ -1,7 +1,4 @@
-// MainDialog: program profiles. The profile box on the bottom bar chooses
-// whose rows the four assignment rows show and edit; profiles.ini keeps them;
-// the window in front decides whose rows the engine and the mouse act on.
-#include "app/MainDialog.h"
+#include "mainwnd/ProfileBox.h"
 
 #include <commdlg.h>
 
@@ -9,10 +6,14 @@
 #include <new>
 #include <vector>
 
-#include "app/ProcessObjects.h"
+#include "controls/Skin.h"
+#include "device/HidLink.h"
 #include "device/ProgramDirectory.h"
 #include "framework/GdiObjects.h"
 #include "framework/WideText.h"
+#include "mainwnd/KeyboardAccess.h"
+#include "mainwnd/MainWindowLayout.h"
+#include "texts/UiTexts.h"
 #include "resource.h"
 
 namespace {
@@ -41,6 +42,9 @@ std::string backupFolder() {
   if (length == 0 || length >= MAX_PATH) return std::string();
   return utf8FromWide((std::wstring(base) + L"\\" + kBackupFolderName + L"\\").c_str()).c_str();
 }
+
+// A program's name as the window shows it.
+std::wstring shownProgramName(const std::string& program) { return wideFromUtf8(program.c_str()); }
 
 // The names of the profiles, in their order.
 std::vector<std::string> profileNames(const ProgramProfiles& profiles) {
@@ -102,229 +106,238 @@ HBITMAP menuPictureOf(HWND window) {
 
 }  // namespace
 
-void MainDialog::loadProfiles() {
-  m_profilesFile.setBackupFolder(backupFolder());
-  m_profilesFile.load(profilesFilePath().c_str(), m_profiles);
+void ProfileBox::bind(CDataExchange* dx) { DDX_Control(dx, IDC_COMBO_PROFILE, m_box); }
+
+void ProfileBox::skinAndPlace(const Skin& skin) {
+  // The combo boxes' look, narrower, in the bar's font.
+  HBITMAP bitmaps[4] = {skin.profileFrameBitmap, skin.comboBitmaps[1], skin.comboBitmaps[2], skin.comboBitmaps[3]};
+  m_box.setSkin(bitmaps, skin.skinBackdrop, skin.fontTahoma12);
+  m_box.SetWindowPos(nullptr, kProfileBoxPos.x, kProfileBoxPos.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void ProfileBox::load() {
+  m_file.setBackupFolder(backupFolder());
+  m_file.load(profilesFilePath().c_str(), m_profiles);
   // Edits by hand while the program runs are picked up as they are saved.
-  m_folderWatch.start(programDirectory.c_str(), m_hWnd, WM_APP_FOLDER_CHANGED);
-  fillProfileBox();
+  m_folderWatch.start(programDirectory.c_str(), m_parent.m_hWnd, WM_APP_FOLDER_CHANGED);
+  fill();
   // The program in front changed ("" for this one or none): its profile's
   // rows, or the rows of setting.dat, are put in force.
   m_foregroundWatch.start([this](const std::string&) { applyRowsInForce(); });
   m_foregroundWatch.check();
 }
 
-void MainDialog::applyRowsInForce() {
+void ProfileBox::applyRowsInForce() {
   const RowsInForce rows = rowsInForceFor(m_profiles, m_foregroundWatch.programInFront(), mouseConfig);
-  const bool otherProfile = rows.profile != m_profileInForce;
+  const bool otherProfile = rows.profile != m_inForce;
   if ((!otherProfile && rows.sameAs(mouseConfig)) || mouseConfig.exitRequested) return;
   // What the buttons hold was pressed under the rows of before; their
   // releases would act on the new ones.
-  if (otherProfile) releaseHeldInput();
+  if (otherProfile) m_window.releaseHeldInput();
   {
     std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the re-scan worker reads them under it
     rows.putInto(mouseConfig);
   }
-  m_profileInForce = rows.profile;
+  m_inForce = rows.profile;
   if (rows.profile.empty())
-    KillTimer(kProgramGoneTimer);
+    m_parent.KillTimer(kProgramGoneTimer);
   else
-    SetTimer(kProgramGoneTimer, kProgramGonePeriodMs);
-  pushReportMask();
-  if (otherProfile) m_trayIcon.setProfileName(rows.profile.empty() ? nullptr : shownProgramName(rows.profile).c_str());
+    m_parent.SetTimer(kProgramGoneTimer, kProgramGonePeriodMs);
+  m_window.pushReportMask();
+  if (otherProfile) m_window.showProfileInForce(rows.profile.empty() ? nullptr : shownProgramName(rows.profile).c_str());
 }
 
-ButtonAssignment MainDialog::editedAssignment(int buttonIndex) const {
-  if (!m_editedProfile.empty()) {
-    if (const ProgramProfile* profile = m_profiles.find(m_editedProfile)) {
-      for (int row = 0; row < ProfileRow::Count; ++row) {
-        if (buttonIndexOfRow(row) == buttonIndex) return profile->rows[row];
-      }
-    }
+void ProfileBox::stop() {
+  m_foregroundWatch.stop();
+  m_folderWatch.stop();
+  m_parent.KillTimer(kProgramGoneTimer);
+  // No profile applies any more: the rows of setting.dat are in force.
+  const RowsInForce rows = rowsInForceFor(m_profiles, std::string(), mouseConfig);
+  {
+    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the re-scan worker reads them under it
+    rows.putInto(mouseConfig);
+  }
+  m_inForce.clear();
+  m_edited.clear();
+}
+
+bool ProfileBox::saveAtExit() { return m_file.save(profilesFilePath().c_str(), m_profiles); }
+
+ButtonAssignment ProfileBox::editedAssignment(int buttonIndex) const {
+  if (!m_edited.empty()) {
+    const ProgramProfile* profile = m_profiles.find(m_edited);
+    const int row = rowOfButton(buttonIndex);
+    if (profile && row >= 0) return profile->rows[row];
   }
   return mouseConfig.assignments[buttonIndex];
 }
 
-void MainDialog::setEditedProfileRow(int buttonIndex, const ButtonAssignment& assigned) {
-  for (int row = 0; row < ProfileRow::Count; ++row) {
-    if (buttonIndexOfRow(row) == buttonIndex)
-      m_profiles.setRow(m_editedProfile, row, assigned.function, assigned.modifiers, assigned.scanCode);
-  }
-  saveProfiles();
+void ProfileBox::setEditedRow(int buttonIndex, const ButtonAssignment& assigned) {
+  const int row = rowOfButton(buttonIndex);
+  if (row >= 0) m_profiles.setRow(m_edited, row, assigned.function, assigned.modifiers, assigned.scanCode);
+  save();
   applyRowsInForce();
 }
 
-bool MainDialog::saveProfiles() {
+bool ProfileBox::save() {
   if (mouseConfig.exitRequested) return false;
   bool saved = false;
   const std::vector<std::string> namesBefore = profileNames(m_profiles);
   try {
-    saved = m_profilesFile.save(profilesFilePath().c_str(), m_profiles);
+    saved = m_file.save(profilesFilePath().c_str(), m_profiles);
   } catch (const std::bad_alloc&) {
     saved = false;
   }
   // Profiles written into the file by hand came in with the save.
-  if (saved && profileNames(m_profiles) != namesBefore) fillProfileBox();
+  if (saved && profileNames(m_profiles) != namesBefore) fill();
   // "Settings not saved" stays on the bottom bar until a save succeeds; the
   // line's notice follows what the file holds now.
-  m_profilesUnsaved = !saved;
-  MainWindowPainter::invalidateStateLine(m_hWnd);
-  updateSaveRetry();
+  m_window.profilesSaved(saved);
   return saved;
 }
 
-void MainDialog::reloadProfiles() {
+void ProfileBox::reload() {
   if (mouseConfig.exitRequested) return;
   bool changed = false;
   try {
-    changed = m_profilesFile.reload(profilesFilePath().c_str(), m_profiles);
+    changed = m_file.reload(profilesFilePath().c_str(), m_profiles);
   } catch (const std::bad_alloc&) {
     changed = false;
   }
   if (!changed) return;
   // A file that became damaged is left alone until the user changes a
   // profile, as one found damaged at the start.
-  if (m_profilesFile.damaged()) m_profilesUnsaved = false;
-  updateSaveRetry();
-  editProfile(m_editedProfile);
+  if (m_file.damaged()) m_window.profilesSaved(true);
+  edit(m_edited);
   applyRowsInForce();
 }
 
-LRESULT MainDialog::OnFolderChanged(UINT, WPARAM, LPARAM, BOOL&) {
+void ProfileBox::onFolderChanged() {
   m_folderWatch.done();
-  reloadProfiles();
-  return 0;
+  reload();
 }
 
-std::string MainDialog::profileNotice() const {
-  if (m_profilesFile.damaged()) return uiTexts[UiText::ProfilesUnreadable].c_str();
-  if (m_editedProfile.empty()) return std::string();
-  const ProgramProfile* profile = m_profiles.find(m_editedProfile);
+std::string ProfileBox::notice() const {
+  if (m_file.damaged()) return uiTexts[UiText::ProfilesUnreadable].c_str();
+  if (m_edited.empty()) return std::string();
+  const ProgramProfile* profile = m_profiles.find(m_edited);
   if (!profile || profile->problems.empty()) return std::string();
   return std::string(uiTexts[UiText::ProfileLineUnknown].c_str()) + " " +
          std::to_string(profile->problems.front().line);
 }
 
-void MainDialog::fillProfileBox() {
-  m_comboProfile.ResetContent();
-  int selected = m_comboProfile.AddString(uiTexts[UiText::EveryOtherProgram]);
-  m_comboProfile.SetItemData(selected, kEveryOtherProgramItem);
+void ProfileBox::fill() {
+  m_box.ResetContent();
+  int selected = m_box.AddString(uiTexts[UiText::EveryOtherProgram]);
+  m_box.SetItemData(selected, kEveryOtherProgramItem);
   const std::vector<ProgramProfile>& profiles = m_profiles.profiles();
   for (size_t i = 0; i < profiles.size(); ++i) {
     // Wide: a program may be named in any script.
-    const int item = static_cast<int>(::SendMessageW(m_comboProfile.m_hWnd, CB_ADDSTRING, 0,
+    const int item = static_cast<int>(::SendMessageW(m_box.m_hWnd, CB_ADDSTRING, 0,
                                                      reinterpret_cast<LPARAM>(shownProgramName(profiles[i].program).c_str())));
-    m_comboProfile.SetItemData(item, static_cast<DWORD_PTR>(i + 1));
-    if (sameProgramName(profiles[i].program, m_editedProfile)) selected = item;
+    m_box.SetItemData(item, static_cast<DWORD_PTR>(i + 1));
+    if (sameProgramName(profiles[i].program, m_edited)) selected = item;
   }
-  m_comboProfile.SetItemData(m_comboProfile.AddString(uiTexts[UiText::AddProgram]), kAddProgramItem);
-  if (!m_editedProfile.empty())
-    m_comboProfile.SetItemData(m_comboProfile.AddString(uiTexts[UiText::RemoveProfile]), kRemoveProfileItem);
-  m_comboProfile.SetCurSel(selected);
-  m_comboProfile.Invalidate();
+  m_box.SetItemData(m_box.AddString(uiTexts[UiText::AddProgram]), kAddProgramItem);
+  if (!m_edited.empty())
+    m_box.SetItemData(m_box.AddString(uiTexts[UiText::RemoveProfile]), kRemoveProfileItem);
+  m_box.SetCurSel(selected);
+  m_box.Invalidate();
 }
 
-std::wstring MainDialog::shownProgramName(const std::string& program) { return wideFromUtf8(program.c_str()); }
-
-void MainDialog::editProfile(const std::string& program) {
+void ProfileBox::edit(const std::string& program) {
   const ProgramProfile* profile = program.empty() ? nullptr : m_profiles.find(program);
-  m_editedProfile = profile ? profile->program : std::string();
-  fillProfileBox();
-  showLoadedAssignments();
-  MainWindowPainter::invalidateStateLine(m_hWnd);
+  m_edited = profile ? profile->program : std::string();
+  fill();
+  m_window.showEditedRows();
 }
 
-void MainDialog::addProfile(const std::string& program) {
+void ProfileBox::add(const std::string& program) {
   if (!m_profiles.find(program)) {
     if (!m_profiles.add(program)) return;
-    saveProfiles();
+    save();
   }
-  editProfile(program);
+  edit(program);
   applyRowsInForce();
 }
 
-void MainDialog::removeEditedProfile() {
-  if (m_editedProfile.empty()) return;
-  m_profiles.remove(m_editedProfile);
-  saveProfiles();
-  editProfile(std::string());
+void ProfileBox::removeEdited() {
+  if (m_edited.empty()) return;
+  m_profiles.remove(m_edited);
+  save();
+  edit(std::string());
   applyRowsInForce();
 }
 
-LRESULT MainDialog::OnProfileChange(WORD code, WORD, HWND, BOOL&) {
+void ProfileBox::onChange(WORD code) {
   // Moving through the open list changes the selection at each step (on
   // Windows; Wine waits for the choice); only the item taken counts, so that
   // passing "Remove this profile" removes nothing. A closed box moves to a
   // profile on each step, as the rows do; every choice leaves the box on the
   // edited profile, so one taken twice acts once.
-  if (code == CBN_SELCHANGE && m_comboProfile.SendMessage(CB_GETDROPPEDSTATE)) return 0;
-  const int selection = m_comboProfile.GetCurSel();
-  if (selection < 0) return 0;
-  const DWORD_PTR item = m_comboProfile.GetItemData(selection);
+  if (code == CBN_SELCHANGE && m_box.SendMessage(CB_GETDROPPEDSTATE)) return;
+  const int selection = m_box.GetCurSel();
+  if (selection < 0) return;
+  const DWORD_PTR item = m_box.GetItemData(selection);
   if (item == kAddProgramItem || item == kRemoveProfileItem) {
     // The commands act only when taken from the open list (or with Enter):
     // a key on the closed box that lands on one (an arrow, End, a letter)
     // leaves it waiting.
-    m_profileCommandPending = m_keyboard.choosingByKeys();
-    if (!m_profileCommandPending) takeProfileCommand(item);
-    return 0;
+    m_commandPending = m_window.keyboard().choosingByKeys();
+    if (!m_commandPending) takeCommand(item);
+    return;
   }
-  m_profileCommandPending = false;
+  m_commandPending = false;
   if (item == kEveryOtherProgramItem) {
-    editProfile(std::string());
+    edit(std::string());
   } else if (item <= m_profiles.profiles().size()) {
-    editProfile(m_profiles.profiles()[item - 1].program);
+    edit(m_profiles.profiles()[item - 1].program);
   }
-  return 0;
 }
 
-void MainDialog::takeProfileCommand(DWORD_PTR item) {
-  m_profileCommandPending = false;
+void ProfileBox::takeCommand(DWORD_PTR item) {
+  m_commandPending = false;
   // The box shows the edited profile again while the menu or the question
   // is open. Either runs a loop of its own, which the box, still busy with
   // its list's click, would keep from taking keys: it opens once that is over.
-  fillProfileBox();
-  if (item == kAddProgramItem) PostMessage(WM_APP_ADD_PROFILE);
-  if (item == kRemoveProfileItem) PostMessage(WM_APP_REMOVE_PROFILE);
+  fill();
+  if (item == kAddProgramItem) m_parent.PostMessage(WM_APP_ADD_PROFILE);
+  if (item == kRemoveProfileItem) m_parent.PostMessage(WM_APP_REMOVE_PROFILE);
 }
 
-void MainDialog::confirmProfileCommand() {
-  if (!m_profileCommandPending) return;
-  const int selection = m_comboProfile.GetCurSel();
-  const DWORD_PTR item = selection >= 0 ? m_comboProfile.GetItemData(selection) : kEveryOtherProgramItem;
+void ProfileBox::onEnter() {
+  if (!m_commandPending) return;
+  const int selection = m_box.GetCurSel();
+  const DWORD_PTR item = selection >= 0 ? m_box.GetItemData(selection) : kEveryOtherProgramItem;
   if (item == kAddProgramItem || item == kRemoveProfileItem) {
-    takeProfileCommand(item);
+    takeCommand(item);
   } else {
-    m_profileCommandPending = false;
+    m_commandPending = false;
   }
 }
 
-LRESULT MainDialog::OnProfileListCancelled(WORD, WORD, HWND, BOOL&) {
+void ProfileBox::onListCancelled() {
   // The list closed without a choice: the box names the edited profile
   // again, whichever item was passed on the way. A command reached with the
   // keys on the closed box (which reports this too) keeps waiting for Enter.
-  if (!m_profileCommandPending) fillProfileBox();
-  return 0;
+  if (!m_commandPending) fill();
 }
 
-LRESULT MainDialog::OnProfileLeft(WORD, WORD, HWND, BOOL&) {
+void ProfileBox::onLeft() {
   // Left without Enter, a command reached with the keys is dropped.
-  if (!m_profileCommandPending) return 0;
-  m_profileCommandPending = false;
-  fillProfileBox();
-  m_keyboard.announceValue(m_comboProfile.m_hWnd);
-  return 0;
+  if (!m_commandPending) return;
+  m_commandPending = false;
+  fill();
+  m_window.keyboard().announceValue(m_box.m_hWnd);
 }
 
-LRESULT MainDialog::OnAddProfile(UINT, WPARAM, LPARAM, BOOL&) {
+void ProfileBox::onAddProfile() {
   const std::string program = chooseProgram();
-  if (!program.empty()) addProfile(program);
-  return 0;
+  if (!program.empty()) add(program);
 }
 
-LRESULT MainDialog::OnRemoveProfile(UINT, WPARAM, LPARAM, BOOL&) {
-  if (!m_editedProfile.empty() && askToRemoveEditedProfile()) removeEditedProfile();
-  return 0;
+void ProfileBox::onRemoveProfile() {
+  if (!m_edited.empty() && askToRemoveEdited()) removeEdited();
 }
 
 namespace {
@@ -342,11 +355,11 @@ LRESULT CALLBACK nameQuestionButtons(int code, WPARAM wParam, LPARAM lParam) {
 }
 }  // namespace
 
-bool MainDialog::askToRemoveEditedProfile() {
+bool ProfileBox::askToRemoveEdited() {
   // "%s" in the text stands for the program's name (taken as it stands: the
   // text comes from lang.ini).
   std::wstring question = wideFromAnsi(uiTexts[UiText::RemoveQuestion]);
-  const std::wstring name = shownProgramName(m_editedProfile);
+  const std::wstring name = shownProgramName(m_edited);
   const size_t at = question.find(L"%s");
   if (at == std::wstring::npos) {
     question += L" " + name;
@@ -355,21 +368,13 @@ bool MainDialog::askToRemoveEditedProfile() {
   }
   const std::wstring caption = wideFromAnsi(uiTexts[UiText::RemoveProfile]);
   questionHook = ::SetWindowsHookExW(WH_CBT, &nameQuestionButtons, nullptr, ::GetCurrentThreadId());
-  const int answer = ::MessageBoxW(m_hWnd, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+  const int answer = ::MessageBoxW(m_parent.m_hWnd, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
   if (questionHook) ::UnhookWindowsHookEx(questionHook);
   questionHook = nullptr;
   return answer == IDYES;
 }
 
-LRESULT MainDialog::OnActivateApp(UINT, WPARAM, LPARAM, BOOL& handled) {
-  // The events of this program's own windows may not all come: its window
-  // coming to the front puts setting.dat's rows in force too.
-  m_foregroundWatch.check();
-  handled = FALSE;
-  return 0;
-}
-
-std::string MainDialog::chooseProgram() {
+std::string ProfileBox::chooseProgram() {
   WindowSearch search{&m_foregroundWatch, {}};
   ::EnumWindows(&collectWindow, reinterpret_cast<LPARAM>(&search));
   HMENU menu = ::CreatePopupMenu();
@@ -392,9 +397,9 @@ std::string MainDialog::chooseProgram() {
   if (!search.found.empty()) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   ::AppendMenuA(menu, MF_STRING, kBrowseCommand, uiTexts[UiText::BrowseProgram]);
   RECT box = {};
-  m_comboProfile.GetWindowRect(&box);
+  m_box.GetWindowRect(&box);
   const UINT command = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_BOTTOMALIGN,
-                                                          box.left, box.top, 0, m_hWnd, nullptr));
+                                                          box.left, box.top, 0, m_parent.m_hWnd, nullptr));
   ::DestroyMenu(menu);
   for (HBITMAP picture : pictures)
     if (picture) ::DeleteObject(picture);
@@ -404,7 +409,7 @@ std::string MainDialog::chooseProgram() {
   return std::string();
 }
 
-std::string MainDialog::programFromOpenDialog() {
+std::string ProfileBox::programFromOpenDialog() {
   std::wstring filter = wideFromAnsi(uiTexts[UiText::ProgramFiles]);
   filter += L" (*.exe)";
   filter.push_back(L'\0');
@@ -414,7 +419,7 @@ std::string MainDialog::programFromOpenDialog() {
   wchar_t path[kOpenPathChars] = {};
   OPENFILENAMEW open = {};
   open.lStructSize = sizeof(open);
-  open.hwndOwner = m_hWnd;
+  open.hwndOwner = m_parent.m_hWnd;
   open.lpstrFilter = filter.c_str();
   open.lpstrFile = path;
   open.nMaxFile = kOpenPathChars;

@@ -1,4 +1,4 @@
-#include "mainwnd/UiTexts.h"
+#include "texts/UiTexts.h"
 
 #include <cstdlib>
 #include <cstring>

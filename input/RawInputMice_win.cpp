@@ -1,4 +1,4 @@
-#include "mainwnd/RawInputMice_win.h"
+#include "input/RawInputMice_win.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device/HidLink.h"
-#include "mainwnd/RawInputApi.h"
+#include "input/RawInputApi.h"
 
 namespace {
 constexpr UINT kFailed = static_cast<UINT>(-1);

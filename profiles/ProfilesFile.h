@@ -39,32 +39,26 @@
 #include <string>
 #include <vector>
 
-#include "device/ProgramProfiles.h"
+#include "profiles/ProgramProfiles.h"
 #include "framework/FileLayer.h"
 #include "framework/FileSaver.h"
 
 // programDirectory followed by "profiles.ini".
 std::string profilesFilePath();
 
-// Key names both ways; the file layer does not know the key tables itself.
-struct KeyNaming {
-  std::string (*nameOf)(int32_t scanCode);      // "" when the key has no name
-  int32_t (*scanCodeOf)(const std::string& name);  // 0 when the name is unknown
-};
-
 // Files larger than this are not profiles people wrote.
 constexpr size_t kMaxProfilesFileSize = 1 << 20;
 
 // The text of one row's value, and back. parseProfileValue returns false for
 // a value it does not know, leaving `assignment` native.
-std::string formatProfileValue(int row, const ButtonAssignment& assignment, const KeyNaming& naming);
-bool parseProfileValue(int row, const std::string& value, const KeyNaming& naming, ButtonAssignment& assignment);
+std::string formatProfileValue(int row, const ButtonAssignment& assignment);
+bool parseProfileValue(int row, const std::string& value, ButtonAssignment& assignment);
 
 class ProfilesFile {
 public:
-  explicit ProfilesFile(KeyNaming naming);
+  ProfilesFile();
   // Saves through `files` instead of the system's file layer.
-  ProfilesFile(KeyNaming naming, FileLayer& files) : m_naming(naming), m_files(files) {}
+  explicit ProfilesFile(FileLayer& files) : m_files(files) {}
 
   // Reads the bytes of a file into `profiles` (which it empties first) and
   // remembers its lines for the next format. False, with no profiles, when
@@ -122,7 +116,6 @@ private:
   // Keeps m_diskBytes, the damaged file's content, as profiles.ini.bak.
   bool saveBackup(const char* path);
 
-  KeyNaming m_naming;
   FileLayer& m_files;
   ProgramProfiles m_base;    // the profiles as last read or written
   std::string m_diskBytes;   // the file's bytes as last read or written

@@ -1,4 +1,4 @@
-#include "mainwnd/Win32RawInput.h"
+#include "input/Win32RawInput.h"
 
 BOOL Win32RawInput::registerDevices(const RAWINPUTDEVICE* devices, UINT count, UINT entrySize) {
   return ::RegisterRawInputDevices(devices, count, entrySize);

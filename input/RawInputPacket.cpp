@@ -1,4 +1,4 @@
-#include "mainwnd/RawInputPacket.h"
+#include "input/RawInputPacket.h"
 
 #include <cstring>
 

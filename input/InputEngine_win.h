@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "mainwnd/InputEngine.h"
+#include "input/InputEngine.h"
 
 class HidLink;
 class RawInputApi;

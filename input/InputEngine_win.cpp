@@ -1,12 +1,12 @@
-#include "mainwnd/InputEngine_win.h"
+#include "input/InputEngine_win.h"
 
 #include <cstddef>
 #include <cstring>
 
 #include "device/HidLink.h"
-#include "mainwnd/RawInputApi.h"
-#include "mainwnd/RawInputMice_win.h"
-#include "mainwnd/RawInputPacket.h"
+#include "input/RawInputApi.h"
+#include "input/RawInputMice_win.h"
+#include "input/RawInputPacket.h"
 
 namespace {
 constexpr UINT kHeaderSize = sizeof(RAWINPUTHEADER);

@@ -1,4 +1,4 @@
-#include "mainwnd/InputEngine.h"
+#include "input/InputEngine.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "mainwnd/ForegroundWatch.h"
+#include "profiles/ForegroundWatch.h"
 
 #include "framework/WideText.h"
 

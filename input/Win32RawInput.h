@@ -1,6 +1,6 @@
 // The raw-input seam over the system's own calls.
 #pragma once
-#include "mainwnd/RawInputApi.h"
+#include "input/RawInputApi.h"
 
 class Win32RawInput : public RawInputApi {
 public:

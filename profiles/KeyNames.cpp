@@ -1,4 +1,4 @@
-#include "controls/KeyNames.h"
+#include "profiles/KeyNames.h"
 
 #include <cctype>
 

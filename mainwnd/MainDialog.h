@@ -1,0 +1,230 @@
+// The utility's main window: a borderless dialog exactly the size of its skin.
+// It holds the message map, the order of the start and the routing; each part
+// of the window is an owner of its own, with a narrow interface back to it:
+//   AssignmentRows  the four rows and the "Key" dialog
+//   DpiPanel        the slider, the DPI level boxes and the DPI resets
+//   ProfileBox      program profiles, profiles.ini and the rows in force
+//   MouseTurn       whether this copy may talk to the mouse (sleep, lock,
+//                   sessions), and the mouse's raw input
+//   MouseInput      the engine acting on the mice's reports
+//   TrayIcon, DpiNotice, KeyboardAccess, MainWindowPainter
+#pragma once
+#include <memory>
+#include <string>
+
+#include "controls/Skin.h"
+#include "controls/SkinButton.h"
+#include "controls/ZoomWindow.h"
+#include "framework/CDialog.h"
+#include "framework/LoopTaken.h"
+#include "mainwnd/AssignmentRows.h"
+#include "mainwnd/DpiNotice.h"
+#include "mainwnd/DpiPanel.h"
+#include "mainwnd/KeyboardAccess.h"
+#include "mainwnd/MainWindowPainter.h"
+#include "mainwnd/MouseInput.h"
+#include "mainwnd/MouseTurn.h"
+#include "mainwnd/PaintedWindow.h"
+#include "mainwnd/ProfileBox.h"
+#include "mainwnd/RescanWorker.h"
+#include "mainwnd/TrayIcon.h"
+
+// The window's own timers; its owners' are in their headers.
+constexpr UINT_PTR kRescanTimer = 103;  // look for the mouse again
+constexpr UINT kFirstRescanDelayMs = 1000;
+// A burst of device changes yields one re-scan this long after the last one.
+constexpr UINT kRescanAfterChangeMs = 5000;
+constexpr UINT_PTR kShowNormalTimer = 104;  // show the window normally once it is visible
+constexpr UINT kShowNormalPeriodMs = 2;
+constexpr UINT_PTR kPostScanTimer = 122;  // PostScan once the mouse has settled after a scan
+constexpr UINT kPostScanDelayMs = 700;
+// While the last save of setting.dat or profiles.ini failed (the file locked
+// by another program, or read-only): try again this often, until it works.
+constexpr UINT_PTR kSaveRetryTimer = 127;
+constexpr UINT kSaveRetryPeriodMs = 3000;
+constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
+constexpr UINT kHideAtStartPeriodMs = 100;
+
+// Posted to itself when the window is first shown: the tray icon, which the
+// window does not show, is added once the window is on the screen. The modal
+// loop shows the window only when its queue first runs dry, so a message
+// posted from the initialisation would still come before it.
+constexpr UINT WM_APP_FINISH_START = WM_APP + 123;
+// Posted by requestExit: the window closes itself for good.
+constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
+// Posted by the show watch thread: a later copy asked for the window. The
+// window's own thread restores it, so the watch thread never waits for it.
+constexpr UINT WM_APP_SHOW_REQUEST = WM_APP + 0x2FC;
+// The combo boxes (WM_APP_COMBO_FOCUS), the slider (WM_APP_SLIDER_MOVED) and
+// the magnifier (WM_APP_ZOOM_HIDDEN) post messages of their own to the
+// window, which gives them no effect.
+
+class MainDialog : public CDialog,
+                   public PaintedWindow,
+                   private AssignmentRows::Window,
+                   private DpiPanel::Window,
+                   private ProfileBox::Window,
+                   private MouseTurn::Window {
+  // Loaded by the initialisation before any control is skinned. The controls
+  // draw with it, so it is declared before them and goes after them.
+  Skin m_skin;
+
+public:
+  explicit MainDialog(CWnd* parent);
+  ~MainDialog() override;
+
+  // Sets exitRequested and asks the window to close for good. Any thread.
+  void requestExit();
+
+  AssignmentRows& rows() { return m_rows; }
+  const AssignmentRows& rows() const { return m_rows; }
+  DpiPanel& dpiPanel() { return m_dpi; }
+  const DpiPanel& dpiPanel() const { return m_dpi; }
+
+  // What the painter draws with and over the skin.
+  HWND paintedHandle() const override { return m_hWnd; }
+  HICON paintedIcon() const override { return m_windowIcon; }
+  const Skin& skin() const override { return m_skin; }
+  HBITMAP buttonsHeading() const override;
+  HBITMAP dpiHeading() const override;
+  POINT dpiNumberOrigin() const override { return m_dpi.numberOrigin(); }
+  int dpiSliderPos() const override { return m_dpi.slider().GetPos(); }
+  const char* rowLabel(int row) const override;
+  bool settingsUnsaved() const override { return m_saves.settings || m_saves.profiles; }
+  std::string profileNotice() const override { return m_profileBox.notice(); }
+  SkinnedControls skinnedControls() override;
+  RECT focusRing() const override { return m_keyboard.focusRing(); }
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+
+  DECLARE_MESSAGE_MAP()
+  LRESULT OnSysCommand(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCtlColor(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnFinishStart(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&);
+  LRESULT OnPowerBroadcast(UINT, WPARAM event, LPARAM setting, BOOL&);
+  LRESULT OnSessionChange(UINT, WPARAM event, LPARAM, BOOL&);
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnShowWindow(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTrayCallback(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnHideCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnMinimizeCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnPropertyCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnExitCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnShowDpiOnScreenCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnMiceChanged(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnRawInputMessage(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnInputDeviceChange(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnShowRequest(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCloseRequest(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnAssignmentListClosed(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnAssignmentLeft(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&);
+  LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnProfileChange(WORD code, WORD, HWND, BOOL&);
+  LRESULT OnProfileListCancelled(WORD, WORD, HWND, BOOL&);
+  LRESULT OnProfileLeft(WORD, WORD, HWND, BOOL&);
+  LRESULT OnActivateApp(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnAddProfile(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnFolderChanged(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnRemoveProfile(UINT, WPARAM, LPARAM, BOOL&);
+
+private:
+  // What the owners ask of the window.
+  HWND rowsParent() const override { return m_hWnd; }
+  ButtonAssignment editedAssignment(int buttonIndex) const override;
+  void assign(int buttonIndex, const ButtonAssignment& assigned) override;
+  void releaseHeldInput() override { m_input.releaseHeldInput(); }
+  KeyboardAccess& keyboard() override { return m_keyboard; }
+  void saveSettings() override;
+  void awaitDpiAnswer(int32_t level, int32_t step) override;
+  void pushReportMask() override;
+  void showEditedRows() override;
+  void showProfileInForce(const wchar_t* program) override { m_trayIcon.setProfileName(program); }
+  void profilesSaved(bool saved) override;
+  void mouseGivenBack() override;
+
+  // The steps of OnInitDialog, in their order; each says what it needs
+  // done before it.
+  void addSystemMenuAndIcon();
+  void findFolderAndMiceAndFreeThem();
+  void loadTextsKeysAndStartReadingInput();
+  void loadSkinAndSize();
+  void forgetAssignmentsUntilLoaded();
+  void setUpTrayMenuAndTimers();
+  void setUpControlsAndLoadBothFiles();
+  // Reads setting.dat; a valid file reaches the model, the rows and the
+  // mouse, anything else leaves the defaults in place.
+  void loadSettings();
+
+  // The "Default" button: native rows, default DPI steps written to the
+  // mouse level by level, level 2 current; the whole reset is saved.
+  void resetToDefaults();
+  // Every row back to its own button, each saved and sent to the mouse; the
+  // left button, which has no row but which a settings file may remap, too.
+  void restoreNativeAssignments();
+  // A raw-input packet, when this copy may talk to the mouse.
+  void onRawInput(HRAWINPUT handle);
+  // Looks for the mice again now, not after the wait for the end of a burst
+  // of device changes: the re-scan gives every mouse found the report mask
+  // and the DPI steps.
+  void rescanNow();
+  void startRescanWorker();
+  // What the exit and the end of the session do for the mouse: held input let
+  // go, every button back to its own function (not saved).
+  void handButtonsBack();
+  // The retry timer runs while a save is pending, and only then; at the
+  // exit a save still pending is tried once more.
+  void updateSaveRetry();
+  void savePendingAtExit();
+
+  HICON m_windowIcon = nullptr;
+  SkinButton m_minimizeButton;
+  SkinButton m_defaultButton;
+  SkinButton m_okButton;  // hidden; bound but never skinned or shown
+  SkinButton m_closeButton;
+  AssignmentRows m_rows{*this};
+  DpiPanel m_dpi{*this, *this};
+  ProfileBox m_profileBox{*this, *this};
+  MouseTurn m_mouseTurn{*this, *this};
+  MouseInput m_input;
+  TrayIcon m_trayIcon;
+  MainWindowPainter m_painter;
+  // A level chosen with the mouse's own DPI button, shown on screen.
+  DpiNotice m_dpiNotice{m_skin};
+  // Keys, focus outlines and what a screen reader is told.
+  KeyboardAccess m_keyboard;
+  // The magnifier, created hidden with the window; no command shows it.
+  std::unique_ptr<ZoomWindow> m_zoomWindow;
+  // WM_INPUT, which the modal loop hands the engine, and the exit request,
+  // which it turns into WM_CLOSE: each is acted on once, by the loop or, when
+  // another loop dispatched it, by the window procedure.
+  LoopTaken m_rawInputTaken;
+  LoopTaken m_closeRequestTaken;
+  // Whether the last saves of setting.dat and profiles.ini failed, and
+  // whether the retry timer runs.
+  struct SaveState {
+    bool settings = false;
+    bool profiles = false;
+    bool retrying = false;
+  } m_saves;
+  // Whether the window has been shown: WM_APP_FINISH_START is posted the
+  // first time, and the "/hide" timer ends only after it.
+  bool m_wasShown = false;
+  // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
+  HANDLE m_localWaitEvent = nullptr;
+};
