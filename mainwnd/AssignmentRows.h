@@ -56,11 +56,9 @@ public:
   // Every row back to its own button, each assigned in turn.
   void restoreNative();
 
-  // The combo boxes' notifications.
-  void onSelectionChange(int row);
-  void onListClosed(int row);
+  // A row's combo box notifies the window (CBN_...).
+  void onNotification(WORD code, int row);
   void onConfirmShortcut(int row);
-  void onLeft(int row);
   // Enter on a row: "Shortcuts" reached with the keys is taken. True when
   // the focus was on a row (Enter then does nothing more).
   bool onEnter(HWND focus);
@@ -73,6 +71,9 @@ public:
   static CString fieldText(const SkinComboBox& combo, int item);
 
 private:
+  void onSelectionChange(int row);
+  void onListClosed(int row);
+  void onLeft(int row);
   void apply(int row);
   // Selects the row's item of `function`, or its own button's when the row
   // does not offer it; no selection notification.

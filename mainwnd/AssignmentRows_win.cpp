@@ -91,6 +91,23 @@ CString AssignmentRows::fieldText(const SkinComboBox& combo, int item) {
   return combo.GetLBText(item);
 }
 
+void AssignmentRows::onNotification(WORD code, int row) {
+  switch (code) {
+    case CBN_SELCHANGE:
+      onSelectionChange(row);
+      break;
+    case CBN_SELENDOK:
+    case CBN_SELENDCANCEL:
+      onListClosed(row);
+      break;
+    case CBN_KILLFOCUS:
+      onLeft(row);
+      break;
+    default:
+      break;
+  }
+}
+
 void AssignmentRows::onSelectionChange(int row) {
   SkinComboBox& combo = m_boxes[row];
   const int selection = combo.GetCurSel();

@@ -130,18 +130,12 @@ protected:
   LRESULT OnCloseRequest(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
-  LRESULT OnAssignmentChange(WORD code, WORD id, HWND control, BOOL& handled);
-  LRESULT OnAssignmentListClosed(WORD code, WORD id, HWND control, BOOL& handled);
-  LRESULT OnAssignmentLeft(WORD code, WORD id, HWND control, BOOL& handled);
+  LRESULT OnRowNotification(WORD code, WORD id, HWND control, BOOL& handled);
   LRESULT OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&);
   LRESULT OnDefaultCommand(WORD, WORD, HWND, BOOL&);
-  LRESULT OnProfileChange(WORD code, WORD, HWND, BOOL&);
-  LRESULT OnProfileListCancelled(WORD, WORD, HWND, BOOL&);
-  LRESULT OnProfileLeft(WORD, WORD, HWND, BOOL&);
+  LRESULT OnProfileNotification(WORD code, WORD, HWND, BOOL&);
+  LRESULT OnProfileMessage(UINT message, WPARAM, LPARAM, BOOL&);
   LRESULT OnActivateApp(UINT, WPARAM, LPARAM, BOOL&);
-  LRESULT OnAddProfile(UINT, WPARAM, LPARAM, BOOL&);
-  LRESULT OnFolderChanged(UINT, WPARAM, LPARAM, BOOL&);
-  LRESULT OnRemoveProfile(UINT, WPARAM, LPARAM, BOOL&);
 
 private:
   // What the owners ask of the window.

@@ -70,20 +70,20 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_APP_CLOSE_REQUEST, OnCloseRequest)
   ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
   ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
-  ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentChange)
-  ON_CONTROL_RANGE(CBN_SELENDOK, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentListClosed)
-  ON_CONTROL_RANGE(CBN_SELENDCANCEL, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentListClosed)
-  ON_CONTROL_RANGE(CBN_KILLFOCUS, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnAssignmentLeft)
+  ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnRowNotification)
+  ON_CONTROL_RANGE(CBN_SELENDOK, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnRowNotification)
+  ON_CONTROL_RANGE(CBN_SELENDCANCEL, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnRowNotification)
+  ON_CONTROL_RANGE(CBN_KILLFOCUS, IDC_COMBO_4TH, IDC_COMBO_RIGHT, OnRowNotification)
   ON_MESSAGE(WM_APP_CONFIRM_SHORTCUT, OnConfirmShortcut)
   ON_COMMAND(IDC_DEFAULT, OnDefaultCommand)
-  ON_CONTROL(CBN_SELCHANGE, IDC_COMBO_PROFILE, OnProfileChange)
-  ON_CONTROL(CBN_SELENDOK, IDC_COMBO_PROFILE, OnProfileChange)
-  ON_CONTROL(CBN_SELENDCANCEL, IDC_COMBO_PROFILE, OnProfileListCancelled)
-  ON_CONTROL(CBN_KILLFOCUS, IDC_COMBO_PROFILE, OnProfileLeft)
+  ON_CONTROL(CBN_SELCHANGE, IDC_COMBO_PROFILE, OnProfileNotification)
+  ON_CONTROL(CBN_SELENDOK, IDC_COMBO_PROFILE, OnProfileNotification)
+  ON_CONTROL(CBN_SELENDCANCEL, IDC_COMBO_PROFILE, OnProfileNotification)
+  ON_CONTROL(CBN_KILLFOCUS, IDC_COMBO_PROFILE, OnProfileNotification)
   ON_MESSAGE(WM_ACTIVATEAPP, OnActivateApp)
-  ON_MESSAGE(WM_APP_ADD_PROFILE, OnAddProfile)
-  ON_MESSAGE(WM_APP_FOLDER_CHANGED, OnFolderChanged)
-  ON_MESSAGE(WM_APP_REMOVE_PROFILE, OnRemoveProfile)
+  ON_MESSAGE(WM_APP_ADD_PROFILE, OnProfileMessage)
+  ON_MESSAGE(WM_APP_FOLDER_CHANGED, OnProfileMessage)
+  ON_MESSAGE(WM_APP_REMOVE_PROFILE, OnProfileMessage)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
@@ -594,15 +594,9 @@ void MainDialog::OnOK() {
 
 // The rows' and the profile box's notifications, routed to their owners.
 
-LRESULT MainDialog::OnAssignmentChange(WORD, WORD id, HWND, BOOL&) {
+LRESULT MainDialog::OnRowNotification(WORD code, WORD id, HWND, BOOL&) {
   const int row = AssignmentRows::rowOfControl(id);
-  if (row >= 0) m_rows.onSelectionChange(row);
-  return 0;
-}
-
-LRESULT MainDialog::OnAssignmentListClosed(WORD, WORD id, HWND, BOOL&) {
-  const int row = AssignmentRows::rowOfControl(id);
-  if (row >= 0) m_rows.onListClosed(row);
+  if (row >= 0) m_rows.onNotification(code, row);
   return 0;
 }
 
@@ -612,39 +606,13 @@ LRESULT MainDialog::OnConfirmShortcut(UINT, WPARAM id, LPARAM, BOOL&) {
   return 0;
 }
 
-LRESULT MainDialog::OnAssignmentLeft(WORD, WORD id, HWND, BOOL&) {
-  const int row = AssignmentRows::rowOfControl(id);
-  if (row >= 0) m_rows.onLeft(row);
+LRESULT MainDialog::OnProfileNotification(WORD code, WORD, HWND, BOOL&) {
+  m_profileBox.onNotification(code);
   return 0;
 }
 
-LRESULT MainDialog::OnProfileChange(WORD code, WORD, HWND, BOOL&) {
-  m_profileBox.onChange(code);
-  return 0;
-}
-
-LRESULT MainDialog::OnProfileListCancelled(WORD, WORD, HWND, BOOL&) {
-  m_profileBox.onListCancelled();
-  return 0;
-}
-
-LRESULT MainDialog::OnProfileLeft(WORD, WORD, HWND, BOOL&) {
-  m_profileBox.onLeft();
-  return 0;
-}
-
-LRESULT MainDialog::OnAddProfile(UINT, WPARAM, LPARAM, BOOL&) {
-  m_profileBox.onAddProfile();
-  return 0;
-}
-
-LRESULT MainDialog::OnRemoveProfile(UINT, WPARAM, LPARAM, BOOL&) {
-  m_profileBox.onRemoveProfile();
-  return 0;
-}
-
-LRESULT MainDialog::OnFolderChanged(UINT, WPARAM, LPARAM, BOOL&) {
-  m_profileBox.onFolderChanged();
+LRESULT MainDialog::OnProfileMessage(UINT message, WPARAM, LPARAM, BOOL&) {
+  m_profileBox.onMessage(message);
   return 0;
 }
 

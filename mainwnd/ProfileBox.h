@@ -88,19 +88,23 @@ public:
   // The line the bottom bar shows about profiles.ini, or "".
   std::string notice() const;
 
-  // The box's notifications and the window's messages about it.
-  void onChange(WORD code);
-  void onListCancelled();
-  void onLeft();
+  // The box notifies the window (CBN_...).
+  void onNotification(WORD code);
+  // The window's messages about profiles (WM_APP_ADD_PROFILE,
+  // WM_APP_REMOVE_PROFILE, WM_APP_FOLDER_CHANGED).
+  void onMessage(UINT message);
   // Enter on the box: a command reached with the keys is taken.
   void onEnter();
-  void onAddProfile();
-  void onRemoveProfile();
-  void onFolderChanged();
   // The window's own program may have come to the front.
   void checkFront() { m_foregroundWatch.check(); }
 
 private:
+  void onChange(WORD code);
+  void onListCancelled();
+  void onLeft();
+  void onAddProfile();
+  void onRemoveProfile();
+  void onFolderChanged();
   void fill();
   void edit(const std::string& program);
   void add(const std::string& program);

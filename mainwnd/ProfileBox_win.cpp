@@ -269,6 +269,29 @@ void ProfileBox::removeEdited() {
   applyRowsInForce();
 }
 
+void ProfileBox::onNotification(WORD code) {
+  switch (code) {
+    case CBN_SELCHANGE:
+    case CBN_SELENDOK:
+      onChange(code);
+      break;
+    case CBN_SELENDCANCEL:
+      onListCancelled();
+      break;
+    case CBN_KILLFOCUS:
+      onLeft();
+      break;
+    default:
+      break;
+  }
+}
+
+void ProfileBox::onMessage(UINT message) {
+  if (message == WM_APP_ADD_PROFILE) onAddProfile();
+  if (message == WM_APP_REMOVE_PROFILE) onRemoveProfile();
+  if (message == WM_APP_FOLDER_CHANGED) onFolderChanged();
+}
+
 void ProfileBox::onChange(WORD code) {
   // Moving through the open list changes the selection at each step (on
   // Windows; Wine waits for the choice); only the item taken counts, so that
