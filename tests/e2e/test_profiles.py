@@ -12,7 +12,7 @@ from window_actions import (BARE_SKIN, CLOSE_WINDOW_ITEM, ID_TRAY_EXIT, IDC_COMB
                             WM_APP_START_POSTSCAN, bring_to_front, choose_item, control_rect, post, state_line_in, tab,
                             tab_to)
 
-DEFAULT_BUTTON = (307, 426)  # the middle of "Default"
+DEFAULT_MIDDLE = (307, 426)  # the middle of "Default"
 REMOVE_ITEM = 3  # after "Every other program", game.exe and "Add a program..."
 GAME = "Game window"
 QUESTION = "Remove this profile"  # the removal question's title
@@ -126,7 +126,7 @@ def test_profile_box_edits_the_program_profile_only(desktop):
 
     # "Default" gives the game's rows their own buttons back; setting.dat
     # only gets the default DPI steps again, which it has.
-    click(wid, *DEFAULT_BUTTON)
+    click(wid, *DEFAULT_MIDDLE)
     wait_for(lambda: "double-click" not in profiles_text(folder), message="the game's wheel reset")
     assert "[game.exe]" in profiles_text(folder)
     assert (folder / "setting.dat").read_bytes() == record
