@@ -16,9 +16,18 @@ from window_actions import (IDC_COMBO_WHEEL, IDC_DPI_SLIDER, IDOK, NOTICE_TITLE,
 
 def start_with_wheel(desktop, function, scan_code=0, modifiers=0):
     """Starts the utility with the wheel button assigned, and waits until the
-    mouse reports the wheel to it instead of handling it."""
+    mouse reports the wheel to it instead of handling it and the first
+    re-scan's PostScan has reached it: the mouse's answer (its own DPI state)
+    is then ahead of whatever a test has it send. The frames read on the way
+    are kept in `mouse.start_frames`."""
     _, wid, mouse = desktop.start_utility(files={"setting.dat": settings_record({WHEEL: function}, shortcut=(modifiers, scan_code))})
     wait_for(lambda: int(mouse.state().get("mask", "0"), 16) & 0x04, message="the wheel in the report mask")
+    mouse.start_frames = []
+
+    def post_scan_sent():
+        mouse.start_frames += mouse.frames()
+        return any(kind == "set" and frame.upper().startswith("001A") for kind, _, frame in mouse.start_frames)
+    wait_for(post_scan_sent, message="the first re-scan's PostScan")
     return wid, mouse
 
 
@@ -218,7 +227,7 @@ def test_another_makers_collection_presses_nothing_and_sets_no_dpi(desktop, ids)
 
 def test_every_start_lets_go_on_every_mouse_before_the_first_mask(desktop):
     _, mouse = start_with_wheel(desktop, KEY_SHORTCUT, scan_code=0x2E, modifiers=0x01)
-    sets = [f for kind, _, f in mouse.frames() if kind == "set"]
+    sets = [f for kind, _, f in mouse.start_frames + mouse.frames() if kind == "set"]
     # A copy that ended without handing back may have left the mouse holding.
     assert sets[:3] == ["001501000000000000", "001502000000000000", "000702040000000000"]
 
