@@ -45,6 +45,12 @@ public:
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
+  // Where the field's text may go in a frame of size `frame` with an arrow
+  // `arrowWidth` wide: inside the frame, left of the arrow.
+  static RECT textAreaIn(SIZE frame, int arrowWidth);
+  // How far the texts of the list's items stand in from its edge.
+  static constexpr int kTextIndent = 4;
+
   // The row's shortcut changed: keep the copy and show it.
   void setShortcut(int32_t newScanCode, int32_t newModifiers);
 

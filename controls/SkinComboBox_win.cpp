@@ -6,7 +6,6 @@
 #include "framework/WideText.h"
 
 namespace {
-constexpr int kTextIndent = 4;
 constexpr POINT kFieldTextOrigin = {8, 2};
 // Height of the drop-down list below the field.
 constexpr int kListHeight = 311;
@@ -289,9 +288,11 @@ void SkinComboBox::drawSelectionField(const DRAWITEMSTRUCT& item) {
   ::DrawTextW(item.hDC, text.c_str(), -1, &rect, kFieldTextFormat | DT_VCENTER);
 }
 
-RECT SkinComboBox::textArea() const {
-  return {kFieldTextOrigin.x, kFieldTextOrigin.y, m_frameWidth - m_arrowWidth - 1 - kArrowGap, m_frameHeight - 2};
+RECT SkinComboBox::textAreaIn(SIZE frame, int arrowWidth) {
+  return {kFieldTextOrigin.x, kFieldTextOrigin.y, frame.cx - arrowWidth - 1 - kArrowGap, frame.cy - 2};
 }
+
+RECT SkinComboBox::textArea() const { return textAreaIn({m_frameWidth, m_frameHeight}, m_arrowWidth); }
 
 CString SkinComboBox::selectionText() const {
   if (m_selectedIndex < 0) return CString();

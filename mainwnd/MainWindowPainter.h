@@ -20,6 +20,9 @@ public:
   // mouse is connected, or else whether the last save failed. Any thread may
   // invalidate it.
   static void invalidateStateLine(HWND window);
+  // Where that line is drawn, behind the version text; `dc` has the bar's
+  // font selected.
+  static RECT stateLineArea(HDC dc);
 
 private:
   // Everything the composed picture depends on besides the fixed skin, fonts

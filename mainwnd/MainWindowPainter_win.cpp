@@ -56,11 +56,7 @@ void drawBottomBar(HDC dc, const char* stateText) {
   ::SetTextColor(dc, RGB(0x7A, 0x7A, 0x7A));
   drawText(dc, kVersionText.x, kVersionText.y, kVersion);
   if (!stateText) return;
-  SIZE version = {};
-  ::GetTextExtentPoint32A(dc, kVersion, lstrlenA(kVersion), &version);
-  const RECT state = {kVersionText.x + version.cx + kStateLineGap, kVersionText.y, kStateLineArea.right,
-                      kStateLineArea.bottom};
-  drawBarText(dc, state, stateText);
+  drawBarText(dc, MainWindowPainter::stateLineArea(dc), stateText);
 }
 
 // White text with a one-pixel black shadow to the right and below.
@@ -245,3 +241,9 @@ void MainWindowPainter::paint(PaintedWindow& window) {
 }
 
 void MainWindowPainter::invalidateStateLine(HWND window) { ::InvalidateRect(window, &kStateLineArea, FALSE); }
+
+RECT MainWindowPainter::stateLineArea(HDC dc) {
+  SIZE version = {};
+  ::GetTextExtentPoint32A(dc, kVersion, lstrlenA(kVersion), &version);
+  return {kVersionText.x + version.cx + kStateLineGap, kVersionText.y, kStateLineArea.right, kStateLineArea.bottom};
+}

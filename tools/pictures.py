@@ -17,17 +17,14 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 from conftest import (MAIN_TITLE, Desktop, click, delete_registry, find_window, find_windows,  # noqa: E402
                       key, move_mouse, probe, set_registry, wait_for, window_origin)
+from window_actions import (IDC_COMBO_PROFILE, IDC_COMBO_WHEEL, IDC_DPI_SLIDER, IDC_KEY_EDIT, IDCANCEL,  # noqa: E402
+                            KEY_TITLE, SHORTCUTS_ITEM, TRAY_ICON_ID, WM_APP_TRAY_CALLBACK, WM_RBUTTONUP)
 
 OUT = ROOT / "docs" / "pictures"
 LANGUAGE_KEY = r"HKLM\SOFTWARE\Skivol Gaming Mouse"
 WIDTH, HEIGHT = 618, 490
-COMBO_WHEEL = 1009
-PROFILE_BOX = 1019
 PROFILES = "[game.exe]\r\nwheel=shortcut ctrl+c\r\nbutton4=double-click\r\n[editor.exe]\r\n"
-DPI_SLIDER = 1018
 START_STEP = "3"  # the virtual mouse comes up at level 2, step 3 (1600 DPI)
-SHORTCUTS_ITEM = 6
-TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP = 1124, 1219, 0x205
 
 
 def grab(wid, name):
@@ -68,9 +65,9 @@ def settle(wid, mouse=None):
     mouse, its DPI state has arrived), the pointer is out of the way and the
     window has stopped changing."""
     if mouse is not None:
-        wait_for(lambda: probe("control", MAIN_TITLE, COMBO_WHEEL).get("enabled") == "1",
+        wait_for(lambda: probe("control", MAIN_TITLE, IDC_COMBO_WHEEL).get("enabled") == "1",
                  message="the combo boxes enabled")
-        wait_for(lambda: probe("control", MAIN_TITLE, DPI_SLIDER).get("pos") == START_STEP,
+        wait_for(lambda: probe("control", MAIN_TITLE, IDC_DPI_SLIDER).get("pos") == START_STEP,
                  message="the mouse's DPI state")
     move_mouse(wid, WIDTH - 60, HEIGHT - 120)
     last = [None]
@@ -103,25 +100,25 @@ def main():
         grab(wid, "main-en.png")
 
         # The "Key" dialog, opened from the wheel button's box.
-        combo = probe("control", MAIN_TITLE, COMBO_WHEEL)
+        combo = probe("control", MAIN_TITLE, IDC_COMBO_WHEEL)
         left, top, right, bottom = map(int, combo["rect"].split(","))
         item_height = int(combo["itemheight"])
         click(wid, (left + right) // 2, (top + bottom) // 2)
         click(wid, left + 40, bottom + SHORTCUTS_ITEM * item_height + item_height // 2)
-        dialog = find_window("Key")
+        dialog = find_window(KEY_TITLE)
         key("ctrl+c")
-        wait_for(lambda: probe("control", "Key", 1004).get("text") == "Ctrl + C", message="the shortcut shown")
+        wait_for(lambda: probe("control", KEY_TITLE, IDC_KEY_EDIT).get("text") == "Ctrl + C", message="the shortcut shown")
         grab(wid, "key-dialog.png")
-        cancel = tuple(map(int, probe("control", "Key", 2)["rect"].split(",")))
+        cancel = tuple(map(int, probe("control", KEY_TITLE, IDCANCEL)["rect"].split(",")))
         click(dialog, (cancel[0] + cancel[2]) // 2, (cancel[1] + cancel[3]) // 2)
-        wait_for(lambda: not find_windows("Key"), message="the Key dialog to close")
+        wait_for(lambda: not find_windows(KEY_TITLE), message="the Key dialog to close")
 
         # The tray menu, opened the way a right click on the icon opens it,
         # at a pointer on the picture of the mouse.
         settle(wid)
         move_mouse(wid, 420, 300)
         before = screen_near_pointer()
-        probe("post", MAIN_TITLE, TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP)
+        probe("post", MAIN_TITLE, WM_APP_TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONUP)
         wait_for(lambda: screen_near_pointer() != before, message="the tray menu")
         grab(wid, "tray-menu.png")
         key("Escape")
@@ -138,7 +135,7 @@ def main():
 
         # Without the mouse: every control disabled, and the bar says why.
         _, wid, _ = desktop.start_utility(env={"SKIVOL_VMOUSE_PLUGGED": "0"})
-        wait_for(lambda: probe("control", MAIN_TITLE, COMBO_WHEEL).get("enabled") == "0",
+        wait_for(lambda: probe("control", MAIN_TITLE, IDC_COMBO_WHEEL).get("enabled") == "0",
                  message="the combo boxes disabled")
         settle(wid)
         grab(wid, "no-mouse.png")
@@ -147,12 +144,12 @@ def main():
         # The profile box: the game's profile edited, the list open.
         _, wid, mouse = desktop.start_utility(files={"profiles.ini": PROFILES})
         settle(wid, mouse)
-        box = probe("control", MAIN_TITLE, PROFILE_BOX)
+        box = probe("control", MAIN_TITLE, IDC_COMBO_PROFILE)
         left, top, right, bottom = map(int, box["rect"].split(","))
         item_height = int(box["itemheight"])
         click(wid, (left + right) // 2, (top + bottom) // 2)
         click(wid, left + 40, bottom + 1 * item_height + item_height // 2)
-        wait_for(lambda: probe("control", MAIN_TITLE, PROFILE_BOX).get("text") == "game.exe",
+        wait_for(lambda: probe("control", MAIN_TITLE, IDC_COMBO_PROFILE).get("text") == "game.exe",
                  message="the game's profile edited")
         settle(wid)
         before = window_image(wid)

@@ -45,20 +45,18 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
-from conftest import (BIN, MAIN_TITLE, VirtualMouse, WinProcess, click, find_window,  # noqa: E402
-                      free_port, key, probe, settings_record, wait_for)
-from soak_actions import KEY_TITLE, choose_item, click_key_dialog_button, held, mouse_state  # noqa: E402
+from conftest import (BIN, BUTTON_4TH, BUTTON_5TH, KEY_SHORTCUT, MAIN_TITLE, VirtualMouse,  # noqa: E402
+                      WinProcess, click, find_window, free_port, key, probe, settings_record, wait_for)
+from mouse_checks import held, mouse_state  # noqa: E402
+from window_actions import (IDC_COMBO_5TH, IDC_COMBO_WHEEL, IDC_DPI_SLIDER, IDC_KEY_EDIT, IDCANCEL, IDOK,  # noqa: E402
+                            KEY_TITLE, SHORTCUTS_ITEM, choose_item, click_key_dialog_button)
 
 EXE = "SkivolMouseVirtual.exe"
-COMBO_WHEEL, COMBO_5TH = 1009, 1008
-SLIDER = 1018
-SHORTCUTS_ITEM = 6
 CLOSE_BUTTON = (585 + 12, 10 + 12)
 COUNTERS = ("handles", "gdi", "user", "threads")
 
 # Wheel: Ctrl+C through the mouse; "Button 4th" (bit 4): the mouse's fifth
 # button; "Button 5th" (bit 3): its fourth. The right button stays its own.
-KEY_SHORTCUT, BUTTON_4TH, BUTTON_5TH = 1, 8, 7
 VALID_FUNCTIONS = {0, 1, 4, 5, 6, 7, 8, 9, 10, 11}
 
 
@@ -107,7 +105,7 @@ class Soak:
         self.wid = find_window(MAIN_TITLE, timeout=60)
         self.mouse.command("state", timeout=60)
         self.wait_enabled(True)
-        info = probe("control", MAIN_TITLE, SLIDER)
+        info = probe("control", MAIN_TITLE, IDC_DPI_SLIDER)
         self.slider = tuple(int(v) for v in info["rect"].split(","))
 
     def stop(self):
@@ -129,7 +127,7 @@ class Soak:
 
     def wait_enabled(self, enabled):
         want = "1" if enabled else "0"
-        wait_for(lambda: probe("control", MAIN_TITLE, COMBO_WHEEL).get("enabled") == want, timeout=60,
+        wait_for(lambda: probe("control", MAIN_TITLE, IDC_COMBO_WHEEL).get("enabled") == want, timeout=60,
                  message=f"the combo boxes {'enabled' if enabled else 'disabled'}")
 
     def ok(self, line, device=""):
@@ -168,30 +166,30 @@ class Soak:
     def change_assignment(self):
         # "Button 5th" to the mouse's fourth button (as in the file) or its own.
         own = self.round % 2 == 1
-        self.choose_item(COMBO_5TH, 4 if own else 3)
+        self.choose_item(IDC_COMBO_5TH, 4 if own else 3)
         want = 0 if own else BUTTON_4TH
         settings = self.folder / "setting.dat"
         wait_for(lambda: struct.unpack_from("<i", settings.read_bytes(), 8 + 16 * 3 + 8)[0] == want,
                  message="the assignment saved")
         if own:  # back as it was, so that the mask stays the same for the next round
-            self.choose_item(COMBO_5TH, 3)
+            self.choose_item(IDC_COMBO_5TH, 3)
             wait_for(lambda: struct.unpack_from("<i", settings.read_bytes(), 8 + 16 * 3 + 8)[0] == BUTTON_4TH,
                      message="the assignment saved")
 
     def key_dialog(self):
-        self.choose_item(COMBO_WHEEL, SHORTCUTS_ITEM)
+        self.choose_item(IDC_COMBO_WHEEL, SHORTCUTS_ITEM)
         find_window(KEY_TITLE)
         # The dialog's own loop carries out remapped buttons too; the wheel's
         # Ctrl+C, typed by the mouse, is what the dialog then shows.
         self.press_remapped_buttons()
 
         def named():
-            if probe("control", KEY_TITLE, 1004).get("text") == "Ctrl + C":
+            if probe("control", KEY_TITLE, IDC_KEY_EDIT).get("text") == "Ctrl + C":
                 return True
             key("ctrl+c")  # again: the first press may come before the dialog has the focus
             return False
         wait_for(named, interval=1, message="the shortcut in the Key dialog")
-        click_key_dialog_button(1 if self.round % 2 else 2)  # OK, or Cancel
+        click_key_dialog_button(IDOK if self.round % 2 else IDCANCEL)
 
     def hide_and_show(self):
         click(self.wid, *CLOSE_BUTTON)

@@ -12,6 +12,7 @@ import signal
 import socket
 import struct
 import subprocess
+import sys
 import time
 from pathlib import Path
 
@@ -19,10 +20,19 @@ import pytest
 from PIL import Image
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tools"))
+from resource_ids import read_resource_ids  # noqa: E402
+
 BIN = ROOT / "build" / "bin"
 PREFIX = Path(os.environ.get("WINEPREFIX") or ROOT / "build" / "wineprefix")
 MAIN_TITLE = "Gaming Mouse"
 DEADLINE = 30.0
+# The program's resource identifiers by name (window_actions.py names the
+# controls the tests use).
+RESOURCE_IDS = read_resource_ids(ROOT / "res" / "resource.h")
+# TestTarget.exe's text box, its record of the clicks on its bare area, and
+# where the pointer last was over it.
+TARGET_EDIT, TARGET_CLICKS, TARGET_POINTER = 100, 101, 102
 
 
 def wine_env(extra=None):
@@ -38,7 +48,9 @@ def wine_env(extra=None):
     return env
 
 
-KEY_SHORTCUT = 1
+# Button functions as setting.dat holds them.
+KEY_SHORTCUT, LEFT_BUTTON, BUTTON_5TH, BUTTON_4TH, CLOSE_WINDOW, DOUBLE_CLICK = 1, 4, 7, 8, 10, 11
+WHEEL = 2  # ButtonIndex of the wheel button; its bit in the button byte is 0x04
 
 
 def settings_record(functions=None, shortcut=(0, 0), steps=(0, 1, 3, 5), level=2):
@@ -59,6 +71,24 @@ def settings_record(functions=None, shortcut=(0, 0), steps=(0, 1, 3, 5), level=2
     return data
 
 
+def saved_dpi(folder):
+    """The four DPI steps and the level in the folder's setting.dat."""
+    data = (folder / "setting.dat").read_bytes()
+    return struct.unpack_from("<5i", data, 136)
+
+
+def wheel_slot(folder):
+    """(modifiers, scanCode, function, buttonMask) of the wheel button in
+    setting.dat, or None while the file is not there."""
+    path = folder / "setting.dat"
+    if not path.exists():
+        return None
+    data = path.read_bytes()
+    if len(data) < 156:
+        return None
+    return struct.unpack_from("<4i", data, 8 + 16 * WHEEL)
+
+
 def wait_for(condition, timeout=DEADLINE, interval=0.2, message="condition"):
     """Polls `condition` until it returns a true value, which is returned."""
     end = time.monotonic() + timeout
@@ -69,6 +99,18 @@ def wait_for(condition, timeout=DEADLINE, interval=0.2, message="condition"):
         if time.monotonic() > end:
             raise AssertionError(f"timed out waiting for {message}")
         time.sleep(interval)
+
+
+def never_within(happened, seconds, interval=0.2, message="it"):
+    """Polls `happened` for `seconds`, failing as soon as it returns a true
+    value. Only for what no later event of the program's can show to be
+    absent (a timer that would fire, a span of time the program itself
+    measures): its caller says why."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        assert not happened(), f"{message} happened"
+        time.sleep(interval)
+    assert not happened(), f"{message} happened"
 
 
 def free_port():
@@ -253,7 +295,7 @@ def point_into_target(wid, title, x, y):
     waits until the target has seen it arrive there: clicks injected by the
     mouse land where the system's pointer is, which can lag behind the display's."""
     move_mouse(wid, x, y)
-    wait_for(lambda: probe("control", title, 102).get("text") == f"{x},{y}", message=f"the pointer at {x},{y} in {title}")
+    wait_for(lambda: probe("control", title, TARGET_POINTER).get("text") == f"{x},{y}", message=f"the pointer at {x},{y} in {title}")
 
 
 def key(*keys):
@@ -261,7 +303,8 @@ def key(*keys):
     xdotool("key", "--clearmodifiers", *keys)
 
 
-COMBO_BOXES = (1019, 1010, 1009, 1007, 1008)  # the profile box and the four rows
+COMBO_BOXES = tuple(RESOURCE_IDS[name] for name in ("IDC_COMBO_PROFILE", "IDC_COMBO_RIGHT", "IDC_COMBO_WHEEL",
+                                                    "IDC_COMBO_4TH", "IDC_COMBO_5TH"))  # the profile box and the rows
 
 
 def focus_where_enter_resets():

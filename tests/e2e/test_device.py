@@ -4,10 +4,13 @@ import time
 
 import pytest
 
-from conftest import MAIN_TITLE, find_window, find_windows, focus_where_enter_resets, point_into_target, probe, wait_for
+from conftest import (BUTTON_4TH, DOUBLE_CLICK, MAIN_TITLE, TARGET_CLICKS, click, find_window, find_windows,
+                      focus_where_enter_resets, key, never_within, point_into_target, probe, saved_dpi, wait_for,
+                      xdotool)
 from conftest import settings_record as settings
+from window_actions import IDC_COMBO_WHEEL, IDC_DPI_SLIDER, NOTICE_TITLE, ROWS
 
-COMBO_IDS = (1010, 1009, 1007, 1008)
+COMBO_IDS = ROWS
 REPORT_MASK = "000702"
 POST_SCAN = "001A00000000000000"
 
@@ -62,9 +65,8 @@ def test_first_rescan_sends_the_mask_and_then_post_scan(desktop):
 
 @pytest.mark.both_mice
 def test_a_remapped_button_in_the_settings_file_reaches_the_mask(desktop):
-    double_click = 11
     # Codes the program does not know leave those buttons to the mouse.
-    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({0: 99, 1: 3, 2: double_click})})
+    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({0: 99, 1: 3, 2: DOUBLE_CLICK})})
     watch = FrameWatch(mouse)
     watch.wait_for_set(POST_SCAN)
     masks = [f for _, f in watch.sets(REPORT_MASK)]
@@ -76,14 +78,14 @@ def test_a_remapped_button_in_the_settings_file_reaches_the_mask(desktop):
 
 @pytest.mark.both_mice
 def test_unplugging_disables_the_combo_boxes_and_plugging_enables_them(desktop):
-    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({1: 8})})
+    _, _, mouse = desktop.start_utility(files={"setting.dat": settings({1: BUTTON_4TH})})
     watch = FrameWatch(mouse)
     watch.wait_for_set(POST_SCAN)
-    assert probe("control", MAIN_TITLE, 1009)["enabled"] == "1"
+    assert probe("control", MAIN_TITLE, IDC_COMBO_WHEEL)["enabled"] == "1"
 
     assert mouse.command("unplug") == "ok"
     wait_for(lambda: combos_enabled() == ["0"] * 4, message="combo boxes disabled")
-    assert probe("control", MAIN_TITLE, 1018)["enabled"] == "0"  # the slider too
+    assert probe("control", MAIN_TITLE, IDC_DPI_SLIDER)["enabled"] == "0"  # the slider too
 
     watch.forget()
     assert mouse.command("plug") == "ok"
@@ -97,14 +99,14 @@ def test_unplugging_disables_the_combo_boxes_and_plugging_enables_them(desktop):
 @pytest.mark.both_mice
 def test_started_without_the_mouse_the_controls_wait_for_it(desktop):
     _, _, mouse = desktop.start_utility(env={"SKIVOL_VMOUSE_PLUGGED": "0"})
-    assert probe("control", MAIN_TITLE, 1018)["enabled"] == "0"
+    assert probe("control", MAIN_TITLE, IDC_DPI_SLIDER)["enabled"] == "0"
     wait_for(lambda: combos_enabled() == ["0"] * 4, message="combo boxes disabled by the first re-scan")
     assert mouse.frames() == []  # nothing reached a mouse that is not there
 
     assert mouse.command("plug") == "ok"
     wait_for(lambda: combos_enabled() == ["1"] * 4, message="combo boxes enabled")
     FrameWatch(mouse).wait_for_set(POST_SCAN)
-    wait_for(lambda: probe("control", MAIN_TITLE, 1018)["enabled"] == "1", message="slider enabled")
+    wait_for(lambda: probe("control", MAIN_TITLE, IDC_DPI_SLIDER)["enabled"] == "1", message="slider enabled")
 
 
 def test_a_burst_of_device_changes_rescans_once_after_the_last(desktop):
@@ -118,9 +120,11 @@ def test_a_burst_of_device_changes_rescans_once_after_the_last(desktop):
     last_change = time.monotonic()
     first_mask = watch.wait_for_set(REPORT_MASK)[0][0]
     watch.wait_for_set(POST_SCAN)
-    # Once the re-scan is over, give a stray second one time to show.
-    time.sleep(2)
-    watch.poll()
+    # Once the re-scan is over, give a stray second one time to show. It would
+    # be the re-scan timer's, which nothing later of the program's is ordered
+    # behind: only a bounded watch can show that it does not come.
+    never_within(lambda: len(watch.poll() and watch.sets(REPORT_MASK)) > 1 or len(watch.sets(POST_SCAN)) > 1, 2,
+                 message="a second re-scan")
     assert len(watch.sets(REPORT_MASK)) == 1
     assert len(watch.sets(POST_SCAN)) == 1
     # The burst restarted the re-scan timer each time: nothing before 5 s
@@ -150,9 +154,8 @@ def test_every_mouse_like_interface_gets_the_frames(desktop):
 
 @pytest.mark.both_mice
 def test_a_replugged_mouse_gets_its_settings_at_once_and_its_dpi_button_keeps_the_steps(desktop):
-    from test_held_input import saved_dpi
-    process, _, mouse = desktop.start_utility(files={"setting.dat": settings({2: 8}, steps=(2, 4, 6, 7), level=2)})
-    slider = lambda: probe("control", MAIN_TITLE, 1018).get("pos")
+    process, _, mouse = desktop.start_utility(files={"setting.dat": settings({2: BUTTON_4TH}, steps=(2, 4, 6, 7), level=2)})
+    slider = lambda: probe("control", MAIN_TITLE, IDC_DPI_SLIDER).get("pos")
     wait_for(lambda: mouse.state()["dpi"] == "2,4,6,7", message="the user's steps on the mouse")
     FrameWatch(mouse).wait_for_set(POST_SCAN)
 
@@ -176,9 +179,8 @@ def test_a_replugged_mouse_gets_its_settings_at_once_and_its_dpi_button_keeps_th
 
 
 def test_a_second_mouse_answering_its_scans_chooses_no_level(desktop):
-    from test_input_engine import NOTICE_TITLE
     _, _, mouse = desktop.start_utility(files={"setting.dat": settings({2: 1}, shortcut=(0x01, 0x2E))})
-    slider = lambda: probe("control", MAIN_TITLE, 1018).get("pos")
+    slider = lambda: probe("control", MAIN_TITLE, IDC_DPI_SLIDER).get("pos")
     watch = FrameWatch(mouse)
     watch.wait_for_set(POST_SCAN)
     wait_for(lambda: slider() == "3", message="the slider at level 2's step")
@@ -218,11 +220,10 @@ def test_unremapped_buttons_click_on_the_desktop(desktop):
     for buttons in ("01", "02", "04", "08", "10"):
         assert mouse.command(f"buttons {buttons}") == "ok"
         assert mouse.command("buttons 00") == "ok"
-    wait_for(lambda: probe("control", "Click target", 101).get("text") == "LRMX1X2", message="five clicks")
+    wait_for(lambda: probe("control", "Click target", TARGET_CLICKS).get("text") == "LRMX1X2", message="five clicks")
 
 
 def test_a_dpi_box_click_selects_the_level_on_the_mouse(desktop):
-    from conftest import click, key, xdotool
     _, wid, mouse = desktop.start_utility()
     watch = FrameWatch(mouse)
     watch.wait_for_set(POST_SCAN)
@@ -232,10 +233,8 @@ def test_a_dpi_box_click_selects_the_level_on_the_mouse(desktop):
 
 
 def test_the_users_dpi_steps_survive_the_mouse_and_its_dpi_button(desktop):
-    from conftest import click, key, xdotool
-    from test_held_input import saved_dpi
     process, wid, mouse = desktop.start_utility(files={"setting.dat": settings(steps=(7, 6, 5, 4), level=1)})
-    slider = lambda: probe("control", MAIN_TITLE, 1018).get("pos")
+    slider = lambda: probe("control", MAIN_TITLE, IDC_DPI_SLIDER).get("pos")
 
     # The mouse comes up at 0,1,3,5 on level 2 and gets the user's steps back;
     # its level stays its own, shown with the user's step for it.

@@ -1,9 +1,11 @@
 """One copy per machine, hiding instead of closing, and the orderly exit."""
 import pytest
 
-from conftest import BIN, MAIN_TITLE, click, find_window, find_windows, focus_where_enter_resets, key, probe, wait_for, xdotool
-from test_held_input import BUTTON_4TH, DOUBLE_CLICK, KEY_SHORTCUT, settings, wait_released
-from test_keyboard import ROWS
+from conftest import BIN, BUTTON_4TH, DOUBLE_CLICK, KEY_SHORTCUT, MAIN_TITLE, click, find_window, find_windows, \
+    focus_where_enter_resets, key, probe, wait_for, xdotool
+from conftest import settings_record as settings
+from mouse_checks import wait_released
+from window_actions import ROWS
 
 
 PLANTED = ("hid.dll", "comctl32.dll", "oleacc.dll")

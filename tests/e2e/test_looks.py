@@ -1,33 +1,14 @@
 """How the window looks in another language and without the mouse, checked
 over the pixels on screen: texts stay inside their controls, disabled
 controls stay legible, and the bottom bar says when the mouse is missing."""
-from PIL import Image
-
-from conftest import MAIN_TITLE, ROOT, delete_registry, move_mouse, probe, screenshot, set_registry, wait_for, \
-    window_origin
-from test_shortcut_assignment import choose_item
+from conftest import MAIN_TITLE, delete_registry, move_mouse, probe, set_registry, wait_for
+from window_actions import (CLOSE_WINDOW_ITEM, DEFAULT_BUTTON, IDC_COMBO_4TH, IDC_COMBO_5TH, IDC_COMBO_RIGHT,
+                            IDC_COMBO_WHEEL, WindowShot, choose_item, skin, state_line_in)
 
 LANGUAGE_KEY = r"HKLM\SOFTWARE\Skivol Gaming Mouse"
-COMBO_5TH, CLOSE_WINDOW_ITEM = 1008, 7
-COMBO_ORIGIN = {1010: (180, 143), 1009: (180, 183), 1007: (180, 223), 1008: (180, 263)}
-DEFAULT_BUTTON = (240, 410)
-STATE_LINE = (150, 462, 352, 480)  # right of the version text on the bottom bar, up to the profile box
+COMBO_ORIGIN = {IDC_COMBO_RIGHT: (180, 143), IDC_COMBO_WHEEL: (180, 183), IDC_COMBO_4TH: (180, 223),
+                IDC_COMBO_5TH: (180, 263)}
 KEY = (255, 2, 255)
-
-
-class WindowShot:
-    """A screenshot read in the window's client coordinates."""
-
-    def __init__(self, wid, path):
-        self.origin = window_origin(wid)
-        self.image = screenshot(path)
-
-    def __call__(self, x, y):
-        return self.image.getpixel((self.origin[0] + x, self.origin[1] + y))
-
-
-def skin(name):
-    return Image.open(ROOT / "res" / "skin" / name).convert("RGB")
 
 
 def luminance(rgb):
@@ -48,7 +29,7 @@ def start_in_german(desktop, texts):
     try:
         ini = "[1031]\r\n" + "".join(f"{k}={v}\r\n" for k, v in texts.items())
         _, wid, mouse = desktop.start_utility(files={"lang.ini": ini})
-        wait_for(lambda: probe("control", MAIN_TITLE, COMBO_5TH).get("enabled") == "1", message="boxes enabled")
+        wait_for(lambda: probe("control", MAIN_TITLE, IDC_COMBO_5TH).get("enabled") == "1", message="boxes enabled")
         return wid, mouse
     finally:
         delete_registry(LANGUAGE_KEY)
@@ -56,13 +37,13 @@ def start_in_german(desktop, texts):
 
 def test_long_texts_stay_inside_their_controls(desktop, tmp_path):
     wid, _ = start_in_german(desktop, {"str1": "Aktuelles Fenster schließen", "str4": "Standardeinstellungen"})
-    choose_item(wid, COMBO_5TH, CLOSE_WINDOW_ITEM)
-    wait_for(lambda: probe("control", MAIN_TITLE, COMBO_5TH).get("cursel") == str(CLOSE_WINDOW_ITEM),
+    choose_item(wid, IDC_COMBO_5TH, CLOSE_WINDOW_ITEM)
+    wait_for(lambda: probe("control", MAIN_TITLE, IDC_COMBO_5TH).get("cursel") == str(CLOSE_WINDOW_ITEM),
              message="the option chosen")
     move_mouse(wid, 500, 470)
     window = skin("skin_window.bmp")
     frame, arrow = skin("combo_frame.bmp"), skin("combo_arrow.bmp")
-    x0, y0 = COMBO_ORIGIN[COMBO_5TH]
+    x0, y0 = COMBO_ORIGIN[IDC_COMBO_5TH]
 
     def combo_drawn_right(image):
         # The arrow exactly as its bitmap, the frame's right part and its
@@ -93,16 +74,9 @@ def test_long_texts_stay_inside_their_controls(desktop, tmp_path):
 
 def test_without_the_mouse_the_window_says_so_and_stays_legible(desktop, tmp_path):
     _, wid, mouse = desktop.start_utility(env={"SKIVOL_VMOUSE_PLUGGED": "0"})
-    wait_for(lambda: probe("control", MAIN_TITLE, COMBO_5TH).get("enabled") == "0", message="boxes disabled")
+    wait_for(lambda: probe("control", MAIN_TITLE, IDC_COMBO_5TH).get("enabled") == "0", message="boxes disabled")
     move_mouse(wid, 500, 470)
-    window = skin("skin_window.bmp")
-
-    def state_line_shown(image):
-        left, top, right, bottom = STATE_LINE
-        return any(image(x, y) != window.getpixel((x, y))
-                   for x in range(left, right) for y in range(top, bottom))
-
-    image = wait_for(lambda: (lambda i: state_line_shown(i) and i)(WindowShot(wid, tmp_path / "off.png")),
+    image = wait_for(lambda: (lambda i: state_line_in(i) and i)(WindowShot(wid, tmp_path / "off.png")),
                      message="the state line")
     for x0, y0 in COMBO_ORIGIN.values():
         field = [image(x0 + x, y0 + y) for x in range(8, 160) for y in range(3, 20)]
@@ -115,8 +89,8 @@ def test_without_the_mouse_the_window_says_so_and_stays_legible(desktop, tmp_pat
     assert slider_greyed(image), "the disabled slider still shows white"
 
     mouse.command("plug")
-    wait_for(lambda: probe("control", MAIN_TITLE, COMBO_5TH).get("enabled") == "1", message="boxes enabled")
-    wait_for(lambda: not state_line_shown(WindowShot(wid, tmp_path / "on.png")), message="the state line gone")
+    wait_for(lambda: probe("control", MAIN_TITLE, IDC_COMBO_5TH).get("enabled") == "1", message="boxes enabled")
+    wait_for(lambda: not state_line_in(WindowShot(wid, tmp_path / "on.png")), message="the state line gone")
     mouse.command("unplug")
-    wait_for(lambda: (lambda i: state_line_shown(i) and slider_greyed(i))(WindowShot(wid, tmp_path / "off2.png")),
+    wait_for(lambda: (lambda i: state_line_in(i) and slider_greyed(i))(WindowShot(wid, tmp_path / "off2.png")),
              message="the state line back and the slider greyed")

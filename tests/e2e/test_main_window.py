@@ -1,14 +1,14 @@
 """The main window as a person first sees it."""
 from PIL import Image
 
-from conftest import MAIN_TITLE, ROOT, probe, screenshot, window_pixel
+from conftest import MAIN_TITLE, RESOURCE_IDS, ROOT, probe, screenshot, window_pixel
 
 
 def skin_pixel(x, y):
     # The skin bitmap as built into the program.
     import re
     rc = (ROOT / "res" / "skin.rc").read_text()
-    path = re.search(r'^136\s+BITMAP\s+"([^"]+)"', rc, re.M).group(1)
+    path = re.search(rf'^{RESOURCE_IDS["IDB_SKIN"]}\s+BITMAP\s+"([^"]+)"', rc, re.M).group(1)
     return Image.open(ROOT / "res" / path).convert("RGB").getpixel((x, y))
 
 

@@ -2,16 +2,13 @@
 messages sent to the program's window, and the mouse's answer to each."""
 import pytest
 
-from conftest import MAIN_TITLE, probe, wait_for
+from conftest import BUTTON_4TH, KEY_SHORTCUT, MAIN_TITLE, probe, wait_for
 from conftest import settings_record as settings
-from test_held_input import BUTTON_4TH, KEY_SHORTCUT, post, wait_released
+from mouse_checks import wait_released
+from window_actions import (IDC_CLOSE_BUTTON, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND, PBT_APMSUSPEND,
+                            WM_APP_START_POSTSCAN, WM_COMMAND, WM_POWERBROADCAST, WM_WTSSESSION_CHANGE,
+                            WTS_CONSOLE_CONNECT, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, post)
 
-WM_POWERBROADCAST = 0x218
-PBT_APMSUSPEND, PBT_APMRESUMESUSPEND, PBT_APMRESUMEAUTOMATIC = 0x4, 0x7, 0x12
-WM_WTSSESSION_CHANGE = 0x2B1
-WTS_CONSOLE_CONNECT, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x1, 0x7, 0x8
-WM_COMMAND, CLOSE_BUTTON = 0x111, 1016
-WM_APP_START_POSTSCAN = 0x8000 + 122
 STEPS = (1, 2, 4, 6)
 # The mouse is looked for at once: its settings come within a few seconds,
 # allowing for a loaded machine.
@@ -73,7 +70,7 @@ def test_a_copy_away_from_the_console_leaves_the_mouse_alone(desktop):
     # What a found mouse gets (the steps at once), and then "X", which hides
     # the window once that is done.
     post(WM_APP_START_POSTSCAN, 0, 0)
-    post(WM_COMMAND, CLOSE_BUTTON, 0)
+    post(WM_COMMAND, IDC_CLOSE_BUTTON, 0)
     wait_for(lambda: probe("window", MAIN_TITLE).get("visible") == "0", message="the window hidden")
     assert mouse.command("buttons 04") == "ok"  # remapped, were the mouse this copy's
     assert [f for f in mouse.frames() if f[0] == "set"] == []

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "controls/Skin.h"
+#include "controls/SkinComboBox.h"
 #include "mainwnd/MainWindowLayout.h"
+#include "mainwnd/MainWindowPainter.h"
 #include "texts/UiTexts.h"
 
 namespace {
@@ -130,8 +132,9 @@ TEST(LanguageFile, ValueWithoutTerminatorIsNotReadPastItsEnd) {
   EXPECT_EQ(readLanguageCode(), "");
 }
 
-// The profile box's texts, in each shipped language, in the bar's font
-// (Tahoma 12): its field, its list, and the bottom bar's line before it.
+// The profile box's texts, in each shipped language, in the bar's font: its
+// field, its list, and the bottom bar's line before it, where the box and the
+// painter draw them.
 TEST(LanguageFile, ShippedProfileTextsFitWhereTheyAreShown) {
   std::string shipped;
   if (FILE* f = std::fopen(SKIVOL_SOURCE_DIR "/res/lang.ini", "rb")) {
@@ -142,10 +145,10 @@ TEST(LanguageFile, ShippedProfileTextsFitWhereTheyAreShown) {
   ASSERT_FALSE(shipped.empty());
   LanguageFolder folder;
   folder.write(shipped);
+  Skin skin;
+  skin.load();
   HDC dc = ::CreateCompatibleDC(nullptr);
-  HFONT font = ::CreateFontA(-12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma");
-  HGDIOBJ old = ::SelectObject(dc, font);
+  HGDIOBJ old = ::SelectObject(dc, static_cast<HFONT>(skin.fontTahoma12));
   auto width = [dc](const std::string& text) {
     SIZE size = {};
     ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -153,9 +156,14 @@ TEST(LanguageFile, ShippedProfileTextsFitWhereTheyAreShown) {
   };
   // The field: from its text origin to the arrow; the list: its items'
   // indent on either side; the bar: from behind the version text to the box.
-  const int fieldRoom = Skin::kProfileFrameWidth - 24 - 1 - 3 - 8;
-  const int listRoom = Skin::kProfileFrameWidth - 2 * 4;
-  const int barRoom = kProfileBoxPos.x - 8 - (26 + width("Ver. 1.01 ,  HW. 1.0") + 24);
+  BITMAP frame = {}, arrow = {};
+  ASSERT_TRUE(::GetObjectA(skin.profileFrameBitmap, sizeof frame, &frame));
+  ASSERT_TRUE(::GetObjectA(skin.comboBitmaps[1], sizeof arrow, &arrow));
+  const RECT field = SkinComboBox::textAreaIn({frame.bmWidth, frame.bmHeight}, arrow.bmWidth);
+  const int fieldRoom = field.right - field.left;
+  const int listRoom = frame.bmWidth - 2 * SkinComboBox::kTextIndent;
+  const RECT bar = MainWindowPainter::stateLineArea(dc);
+  const int barRoom = bar.right - bar.left;
   for (const char* code : {"1033", "1031", "1036", "1034", "1040"}) {
     LanguageValue value;
     ASSERT_TRUE(value.setText(code));
@@ -169,7 +177,6 @@ TEST(LanguageFile, ShippedProfileTextsFitWhereTheyAreShown) {
     EXPECT_LE(width(texts[UiText::ProfilesUnreadable].str()), barRoom) << code;
   }
   ::SelectObject(dc, old);
-  ::DeleteObject(font);
   ::DeleteDC(dc);
 }
 
