@@ -833,6 +833,8 @@ static NTSTATUS NTAPI dispatchOpenClose(PDEVICE_OBJECT device, PIRP irp) {
     waiting = takeLocked(&g_transferIrp);
     KeReleaseSpinLock(&g_lock, irql);
     if (waiting) complete(waiting, STATUS_CANCELLED, 0);
+    /* The devices it put on the desk go with it. */
+    clearDesk();
   }
   return complete(irp, STATUS_SUCCESS, 0);
 }
