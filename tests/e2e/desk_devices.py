@@ -8,8 +8,9 @@ from is beside it."""
 # top-level collection as keyboards with their own software have: a vendor
 # collection (page 0xFF00) with a 32-byte feature report and a 32-byte
 # input report, the layout the HID Usage Tables' vendor-defined pages leave
-# to the maker. The spec's keyboard has no report ID, so the vendor
-# collection's ID 1 is the device's only one: the keyboard part takes ID 2.
+# to the maker. With two collections every report needs an ID: the
+# keyboard's take ID 2 (the one change to the appendix's bytes), the vendor
+# collection's ID 1.
 KEYBOARD = ("85 02" "05 01 09 06 A1 01 05 07 19 E0 29 E7 15 00 25 01 75 01 95 08 81 02 95 01 75 08 81 01"
             "95 05 75 01 05 08 19 01 29 05 91 02 95 01 75 03 91 01 95 06 75 08 15 00 25 65 05 07"
             "19 00 29 65 81 00 C0"
@@ -37,8 +38,9 @@ HEADSET = ("05 0C 09 01 A1 01 85 01 15 00 25 01 09 E9 09 EA 09 E2 09 CD 75 01 95
            "05 08 09 17 09 09 95 02 91 02 95 06 91 01 C0")
 
 # A game pad: the Generic Desktop game pad of the HID Usage Tables (usage
-# 0x05), eight buttons and two 8-bit axes, as the USB-IF HID Descriptor
-# Tool's game pad example; no report ID.
+# 0x05), eight buttons and two 8-bit axes in the layout of the USB-IF HID
+# Descriptor Tool's game pad example (written out here, not copied from
+# it); no report ID.
 GAME_PAD = ("05 01 09 05 A1 01 A1 00 05 09 19 01 29 08 15 00 25 01 95 08 75 01 81 02"
             "05 01 09 30 09 31 15 81 25 7F 75 08 95 02 81 02 C0 C0")
 
