@@ -123,8 +123,9 @@ DriverMouseRig::~DriverMouseRig() {
 }
 
 bool DriverMouseRig::attach(const std::string& infPath, DWORD timeoutMs, std::string& error) {
-  // The drivers beside the INF replace those of an earlier build; a device
-  // already running keeps the old ones until the system starts again.
+  // The drivers beside the INF go into a new prefix. A loaded driver's file
+  // cannot be replaced from within: tools/session.sh puts a newer build's in
+  // before the system starts.
   const std::string folder = infPath.substr(0, infPath.find_last_of("\\/") + 1);
   char system[MAX_PATH] = {};
   ::GetSystemDirectoryA(system, MAX_PATH);
