@@ -47,6 +47,20 @@ SKIVOL_VMOUSE_PORT=0 bash tools/driver_mouse.sh >"$said" &
 driver_mouse=$!
 until grep -q "control channel" "$said" || ! kill -0 "$driver_mouse" 2>/dev/null; do sleep 0.2; done
 "$root/tools/wine-run.sh" build/bin/win_hidlink.exe
+echo "== the same, with 30 other makers' devices beside the mouse (tests/e2e/desk_devices.py) =="
+port=$(sed -n 's/.*127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$said" | head -n 1)
+/usr/bin/python3 - "$port" <<'ADD'
+import socket, sys
+sys.path.insert(0, "tests/e2e")
+from desk_devices import DEVICES, add_command
+for i in range(30):
+    with socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=120) as channel:
+        channel.sendall((add_command(DEVICES[i % len(DEVICES)], f"-{i}") + "\n").encode())
+        answer = channel.makefile().readline().strip()
+    if answer != "ok":
+        sys.exit(f"add device: {answer}")
+ADD
+"$root/tools/wine-run.sh" build/bin/win_hidlink.exe
 kill -TERM "$driver_mouse" && wait "$driver_mouse" || true
 rm -f "$said"
 echo "== a program profile put in force: foreground change to the report mask =="

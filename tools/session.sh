@@ -29,6 +29,16 @@ start_wineserver() {
   # One persistent wineserver for the whole session, so that each Windows
   # process does not pay Wine's start-up again.
   "$root/tools/wine-run.sh" --init
+  # The driver mouse's drivers of this build replace those in the prefix
+  # before its system starts and loads them: a loaded driver's file cannot be
+  # replaced from within. Renamed over, a running one keeps its old file.
+  local drivers="$WINEPREFIX/drive_c/windows/system32/drivers" built name
+  for built in "$root"/build/bin/SkivolMouseBus.sys "$root"/build/bin/SkivolMouseHid.sys; do
+    name=$(basename "$built")
+    if [ -f "$built" ] && [ -f "$drivers/$name" ] && ! cmp -s "$built" "$drivers/$name"; then
+      cp "$built" "$drivers/.$name.new" && mv -f "$drivers/.$name.new" "$drivers/$name"
+    fi
+  done
   wineserver -p </dev/null >/dev/null 2>&1 || true
   # Start Wine's own services now, detached from any test's output: a test
   # runner waits for every process holding its output pipe to end.

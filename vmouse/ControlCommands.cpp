@@ -54,6 +54,22 @@ bool parseIds(const std::string& text, uint16_t (&ids)[2]) {
   return true;
 }
 
+// Hex bytes, two digits each, at most `limit` of them.
+bool parseHexVector(const std::string& text, size_t limit, std::vector<uint8_t>& bytes) {
+  if (text.empty() || text.size() % 2 != 0 || text.size() / 2 > limit) return false;
+  bytes.resize(text.size() / 2);
+  return parseHexBytes(text, bytes.data(), bytes.size());
+}
+
+// A 16-bit ID as one to four hex digits.
+bool parseId(const std::string& text, uint16_t& id) {
+  if (text.empty() || text.size() > 4) return false;
+  uint8_t bytes[2];
+  if (!parseHexBytes(std::string(4 - text.size(), '0') + text, bytes, 2)) return false;
+  id = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
+  return true;
+}
+
 ControlAnswer answer(const std::string& line) { return ControlAnswer{{line}, false}; }
 ControlAnswer error(const std::string& reason) { return answer("error " + reason); }
 
@@ -94,6 +110,7 @@ std::string stateLine(const MouseSnapshot& snapshot) {
 const char kHelp[] =
     "commands: buttons <hex> | dpibutton | answers on|off | report <16 hex> | packet <type> <size> [hex] | frames | "
     "state | unplug | plug | reset | add second-mouse|foreign-string [text]|foreign-collection [vvvv:pppp]|hid <n> | "
+    "add device <vid> <pid> <descriptor hex> [name] | report <hex> <name> | "
     "heap [sizes] | quit (buttons, dpibutton, answers, report, state, unplug, plug, reset take an optional device "
     "name; default mouse)";
 
@@ -121,6 +138,12 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
       return error("usage: answers on|off [device]");
     return deviceError(m_bus.setAnswersCommands(device, onOff == "on"), device);
   }
+  if (verb == "report" && words.size() == 3 && m_host.hasDevice(words[2])) {
+    std::vector<uint8_t> report;
+    if (!parseHexVector(words[1], kMaxDeviceReport, report)) return error("usage: report <hex, up to 64 bytes> <name>");
+    return answer(m_host.deviceReport(words[2], report));
+  }
+  if (verb == "state" && words.size() == 2 && m_host.hasDevice(words[1])) return answer(m_host.deviceState(words[1]));
   if (verb == "report") {
     VendorReport report{};
     if (words.size() < 2 || !parseHexBytes(words[1], report.data(), report.size()) || !deviceArgument(words, 2, device))
@@ -193,8 +216,11 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
       if (done > 0) m_host.announceDeviceChange();
       if (done < static_cast<int>(count)) return error("bus full: added " + std::to_string(done));
       return answer("ok");
+    } else if (what == "device" && (words.size() == 5 || words.size() == 6)) {
+      return addDevice(words);
     } else {
-      return error("usage: add second-mouse | add foreign-string [text] | add foreign-collection [vvvv:pppp] | add hid <n>");
+      return error("usage: add second-mouse | add foreign-string [text] | add foreign-collection [vvvv:pppp] | add hid <n> | "
+          "add device <vid hex> <pid hex> <descriptor hex> [name]");
     }
     if (added.empty()) return error("bus full");
     m_host.inputDeviceChanged(added, true);
@@ -211,4 +237,22 @@ ControlAnswer ControlCommands::execute(const std::string& line) {
   if (verb == "help" && words.size() == 1) return answer(kHelp);
   if (verb == "quit" && words.size() == 1) return ControlAnswer{{"ok"}, true};
   return error("unknown command '" + words[0] + "' (try help)");
+}
+
+ControlAnswer ControlCommands::addDevice(const std::vector<std::string>& words) {
+  uint16_t vendorId = 0, productId = 0;
+  std::vector<uint8_t> descriptor;
+  if (!parseId(words[2], vendorId) || !parseId(words[3], productId) ||
+      !parseHexVector(words[4], kMaxDescriptor, descriptor))
+    return error("usage: add device <vid hex> <pid hex> <descriptor hex> [name]");
+  const std::string name = words.size() == 6 ? words[5] : "";
+  MouseSnapshot unused;
+  if (!name.empty() && (m_host.hasDevice(name) || m_bus.mouseState(name, unused) != DeviceResult::NoSuchDevice))
+    return error("'" + name + "' is taken");
+  std::string reason;
+  const std::vector<TopLevelCollection> collections = ReportDescriptor::split(descriptor, reason);
+  if (collections.empty()) return error("descriptor: " + reason);
+  const std::string added = m_host.addDevice(vendorId, productId, collections, name);
+  if (added.compare(0, 6, "error ") == 0) return answer(added);
+  return answer("ok");
 }

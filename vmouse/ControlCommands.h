@@ -19,6 +19,11 @@
 //   reset [device]                the mouse back at its power-on state, no
 //                                 device change
 //   add second-mouse | add foreign-string [text] | add foreign-collection [vvvv:pppp] | add hid <n>
+//   add device <vid hex> <pid hex> <descriptor hex> [name]
+//                                 another maker's HID device, one interface per
+//                                 top-level collection (the driver mouse only)
+//   report <hex> <name>           an input report of such a device
+//   state <name>                  what such a device was sent
 //   help, quit
 //
 // [device] defaults to "mouse", the first mouse. Device names are those of
@@ -28,6 +33,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "vmouse/ReportDescriptor.h"
 
 class VirtualHidBus;
 
@@ -53,6 +60,32 @@ public:
     (void)bySize;
     return std::string();
   }
+  // Another maker's HID device with these IDs and collections (at least
+  // one), named `name`. Returns its name, or `error <reason>`.
+  virtual std::string addDevice(uint16_t vendorId, uint16_t productId,
+                                const std::vector<TopLevelCollection>& collections, const std::string& name) {
+    (void)vendorId;
+    (void)productId;
+    (void)collections;
+    (void)name;
+    return "error this mouse cannot add device";
+  }
+  // Whether `name` is such a device.
+  virtual bool hasDevice(const std::string& name) {
+    (void)name;
+    return false;
+  }
+  // `report` as an input report of the device `name`: `ok` or `error ...`.
+  virtual std::string deviceReport(const std::string& name, const std::vector<uint8_t>& report) {
+    (void)name;
+    (void)report;
+    return "error no device";
+  }
+  // The device's state line.
+  virtual std::string deviceState(const std::string& name) {
+    (void)name;
+    return "error no device";
+  }
 };
 
 struct ControlAnswer {
@@ -63,6 +96,8 @@ struct ControlAnswer {
 class ControlCommands {
 public:
   static constexpr size_t kMaxPacketBody = 2048;
+  static constexpr size_t kMaxDeviceReport = 64;
+  static constexpr size_t kMaxDescriptor = 4096;
 
   ControlCommands(VirtualHidBus& bus, ControlHost& host) : m_bus(bus), m_host(host) {}
 
@@ -70,6 +105,8 @@ public:
   ControlAnswer execute(const std::string& line);
 
 private:
+  ControlAnswer addDevice(const std::vector<std::string>& words);
+
   VirtualHidBus& m_bus;
   ControlHost& m_host;
 };

@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <vector>
@@ -45,8 +46,9 @@ bool deviceRegistered() {
   return found;
 }
 
-// How many of the mouse's HID interfaces the system enumerates now.
-int enumeratedInterfaces() {
+// How many HID interfaces whose path holds `part` (lower case) the system
+// enumerates now.
+int enumeratedInterfaces(const std::string& part = "vid_e0ff&pid_0005&mi_0") {
   GUID hid;
   ::HidD_GetHidGuid(&hid);
   HDEVINFO set = ::SetupDiGetClassDevsA(&hid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
@@ -61,10 +63,16 @@ int enumeratedInterfaces() {
     if (!::SetupDiGetDeviceInterfaceDetailA(set, &data, detail, sizeof(buffer) - 1, nullptr, nullptr)) continue;
     std::string path = detail->DevicePath;
     for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (path.find("vid_e0ff&pid_0005&mi_0") != std::string::npos) ++count;
+    if (path.find(part) != std::string::npos) ++count;
   }
   ::SetupDiDestroyDeviceInfoList(set);
   return count;
+}
+
+std::string hex4(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof(text), "%04x", value & 0xFFFF);
+  return text;
 }
 
 std::string lastError(const char* what) { return std::string(what) + " failed, error " + std::to_string(::GetLastError()); }
@@ -115,8 +123,9 @@ DriverMouseRig::~DriverMouseRig() {
 }
 
 bool DriverMouseRig::attach(const std::string& infPath, DWORD timeoutMs, std::string& error) {
-  // The drivers beside the INF replace those of an earlier build; a device
-  // already running keeps the old ones until the system starts again.
+  // The drivers beside the INF go into a new prefix. A loaded driver's file
+  // cannot be replaced from within: tools/session.sh puts a newer build's in
+  // before the system starts.
   const std::string folder = infPath.substr(0, infPath.find_last_of("\\/") + 1);
   char system[MAX_PATH] = {};
   ::GetSystemDirectoryA(system, MAX_PATH);
@@ -175,7 +184,9 @@ bool DriverMouseRig::setDevicePlugged(bool plugged) {
 }
 
 bool DriverMouseRig::start(bool plugged, uint16_t port) {
-  // Whatever an earlier rig left plugged in comes back at power-on.
+  // Whatever an earlier rig left plugged in comes back at power-on, and the
+  // devices it put on the desk go.
+  control(IOCTL_SKIVOL_RIG_DESK_CLEAR, nullptr, 0, nullptr, 0);
   if (!setDevicePlugged(false)) return false;
   if (!plugged) m_bus.setPlugged("mouse", false);
   if (plugged && !setDevicePlugged(true)) return false;
@@ -189,9 +200,13 @@ ControlAnswer DriverMouseRig::execute(const std::string& line) {
   std::string verb;
   words >> verb;
   for (char& c : verb) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  // The system's own stack has one mouse on it and makes the raw-input
-  // packets itself.
-  if (verb == "add" || verb == "packet") return ControlAnswer{{"error the driver mouse cannot " + verb}, false};
+  // The system's own stack has one mouse on it, beside which only other
+  // makers' devices come, and makes the raw-input packets itself.
+  std::string what;
+  words >> what;
+  for (char& c : what) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if ((verb == "add" && what != "device") || verb == "packet")
+    return ControlAnswer{{"error the driver mouse cannot " + verb}, false};
   return m_commands.execute(line);
 }
 
@@ -239,3 +254,84 @@ void DriverMouseRig::announceDeviceChange() {
 }
 
 bool DriverMouseRig::injectPacket(uint32_t, uint32_t, const std::vector<uint8_t>&) { return false; }
+
+const DriverMouseRig::DeskDevice* DriverMouseRig::findDesk(const std::string& name) const {
+  for (const DeskDevice& device : m_desk)
+    if (device.name == name) return &device;
+  return nullptr;
+}
+
+bool DriverMouseRig::hasDevice(const std::string& name) { return findDesk(name) != nullptr; }
+
+std::string DriverMouseRig::addDevice(uint16_t vendorId, uint16_t productId,
+                                      const std::vector<TopLevelCollection>& collections, const std::string& name) {
+  DeskDevice device;
+  device.name = name.empty() ? "device" + std::to_string(m_desk.size() + 1) : name;
+  if (findDesk(device.name)) return "error '" + device.name + "' is taken";
+  device.vendorId = vendorId;
+  device.productId = productId;
+  device.collections = collections;
+  for (const TopLevelCollection& collection : collections)
+    if (collection.descriptor.size() > SKIVOL_DESK_DESCRIPTOR) return "error a collection's descriptor is too long";
+  const std::string part = "vid_" + hex4(vendorId) + "&pid_" + hex4(productId) + "&mi_00";
+  const int before = enumeratedInterfaces(part);
+  // Numbered after the mouse's instance 0, one number a device.
+  const unsigned long number = static_cast<unsigned long>(m_desk.size() + 1);
+  for (size_t i = 0; i < collections.size(); ++i) {
+    SkivolDeskInterface made = {};
+    made.device = number;
+    made.collection = collections.size() > 1 ? static_cast<unsigned long>(i + 1) : 0;
+    made.vendorId = vendorId;
+    made.productId = productId;
+    made.descriptorLength = static_cast<unsigned long>(collections[i].descriptor.size());
+    std::memcpy(made.descriptor, collections[i].descriptor.data(), collections[i].descriptor.size());
+    ULONG slot = 0;
+    if (!control(IOCTL_SKIVOL_RIG_DESK_ADD, &made, sizeof(made), &slot, sizeof(slot)))
+      return "error the bus took no more (" + std::to_string(::GetLastError()) + ")";
+    device.slots.push_back(slot);
+  }
+  m_desk.push_back(device);
+  // Done once the system enumerates its interfaces.
+  const int wanted = before + static_cast<int>(collections.size());
+  const DWORD start = ::GetTickCount();
+  while (enumeratedInterfaces(part) < wanted) {
+    if (::GetTickCount() - start > kPlugDeadlineMs) return "error the system did not take " + device.name;
+    ::Sleep(kPlugRetryMs);
+  }
+  return device.name;
+}
+
+std::string DriverMouseRig::deviceReport(const std::string& name, const std::vector<uint8_t>& report) {
+  const DeskDevice* device = findDesk(name);
+  if (!device) return "error no device '" + name + "'";
+  const int collection = ReportDescriptor::collectionOfReport(device->collections, report.empty() ? 0 : report[0]);
+  if (collection < 0) return "error no collection of " + name + " sends that report";
+  SkivolDeskReport given = {};
+  given.slot = device->slots[static_cast<size_t>(collection)];
+  given.length = static_cast<unsigned long>(report.size());
+  if (report.empty() || report.size() > sizeof(given.report)) return "error a report of 1 to 64 bytes";
+  std::memcpy(given.report, report.data(), report.size());
+  if (!control(IOCTL_SKIVOL_RIG_DESK_INPUT, &given, sizeof(given), nullptr, 0))
+    return "error the bus refused it (" + std::to_string(::GetLastError()) + ")";
+  return "ok";
+}
+
+std::string DriverMouseRig::deviceState(const std::string& name) {
+  const DeskDevice* device = findDesk(name);
+  if (!device) return "error no device '" + name + "'";
+  SkivolDeskCounts total = {};
+  for (unsigned long slot : device->slots) {
+    SkivolDeskCounts counts = {};
+    ULONG in = slot;
+    if (!control(IOCTL_SKIVOL_RIG_DESK_COUNTS, &in, sizeof(in), &counts, sizeof(counts)))
+      return "error the bus did not answer";
+    total.featureSets += counts.featureSets;
+    total.outputReports += counts.outputReports;
+    total.featureGets += counts.featureGets;
+    total.inputReports += counts.inputReports;
+  }
+  return "vid=" + hex4(device->vendorId) + " pid=" + hex4(device->productId) +
+         " collections=" + std::to_string(device->collections.size()) +
+         " feature-sets=" + std::to_string(total.featureSets) + " output-reports=" + std::to_string(total.outputReports) +
+         " feature-gets=" + std::to_string(total.featureGets) + " input-reports=" + std::to_string(total.inputReports);
+}

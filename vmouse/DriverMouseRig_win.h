@@ -6,13 +6,16 @@
 // reports to the vendor collection, makes what the firmware holds desktop
 // input (SendInput), and plugs the interfaces in and out, which the system
 // announces itself. The firmware and the command language are the virtual
-// mouse's (a VirtualHidBus with the one mouse on it).
+// mouse's (a VirtualHidBus with the one mouse on it). Other makers' devices
+// may join it on the desk (`add device`): one interface per top-level
+// collection, which the firmware has no part in.
 #pragma once
 #include <windows.h>
 
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "vmouse/ControlChannel_win.h"
 #include "vmouse/ControlCommands.h"
@@ -44,8 +47,21 @@ public:
   // ControlHost: the device follows the firmware's plugged state.
   void announceDeviceChange() override;
   bool injectPacket(uint32_t type, uint32_t size, const std::vector<uint8_t>& body) override;
+  std::string addDevice(uint16_t vendorId, uint16_t productId, const std::vector<TopLevelCollection>& collections,
+                        const std::string& name) override;
+  bool hasDevice(const std::string& name) override;
+  std::string deviceReport(const std::string& name, const std::vector<uint8_t>& report) override;
+  std::string deviceState(const std::string& name) override;
 
 private:
+  struct DeskDevice {
+    std::string name;
+    uint16_t vendorId = 0, productId = 0;
+    std::vector<TopLevelCollection> collections;
+    std::vector<unsigned long> slots;  // the bus driver's, one per collection
+  };
+  const DeskDevice* findDesk(const std::string& name) const;
+
   bool control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned = nullptr);
   bool setDevicePlugged(bool plugged);
   void takeTransfers();
@@ -59,4 +75,6 @@ private:
   // Read by the channel's threads while another plugs.
   std::atomic<bool> m_devicePlugged{false};
   std::thread m_transfers;
+  // Served by the channel's one thread.
+  std::vector<DeskDevice> m_desk;
 };

@@ -5,6 +5,7 @@ list(APPEND SKIVOL_VMOUSE_CORE_SOURCES
   vmouse/VirtualMouseFirmware.cpp
   vmouse/VirtualHidBus.cpp
   vmouse/ControlCommands.cpp
+  vmouse/ReportDescriptor.cpp
 )
 list(APPEND SKIVOL_VMOUSE_WIN_SOURCES
   vmouse/VirtualRawInput_win.cpp

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "vmouse/ControlCommands.h"
+#include "vmouse/ReportDescriptor.h"
 #include "vmouse/VirtualHidBus.h"
 
 namespace {
@@ -19,6 +20,21 @@ struct FakeHost : ControlHost {
   bool injectPacket(uint32_t, uint32_t, const std::vector<uint8_t>&) override { return true; }
   std::string figures;
   std::string heapFigures(bool bySize) override { return bySize && !figures.empty() ? figures + " 8:3" : figures; }
+  // Desk devices: what `add device` and `report` handed over.
+  std::vector<std::vector<TopLevelCollection>> added;
+  std::vector<std::string> names;
+  std::vector<std::vector<uint8_t>> reports;
+  std::string addDevice(uint16_t vid, uint16_t pid, const std::vector<TopLevelCollection>& collections,
+                        const std::string& name) override {
+    added.push_back(collections);
+    names.push_back((name.empty() ? "device" : name) + ":" + std::to_string(vid) + ":" + std::to_string(pid));
+    return name;
+  }
+  bool hasDevice(const std::string& name) override { return !names.empty() && names[0].rfind(name + ":", 0) == 0; }
+  std::string deviceReport(const std::string&, const std::vector<uint8_t>& report) override {
+    reports.push_back(report);
+    return "ok";
+  }
 };
 
 class ControlTest : public ::testing::Test {
@@ -95,3 +111,52 @@ TEST_F(ControlTest, HeapAnswersWhatTheHostGives) {
 }
 
 }  // namespace
+
+// A keyboard (report 1, a LED output), then a vendor collection (report 2,
+// input and feature): each collection alone keeps the globals set before it.
+TEST(ReportDescriptorTest, SplitsTopLevelCollectionsAndRoutesReportsByTheirIds) {
+  const std::vector<uint8_t> keyboard = {0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95, 0x01,
+                                         0x81, 0x02, 0xA1, 0x00, 0x91, 0x02, 0xC0, 0xC0};
+  const std::vector<uint8_t> vendor = {0x06, 0x12, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x02,
+                                       0x81, 0x02, 0xB1, 0x02, 0xC0};
+  std::vector<uint8_t> whole = keyboard;
+  whole.insert(whole.end(), vendor.begin(), vendor.end());
+  std::string error;
+  const std::vector<TopLevelCollection> split = ReportDescriptor::split(whole, error);
+  ASSERT_EQ(split.size(), 2u) << error;
+  EXPECT_EQ(split[0].descriptor, keyboard);
+  // The keyboard's globals (size, count) stand before the vendor collection.
+  const std::vector<uint8_t> vendorAlone = {0x05, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95, 0x01, 0x06, 0x12, 0xFF,
+                                            0x09, 0x01, 0xA1, 0x01, 0x85, 0x02, 0x81, 0x02, 0xB1, 0x02, 0xC0};
+  EXPECT_EQ(split[1].descriptor, vendorAlone);
+  EXPECT_EQ(split[1].usagePage, 0xFF12);
+  EXPECT_EQ(split[1].usage, 1);
+  EXPECT_EQ(ReportDescriptor::collectionOfReport(split, 2), 1);
+  EXPECT_EQ(ReportDescriptor::collectionOfReport(split, 1), 0);
+  EXPECT_EQ(ReportDescriptor::collectionOfReport(split, 3), -1);
+  // Without IDs the one input collection takes every report.
+  const std::vector<TopLevelCollection> plain =
+      ReportDescriptor::split({0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x81, 0x02, 0xC0}, error);
+  ASSERT_EQ(plain.size(), 1u);
+  EXPECT_EQ(ReportDescriptor::collectionOfReport(plain, 0x7F), 0);
+  for (const std::vector<uint8_t>& broken : std::vector<std::vector<uint8_t>>{
+           {}, {0x05, 0x01}, {0xA1, 0x01, 0x81, 0x02}, {0x81, 0x02, 0xC0}, {0x06, 0x12}, {0xA1, 0x01, 0xC0, 0xC0}})
+    EXPECT_TRUE(ReportDescriptor::split(broken, error).empty()) << broken.size();
+}
+
+TEST_F(ControlTest, AddDeviceAndItsReportsGoToTheHost) {
+  EXPECT_EQ(run("add device 1209 1 05010906A1018102C0A1018102C0 pad"), "ok");
+  EXPECT_EQ(run("ADD DEVICE 2b17 0005 05010906A1018102C0"), "ok");
+  ASSERT_EQ(host.added.size(), 2u);
+  EXPECT_EQ(host.added[0].size(), 2u);
+  EXPECT_EQ(host.names, (std::vector<std::string>{"pad:4617:1", "device:11031:5"}));
+  EXPECT_EQ(run("report 0102ff pad"), "ok");
+  EXPECT_EQ(host.reports, (std::vector<std::vector<uint8_t>>{{0x01, 0x02, 0xFF}}));
+  for (const char* line : {"add device 1209 1", "add device 12090 1 A101C0", "add device 1209 1 A101", "add device 1209 1 A1",
+                           "add device 1209 1 A101C0 mouse", "add device 1209 1 A101C0 pad", "add device zz 1 A101C0",
+                           "report 0102f pad", "report zz pad"})
+    EXPECT_EQ(run(line).rfind("error ", 0), 0u) << line;
+  EXPECT_EQ(host.added.size(), 2u);
+  EXPECT_EQ(host.reports.size(), 1u);
+  EXPECT_EQ(host.deviceChanges, 0);
+}

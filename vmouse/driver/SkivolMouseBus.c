@@ -10,12 +10,19 @@
    interfaces in and out (DriverMouseProtocol.h). Feature sets are accepted at
    once and passed on; a get is answered with the last frame set, as the
    firmware answers it. Nothing here waits: requests that cannot be answered
-   yet (a read with no report, the rig's wait for a transfer) stay pending. */
+   yet (a read with no report, the rig's wait for a transfer) stay pending.
+
+   Beside the mouse, the rig may put other makers' devices on the desk: each
+   top-level collection of such a device is an interface of its own
+   (SKIVOLMOUSE\VID_xxxx&PID_yyyy&MI_00&Colnn), with the report descriptor
+   of that collection. They send the input reports the rig gives them, answer
+   feature reads with zeros and take feature and output reports, counting
+   each, so that the rig can tell what the system sent them. */
 #include "MinidriverDeclarations.h"
 
 #include "DriverMouseProtocol.h"
 
-enum { KindBus = 1, KindInterface = 2 };
+enum { KindBus = 1, KindInterface = 2, KindDesk = 3 };
 enum { ConfigurationInterface = 0, InputInterface = 1, InterfaceCount = 2 };
 
 typedef struct {
@@ -70,6 +77,24 @@ static SkivolRigTransfer g_transfers[TRANSFER_QUEUE];
 static ULONG g_transferHead, g_transferCount;
 static UCHAR g_lastFrame[SKIVOL_FEATURE_LENGTH];
 
+#define DESK_QUEUE 16
+/* One interface of a desk device; a slot is free when it is neither on the
+   bus nor still held by the system. */
+typedef struct {
+  PDEVICE_OBJECT device;
+  BOOLEAN present;
+  ULONG number, collection;
+  USHORT vendorId, productId;
+  ULONG descriptorLength;
+  UCHAR descriptor[SKIVOL_DESK_DESCRIPTOR];
+  PIRP readIrp;
+  UCHAR reports[DESK_QUEUE][SKIVOL_DESK_REPORT];
+  ULONG reportLengths[DESK_QUEUE];
+  ULONG reportHead, reportCount;
+  SkivolDeskCounts counts;
+} DeskSlot;
+static DeskSlot g_desk[SKIVOL_DESK_SLOTS];
+
 static NTSTATUS complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
   irp->IoStatus.Status = status;
   irp->IoStatus.Information = information;
@@ -84,6 +109,11 @@ static VOID NTAPI cancelPending(PDEVICE_OBJECT device, PIRP irp) {
   KeAcquireSpinLock(&g_lock, &irql);
   if (g_readIrp == irp) g_readIrp = NULL;
   if (g_transferIrp == irp) g_transferIrp = NULL;
+  {
+    int i;
+    for (i = 0; i < SKIVOL_DESK_SLOTS; ++i)
+      if (g_desk[i].readIrp == irp) g_desk[i].readIrp = NULL;
+  }
   KeReleaseSpinLock(&g_lock, irql);
   complete(irp, STATUS_CANCELLED, 0);
 }
@@ -254,6 +284,159 @@ static NTSTATUS interfaceRequest(PDEVICE_OBJECT device, PIRP irp) {
   }
 }
 
+static NTSTATUS hidDescriptor(PIRP irp, ULONG descriptorLength) {
+  HID_DESCRIPTOR hid;
+  RtlZeroMemory(&hid, sizeof(hid));
+  hid.bLength = sizeof(hid);
+  hid.bDescriptorType = 0x21;
+  hid.bcdHID = 0x0111;
+  hid.bNumDescriptors = 1;
+  hid.DescriptorList[0].bReportType = HID_REPORT_DESCRIPTOR_TYPE;
+  hid.DescriptorList[0].wReportLength = (USHORT)descriptorLength;
+  return copyOut(irp, &hid, sizeof(hid));
+}
+
+static ULONG copyDeskReport(PIRP irp, const UCHAR* report, ULONG length) {
+  IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
+  if (length > stack->Parameters.DeviceIoControl.OutputBufferLength)
+    length = stack->Parameters.DeviceIoControl.OutputBufferLength;
+  RtlCopyMemory(irp->UserBuffer, report, length);
+  return length;
+}
+
+static NTSTATUS deskRequest(PDEVICE_OBJECT device, PIRP irp) {
+  DeviceHeader* header = (DeviceHeader*)device->DeviceExtension;
+  IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
+  DeskSlot* slot = &g_desk[header->index];
+  const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
+  HID_XFER_PACKET* packet = (HID_XFER_PACKET*)irp->UserBuffer;
+  KIRQL irql;
+
+  switch (code) {
+    case IOCTL_HID_GET_DEVICE_DESCRIPTOR:
+      return hidDescriptor(irp, slot->descriptorLength);
+    case IOCTL_HID_GET_REPORT_DESCRIPTOR:
+      return copyOut(irp, slot->descriptor, slot->descriptorLength);
+    case IOCTL_HID_GET_DEVICE_ATTRIBUTES: {
+      HID_DEVICE_ATTRIBUTES attributes;
+      RtlZeroMemory(&attributes, sizeof(attributes));
+      attributes.Size = sizeof(attributes);
+      attributes.VendorID = slot->vendorId;
+      attributes.ProductID = slot->productId;
+      attributes.VersionNumber = 0x0100;
+      return copyOut(irp, &attributes, sizeof(attributes));
+    }
+    case IOCTL_HID_READ_REPORT: {
+      NTSTATUS status;
+      UCHAR report[SKIVOL_DESK_REPORT];
+      ULONG length = 0;
+      KeAcquireSpinLock(&g_lock, &irql);
+      if (!slot->present) {
+        status = STATUS_DEVICE_NOT_CONNECTED;
+      } else if (slot->reportCount) {
+        length = slot->reportLengths[slot->reportHead];
+        RtlCopyMemory(report, slot->reports[slot->reportHead], length);
+        slot->reportHead = (slot->reportHead + 1) % DESK_QUEUE;
+        --slot->reportCount;
+        ++slot->counts.inputReports;
+        status = STATUS_SUCCESS;
+      } else {
+        status = pendLocked(&slot->readIrp, irp);
+      }
+      KeReleaseSpinLock(&g_lock, irql);
+      if (status == STATUS_PENDING) return status;
+      if (status != STATUS_SUCCESS) return complete(irp, status, 0);
+      return complete(irp, STATUS_SUCCESS, copyDeskReport(irp, report, length));
+    }
+    case IOCTL_HID_GET_FEATURE:
+    case IOCTL_HID_GET_INPUT_REPORT:
+      /* Zeros of the length asked, the report ID kept. */
+      if (!packet || !packet->reportBuffer) return complete(irp, STATUS_INVALID_PARAMETER, 0);
+      if (packet->reportId && packet->reportBufferLen > 1)
+        RtlZeroMemory(packet->reportBuffer + 1, packet->reportBufferLen - 1);
+      else if (!packet->reportId)
+        RtlZeroMemory(packet->reportBuffer, packet->reportBufferLen);
+      KeAcquireSpinLock(&g_lock, &irql);
+      if (code == IOCTL_HID_GET_FEATURE) ++slot->counts.featureGets;
+      KeReleaseSpinLock(&g_lock, irql);
+      return complete(irp, STATUS_SUCCESS, packet->reportBufferLen);
+    case IOCTL_HID_SET_FEATURE:
+    case IOCTL_HID_SET_OUTPUT_REPORT:
+    case IOCTL_HID_WRITE_REPORT:
+      if (!packet) return complete(irp, STATUS_INVALID_PARAMETER, 0);
+      KeAcquireSpinLock(&g_lock, &irql);
+      if (code == IOCTL_HID_SET_FEATURE)
+        ++slot->counts.featureSets;
+      else
+        ++slot->counts.outputReports;
+      KeReleaseSpinLock(&g_lock, irql);
+      return complete(irp, STATUS_SUCCESS, packet->reportBufferLen);
+    default:
+      return complete(irp, STATUS_NOT_SUPPORTED, 0);
+  }
+}
+
+static WCHAR* appendText(WCHAR* at, const WCHAR* text) {
+  while (*text) *at++ = *text++;
+  return at;
+}
+
+static WCHAR* appendHex(WCHAR* at, ULONG value, int digits) {
+  int i;
+  for (i = digits - 1; i >= 0; --i) *at++ = L"0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
+  return at;
+}
+
+static WCHAR* appendDecimal(WCHAR* at, ULONG value) {
+  WCHAR digits[12];
+  int count = 0;
+  do {
+    digits[count++] = (WCHAR)(L'0' + value % 10);
+    value /= 10;
+  } while (value);
+  while (count) *at++ = digits[--count];
+  return at;
+}
+
+/* A desk interface's IDs, as a list: its device ID (with the device's IDs,
+   interface 0 and its collection), then for the hardware IDs the ID the INF
+   installs every desk interface by; its instance ID, the device's number. */
+static WCHAR* deskIds(const DeskSlot* slot, BUS_QUERY_ID_TYPE type) {
+  WCHAR* list = (WCHAR*)ExAllocatePool(PagedPool, 128 * sizeof(WCHAR));
+  WCHAR* at = list;
+  if (!list) return NULL;
+  if (type == BusQueryInstanceID) {
+    at = appendDecimal(at, slot->number);
+  } else if (type == BusQueryCompatibleIDs) {
+  } else {
+    at = appendText(at, L"SKIVOLMOUSE\\VID_");
+    at = appendHex(at, slot->vendorId, 4);
+    at = appendText(at, L"&PID_");
+    at = appendHex(at, slot->productId, 4);
+    at = appendText(at, L"&MI_00");
+    if (slot->collection) {
+      at = appendText(at, L"&Col");
+      at = appendHex(at, slot->collection, 2);
+    }
+    if (type == BusQueryHardwareIDs) {
+      *at++ = 0;
+      at = appendText(at, L"SKIVOLMOUSE\\DESKDEVICE");
+    }
+  }
+  *at++ = 0;
+  *at = 0;
+  return list;
+}
+
+static void failDeskRead(DeskSlot* slot) {
+  KIRQL irql;
+  PIRP read;
+  KeAcquireSpinLock(&g_lock, &irql);
+  read = takeLocked(&slot->readIrp);
+  KeReleaseSpinLock(&g_lock, irql);
+  if (read) complete(read, STATUS_DELETE_PENDING, 0);
+}
+
 /* One ID as a list of one (the list's second NUL does for a plain ID). */
 static WCHAR* idList(const WCHAR* id) {
   const size_t length = wcslen(id);
@@ -282,7 +465,10 @@ static NTSTATUS interfacePnp(PDEVICE_OBJECT device, PIRP irp) {
   switch (stack->MinorFunction) {
     case IRP_MN_QUERY_ID: {
       WCHAR* id = NULL;
-      switch (stack->Parameters.QueryId.IdType) {
+      if (header->kind == KindDesk) {
+        if (stack->Parameters.QueryId.IdType <= BusQueryInstanceID)
+          id = deskIds(&g_desk[header->index], stack->Parameters.QueryId.IdType);
+      } else switch (stack->Parameters.QueryId.IdType) {
         case BusQueryDeviceID:
         case BusQueryHardwareIDs:
           id = idList(kDeviceIds[header->index]);
@@ -318,14 +504,20 @@ static NTSTATUS interfacePnp(PDEVICE_OBJECT device, PIRP irp) {
       status = STATUS_SUCCESS;
       break;
     case IRP_MN_SURPRISE_REMOVAL:
-      if (header->index == InputInterface) failPendingRead();
+      if (header->kind == KindDesk) failDeskRead(&g_desk[header->index]);
+      else if (header->index == InputInterface) failPendingRead();
       status = STATUS_SUCCESS;
       break;
     case IRP_MN_REMOVE_DEVICE: {
       KIRQL irql;
-      if (header->index == InputInterface) failPendingRead();
+      if (header->kind == KindDesk) failDeskRead(&g_desk[header->index]);
+      else if (header->index == InputInterface) failPendingRead();
       KeAcquireSpinLock(&g_lock, &irql);
-      if (g_interfaces[header->index] == device) g_interfaces[header->index] = NULL;
+      if (header->kind == KindDesk) {
+        if (g_desk[header->index].device == device) g_desk[header->index].device = NULL;
+      } else if (g_interfaces[header->index] == device) {
+        g_interfaces[header->index] = NULL;
+      }
       KeReleaseSpinLock(&g_lock, irql);
       complete(irp, STATUS_SUCCESS, 0);
       IoDeleteDevice(device);
@@ -359,8 +551,8 @@ static NTSTATUS busPnp(PDEVICE_OBJECT device, PIRP irp) {
       KIRQL irql;
       int i;
       if (stack->Parameters.QueryDeviceRelations.Type != BusRelations) return passToLower(irp);
-      relations = (DEVICE_RELATIONS*)ExAllocatePool(PagedPool, sizeof(DEVICE_RELATIONS) +
-                                                                   InterfaceCount * sizeof(PDEVICE_OBJECT));
+      relations = (DEVICE_RELATIONS*)ExAllocatePool(
+          PagedPool, sizeof(DEVICE_RELATIONS) + (InterfaceCount + SKIVOL_DESK_SLOTS) * sizeof(PDEVICE_OBJECT));
       if (!relations) return complete(irp, STATUS_NO_MEMORY, 0);
       relations->Count = 0;
       KeAcquireSpinLock(&g_lock, &irql);
@@ -368,6 +560,12 @@ static NTSTATUS busPnp(PDEVICE_OBJECT device, PIRP irp) {
         if (g_plugged && g_interfaces[i]) {
           ObReferenceObject(g_interfaces[i]);
           relations->Objects[relations->Count++] = g_interfaces[i];
+        }
+      }
+      for (i = 0; i < SKIVOL_DESK_SLOTS; ++i) {
+        if (g_desk[i].present && g_desk[i].device) {
+          ObReferenceObject(g_desk[i].device);
+          relations->Objects[relations->Count++] = g_desk[i].device;
         }
       }
       KeReleaseSpinLock(&g_lock, irql);
@@ -447,6 +645,89 @@ static NTSTATUS plug(PDRIVER_OBJECT driver, BOOLEAN plugged) {
   return STATUS_SUCCESS;
 }
 
+/* A desk interface made and put on the bus; its slot in `*slotIndex`. */
+static NTSTATUS addDesk(PDRIVER_OBJECT driver, const SkivolDeskInterface* made, ULONG* slotIndex) {
+  PDEVICE_OBJECT device;
+  DeviceHeader* header;
+  DeskSlot* slot = NULL;
+  KIRQL irql;
+  NTSTATUS status;
+  ULONG i;
+  if (made->descriptorLength == 0 || made->descriptorLength > SKIVOL_DESK_DESCRIPTOR) return STATUS_INVALID_PARAMETER;
+  KeAcquireSpinLock(&g_lock, &irql);
+  for (i = 0; i < SKIVOL_DESK_SLOTS && !slot; ++i) {
+    if (!g_desk[i].present && !g_desk[i].device) {
+      slot = &g_desk[i];
+      /* Taken, before the lock is let go. */
+      slot->present = TRUE;
+      *slotIndex = i;
+    }
+  }
+  KeReleaseSpinLock(&g_lock, irql);
+  if (!slot) return STATUS_INSUFFICIENT_RESOURCES;
+  status = IoCreateDevice(driver, sizeof(DeviceHeader), NULL, FILE_DEVICE_BUS_EXTENDER,
+                          FILE_AUTOGENERATED_DEVICE_NAME | FILE_DEVICE_SECURE_OPEN, FALSE, &device);
+  if (status != STATUS_SUCCESS) {
+    slot->present = FALSE;
+    return status;
+  }
+  header = (DeviceHeader*)device->DeviceExtension;
+  header->kind = KindDesk;
+  header->index = (int)*slotIndex;
+  device->Flags &= ~DO_DEVICE_INITIALIZING;
+  KeAcquireSpinLock(&g_lock, &irql);
+  slot->number = made->device;
+  slot->collection = made->collection;
+  slot->vendorId = made->vendorId;
+  slot->productId = made->productId;
+  slot->descriptorLength = made->descriptorLength;
+  RtlCopyMemory(slot->descriptor, made->descriptor, made->descriptorLength);
+  slot->readIrp = NULL;
+  slot->reportHead = slot->reportCount = 0;
+  RtlZeroMemory(&slot->counts, sizeof(slot->counts));
+  slot->device = device;
+  KeReleaseSpinLock(&g_lock, irql);
+  IoInvalidateDeviceRelations(g_busPdo, BusRelations);
+  return STATUS_SUCCESS;
+}
+
+static NTSTATUS deskInput(const SkivolDeskReport* given) {
+  DeskSlot* slot;
+  PIRP read = NULL;
+  NTSTATUS status = STATUS_SUCCESS;
+  KIRQL irql;
+  if (given->slot >= SKIVOL_DESK_SLOTS || !given->length || given->length > SKIVOL_DESK_REPORT)
+    return STATUS_INVALID_PARAMETER;
+  slot = &g_desk[given->slot];
+  KeAcquireSpinLock(&g_lock, &irql);
+  if (!slot->present || !slot->device) {
+    status = STATUS_DEVICE_NOT_CONNECTED;
+  } else if ((read = takeLocked(&slot->readIrp))) {
+    ++slot->counts.inputReports;
+  } else {
+    if (slot->reportCount == DESK_QUEUE) {
+      slot->reportHead = (slot->reportHead + 1) % DESK_QUEUE;
+      --slot->reportCount;
+    }
+    RtlCopyMemory(slot->reports[(slot->reportHead + slot->reportCount) % DESK_QUEUE], given->report, given->length);
+    slot->reportLengths[(slot->reportHead + slot->reportCount) % DESK_QUEUE] = given->length;
+    ++slot->reportCount;
+  }
+  KeReleaseSpinLock(&g_lock, irql);
+  if (read) complete(read, STATUS_SUCCESS, copyDeskReport(read, given->report, given->length));
+  return status;
+}
+
+static void clearDesk(void) {
+  KIRQL irql;
+  int i;
+  KeAcquireSpinLock(&g_lock, &irql);
+  for (i = 0; i < SKIVOL_DESK_SLOTS; ++i) g_desk[i].present = FALSE;
+  KeReleaseSpinLock(&g_lock, irql);
+  for (i = 0; i < SKIVOL_DESK_SLOTS; ++i) failDeskRead(&g_desk[i]);
+  IoInvalidateDeviceRelations(g_busPdo, BusRelations);
+}
+
 static NTSTATUS rigRequest(PDEVICE_OBJECT device, PIRP irp) {
   IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
   const ULONG inLength = stack->Parameters.DeviceIoControl.InputBufferLength;
@@ -479,6 +760,33 @@ static NTSTATUS rigRequest(PDEVICE_OBJECT device, PIRP irp) {
       if (read) complete(read, STATUS_SUCCESS, copyReport(read, (const UCHAR*)buffer));
       return complete(irp, status, 0);
     }
+    case IOCTL_SKIVOL_RIG_DESK_ADD: {
+      ULONG slot = 0;
+      NTSTATUS status;
+      if (inLength != sizeof(SkivolDeskInterface) || outLength < sizeof(ULONG))
+        return complete(irp, STATUS_INVALID_PARAMETER, 0);
+      status = addDesk(device->DriverObject, (const SkivolDeskInterface*)buffer, &slot);
+      if (status != STATUS_SUCCESS) return complete(irp, status, 0);
+      *(ULONG*)buffer = slot;
+      return complete(irp, STATUS_SUCCESS, sizeof(ULONG));
+    }
+    case IOCTL_SKIVOL_RIG_DESK_INPUT:
+      if (inLength != sizeof(SkivolDeskReport)) return complete(irp, STATUS_INVALID_PARAMETER, 0);
+      return complete(irp, deskInput((const SkivolDeskReport*)buffer), 0);
+    case IOCTL_SKIVOL_RIG_DESK_COUNTS: {
+      ULONG slot;
+      if (inLength != sizeof(ULONG) || outLength < sizeof(SkivolDeskCounts))
+        return complete(irp, STATUS_INVALID_PARAMETER, 0);
+      slot = *(ULONG*)buffer;
+      if (slot >= SKIVOL_DESK_SLOTS) return complete(irp, STATUS_INVALID_PARAMETER, 0);
+      KeAcquireSpinLock(&g_lock, &irql);
+      RtlCopyMemory(buffer, &g_desk[slot].counts, sizeof(SkivolDeskCounts));
+      KeReleaseSpinLock(&g_lock, irql);
+      return complete(irp, STATUS_SUCCESS, sizeof(SkivolDeskCounts));
+    }
+    case IOCTL_SKIVOL_RIG_DESK_CLEAR:
+      clearDesk();
+      return complete(irp, STATUS_SUCCESS, 0);
     case IOCTL_SKIVOL_RIG_NEXT_TRANSFER: {
       NTSTATUS status;
       PIRP ready;
@@ -503,6 +811,7 @@ static NTSTATUS NTAPI dispatchPnp(PDEVICE_OBJECT device, PIRP irp) {
 
 static NTSTATUS NTAPI dispatchInternal(PDEVICE_OBJECT device, PIRP irp) {
   DeviceHeader* header = (DeviceHeader*)device->DeviceExtension;
+  if (header->kind == KindDesk) return deskRequest(device, irp);
   if (header->kind != KindInterface) return complete(irp, STATUS_NOT_SUPPORTED, 0);
   return interfaceRequest(device, irp);
 }
@@ -524,6 +833,8 @@ static NTSTATUS NTAPI dispatchOpenClose(PDEVICE_OBJECT device, PIRP irp) {
     waiting = takeLocked(&g_transferIrp);
     KeReleaseSpinLock(&g_lock, irql);
     if (waiting) complete(waiting, STATUS_CANCELLED, 0);
+    /* The devices it put on the desk go with it. */
+    clearDesk();
   }
   return complete(irp, STATUS_SUCCESS, 0);
 }

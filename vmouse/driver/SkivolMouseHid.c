@@ -1,4 +1,5 @@
-/* The HID minidriver of the driver mouse's two interfaces. It does nothing of
+/* The HID minidriver of the driver mouse's two interfaces and of the desk
+   devices' interfaces beside it. It does nothing of
    its own: the HID class driver sits on it, and every request is passed down
    to the interface device the mouse's bus driver made (SkivolMouseBus.c),
    which answers it, as a USB HID driver passes requests to the USB stack.
@@ -6,10 +7,12 @@
    One request of programs it answers before the class driver: a string by
    its index (HidD_GetIndexedString), which this system's class driver
    refuses for every device. It is asked of the interface below as a class
-   driver asks a minidriver for it, so the string still comes from the mouse. */
+   driver asks a minidriver for it, so the string still comes from the mouse.
+   It is asked of the interface the request's device hangs from, so that
+   another device never answers with the mouse's strings. */
 #include "MinidriverDeclarations.h"
 
-#define MAX_FUNCTION_DEVICES 2
+#define MAX_FUNCTION_DEVICES 160
 #define MAX_STRING_CHARS 127
 
 static PDRIVER_DISPATCH g_classControl;
@@ -22,17 +25,24 @@ static BOOLEAN isFunctionDevice(PDEVICE_OBJECT device) {
   return FALSE;
 }
 
-static NTSTATUS indexedString(PIRP irp) {
+/* The interface below the class driver's device `device` for its
+   collection: the class driver keeps the function device it hangs from
+   first in its extension. NULL when that is not one of ours. */
+static PDEVICE_OBJECT interfaceBelow(PDEVICE_OBJECT device) {
+  PDEVICE_OBJECT parent = device->DeviceExtension ? *(PDEVICE_OBJECT*)device->DeviceExtension : NULL;
+  if (!parent || !isFunctionDevice(parent)) return NULL;
+  return ((HID_DEVICE_EXTENSION*)parent->DeviceExtension)->NextDeviceObject;
+}
+
+static NTSTATUS indexedString(PDEVICE_OBJECT device, PIRP irp) {
   IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
   WCHAR text[MAX_STRING_CHARS + 1];
   IO_STATUS_BLOCK io;
   KEVENT done;
   PIRP request;
-  PDEVICE_OBJECT below = NULL;
-  ULONG index, length, i;
+  PDEVICE_OBJECT below = interfaceBelow(device);
+  ULONG index, length;
   void* out;
-  for (i = 0; i < MAX_FUNCTION_DEVICES && !below; ++i)
-    if (g_functionDevices[i]) below = ((HID_DEVICE_EXTENSION*)g_functionDevices[i]->DeviceExtension)->NextDeviceObject;
   out = irp->MdlAddress ? MmGetSystemAddressForMdlSafe(irp->MdlAddress, NormalPagePriority) : irp->UserBuffer;
   if (!below || !out || stack->Parameters.DeviceIoControl.InputBufferLength < sizeof(ULONG) ||
       !irp->AssociatedIrp.SystemBuffer) {
@@ -67,7 +77,7 @@ static NTSTATUS indexedString(PIRP irp) {
 static NTSTATUS NTAPI control(PDEVICE_OBJECT device, PIRP irp) {
   IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
   if (!isFunctionDevice(device) && stack->Parameters.DeviceIoControl.IoControlCode == IOCTL_HID_GET_INDEXED_STRING)
-    return indexedString(irp);
+    return indexedString(device, irp);
   return g_classControl(device, irp);
 }
 
