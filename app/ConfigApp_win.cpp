@@ -59,6 +59,8 @@ BOOL ConfigApp::InitInstance() {
     ::ImmDisableIME(static_cast<DWORD>(-1));
     MainDialog dialog(nullptr);
     m_pMainWnd = &dialog;
+    mainDialog = &dialog;
+    dialog.whenStarted([](MainDialog& started) { startWatchThreads(&started); });
     dialog.DoModal();
     // The watch threads use the dialog and the events: they end first.
     stopWatchThreads();

@@ -11,24 +11,22 @@
 #include "device/HidLink.h"
 #include "device/MouseConfig.h"
 #include "device/ProgramDirectory.h"
-#include "framework/CMenu.h"
+#include "mainwnd/MainDialog.h"
+#include "mainwnd/TrayIcon.h"
 #include "texts/UiTexts.h"
-
-class MainDialog;
 
 // Constructed before the program starts, none of them touching the mouse, a
 // file or the registry:
 extern ConfigApp theApp;
 // Then the road to the mouse `hidLink` (device/HidLink.h).
-// The notification-area menu (resource 129).
-extern CMenu trayMenu;
+// Then the notification-area menu `trayMenu` (mainwnd/TrayIcon.h).
 // Then the replaceable texts `uiTexts` (texts/UiTexts.h). The key names
 // `keyTable` (controls/KeyTable.h) and the configuration model `mouseConfig`
 // (device/MouseConfig.h) are constant-initialised, so they exist before any
 // of these.
 
-// Set by the start-up from the command line: "/hide" and "/close".
-extern bool hideAtStart;
+// Set by the start-up from the command line: "/close" here, "/hide" as
+// `hideAtStart` (mainwnd/MainDialog.h).
 extern bool closeSwitch;
 // The single-instance events of the session: a later copy signals them.
 extern HANDLE waitEventOpen;
@@ -38,8 +36,4 @@ extern HANDLE machineCloseEvent;
 // The folder of the executable (device/ProgramDirectory.h), set by the main
 // window's initialisation before any file is read.
 
-// The running main window, set during its initialisation and cleared when its
-// modal loop has ended. Nothing in the program reads it: the watch thread is
-// handed the dialog when it starts and the re-scan worker holds window
-// handles; it names the running window for a debugger.
-extern MainDialog* mainDialog;
+// The running main window `mainDialog` (mainwnd/MainDialog.h).

@@ -9,6 +9,7 @@
 //   MouseInput      the engine acting on the mice's reports
 //   TrayIcon, DpiNotice, KeyboardAccess, MainWindowPainter
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -75,6 +76,9 @@ public:
 
   // Sets exitRequested and asks the window to close for good. Any thread.
   void requestExit();
+  // What the process starts once the window exists and its controls are
+  // set up (the watch for later copies); called from the initialisation.
+  void whenStarted(std::function<void(MainDialog&)> started) { m_started = std::move(started); }
 
   AssignmentRows& rows() { return m_rows; }
   const AssignmentRows& rows() const { return m_rows; }
@@ -221,4 +225,14 @@ private:
   bool m_wasShown = false;
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
   HANDLE m_localWaitEvent = nullptr;
+  std::function<void(MainDialog&)> m_started;
 };
+
+// Set by the start-up from the command line: "/hide" shows the window only
+// for a moment.
+extern bool hideAtStart;
+// The running main window, set by the start-up for its modal run and cleared
+// when that has ended. Nothing in the program reads it: the watch thread is
+// handed the dialog when it starts and the re-scan worker holds window
+// handles; it names the running window for a debugger.
+extern MainDialog* mainDialog;

@@ -5,17 +5,18 @@
 #include <memory>
 #include <mutex>
 
-#include "app/ProcessObjects.h"
-#include "app/WatchThreads.h"
 #include "controls/KeyTable.h"
 #include "controls/MouseTracking.h"
 #include "device/DeviceRescan.h"
 #include "device/FeatureFrame.h"
+#include "device/HidLink.h"
 #include "device/MouseConfig.h"
+#include "device/ProgramDirectory.h"
 #include "device/SettingsFile.h"
 #include "framework/WideText.h"
 #include "mainwnd/AboutDialog.h"
 #include "mainwnd/MainWindowLayout.h"
+#include "texts/UiTexts.h"
 #include "resource.h"
 
 namespace {
@@ -107,11 +108,10 @@ BOOL MainDialog::OnInitDialog() {
   forgetAssignmentsUntilLoaded();
   // From here on the timers and the threads may reach the window.
   hidLink.setNotifyWindow(m_hWnd);
-  mainDialog = this;
   setUpTrayMenuAndTimers();
   m_mouseTurn.watch();
   setUpControlsAndLoadBothFiles();
-  startWatchThreads(this);
+  if (m_started) m_started(*this);
   // The magnifier exists, hidden, for as long as the window. It is made
   // before the window is shown: made after, under Wine, the keys typed into
   // the window once it was activated again did not reach it.

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "framework/CMenu.h"
+
 // Sent by the shell to the window for every mouse event over the icon.
 constexpr UINT WM_APP_TRAY_CALLBACK = WM_USER + 100;
 
@@ -52,3 +54,7 @@ private:
   std::wstring m_profile;
   bool m_trayDoubleClicked = false;
 };
+
+// The notification-area menu (resource 129): a process-wide object, built
+// before the main window with the others (app/ProcessObjects_win.cpp).
+extern CMenu trayMenu;
