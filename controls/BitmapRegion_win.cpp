@@ -28,9 +28,8 @@ BitmapShape buildRegionFromBitmap(HBITMAP bitmap) {
   bmi->bmiHeader.biCompression = BI_RGB;
   const size_t stride = dibStride(shape.width, depth);
   std::vector<uint8_t> pixels(stride * static_cast<size_t>(shape.height));
-  HDC screen = ::GetDC(nullptr);
-  int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(shape.height), pixels.data(), bmi, DIB_RGB_COLORS);
-  ::ReleaseDC(nullptr, screen);
+  const int rows = ::GetDIBits(WindowDC(nullptr), bitmap, 0, static_cast<UINT>(shape.height), pixels.data(), bmi,
+                               DIB_RGB_COLORS);
   if (rows != shape.height) {
     shape.region = ::CreateRectRgn(0, 0, 0, 0);
     return shape;

@@ -119,13 +119,12 @@ const SkinButton::CaptionFit& SkinButton::fitCaption(HDC image, const CString& t
     ::GetTextExtentPointA(image, text, text.GetLength(), &size);
     return size;
   };
-  m_fit.smaller.reset(nullptr);
+  m_fit.smaller.DeleteObject();
   SIZE extent = measure(font);
   for (int size = fullHeight - 1; extent.cx > room && size >= kSmallestCaptionHeight; --size) {
     face.lfHeight = -size;
     face.lfWidth = 0;
-    m_fit.smaller.reset(::CreateFontIndirectA(&face));
-    if (!m_fit.smaller.get()) break;
+    if (!m_fit.smaller.CreateFontIndirect(face)) break;
     extent = measure(m_fit.smaller);
   }
   m_fit.valid = true;
@@ -146,7 +145,7 @@ void SkinButton::drawCaption(HDC image, const Look& look) {
   // of the same font; one that does not fit even in the smallest size ends
   // with "...".
   const CaptionFit& fit = fitCaption(image, text, font);
-  ScopedSelect select(image, fit.smaller.get() ? fit.smaller.get() : font);
+  ScopedSelect select(image, fit.smaller.GetSafeHandle() ? fit.smaller.GetSafeHandle() : font);
   if (fit.extent.cx <= fit.room) {
     ::TextOutA(image, (m_width - fit.extent.cx) / 2, (m_height - fit.extent.cy) / 2, text, text.GetLength());
   } else {
