@@ -1,5 +1,7 @@
 #include "controls/SkinButton.h"
 
+#include <utility>
+
 #include "controls/BitmapRegion.h"
 #include "controls/MouseTracking.h"
 #include "framework/GdiObjects.h"
@@ -28,7 +30,7 @@ END_MESSAGE_MAP()
 
 void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int caption, HFONT font) {
   BitmapShape shape = buildRegionFromBitmap(bitmaps[0]);
-  m_mask.reset(shape.mask);
+  m_mask = std::move(shape.mask);
   m_width = shape.width;
   m_height = shape.height;
   m_captionFont = font;
@@ -40,7 +42,7 @@ void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int c
   m_shape.reset(::CreateRectRgn(0, 0, 0, 0));
   if (shape.region) ::CombineRgn(m_shape, shape.region, nullptr, RGN_COPY);
   // The window's region is the system's from here on.
-  ::SetWindowRgn(m_hWnd, shape.region, TRUE);
+  if (::SetWindowRgn(m_hWnd, shape.region, TRUE)) shape.region.release();
   m_picture.release();
   m_normalBitmap = bitmaps[0];
   m_hoverBitmap = bitmaps[1];
