@@ -4,12 +4,13 @@
 
 #include "mainwnd/MainDialog.h"
 #include "app/ProcessObjects.h"
+#include "framework/CHandle.h"
 
 namespace {
 
 // Set by stopWatchThreads; the watch waits on it beside the two signals.
-HANDLE stopEvent = nullptr;
-HANDLE watchThread = nullptr;
+CHandle stopEvent;
+CHandle watchThread;
 
 // One thread serves both signals of a later copy: each thread costs the
 // process about a megabyte of memory, and neither signal needs one of its
@@ -51,11 +52,11 @@ DWORD WINAPI WatchThread(LPVOID parameter) {
 }  // namespace
 
 void startWatchThreads(MainDialog* dialog) {
-  if (!stopEvent) stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!stopEvent) stopEvent.Attach(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   // Without a way to stop it the thread could outlive what it uses.
   if (!stopEvent) return;
   ::ResetEvent(stopEvent);
-  if (waitEventClose || waitEventOpen || machineCloseEvent) watchThread = ::CreateThread(nullptr, 0, WatchThread, dialog, 0, nullptr);
+  if (waitEventClose || waitEventOpen || machineCloseEvent) watchThread.Attach(::CreateThread(nullptr, 0, WatchThread, dialog, 0, nullptr));
 }
 
 void stopWatchThreads() {
@@ -64,16 +65,11 @@ void stopWatchThreads() {
   // The thread never waits for the window's thread, so it ends promptly.
   if (watchThread) {
     ::WaitForSingleObject(watchThread, INFINITE);
-    ::CloseHandle(watchThread);
-    watchThread = nullptr;
+    watchThread.Close();
   }
-  ::CloseHandle(stopEvent);
-  stopEvent = nullptr;
+  stopEvent.Close();
 }
 
 void signalNamedEvent(const char* name) {
-  if (HANDLE event = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, name)) {
-    ::SetEvent(event);
-    ::CloseHandle(event);
-  }
+  if (const CHandle event{::OpenEventA(EVENT_MODIFY_STATE, FALSE, name)}) ::SetEvent(event);
 }

@@ -112,10 +112,6 @@ int main(int argc, char** argv) {
            shapes.push_back(buildRegionFromBitmap(frame));
            shapes.push_back(buildRegionFromBitmap(arrow));
          }
-         for (BitmapShape& s : shapes) {
-           ::DeleteObject(s.region);
-           ::DeleteObject(s.mask);
-         }
        }},
       {"fonts",
        [] {

@@ -2,18 +2,20 @@
 #pragma once
 #include <windows.h>
 
+#include "framework/GdiObjects.h"
+
 // The colour key of the skin bitmaps as a COLORREF.
 constexpr COLORREF kSkinKeyColor = RGB(255, 2, 255);
 
 struct BitmapShape {
-  HRGN region = nullptr;  // opaque pixels, one rectangle per run; empty if none
-  HBITMAP mask = nullptr; // monochrome: 1 where opaque, 0 where transparent
+  GdiObject<HRGN> region;   // opaque pixels, one rectangle per run; empty if none
+  GdiObject<HBITMAP> mask;  // monochrome: 1 where opaque, 0 where transparent
   int width = 0;
   int height = 0;
 };
 
-// The caller owns the region and the mask. A bitmap that cannot be read gives
-// an empty region and mask, so the control is invisible rather than broken.
+// A bitmap that cannot be read gives an empty region and mask, so the
+// control is invisible rather than broken.
 BitmapShape buildRegionFromBitmap(HBITMAP bitmap);
 
 // Masked composition: where `mask` is 1, `bitmap` replaces what `target`

@@ -9,7 +9,7 @@ BitmapShape buildRegionFromBitmap(HBITMAP bitmap) {
   BitmapShape shape;
   BITMAP info = {};
   if (!bitmap || !::GetObjectA(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0) {
-    shape.region = ::CreateRectRgn(0, 0, 0, 0);
+    shape.region.reset(::CreateRectRgn(0, 0, 0, 0));
     return shape;
   }
   shape.width = info.bmWidth;
@@ -28,11 +28,10 @@ BitmapShape buildRegionFromBitmap(HBITMAP bitmap) {
   bmi->bmiHeader.biCompression = BI_RGB;
   const size_t stride = dibStride(shape.width, depth);
   std::vector<uint8_t> pixels(stride * static_cast<size_t>(shape.height));
-  HDC screen = ::GetDC(nullptr);
-  int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(shape.height), pixels.data(), bmi, DIB_RGB_COLORS);
-  ::ReleaseDC(nullptr, screen);
+  const int rows = ::GetDIBits(WindowDC(nullptr), bitmap, 0, static_cast<UINT>(shape.height), pixels.data(), bmi,
+                               DIB_RGB_COLORS);
   if (rows != shape.height) {
-    shape.region = ::CreateRectRgn(0, 0, 0, 0);
+    shape.region.reset(::CreateRectRgn(0, 0, 0, 0));
     return shape;
   }
 
@@ -49,11 +48,11 @@ BitmapShape buildRegionFromBitmap(HBITMAP bitmap) {
   rgn->rdh.rcBound = {0, 0, shape.width, shape.height};
   RECT* rects = reinterpret_cast<RECT*>(rgn->Buffer);
   for (size_t i = 0; i < runs.size(); ++i) rects[i] = {runs[i].left, runs[i].top, runs[i].right, runs[i].bottom};
-  shape.region = runs.empty() ? ::CreateRectRgn(0, 0, 0, 0)
-                              : ::ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), rgn);
+  shape.region.reset(runs.empty() ? ::CreateRectRgn(0, 0, 0, 0)
+                                  : ::ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), rgn));
 
   // The mask: white where opaque.
-  shape.mask = ::CreateBitmap(shape.width, shape.height, 1, 1, nullptr);
+  shape.mask.reset(::CreateBitmap(shape.width, shape.height, 1, 1, nullptr));
   {
     GdiObject<HDC> dc(::CreateCompatibleDC(nullptr));
     ScopedSelect select(dc, shape.mask);

@@ -8,22 +8,27 @@
 
 #include <functional>
 
-class ChoiceStrip {
+#include "framework/CWnd.h"
+
+class ChoiceStrip : public CWnd {
 public:
   ChoiceStrip() = default;
-  ~ChoiceStrip();
-  ChoiceStrip(const ChoiceStrip&) = delete;
-  ChoiceStrip& operator=(const ChoiceStrip&) = delete;
 
   // `current` tells the choice now made (0-based, -1: none); `choose` is
   // called with the choice a key asks for, also when it is the current one.
   bool create(HWND parent, int id, const RECT& area, int choices, std::function<int()> current,
               std::function<void(int)> choose);
 
-  HWND m_hWnd = nullptr;
+protected:
+  DECLARE_MESSAGE_MAP()
+  LRESULT OnNcHitTest(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnGetDlgCode(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnChar(UINT, WPARAM, LPARAM, BOOL&);
 
 private:
-  static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void onKey(WPARAM key);
   void onCharacter(WPARAM character);
 

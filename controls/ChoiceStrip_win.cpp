@@ -1,39 +1,29 @@
 #include "controls/ChoiceStrip.h"
 
+#include "framework/GdiObjects.h"
+
 namespace {
 const char kClassName[] = "SkivolChoiceStrip";
-
-bool registerClass() {
-  static const bool registered = [] {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;  // replaced per window
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kClassName;
-    windowClass.hCursor = nullptr;        // the window below chooses the cursor
-    windowClass.hbrBackground = nullptr;  // nothing of its own is drawn
-    return ::RegisterClassA(&windowClass) != 0;
-  }();
-  return registered;
-}
 }  // namespace
 
-ChoiceStrip::~ChoiceStrip() {
-  if (m_hWnd && ::IsWindow(m_hWnd)) ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
-}
+BEGIN_MESSAGE_MAP(ChoiceStrip, CWnd)
+  ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
+  ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  ON_MESSAGE(WM_PAINT, OnPaint)
+  ON_MESSAGE(WM_GETDLGCODE, OnGetDlgCode)
+  ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+  ON_MESSAGE(WM_CHAR, OnChar)
+END_MESSAGE_MAP()
 
 bool ChoiceStrip::create(HWND parent, int id, const RECT& area, int choices, std::function<int()> current,
                          std::function<void(int)> choose) {
-  if (!registerClass()) return false;
+  // No cursor (the window below chooses it) and no background: nothing of
+  // its own is drawn.
+  if (!RegisterWindowClass(kClassName)) return false;
   m_choices = choices;
   m_current = std::move(current);
   m_choose = std::move(choose);
-  m_hWnd = ::CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, area.left, area.top,
-                             area.right - area.left, area.bottom - area.top, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
-  if (!m_hWnd) return false;
-  ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChoiceStrip::windowProc));
-  return true;
+  return CreateEx(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, area, parent, static_cast<UINT>(id)) != FALSE;
 }
 
 void ChoiceStrip::onKey(WPARAM key) {
@@ -51,34 +41,31 @@ void ChoiceStrip::onCharacter(WPARAM character) {
   if (wanted >= 0 && wanted < m_choices && wanted < 9) m_choose(wanted);
 }
 
-LRESULT CALLBACK ChoiceStrip::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* strip = reinterpret_cast<ChoiceStrip*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  switch (message) {
-    case WM_NCHITTEST:
-      // The mouse reaches the window below, whose painted row it clicks.
-      return HTTRANSPARENT;
-    case WM_ERASEBKGND:
-      return TRUE;
-    case WM_PAINT: {
-      // The window below shows through: nothing is drawn here.
-      PAINTSTRUCT paint;
-      ::BeginPaint(hwnd, &paint);
-      ::EndPaint(hwnd, &paint);
-      return 0;
-    }
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_KEYDOWN:
-      if (strip && (wParam == VK_LEFT || wParam == VK_RIGHT)) {
-        strip->onKey(wParam);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (strip) strip->onCharacter(wParam);
-      return 0;
-    default:
-      break;
+LRESULT ChoiceStrip::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL&) {
+  // The mouse reaches the window below, whose painted row it clicks.
+  return HTTRANSPARENT;
+}
+
+LRESULT ChoiceStrip::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+
+LRESULT ChoiceStrip::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  // The window below shows through: nothing is drawn here.
+  PaintDC paint(m_hWnd);
+  return 0;
+}
+
+LRESULT ChoiceStrip::OnGetDlgCode(UINT, WPARAM, LPARAM, BOOL&) { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+
+LRESULT ChoiceStrip::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  if (wParam != VK_LEFT && wParam != VK_RIGHT) {
+    handled = FALSE;
+    return 0;
   }
-  return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  onKey(wParam);
+  return 0;
+}
+
+LRESULT ChoiceStrip::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  onCharacter(wParam);
+  return 0;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include "controls/ControlPicture.h"
 #include "framework/CButton.h"
+#include "framework/CFont.h"
 #include "framework/GdiObjects.h"
 
 class SkinButton : public CButton {
@@ -77,7 +78,7 @@ private:
     CString text;
     HFONT base = nullptr;
     int room = 0;
-    GdiObject<HFONT> smaller;
+    CFont smaller;
     SIZE extent = {0, 0};
   };
   const CaptionFit& fitCaption(HDC image, const CString& text, HFONT font);

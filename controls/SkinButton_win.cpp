@@ -1,5 +1,7 @@
 #include "controls/SkinButton.h"
 
+#include <utility>
+
 #include "controls/BitmapRegion.h"
 #include "controls/MouseTracking.h"
 #include "framework/GdiObjects.h"
@@ -28,7 +30,7 @@ END_MESSAGE_MAP()
 
 void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int caption, HFONT font) {
   BitmapShape shape = buildRegionFromBitmap(bitmaps[0]);
-  m_mask.reset(shape.mask);
+  m_mask = std::move(shape.mask);
   m_width = shape.width;
   m_height = shape.height;
   m_captionFont = font;
@@ -40,7 +42,7 @@ void SkinButton::setSkin(const HBITMAP bitmaps[5], HBITMAP backdropBitmap, int c
   m_shape.reset(::CreateRectRgn(0, 0, 0, 0));
   if (shape.region) ::CombineRgn(m_shape, shape.region, nullptr, RGN_COPY);
   // The window's region is the system's from here on.
-  ::SetWindowRgn(m_hWnd, shape.region, TRUE);
+  if (::SetWindowRgn(m_hWnd, shape.region, TRUE)) shape.region.release();
   m_picture.release();
   m_normalBitmap = bitmaps[0];
   m_hoverBitmap = bitmaps[1];
@@ -119,13 +121,12 @@ const SkinButton::CaptionFit& SkinButton::fitCaption(HDC image, const CString& t
     ::GetTextExtentPointA(image, text, text.GetLength(), &size);
     return size;
   };
-  m_fit.smaller.reset(nullptr);
+  m_fit.smaller.DeleteObject();
   SIZE extent = measure(font);
   for (int size = fullHeight - 1; extent.cx > room && size >= kSmallestCaptionHeight; --size) {
     face.lfHeight = -size;
     face.lfWidth = 0;
-    m_fit.smaller.reset(::CreateFontIndirectA(&face));
-    if (!m_fit.smaller.get()) break;
+    if (!m_fit.smaller.CreateFontIndirect(face)) break;
     extent = measure(m_fit.smaller);
   }
   m_fit.valid = true;
@@ -146,7 +147,7 @@ void SkinButton::drawCaption(HDC image, const Look& look) {
   // of the same font; one that does not fit even in the smallest size ends
   // with "...".
   const CaptionFit& fit = fitCaption(image, text, font);
-  ScopedSelect select(image, fit.smaller.get() ? fit.smaller.get() : font);
+  ScopedSelect select(image, fit.smaller.GetSafeHandle() ? fit.smaller.GetSafeHandle() : font);
   if (fit.extent.cx <= fit.room) {
     ::TextOutA(image, (m_width - fit.extent.cx) / 2, (m_height - fit.extent.cy) / 2, text, text.GetLength());
   } else {

@@ -1,5 +1,7 @@
 #include "controls/SkinComboBox.h"
 
+#include <utility>
+
 #include "controls/BitmapRegion.h"
 #include "controls/MouseTracking.h"
 #include "framework/GdiObjects.h"
@@ -74,14 +76,13 @@ void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap, HFO
   m_arrowDisabledBitmap = bitmaps[3];
 
   BitmapShape frame = buildRegionFromBitmap(m_frameBitmap);
-  m_frameMask.reset(frame.mask);
+  m_frameMask = std::move(frame.mask);
   m_frameWidth = frame.width;
   m_frameHeight = frame.height;
   BitmapShape arrow = buildRegionFromBitmap(m_arrowBitmap);
-  m_arrowMask.reset(arrow.mask);
+  m_arrowMask = std::move(arrow.mask);
   m_arrowWidth = arrow.width;
   m_arrowHeight = arrow.height;
-  GdiObject<HRGN> unused(arrow.region);  // only the arrow's mask is used
 
   SetItemHeight(-1, static_cast<UINT>(m_frameHeight - 5));
   SetWindowPos(nullptr, 0, 0, m_frameWidth + 2, m_frameHeight + kListHeight, SWP_NOMOVE | SWP_NOZORDER);
@@ -89,7 +90,8 @@ void SkinComboBox::setSkin(const HBITMAP bitmaps[4], HBITMAP backdropBitmap, HFO
   // parent's paint.
   m_shape.reset(::CreateRectRgn(0, 0, 0, 0));
   if (frame.region) ::CombineRgn(m_shape, frame.region, nullptr, RGN_COPY);
-  ::SetWindowRgn(m_hWnd, frame.region, TRUE);
+  // The window's region is the system's from here on.
+  if (::SetWindowRgn(m_hWnd, frame.region, TRUE)) frame.region.release();
   Invalidate(FALSE);
 }
 

@@ -19,14 +19,13 @@ void loadBitmaps(GdiObject<HBITMAP> (&set)[N], const UINT (&ids)[N]) {
 HBITMAP copyBitmap(HBITMAP source) {
   BITMAP info = {};
   if (!source || !::GetObjectA(source, sizeof(info), &info)) return nullptr;
-  HDC screen = ::GetDC(nullptr);
+  WindowDC screen(nullptr);
   HBITMAP copy = ::CreateCompatibleBitmap(screen, info.bmWidth, info.bmHeight);
   if (copy) {
     MemoryDC from(screen, source);
     MemoryDC to(screen, copy);
     ::BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY);
   }
-  ::ReleaseDC(nullptr, screen);
   return copy;
 }
 
@@ -37,7 +36,7 @@ HBITMAP narrowedFrame(HBITMAP source, int width) {
   BITMAP info = {};
   if (!source || !::GetObjectA(source, sizeof(info), &info) || info.bmWidth <= width || width <= kRightEnd)
     return copyBitmap(source);
-  HDC screen = ::GetDC(nullptr);
+  WindowDC screen(nullptr);
   HBITMAP narrow = ::CreateCompatibleBitmap(screen, width, info.bmHeight);
   if (narrow) {
     MemoryDC from(screen, source);
@@ -45,7 +44,6 @@ HBITMAP narrowedFrame(HBITMAP source, int width) {
     ::BitBlt(to, 0, 0, width - kRightEnd, info.bmHeight, from, 0, 0, SRCCOPY);
     ::BitBlt(to, width - kRightEnd, 0, kRightEnd, info.bmHeight, from, info.bmWidth - kRightEnd, 0, SRCCOPY);
   }
-  ::ReleaseDC(nullptr, screen);
   return narrow;
 }
 }  // namespace

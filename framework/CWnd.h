@@ -1,11 +1,21 @@
-// A C++ object attached to a window. The object subclasses the window: every
-// message goes through WindowProc, then the class's message map, then
-// DefWindowProc (the window's original procedure).
+// A C++ object attached to a window. Every window of the program reaches its
+// object the same way: the one static window procedure, StaticWindowProc,
+// finds the object in the window's GWLP_USERDATA (which nothing else in the
+// program uses) and hands each message to WindowProc, then the class's
+// message map, then DefWindowProc. A window the program makes itself
+// (CreateEx, of a class from RegisterWindowClass) is bound at WM_NCCREATE and
+// belongs to its object, whose end destroys it; a window the system makes (a
+// dialog from its template, the dialog's controls) is bound by subclassing
+// it, and its end gives the window back its own procedure. From the
+// window's last message (WM_NCDESTROY) or the object's end on, no message
+// reaches the object.
 #pragma once
 #include <windows.h>
 
 #include "framework/CString.h"
 #include "framework/MessageMap.h"
+
+class MessageWatcher;
 
 class CWnd {
 public:
@@ -20,6 +30,18 @@ public:
 
   // The object attached to a window, or null.
   static CWnd* FromHandlePermanent(HWND hwnd);
+
+  // Registers a window class whose windows go to their objects; false when
+  // the system refused it. Registering a class again does nothing.
+  static bool RegisterWindowClass(const char* className, HCURSOR cursor = nullptr, HBRUSH background = nullptr);
+  // Makes a window of such a class, bound to this object from WM_NCCREATE
+  // on; the window is the object's, destroyed at the latest with it.
+  BOOL CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, HWND parent,
+                UINT id = 0);
+
+  // The one watcher of the window's messages, or none (null).
+  void SetWatcher(MessageWatcher* watcher) { m_watcher = watcher; }
+  MessageWatcher* GetWatcher() const { return m_watcher; }
 
   // Attaches this object to an existing window and routes its messages here.
   BOOL SubclassWindow(HWND hwnd);
@@ -82,6 +104,9 @@ protected:
   // The window was made with the wide functions; its messages come and go
   // in their wide form.
   bool m_unicode = false;
+  // The window was made by CreateEx: the object destroys it.
+  bool m_ownsWindow = false;
+  MessageWatcher* m_watcher = nullptr;
 
 private:
   static LRESULT callSuper(WNDPROC super, bool unicode, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,29 +1,71 @@
 #include "framework/CWnd.h"
 
+#include "framework/MessageWatcher.h"
+
 namespace {
-// The window property that holds a window's C++ object.
-const char kObjectProperty[] = "Skivol.CWnd";
+HINSTANCE programInstance() { return ::GetModuleHandleA(nullptr); }
 }  // namespace
 
 CWnd::~CWnd() {
-  // A window that outlives its object must not call into it any more.
-  if (m_hWnd && ::IsWindow(m_hWnd)) UnsubclassWindow();
+  // A window that outlives its object must not call into it any more; one
+  // the object made goes with it.
+  if (!m_hWnd || !::IsWindow(m_hWnd)) return;
+  const bool owned = m_ownsWindow;
+  HWND hwnd = UnsubclassWindow();
+  if (owned) ::DestroyWindow(hwnd);
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
   if (!hwnd) return nullptr;
-  return static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty));
+  // The window's user data, not a window property: under Wine a property is
+  // a round trip to the window server, and this runs for every message.
+  return reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
 void CWnd::Attach(HWND hwnd) {
   m_hWnd = hwnd;
-  ::SetPropA(hwnd, kObjectProperty, this);
+  ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 void CWnd::Detach() {
   if (!m_hWnd) return;
-  ::RemovePropA(m_hWnd, kObjectProperty);
+  ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
+  HWND hwnd = m_hWnd;
   m_hWnd = nullptr;
+  m_ownsWindow = false;
+  if (MessageWatcher* watcher = m_watcher) {
+    m_watcher = nullptr;
+    watcher->detached(hwnd);
+  }
+}
+
+bool CWnd::RegisterWindowClass(const char* className, HCURSOR cursor, HBRUSH background) {
+  WNDCLASSA windowClass = {};
+  if (::GetClassInfoA(programInstance(), className, &windowClass)) return true;
+  windowClass.lpfnWndProc = &CWnd::StaticWindowProc;
+  windowClass.hInstance = programInstance();
+  windowClass.lpszClassName = className;
+  windowClass.hCursor = cursor;
+  windowClass.hbrBackground = background;
+  return ::RegisterClassA(&windowClass) != 0;
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect,
+                    HWND parent, UINT id) {
+  if (m_hWnd) return FALSE;
+  // The window binds itself to this object at WM_NCCREATE (StaticWindowProc);
+  // messages before that one go to the default procedure.
+  HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
+                                rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                programInstance(), this);
+  if (!hwnd) return FALSE;
+  if (m_hWnd != hwnd) {
+    // Not a class of RegisterWindowClass: nothing bound it.
+    ::DestroyWindow(hwnd);
+    return FALSE;
+  }
+  m_ownsWindow = true;
+  return TRUE;
 }
 
 LRESULT CWnd::callSuper(WNDPROC super, bool unicode, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -125,6 +167,18 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* wnd = FromHandlePermanent(hwnd);
+  if (!wnd && message == WM_NCCREATE) {
+    // A window of a class of RegisterWindowClass, made by CreateEx, which
+    // passes its object.
+    wnd = static_cast<CWnd*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+    if (wnd && !wnd->m_hWnd) {
+      wnd->Attach(hwnd);
+      wnd->m_unicode = ::IsWindowUnicode(hwnd) != FALSE;
+      wnd->m_superProc = nullptr;
+    } else {
+      wnd = nullptr;
+    }
+  }
   if (!wnd) return callSuper(nullptr, ::IsWindowUnicode(hwnd) != FALSE, hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     // Last message: let the window finish, then detach before the HWND dies.
@@ -135,7 +189,15 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     wnd->PostNcDestroy();
     return result;
   }
-  return wnd->WindowProc(message, wParam, lParam);
+  MessageWatcher* watcher = wnd->m_watcher;
+  if (!watcher) return wnd->WindowProc(message, wParam, lParam);
+  LRESULT result = 0;
+  if (watcher->beforeMessage(hwnd, message, wParam, lParam, result)) return result;
+  result = wnd->WindowProc(message, wParam, lParam);
+  // The message may have destroyed the window, or the object: the watcher
+  // hears only of a window still bound to it.
+  if (FromHandlePermanent(hwnd) == wnd && wnd->m_watcher == watcher) watcher->afterMessage(hwnd, message, wParam, lParam);
+  return result;
 }
 
 BOOL CWnd::WalkPreTranslateTree(HWND stop, MSG* msg) {

@@ -22,6 +22,22 @@ private:
   HDC m_hdc;
 };
 
+// GetDC / ReleaseDC: a window's DC, or the screen's for a null window.
+class WindowDC {
+public:
+  explicit WindowDC(HWND hwnd) : m_hwnd(hwnd), m_hdc(::GetDC(hwnd)) {}
+  ~WindowDC() {
+    if (m_hdc) ::ReleaseDC(m_hwnd, m_hdc);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  operator HDC() const { return m_hdc; }
+
+private:
+  HWND m_hwnd;
+  HDC m_hdc;
+};
+
 // A memory DC compatible with `reference`, with `bitmap` selected while it
 // lives.
 class MemoryDC {
@@ -71,14 +87,21 @@ private:
 
 // Owns a GDI object that the code created (bitmap, pen, brush, region, or a
 // memory DC) and deletes it. Handles the code only borrows (a window's DC, a
-// skin bitmap it is handed) stay raw.
+// skin bitmap it is handed) stay raw. Fonts are CFont's.
 template <typename Handle>
 class GdiObject {
+  static_assert(!std::is_same_v<Handle, HFONT>, "a font is owned by a CFont");
+
 public:
   explicit GdiObject(Handle handle = nullptr) : m_handle(handle) {}
   ~GdiObject() { destroy(); }
   GdiObject(const GdiObject&) = delete;
   GdiObject& operator=(const GdiObject&) = delete;
+  GdiObject(GdiObject&& other) noexcept : m_handle(other.release()) {}
+  GdiObject& operator=(GdiObject&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
   operator Handle() const { return m_handle; }
   Handle get() const { return m_handle; }
   Handle release() {
@@ -102,6 +125,21 @@ private:
   Handle m_handle;
 };
 
+// A 32-bit top-down DIB section of `width` x `height` (BI_RGB), or null when
+// the system could not make it: an image to draw into that stays the
+// caller's (a menu's picture, say).
+inline GdiObject<HBITMAP> createDibSection(HDC reference, int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  return GdiObject<HBITMAP>(::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
 // An off-screen 32-bit image (at least 1 x 1) with its own memory DC, for
 // composing a picture and copying it to the screen in one go.
 class OffscreenImage {
@@ -109,7 +147,7 @@ public:
   OffscreenImage(HDC reference, int width, int height)
       : m_width(width > 0 ? width : 1),
         m_height(height > 0 ? height : 1),
-        m_bitmap(createBitmap(reference, m_width, m_height)),
+        m_bitmap(createDibSection(reference, m_width, m_height)),
         m_dc(reference, m_bitmap) {}
   OffscreenImage(const OffscreenImage&) = delete;
   OffscreenImage& operator=(const OffscreenImage&) = delete;
@@ -123,18 +161,6 @@ public:
   }
 
 private:
-  static HBITMAP createBitmap(HDC reference, int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  }
-
   int m_width, m_height;
   GdiObject<HBITMAP> m_bitmap;  // declared before the DC: deleted after it lets go
   MemoryDC m_dc;

@@ -6,12 +6,14 @@
 #pragma once
 #include <windows.h>
 
+#include "framework/CWnd.h"
+
 struct Skin;
 
 // The tray menu's "Show DPI changes on screen" command.
 constexpr UINT kShowDpiOnScreenCommand = 32773;
 
-class DpiNotice {
+class DpiNotice : public CWnd {
 public:
   // Names the window for tools; the notice never draws it.
   static constexpr char kTitle[] = "Skivol Gaming Mouse DPI";
@@ -23,7 +25,7 @@ public:
   // The notice takes its level boxes and colours from the skin's clean
   // background, which must outlive it.
   explicit DpiNotice(const Skin& skin) : m_skin(skin) {}
-  ~DpiNotice() { hide(); }
+  ~DpiNotice() override { hide(); }
   DpiNotice(const DpiNotice&) = delete;
   DpiNotice& operator=(const DpiNotice&) = delete;
 
@@ -40,14 +42,19 @@ public:
   void show(int level, int step);
   void hide();
 
+protected:
+  DECLARE_MESSAGE_MAP()
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnNcHitTest(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnMouseActivate(UINT, WPARAM, LPARAM, BOOL&);
+
 private:
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void paint(HDC target);
-  void onTimer(UINT_PTR id);
 
   const Skin& m_skin;
   bool m_enabled = true;
-  HWND m_window = nullptr;
   int m_level = 0;
   int m_step = 0;
   BYTE m_fadeStep = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "controls/Skin.h"
+#include "framework/CFont.h"
 #include "framework/GdiObjects.h"
 #include "mainwnd/DpiBoxes.h"
 #include "mainwnd/DpiLayout.h"
@@ -38,13 +39,6 @@ constexpr COLORREF kUnitColour = RGB(132, 140, 150);
 constexpr COLORREF kEdgeColour = RGB(70, 76, 86);
 constexpr int kAccentInset = 28;
 constexpr int kDpiPerStep = 400;
-
-HINSTANCE instance() { return ::GetModuleHandleA(nullptr); }
-
-GdiObject<HFONT> noticeFont(int height, int weight) {
-  return GdiObject<HFONT>(::CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, "Tahoma"));
-}
 
 // The notice's place: centred near the bottom of the work area of the
 // monitor the pointer is on.
@@ -96,48 +90,62 @@ void DpiNotice::show(int level, int step) {
   m_level = level;
   m_step = step;
   const POINT at = placeNearPointer();
-  if (!m_window) {
-    static const bool registered = [] {
-      WNDCLASSA windowClass = {};
-      windowClass.lpfnWndProc = &DpiNotice::windowProc;
-      windowClass.hInstance = instance();
-      windowClass.lpszClassName = kClassName;
-      return ::RegisterClassA(&windowClass) != 0;
-    }();
-    if (!registered) return;
+  if (!m_hWnd) {
+    if (!RegisterWindowClass(kClassName)) return;
     // Layered and transparent: clicks go through it to whatever is below.
     const DWORD exStyle = WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_LAYERED;
-    m_window = ::CreateWindowExA(exStyle, kClassName, kTitle, WS_POPUP, at.x, at.y, kSize.cx, kSize.cy, nullptr,
-                                 nullptr, instance(), this);
-    if (!m_window) return;
-    ::SetWindowRgn(m_window, ::CreateRoundRectRgn(0, 0, kSize.cx + 1, kSize.cy + 1, kCornerDiameter, kCornerDiameter),
+    const RECT place = {at.x, at.y, at.x + kSize.cx, at.y + kSize.cy};
+    if (!CreateEx(exStyle, kClassName, kTitle, WS_POPUP, place, nullptr)) return;
+    ::SetWindowRgn(m_hWnd, ::CreateRoundRectRgn(0, 0, kSize.cx + 1, kSize.cy + 1, kCornerDiameter, kCornerDiameter),
                    FALSE);
   }
   m_fadeStep = 0;
-  ::KillTimer(m_window, kFadeTimer);
-  ::SetLayeredWindowAttributes(m_window, 0, 255, LWA_ALPHA);
-  ::SetWindowPos(m_window, HWND_TOPMOST, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-  ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
-  ::InvalidateRect(m_window, nullptr, FALSE);
-  ::SetTimer(m_window, kShowTimer, kShowMs, nullptr);
+  KillTimer(kFadeTimer);
+  ::SetLayeredWindowAttributes(m_hWnd, 0, 255, LWA_ALPHA);
+  SetWindowPos(HWND_TOPMOST, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowWindow(SW_SHOWNOACTIVATE);
+  Invalidate(FALSE);
+  SetTimer(kShowTimer, kShowMs);
 }
 
 void DpiNotice::hide() {
-  if (m_window) ::DestroyWindow(m_window);
+  // The window's last message detaches it: m_hWnd is null again.
+  if (m_hWnd) DestroyWindow();
 }
 
-void DpiNotice::onTimer(UINT_PTR id) {
+BEGIN_MESSAGE_MAP(DpiNotice, CWnd)
+  ON_MESSAGE(WM_PAINT, OnPaint)
+  ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  ON_MESSAGE(WM_TIMER, OnTimer)
+  ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
+  ON_MESSAGE(WM_MOUSEACTIVATE, OnMouseActivate)
+END_MESSAGE_MAP()
+
+LRESULT DpiNotice::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PaintDC dc(m_hWnd);
+  paint(dc);
+  return 0;
+}
+
+LRESULT DpiNotice::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+
+LRESULT DpiNotice::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL&) { return HTTRANSPARENT; }
+
+LRESULT DpiNotice::OnMouseActivate(UINT, WPARAM, LPARAM, BOOL&) { return MA_NOACTIVATE; }
+
+LRESULT DpiNotice::OnTimer(UINT, WPARAM id, LPARAM, BOOL&) {
   if (id == kShowTimer) {
-    ::KillTimer(m_window, kShowTimer);
-    ::SetTimer(m_window, kFadeTimer, kFadeStepMs, nullptr);
-    return;
+    KillTimer(kShowTimer);
+    SetTimer(kFadeTimer, kFadeStepMs);
+    return 0;
   }
   if (++m_fadeStep >= kFadeSteps) {
     hide();
-    return;
+    return 0;
   }
   const BYTE alpha = static_cast<BYTE>(255 * (kFadeSteps - m_fadeStep) / kFadeSteps);
-  ::SetLayeredWindowAttributes(m_window, 0, alpha, LWA_ALPHA);
+  ::SetLayeredWindowAttributes(m_hWnd, 0, alpha, LWA_ALPHA);
+  return 0;
 }
 
 void DpiNotice::paint(HDC target) {
@@ -169,8 +177,9 @@ void DpiNotice::paint(HDC target) {
     char number[16];
     std::snprintf(number, sizeof number, "%d", kDpiPerStep * (m_step + 1));
     const char unit[] = " DPI";
-    GdiObject<HFONT> numberFont = noticeFont(kNumberHeight, FW_BOLD);
-    GdiObject<HFONT> unitFont = noticeFont(kUnitHeight, FW_NORMAL);
+    CFont numberFont, unitFont;
+    numberFont.CreateFont(kNumberHeight, "Tahoma", FW_BOLD);
+    unitFont.CreateFont(kUnitHeight, "Tahoma", FW_NORMAL);
     SavedDC saved(image);
     ::SetBkMode(image, TRANSPARENT);
     ::SetTextAlign(image, TA_BASELINE | TA_LEFT);
@@ -196,36 +205,4 @@ void DpiNotice::paint(HDC target) {
     ::FillRect(image, &line, accent);
   }
   image.copyTo(target);
-}
-
-LRESULT CALLBACK DpiNotice::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* notice = reinterpret_cast<DpiNotice*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  switch (message) {
-    case WM_PAINT:
-      if (notice) {
-        PaintDC dc(window);
-        notice->paint(dc);
-        return 0;
-      }
-      break;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_TIMER:
-      if (notice) notice->onTimer(wParam);
-      return 0;
-    case WM_NCHITTEST:
-      return HTTRANSPARENT;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    case WM_NCDESTROY:
-      if (notice) notice->m_window = nullptr;
-      break;
-    default:
-      break;
-  }
-  return ::DefWindowProcA(window, message, wParam, lParam);
 }

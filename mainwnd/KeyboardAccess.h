@@ -22,6 +22,7 @@
 
 #include "controls/ChoiceStrip.h"
 #include "framework/CString.h"
+#include "framework/MessageWatcher.h"
 
 class SkinComboBox;
 
@@ -75,14 +76,18 @@ private:
   enum Part : int { RowFirst = 0, RowLast = 3, ProfileBox, Slider, Levels, DefaultButton, MinimizeButton, CloseButton,
                     Dialog, PartCount };
 
-  // Put in front of each part's own procedure. Not the common controls'
-  // subclassing: under Wine that looks its data up in the window's
-  // properties, a round trip to the window server for every message, which
-  // doubled what a repaint of the window costs.
-  static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT callPrevious(int part, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const;
-  // Puts the part's own procedure back, if this one is still in front.
-  void unhook(int part);
+  // Sees one part's messages through the window procedure of the part's
+  // object (the framework's one way to a window's messages): the part's
+  // accessible object is answered before the control, and the focus
+  // outline and the announcements follow after it.
+  class PartWatch : public MessageWatcher {
+  public:
+    KeyboardAccess* m_access = nullptr;
+    int m_part = 0;
+    bool beforeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void afterMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void detached(HWND hwnd) override;
+  };
   LRESULT answerAccessible(int part, WPARAM wParam, LPARAM lParam) const;
   // The focus or the keyboard cues changed: the outline follows.
   void updateRing();
@@ -91,11 +96,9 @@ private:
   void detach();
 
   HWND m_dialog = nullptr;
+  // Each part's window, while it is watched.
   HWND m_parts[PartCount] = {};
-  // The windows this procedure is in front of, and what it passes them on to.
-  HWND m_hooked[PartCount] = {};
-  WNDPROC m_previous[PartCount] = {};
-  bool m_unicode[PartCount] = {};
+  PartWatch m_watches[PartCount];
   Window m_window;
   ChoiceStrip m_levels;
   bool m_cuesShown = false;

@@ -15,8 +15,6 @@
 #include "texts/UiTexts.h"
 
 namespace {
-// The one main window's; a window procedure is told no more than its handle.
-KeyboardAccess* attached = nullptr;
 // The painted DPI level boxes, the strip's place.
 constexpr RECT kLevelBoxes = {kDpiBoxHitLeft, kDpiBoxHitTop, kDpiBoxHitRight + kDpiBoxPitch * (kDpiLevels - 1),
                               kDpiBoxHitBottom};
@@ -102,16 +100,15 @@ void KeyboardAccess::attach(const Window& window) {
     ::SetWindowLongA(m_parts[part], GWL_STYLE, style | WS_TABSTOP);
   }
 
-  attached = this;
-  const LONG_PTR proc = reinterpret_cast<LONG_PTR>(&KeyboardAccess::windowProc);
   for (int part = 0; part < PartCount; ++part) {
-    const HWND hwnd = m_parts[part];
-    if (!hwnd) continue;
-    // A wide window stays wide, or its texts would pass through the code page.
-    m_unicode[part] = ::IsWindowUnicode(hwnd) != FALSE;
-    m_hooked[part] = hwnd;
-    m_previous[part] = reinterpret_cast<WNDPROC>(m_unicode[part] ? ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc)
-                                                                 : ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc));
+    CWnd* object = CWnd::FromHandlePermanent(m_parts[part]);
+    if (!object) {
+      m_parts[part] = nullptr;
+      continue;
+    }
+    m_watches[part].m_access = this;
+    m_watches[part].m_part = part;
+    object->SetWatcher(&m_watches[part]);
   }
   // The mouse user's window shows no focus until the keyboard is used here,
   // whatever the system's setting for keyboard cues (which Wine has on): the
@@ -123,29 +120,13 @@ void KeyboardAccess::attach(const Window& window) {
 }
 
 void KeyboardAccess::detach() {
-  for (int part = 0; part < PartCount; ++part) unhook(part);
-  if (attached == this) attached = nullptr;
-}
-
-void KeyboardAccess::unhook(int part) {
-  const HWND hwnd = m_hooked[part];
-  m_parts[part] = nullptr;
-  // Behind another procedure it stays, passing messages on.
-  if (!hwnd || !::IsWindow(hwnd) ||
-      ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&KeyboardAccess::windowProc))
-    return;
-  m_hooked[part] = nullptr;
-  const LONG_PTR previous = reinterpret_cast<LONG_PTR>(m_previous[part]);
-  if (m_unicode[part]) {
-    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, previous);
-  } else {
-    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, previous);
+  for (int part = 0; part < PartCount; ++part) {
+    // A window gone, or bound to another object since, is left alone.
+    CWnd* object = CWnd::FromHandlePermanent(m_parts[part]);
+    if (object && object->GetWatcher() == &m_watches[part]) object->SetWatcher(nullptr);
+    m_parts[part] = nullptr;
   }
-}
-
-LRESULT KeyboardAccess::callPrevious(int part, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const {
-  return m_unicode[part] ? ::CallWindowProcW(m_previous[part], hwnd, message, wParam, lParam)
-                         : ::CallWindowProcA(m_previous[part], hwnd, message, wParam, lParam);
+  m_dialog = nullptr;
 }
 
 bool KeyboardAccess::preTranslate(const MSG& msg) {
@@ -271,42 +252,36 @@ void KeyboardAccess::announceChanges() {
   m_announcing = false;
 }
 
-LRESULT CALLBACK KeyboardAccess::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  KeyboardAccess* access = attached;
-  int part = 0;
-  while (access && part < PartCount && access->m_hooked[part] != hwnd) ++part;
-  if (!access || part == PartCount) return ::DefWindowProcW(hwnd, message, wParam, lParam);  // never hooked
-  if (message == WM_GETOBJECT && access->m_parts[part]) {
-    if (const LRESULT answer = access->answerAccessible(part, wParam, lParam)) return answer;
-  }
-  if (message == WM_NCDESTROY) {
-    const WNDPROC previous = access->m_previous[part];
-    const bool unicode = access->m_unicode[part];
-    access->unhook(part);
-    access->m_hooked[part] = nullptr;  // a handle may come again, for another window
-    if (part == Dialog) access->m_dialog = nullptr;
-    return unicode ? ::CallWindowProcW(previous, hwnd, message, wParam, lParam)
-                   : ::CallWindowProcA(previous, hwnd, message, wParam, lParam);
-  }
-  const LRESULT result = access->callPrevious(part, hwnd, message, wParam, lParam);
+bool KeyboardAccess::PartWatch::beforeMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message != WM_GETOBJECT || !m_access->m_parts[m_part]) return false;
+  result = m_access->answerAccessible(m_part, wParam, lParam);
+  return result != 0;
+}
+
+void KeyboardAccess::PartWatch::afterMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+  KeyboardAccess& access = *m_access;
   switch (message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      access->updateRing();
+      access.updateRing();
       break;
     case WM_UPDATEUISTATE:
       // Only an explicit change of the focus cues counts: the state the
       // system initialises from its last input is not the window's, whose
       // mouse user sees no focus until the keyboard is used here.
-      if (hwnd == access->m_dialog && (HIWORD(wParam) & UISF_HIDEFOCUS)) {
-        if (LOWORD(wParam) == UIS_SET) access->m_cuesShown = false;
-        if (LOWORD(wParam) == UIS_CLEAR) access->m_cuesShown = true;
+      if (hwnd == access.m_dialog && (HIWORD(wParam) & UISF_HIDEFOCUS)) {
+        if (LOWORD(wParam) == UIS_SET) access.m_cuesShown = false;
+        if (LOWORD(wParam) == UIS_CLEAR) access.m_cuesShown = true;
       }
-      access->updateRing();
+      access.updateRing();
       break;
     default:
       break;
   }
-  if (mayChangeValue(message)) access->announceChanges();
-  return result;
+  if (mayChangeValue(message)) access.announceChanges();
+}
+
+void KeyboardAccess::PartWatch::detached(HWND) {
+  m_access->m_parts[m_part] = nullptr;
+  if (m_part == Dialog) m_access->m_dialog = nullptr;
 }

@@ -17,6 +17,7 @@
 #include "controls/SkinButton.h"
 #include "controls/ZoomWindow.h"
 #include "framework/CDialog.h"
+#include "framework/CHandle.h"
 #include "framework/LoopTaken.h"
 #include "mainwnd/AssignmentRows.h"
 #include "mainwnd/DpiNotice.h"
@@ -72,7 +73,6 @@ class MainDialog : public CDialog,
 
 public:
   explicit MainDialog(CWnd* parent);
-  ~MainDialog() override;
 
   // Sets exitRequested and asks the window to close for good. Any thread.
   void requestExit();
@@ -224,7 +224,7 @@ private:
   // first time, and the "/hide" timer ends only after it.
   bool m_wasShown = false;
   // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
-  HANDLE m_localWaitEvent = nullptr;
+  CHandle m_localWaitEvent;
   std::function<void(MainDialog&)> m_started;
 };
 

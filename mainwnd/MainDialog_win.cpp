@@ -36,10 +36,6 @@ MainDialog::MainDialog(CWnd* parent)
   m_windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
-MainDialog::~MainDialog() {
-  if (m_localWaitEvent) ::CloseHandle(m_localWaitEvent);
-}
-
 BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
   ON_MESSAGE(WM_PAINT, OnPaint)
@@ -166,7 +162,7 @@ void MainDialog::loadTextsKeysAndStartReadingInput() {
   // Before the first raw input: the input engine reads the table unloaded.
   loadKeyTable();
 
-  m_localWaitEvent = ::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent");
+  m_localWaitEvent.Attach(::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent"));
   if (m_localWaitEvent) ::ResetEvent(m_localWaitEvent);
 }
 

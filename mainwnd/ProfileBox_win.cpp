@@ -9,6 +9,7 @@
 #include "controls/Skin.h"
 #include "device/HidLink.h"
 #include "device/ProgramDirectory.h"
+#include "framework/CMenu.h"
 #include "framework/GdiObjects.h"
 #include "framework/WideText.h"
 #include "mainwnd/KeyboardAccess.h"
@@ -79,28 +80,20 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
 }
 
 // The window's small icon as a menu picture (32-bit, with its alpha), or null.
-HBITMAP menuPictureOf(HWND window) {
+GdiObject<HBITMAP> menuPictureOf(HWND window) {
   DWORD_PTR result = 0;
   HICON icon = nullptr;
   if (::SendMessageTimeoutW(window, WM_GETICON, ICON_SMALL2, 0, SMTO_ABORTIFHUNG, 100, &result) && result)
     icon = reinterpret_cast<HICON>(result);
   if (!icon) icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICONSM));
   if (!icon) icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICON));
-  if (!icon) return nullptr;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kMenuIconSize;
-  info.bmiHeader.biHeight = -kMenuIconSize;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC screen = ::GetDC(nullptr);
-  HBITMAP picture = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!icon) return GdiObject<HBITMAP>();
+  WindowDC screen(nullptr);
+  GdiObject<HBITMAP> picture = createDibSection(screen, kMenuIconSize, kMenuIconSize);
   if (picture) {
     MemoryDC dc(screen, picture);
     ::DrawIconEx(dc, 0, 0, icon, kMenuIconSize, kMenuIconSize, 0, nullptr, DI_NORMAL);
   }
-  ::ReleaseDC(nullptr, screen);
   return picture;
 }
 
@@ -400,10 +393,10 @@ bool ProfileBox::askToRemoveEdited() {
 std::string ProfileBox::chooseProgram() {
   WindowSearch search{&m_foregroundWatch, {}};
   ::EnumWindows(&collectWindow, reinterpret_cast<LPARAM>(&search));
-  HMENU menu = ::CreatePopupMenu();
-  if (!menu) return std::string();
+  CMenu menu;
+  if (!menu.CreatePopupMenu()) return std::string();
   // The menu shows the pictures but does not own them.
-  std::vector<HBITMAP> pictures;
+  std::vector<GdiObject<HBITMAP>> pictures;
   for (size_t i = 0; i < search.found.size(); ++i) {
     const OpenWindow& open = search.found[i];
     const std::wstring text = open.title + L"  (" + wideFromUtf8(open.program.c_str()) + L")";
@@ -423,9 +416,9 @@ std::string ProfileBox::chooseProgram() {
   m_box.GetWindowRect(&box);
   const UINT command = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_BOTTOMALIGN,
                                                           box.left, box.top, 0, m_parent.m_hWnd, nullptr));
-  ::DestroyMenu(menu);
-  for (HBITMAP picture : pictures)
-    if (picture) ::DeleteObject(picture);
+  // Gone before the open dialog comes.
+  menu.DestroyMenu();
+  pictures.clear();
   if (command == kBrowseCommand) return programFromOpenDialog();
   if (command >= kFirstWindowCommand && command - kFirstWindowCommand < search.found.size())
     return search.found[command - kFirstWindowCommand].program;

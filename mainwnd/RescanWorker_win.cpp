@@ -5,6 +5,7 @@
 #include "device/DeviceRescan.h"
 #include "device/HidLink.h"
 #include "device/MouseConfig.h"
+#include "framework/CHandle.h"
 #include "mainwnd/MainWindowPainter.h"
 
 namespace {
@@ -45,10 +46,9 @@ DWORD WINAPI rescanWorker(LPVOID parameter) {
 
 bool startRescanWorker(const RescanWindows& windows) {
   auto target = std::make_unique<WindowRescanTarget>(windows);
-  HANDLE thread = ::CreateThread(nullptr, 0, &rescanWorker, target.get(), 0, nullptr);
+  const CHandle thread(::CreateThread(nullptr, 0, &rescanWorker, target.get(), 0, nullptr));
   if (!thread) return false;
   target.release();  // the worker's now
-  ::CloseHandle(thread);
   return true;
 }
 

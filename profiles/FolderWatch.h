@@ -9,6 +9,8 @@
 #include <atomic>
 #include <string>
 
+#include "framework/CHandle.h"
+
 class FolderWatch {
 public:
   FolderWatch() = default;
@@ -27,9 +29,10 @@ public:
 private:
   static DWORD WINAPI run(void* self);
 
+  // Closed by its own function, not CloseHandle.
   HANDLE m_change = INVALID_HANDLE_VALUE;
-  HANDLE m_stop = nullptr;
-  HANDLE m_thread = nullptr;
+  CHandle m_stop;
+  CHandle m_thread;
   HWND m_window = nullptr;
   UINT m_message = 0;
   std::atomic<bool> m_posted{false};

@@ -9,11 +9,11 @@ bool FolderWatch::start(const std::string& folder, HWND window, UINT message) {
   m_change = ::FindFirstChangeNotificationW(
       wideFolder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
   if (m_change == INVALID_HANDLE_VALUE) return false;
-  m_stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_stop.Attach(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   m_window = window;
   m_message = message;
   m_posted = false;
-  if (m_stop) m_thread = ::CreateThread(nullptr, 0, &FolderWatch::run, this, 0, nullptr);
+  if (m_stop) m_thread.Attach(::CreateThread(nullptr, 0, &FolderWatch::run, this, 0, nullptr));
   if (!m_thread) {
     stop();
     return false;
@@ -25,11 +25,9 @@ void FolderWatch::stop() {
   if (m_thread) {
     ::SetEvent(m_stop);
     ::WaitForSingleObject(m_thread, INFINITE);
-    ::CloseHandle(m_thread);
-    m_thread = nullptr;
+    m_thread.Close();
   }
-  if (m_stop) ::CloseHandle(m_stop);
-  m_stop = nullptr;
+  m_stop.Close();
   if (m_change != INVALID_HANDLE_VALUE) ::FindCloseChangeNotification(m_change);
   m_change = INVALID_HANDLE_VALUE;
 }

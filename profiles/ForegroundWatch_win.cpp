@@ -1,5 +1,6 @@
 #include "profiles/ForegroundWatch.h"
 
+#include "framework/CHandle.h"
 #include "framework/WideText.h"
 
 namespace {
@@ -61,21 +62,17 @@ std::string ForegroundWatch::programOf(HWND window) {
   DWORD processId = 0;
   if (!window || !::GetWindowThreadProcessId(window, &processId) || processId == ::GetCurrentProcessId())
     return std::string();
-  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  const CHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return std::string();
   FILETIME created = {}, exited = {}, kernel = {}, user = {};
   const ULONGLONG started =
       ::GetProcessTimes(process, &created, &exited, &kernel, &user) ? fileTimeValue(created) : 0;
   auto known = m_known.find(processId);
-  if (known != m_known.end() && known->second.started == started) {
-    ::CloseHandle(process);
-    return known->second.program;
-  }
+  if (known != m_known.end() && known->second.started == started) return known->second.program;
   wchar_t path[kImagePathChars] = {};
   DWORD length = kImagePathChars;
   std::string program;
   if (::QueryFullProcessImageNameW(process, 0, path, &length)) program = programNameOf(path);
-  ::CloseHandle(process);
   if (m_known.size() >= kMaxKnownProcesses) m_known.clear();
   m_known[processId] = {started, program};
   return program;

@@ -1,11 +1,14 @@
 // The window and dialog layer: pre-translation walk, showing on first idle,
-// message-map routing and the end of a modal run.
+// message-map routing and the end of a modal run; how a window the program
+// makes is bound to its object, watched, and goes.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/CDialog.h"
+#include "framework/MessageWatcher.h"
 #include "resource.h"
 
 namespace {
@@ -105,6 +108,70 @@ TEST(ModalDialog, WalksFiltersShowsWhenIdleRoutesCommandsAndEnds) {
   EXPECT_EQ(dialog.rangeHits, 2);
   EXPECT_EQ(dialog.lastRangeId, 1000);
   EXPECT_EQ(dialog.m_hWnd, nullptr);  // the window is gone and the object detached
+}
+
+class RecordingWindow : public CWnd {
+public:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_NCCREATE) events.push_back("window:nccreate");
+    if (message == kProbe) events.push_back("window:probe");
+    if (message == kSwallow) events.push_back("window:swallow");
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
+};
+
+class RecordingWatcher : public MessageWatcher {
+public:
+  bool beforeMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT& result) override {
+    if (message == kProbe) events.push_back("watcher:before");
+    if (message != kSwallow) return false;
+    events.push_back("watcher:answer");
+    result = 7;
+    return true;
+  }
+  void afterMessage(HWND, UINT message, WPARAM, LPARAM) override {
+    if (message == kProbe) events.push_back("watcher:after");
+  }
+  void detached(HWND hwnd) override { events.push_back(::IsWindow(hwnd) ? "watcher:detached" : "watcher:late"); }
+};
+
+TEST(WindowBinding, MadeWindowIsBoundFromItsFirstMessageWatchedAndGoesWithItsObject) {
+  events.clear();
+  const char kClass[] = "SkivolBindingTest";
+  ASSERT_TRUE(CWnd::RegisterWindowClass(kClass));
+  ASSERT_TRUE(CWnd::RegisterWindowClass(kClass));  // again: nothing to do
+  auto window = std::make_unique<RecordingWindow>();
+  const RECT place = {0, 0, 10, 10};
+  ASSERT_TRUE(window->CreateEx(0, kClass, "", WS_POPUP, place, nullptr));
+  // The window's own end detaches it; the object can make another.
+  ::DestroyWindow(window->m_hWnd);
+  EXPECT_EQ(window->m_hWnd, nullptr);
+  ASSERT_TRUE(window->CreateEx(0, kClass, "", WS_POPUP, place, nullptr));
+  const HWND hwnd = window->m_hWnd;
+  EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), window.get());
+
+  RecordingWatcher watcher;
+  window->SetWatcher(&watcher);
+  EXPECT_EQ(window->SendMessage(kProbe), 0);
+  EXPECT_EQ(window->SendMessage(kSwallow), 7);
+  window.reset();
+  EXPECT_FALSE(::IsWindow(hwnd));  // the object's window goes with it
+  EXPECT_EQ(events, (std::vector<std::string>{"window:nccreate", "window:nccreate", "watcher:before", "window:probe",
+                                              "watcher:after", "watcher:answer", "watcher:detached"}));
+
+  // A window the system made outlives the object that subclassed it, with
+  // its own procedure back.
+  const HWND label = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  const LONG_PTR ownProcedure = ::GetWindowLongPtrA(label, GWLP_WNDPROC);
+  {
+    CWnd borrowed;
+    ASSERT_TRUE(borrowed.SubclassWindow(label));
+    EXPECT_NE(::GetWindowLongPtrA(label, GWLP_WNDPROC), ownProcedure);
+  }
+  EXPECT_TRUE(::IsWindow(label));
+  EXPECT_EQ(::GetWindowLongPtrA(label, GWLP_WNDPROC), ownProcedure);
+  EXPECT_EQ(CWnd::FromHandlePermanent(label), nullptr);
+  ::DestroyWindow(label);
 }
 
 }  // namespace
