@@ -72,3 +72,11 @@ DEVICES = [
 def add_command(device, suffix=""):
     name, vid, pid, descriptor, _ = device
     return f"add device {vid:04x} {pid:04x} {descriptor.replace(' ', '')} {name}{suffix}"
+
+
+def released_report(device):
+    """The device's report with nothing pressed and nothing moved: its report
+    ID (when its descriptor declares IDs) and zeros."""
+    _, _, _, descriptor, report = device
+    has_id = "85" in descriptor.split()
+    return (report[:2] if has_id else "") + "00" * (len(report) // 2 - (1 if has_id else 0))

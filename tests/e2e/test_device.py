@@ -8,7 +8,7 @@ from conftest import (BUTTON_4TH, DOUBLE_CLICK, MAIN_TITLE, TARGET_CLICKS, click
                       focus_where_enter_resets, key, never_within, point_into_target, probe, saved_dpi, wait_for,
                       xdotool)
 from conftest import settings_record as settings
-from desk_devices import DEVICES, add_command
+from desk_devices import DEVICES, add_command, released_report
 from window_actions import IDC_COMBO_WHEEL, IDC_DPI_SLIDER, NOTICE_TITLE, ROWS
 
 COMBO_IDS = ROWS
@@ -329,3 +329,7 @@ def test_among_other_makers_devices_only_the_mouse_is_driven(desktop, driver_mou
     assert mouse.state()["mask"] == "0C"
     check_the_desk_is_left_alone(mouse, "2")
     check_the_desk_is_left_alone(mouse, "", times=2)
+    # The desk stays for the session's other tests: it leaves nothing pressed.
+    for suffix in ("", "2"):
+        for device in DEVICES:
+            assert mouse.command(f"report {released_report(device)} {device[0]}{suffix}") == "ok"
