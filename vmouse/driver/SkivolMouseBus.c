@@ -208,6 +208,18 @@ static NTSTATUS copyOut(PIRP irp, const void* data, ULONG size) {
   return complete(irp, STATUS_SUCCESS, size);
 }
 
+static NTSTATUS hidDescriptor(PIRP irp, ULONG descriptorLength) {
+  HID_DESCRIPTOR hid;
+  RtlZeroMemory(&hid, sizeof(hid));
+  hid.bLength = sizeof(hid);
+  hid.bDescriptorType = 0x21;
+  hid.bcdHID = 0x0111;
+  hid.bNumDescriptors = 1;
+  hid.DescriptorList[0].bReportType = HID_REPORT_DESCRIPTOR_TYPE;
+  hid.DescriptorList[0].wReportLength = (USHORT)descriptorLength;
+  return copyOut(irp, &hid, sizeof(hid));
+}
+
 static NTSTATUS interfaceRequest(PDEVICE_OBJECT device, PIRP irp) {
   DeviceHeader* header = (DeviceHeader*)device->DeviceExtension;
   IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
@@ -216,17 +228,8 @@ static NTSTATUS interfaceRequest(PDEVICE_OBJECT device, PIRP irp) {
   const USHORT descriptorLength = input ? sizeof(kInputDescriptor) : sizeof(kConfigurationDescriptor);
 
   switch (stack->Parameters.DeviceIoControl.IoControlCode) {
-    case IOCTL_HID_GET_DEVICE_DESCRIPTOR: {
-      HID_DESCRIPTOR hid;
-      RtlZeroMemory(&hid, sizeof(hid));
-      hid.bLength = sizeof(hid);
-      hid.bDescriptorType = 0x21;
-      hid.bcdHID = 0x0111;
-      hid.bNumDescriptors = 1;
-      hid.DescriptorList[0].bReportType = HID_REPORT_DESCRIPTOR_TYPE;
-      hid.DescriptorList[0].wReportLength = descriptorLength;
-      return copyOut(irp, &hid, sizeof(hid));
-    }
+    case IOCTL_HID_GET_DEVICE_DESCRIPTOR:
+      return hidDescriptor(irp, descriptorLength);
     case IOCTL_HID_GET_REPORT_DESCRIPTOR:
       return copyOut(irp, descriptor, descriptorLength);
     case IOCTL_HID_GET_DEVICE_ATTRIBUTES: {
@@ -282,18 +285,6 @@ static NTSTATUS interfaceRequest(PDEVICE_OBJECT device, PIRP irp) {
     default:
       return complete(irp, STATUS_NOT_SUPPORTED, 0);
   }
-}
-
-static NTSTATUS hidDescriptor(PIRP irp, ULONG descriptorLength) {
-  HID_DESCRIPTOR hid;
-  RtlZeroMemory(&hid, sizeof(hid));
-  hid.bLength = sizeof(hid);
-  hid.bDescriptorType = 0x21;
-  hid.bcdHID = 0x0111;
-  hid.bNumDescriptors = 1;
-  hid.DescriptorList[0].bReportType = HID_REPORT_DESCRIPTOR_TYPE;
-  hid.DescriptorList[0].wReportLength = (USHORT)descriptorLength;
-  return copyOut(irp, &hid, sizeof(hid));
 }
 
 static ULONG copyDeskReport(PIRP irp, const UCHAR* report, ULONG length) {
