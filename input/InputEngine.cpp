@@ -42,9 +42,13 @@ void InputEngine::onDpiState(const std::string& mouse, uint8_t level, uint8_t st
   // a scan gave it the settings' steps, and the one a DPI reset waits for.
   // A mouse still at its power-on steps tells only its level: its step is
   // not the user's, and the settings' one goes back on it shortly.
-  const bool powerOn = holds.powerOnSteps || m_devicesChanged;
+  const bool powerOn = holds.powerOnSteps || m_devicesChanged ||
+                       (holds.stepsUnconfirmed && step != m_config.dpiStep[level]);
   bool answer = powerOn || holds.answeredRestore != m_restores;
-  if (!powerOn) holds.answeredRestore = m_restores;
+  if (!powerOn) {
+    holds.answeredRestore = m_restores;
+    holds.stepsUnconfirmed = false;
+  }
   if (m_awaitingDpiAnswer) {
     if (level != m_awaitedDpiLevel || step != m_awaitedDpiStep) return;
     m_awaitingDpiAnswer = false;
@@ -70,9 +74,16 @@ void InputEngine::onDpiState(const std::string& mouse, uint8_t level, uint8_t st
 
 void InputEngine::dpiStepsRestored() {
   ++m_restores;
+  // A mouse that came back, or may have, is sent the steps now: until it
+  // reports one of them, a report at another step predates them.
+  const bool mayHaveComeBack = m_devicesChanged;
   m_devicesChanged = false;
-  m_unknownMouse.powerOnSteps = false;
-  for (auto& mouse : m_mice) mouse.second.powerOnSteps = false;
+  const auto restored = [mayHaveComeBack](MouseHolds& holds) {
+    holds.stepsUnconfirmed = holds.powerOnSteps || mayHaveComeBack;
+    holds.powerOnSteps = false;
+  };
+  restored(m_unknownMouse);
+  for (auto& mouse : m_mice) restored(mouse.second);
 }
 
 void InputEngine::onButtonState(const std::string& mouse, uint8_t buttons) {

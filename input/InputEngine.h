@@ -78,6 +78,10 @@ struct MouseHolds {
   // It came (back) with its power-on DPI steps, which the settings' steps
   // have not replaced yet: its DPI reports tell its level, never a step.
   bool powerOnSteps = false;
+  // The settings' steps were sent to it after it came, and it has not
+  // reported one of them yet: a report at another step was sent before they
+  // reached it, and tells its level only.
+  bool stepsUnconfirmed = false;
   // The last restore of the steps whose answer it gave (dpiStepsRestored);
   // its first DPI report after a restore is that answer.
   unsigned answeredRestore = 0;

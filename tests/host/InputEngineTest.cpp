@@ -432,9 +432,13 @@ TEST_F(InputEngineTest, AMouseThatCameBackTellsItsLevelButNotItsPowerOnStep) {
   EXPECT_TRUE(out.choices.empty());
   EXPECT_TRUE(config.dpiSyncPending);
   EXPECT_EQ(config.dpiStep[3], 7);
-  // The steps restored, its next report is the answer, and the one after a
-  // choice.
+  // The steps restored, a report it sent before they reached it is not the
+  // answer either; its next report at the restored step is, and the one
+  // after it a choice.
   engine.dpiStepsRestored();
+  dpiOf("usb1", 3, 5);
+  EXPECT_EQ(take(), (Log{"dpi step 7"}));
+  EXPECT_TRUE(config.dpiSyncPending);
   dpiOf("usb1", 3, 7);
   EXPECT_FALSE(config.dpiSyncPending);
   EXPECT_TRUE(out.choices.empty());

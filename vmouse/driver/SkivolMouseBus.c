@@ -70,7 +70,11 @@ static KSPIN_LOCK g_lock;
 static PDEVICE_OBJECT g_bus, g_lower, g_busPdo;
 static PDEVICE_OBJECT g_interfaces[InterfaceCount];
 static BOOLEAN g_plugged, g_symlink;
-static PIRP g_readIrp, g_transferIrp;
+/* The class driver's read of the input interface, and that of the
+   configuration interface: it has no input reports, so its read waits until
+   the interface goes. Failing it at once would not do: the class driver asks
+   again straight away, for ever, and keeps a core busy. */
+static PIRP g_readIrp, g_idleReadIrp, g_transferIrp;
 static UCHAR g_reports[REPORT_QUEUE][SKIVOL_INPUT_LENGTH];
 static ULONG g_reportHead, g_reportCount;
 static SkivolRigTransfer g_transfers[TRANSFER_QUEUE];
@@ -108,6 +112,7 @@ static VOID NTAPI cancelPending(PDEVICE_OBJECT device, PIRP irp) {
   IoReleaseCancelSpinLock(irp->CancelIrql);
   KeAcquireSpinLock(&g_lock, &irql);
   if (g_readIrp == irp) g_readIrp = NULL;
+  if (g_idleReadIrp == irp) g_idleReadIrp = NULL;
   if (g_transferIrp == irp) g_transferIrp = NULL;
   {
     int i;
@@ -259,10 +264,11 @@ static NTSTATUS interfaceRequest(PDEVICE_OBJECT device, PIRP irp) {
       KIRQL irql;
       NTSTATUS status;
       UCHAR report[SKIVOL_INPUT_LENGTH];
-      if (!input) return complete(irp, STATUS_NOT_SUPPORTED, 0);
       KeAcquireSpinLock(&g_lock, &irql);
       if (!g_plugged) {
         status = STATUS_DEVICE_NOT_CONNECTED;
+      } else if (!input) {
+        status = pendLocked(&g_idleReadIrp, irp);
       } else if (g_reportCount) {
         RtlCopyMemory(report, g_reports[g_reportHead], SKIVOL_INPUT_LENGTH);
         g_reportHead = (g_reportHead + 1) % REPORT_QUEUE;
@@ -438,11 +444,11 @@ static WCHAR* idList(const WCHAR* id) {
   return list;
 }
 
-static void failPendingRead(void) {
+static void failPendingRead(int index) {
   KIRQL irql;
   PIRP read;
   KeAcquireSpinLock(&g_lock, &irql);
-  read = takeLocked(&g_readIrp);
+  read = takeLocked(index == InputInterface ? &g_readIrp : &g_idleReadIrp);
   KeReleaseSpinLock(&g_lock, irql);
   if (read) complete(read, STATUS_DELETE_PENDING, 0);
 }
@@ -496,13 +502,13 @@ static NTSTATUS interfacePnp(PDEVICE_OBJECT device, PIRP irp) {
       break;
     case IRP_MN_SURPRISE_REMOVAL:
       if (header->kind == KindDesk) failDeskRead(&g_desk[header->index]);
-      else if (header->index == InputInterface) failPendingRead();
+      else failPendingRead(header->index);
       status = STATUS_SUCCESS;
       break;
     case IRP_MN_REMOVE_DEVICE: {
       KIRQL irql;
       if (header->kind == KindDesk) failDeskRead(&g_desk[header->index]);
-      else if (header->index == InputInterface) failPendingRead();
+      else failPendingRead(header->index);
       KeAcquireSpinLock(&g_lock, &irql);
       if (header->kind == KindDesk) {
         if (g_desk[header->index].device == device) g_desk[header->index].device = NULL;
@@ -630,7 +636,8 @@ static NTSTATUS plug(PDRIVER_OBJECT driver, BOOLEAN plugged) {
     g_plugged = FALSE;
     g_reportHead = g_reportCount = 0;
     KeReleaseSpinLock(&g_lock, irql);
-    failPendingRead();
+    failPendingRead(InputInterface);
+    failPendingRead(ConfigurationInterface);
   }
   IoInvalidateDeviceRelations(g_busPdo, BusRelations);
   return STATUS_SUCCESS;
