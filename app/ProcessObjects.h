@@ -21,9 +21,9 @@ extern ConfigApp theApp;
 // Then the road to the mouse `hidLink` (device/HidLink.h).
 // Then the notification-area menu `trayMenu` (mainwnd/TrayIcon.h).
 // Then the replaceable texts `uiTexts` (texts/UiTexts.h). The key names
-// `keyTable` (controls/KeyTable.h) and the configuration model `mouseConfig`
-// (device/MouseConfig.h) are constant-initialised, so they exist before any
-// of these.
+// `keyTable` (controls/KeyTable.h) are constant-initialised, so they exist
+// before any of these. The configuration model `mouseModel`
+// (device/MouseModel.h) is made before `main` too; nothing above touches it.
 
 // Set by the start-up from the command line: "/close" here, "/hide" as
 // `hideAtStart` (mainwnd/MainDialog.h).

@@ -15,7 +15,7 @@
 
 #include "bench/LinkOutput.h"
 #include "device/HidLink.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "input/InputEngine.h"
 
 namespace {
@@ -109,12 +109,15 @@ void measure(int unrelated) {
   BenchBus bus(unrelated);
   HidLink link(bus);
   link.scan();
-  MouseConfig config;
-  config.assignments[ButtonIndex::Wheel].function = ButtonFunction::KeyShortcut;
-  config.assignments[ButtonIndex::Wheel].scanCode = 0x2E;
-  config.assignments[ButtonIndex::Wheel].modifiers = ModifierBit::LeftCtrl;
+  MouseModel model;
+  {
+    const MouseModel::Change config = model.change();
+    config->assignments[ButtonIndex::Wheel].function = ButtonFunction::KeyShortcut;
+    config->assignments[ButtonIndex::Wheel].scanCode = 0x2E;
+    config->assignments[ButtonIndex::Wheel].modifiers = ModifierBit::LeftCtrl;
+  }
   LinkOutput output(link);
-  InputEngine engine(config, &usageOfC, output);
+  InputEngine engine(model, &usageOfC, output);
 
   constexpr int kReports = 20000;
   std::vector<double> micros;

@@ -19,6 +19,7 @@
 #include "device/DeviceRescan.h"
 #include "bench/LinkOutput.h"
 #include "device/HidLink.h"
+#include "device/MouseModel.h"
 #include "profiles/ProgramProfiles.h"
 #include "profiles/ForegroundWatch.h"
 #include "input/InputEngine.h"
@@ -66,9 +67,9 @@ int main() {
   CostedBus bus(machine(8, false));
   HidLink link(bus);
   link.scan();
-  MouseConfig config;
+  MouseModel model;
   LinkOutput output(link);
-  InputEngine engine(config, nullptr, output);
+  InputEngine engine(model, nullptr, output);
   ProgramProfiles profiles;
   for (int i = 0; i < kOtherProfiles; ++i) profiles.add("other" + std::to_string(i) + ".exe");
   profiles.add("TestTarget.exe");
@@ -84,11 +85,11 @@ int main() {
     bus.micros = 0;
     const Clock::time_point start = Clock::now();
     const std::string program = watch.programOf(front);
-    const RowsInForce rows = rowsInForceFor(profiles, program, config);
+    const RowsInForce rows = rowsInForceFor(profiles, program, model.config());
     if (rows.profile != inForce) engine.releaseAll();
-    rows.putInto(config);
+    rows.putInto(*model.change());
     inForce = rows.profile;
-    sendReportMask(link, config);
+    sendReportMask(link, model);
     programUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     busUs.push_back(bus.micros);
   }

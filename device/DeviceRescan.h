@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class HidLink;
-struct MouseConfig;
+class MouseModel;
 
 // What the re-scan does to the window. Called on the re-scan worker.
 class RescanTarget {
@@ -21,10 +21,10 @@ public:
 // Sends ReportMask built from the model, when the last scan recorded a vendor
 // input collection (the mask is what makes the mouse report there). Returns
 // whether it was sent.
-bool sendReportMask(HidLink& link, const MouseConfig& config);
+bool sendReportMask(HidLink& link, const MouseModel& model);
 
 // Slider writes wait for the mouse's next DPI report; the scan runs; the DPI
 // slider is disabled, and then either the assignment boxes are disabled (no
 // mouse) or the boxes and the slider are enabled, the post-scan timer is
 // started and the report mask is sent.
-void rescanDevice(HidLink& link, MouseConfig& config, RescanTarget& target);
+void rescanDevice(HidLink& link, MouseModel& model, RescanTarget& target);

@@ -1,7 +1,5 @@
 #include "device/MouseConfig.h"
 
-MouseConfig mouseConfig;
-
 uint8_t MouseConfig::reportMask() const {
   uint8_t mask = 0;
   for (int i = 0; i < ButtonIndex::Count; ++i) {

@@ -1,10 +1,9 @@
-// The one configuration model of the program: what each mouse button does and
-// the DPI settings. Plain data, written on the window's thread only; the
-// assignments only while holding the HID link's lock, under which the device
-// re-scan's worker reads them to build the report mask.
+// The configuration: what each mouse button does and the DPI settings. Plain
+// data; the program's own is held by MouseModel, which guards it.
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 // Index of a button: the position of its bit in the button byte the mouse
 // reports and in the report mask.
@@ -73,10 +72,9 @@ struct MouseConfig {
   int32_t dpiLevel = 0;
 
   // The rows of the program in front, while it has a profile: the
-  // assignments above with that profile's four rows put in. Not stored; the
-  // window thread writes them under the HID link's lock, as the assignments.
+  // assignments above with that profile's four rows put in. Not stored.
   ButtonAssignment programAssignments[ButtonIndex::Count];
-  bool programRowsInForce = false;
+  std::string programInForce;  // its name; "" while the stored rows are in force
 
   // Run-time flags, not stored. They are set on one thread and read on
   // another, hence atomic.
@@ -86,7 +84,7 @@ struct MouseConfig {
   // What button `index` does now: the program profile's assignment while one
   // is in force, else the stored one.
   const ButtonAssignment& assignmentInForce(int index) const {
-    return programRowsInForce ? programAssignments[index] : assignments[index];
+    return programInForce.empty() ? assignments[index] : programAssignments[index];
   }
   // The report mask: bit i set for each button whose function in force is
   // not Native.
@@ -113,6 +111,3 @@ int32_t currentDpiStep(const MouseConfig& config);
 // nothing. Until the mouse has told its DPI state after a scan it is none: a
 // mouse plugged in again is at its power-on level, whatever the window shows.
 bool isMouseDpiLevel(const MouseConfig& config, int32_t level);
-
-// The process's configuration.
-extern MouseConfig mouseConfig;

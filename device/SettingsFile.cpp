@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "device/MouseModel.h"
 #include "device/ProgramDirectory.h"
 #include "framework/CArchive.h"
 #include "framework/FileSaver.h"
@@ -64,7 +65,7 @@ bool saveSettingsTo(const char* path, const MouseConfig& config, FileLayer& file
 
 bool saveSettingsAtExit() {
   try {
-    return writeSettings(settingsFilePath(), mouseConfig, SystemFileLayer::instance());
+    return writeSettings(settingsFilePath(), mouseModel.config(), SystemFileLayer::instance());
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -78,7 +79,7 @@ bool saveSettings() {
   // Saving follows a click; nothing it runs into, not even a failed
   // allocation, may reach the window's handler.
   try {
-    return saveSettingsTo(settingsFilePath(), mouseConfig);
+    return saveSettingsTo(settingsFilePath(), mouseModel.config());
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -118,4 +119,4 @@ bool readSettingsFile(const char* path, MouseConfig& config) {
   return readSettings(file, config);
 }
 
-bool loadSettingsIntoModel() { return readSettingsFile(settingsFilePath(), mouseConfig); }
+bool loadSettingsIntoModel() { return readSettingsFile(settingsFilePath(), *mouseModel.change()); }

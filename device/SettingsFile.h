@@ -15,12 +15,12 @@ constexpr int kSettingsFileSize = 156;
 // programDirectory followed by "setting.dat".
 CString settingsFilePath();
 
-// Writes mouseConfig to settingsFilePath(), unless an exit has been
+// Writes the model (mouseModel) to settingsFilePath(), unless an exit has been
 // requested. False when the record was not saved: the change then stays in
 // memory only.
 bool saveSettings();
 
-// At the exit, which turns saving off: writes mouseConfig to
+// At the exit, which turns saving off: writes the model to
 // settingsFilePath() once more, for a save that had failed before.
 bool saveSettingsAtExit();
 
@@ -43,6 +43,6 @@ bool saveSettingsTo(const char* path, const MouseConfig& config, FileLayer& file
 bool readSettings(CFile& file, MouseConfig& config);
 // The same for the file at `path`; false when it does not open.
 bool readSettingsFile(const char* path, MouseConfig& config);
-// Reads settingsFilePath() into mouseConfig. True when the model took the
+// Reads settingsFilePath() into the model. True when the model took the
 // file's values; the window then updates its controls and the mouse.
 bool loadSettingsIntoModel();

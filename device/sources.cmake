@@ -2,6 +2,7 @@
 # HID link and the feature frames.
 list(APPEND SKIVOL_CORE_SOURCES
   device/MouseConfig.cpp
+  device/MouseModel.cpp
   device/MouseAccess.cpp
   device/ProgramDirectory.cpp
   device/SettingsFile.cpp

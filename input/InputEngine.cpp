@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 
 namespace {
 // Bit 7 of the button byte is never acted on, whatever its slot holds.
 constexpr uint8_t kIgnoredButtonBit = 0x80;
 }  // namespace
 
-InputEngine::InputEngine(MouseConfig& config, UsageLookup usageForScanCode, InputEngineOutput& output)
-    : m_config(config), m_usageForScanCode(usageForScanCode), m_output(output) {}
+InputEngine::InputEngine(MouseModel& model, UsageLookup usageForScanCode, InputEngineOutput& output)
+    : m_model(model), m_usageForScanCode(usageForScanCode), m_output(output) {}
 
 void InputEngine::onReport(const uint8_t* report, size_t length) { onReport(std::string(), report, length); }
 
@@ -37,13 +37,14 @@ void InputEngine::onDpiState(const std::string& mouse, uint8_t level, uint8_t st
   // The level indexes dpiStep and the step sets the slider; a report that
   // names neither a real level nor a real step says nothing we can show.
   if (level >= kDpiLevels || step >= kDpiSteps) return;
+  const MouseConfig& config = m_model.config();
   MouseHolds& holds = holdsFor(mouse);
   // Answers to the program's own commands: each mouse's first report after
   // a scan gave it the settings' steps, and the one a DPI reset waits for.
   // A mouse still at its power-on steps tells only its level: its step is
   // not the user's, and the settings' one goes back on it shortly.
   const bool powerOn = holds.powerOnSteps || m_devicesChanged ||
-                       (holds.stepsUnconfirmed && step != m_config.dpiStep[level]);
+                       (holds.stepsUnconfirmed && step != config.dpiStep[level]);
   bool answer = powerOn || holds.answeredRestore != m_restores;
   if (!powerOn) {
     holds.answeredRestore = m_restores;
@@ -56,19 +57,19 @@ void InputEngine::onDpiState(const std::string& mouse, uint8_t level, uint8_t st
   }
   // A level the program selects is the model's before the mouse answers, so
   // only the mouse's own button brings another one.
-  const bool chosenOnMouse = !answer && level != m_config.dpiLevel;
+  const bool chosenOnMouse = !answer && level != config.dpiLevel;
   // Another mouse's state is not the one the window shows, unless a level
   // was chosen on it.
   if (m_followsMouse && m_followedMouse != mouse && !chosenOnMouse) return;
   m_followsMouse = true;
   m_followedMouse = mouse;
-  m_config.dpiLevel = level;
+  m_model.change()->dpiLevel = level;
   if (powerOn) {
-    m_output.showDpiState(m_config.dpiStep[level]);
+    m_output.showDpiState(config.dpiStep[level]);
     return;
   }
   m_output.showDpiState(step);
-  m_config.dpiSyncPending = false;
+  m_model.change()->dpiSyncPending = false;
   if (chosenOnMouse) m_output.showDpiChoice(level, step);
 }
 
@@ -109,7 +110,7 @@ void InputEngine::onButtonState(const std::string& mouse, uint8_t buttons) {
 }
 
 bool InputEngine::actOnButton(const std::string& mouse, int index, bool pressed) {
-  const ButtonAssignment& slot = m_config.assignmentInForce(index);
+  const ButtonAssignment& slot = m_model.config().assignmentInForce(index);
   switch (slot.function) {
     case ButtonFunction::KeyShortcut: {
       const int usage = m_usageForScanCode ? m_usageForScanCode(slot.scanCode) : 0;

@@ -12,7 +12,7 @@
 
 #include "device/FeatureFrame.h"
 
-struct MouseConfig;
+class MouseModel;
 
 // Bytes of the vendor input report (byte 0 is the report ID).
 namespace VendorReport {
@@ -93,7 +93,7 @@ struct MouseHolds {
 
 class InputEngine {
 public:
-  InputEngine(MouseConfig& config, UsageLookup usageForScanCode, InputEngineOutput& output);
+  InputEngine(MouseModel& model, UsageLookup usageForScanCode, InputEngineOutput& output);
   InputEngine(const InputEngine&) = delete;
   InputEngine& operator=(const InputEngine&) = delete;
 
@@ -177,7 +177,7 @@ private:
   void send(const std::string& mouse, const FeatureFrame& frame, bool holds);
   void letGo(const std::string& mouse, MouseHolds& holds);
 
-  MouseConfig& m_config;
+  MouseModel& m_model;
   UsageLookup m_usageForScanCode;
   InputEngineOutput& m_output;
   bool m_awaitingDpiAnswer = false;

@@ -5,6 +5,7 @@
 #include "controls/KeyCaptureDialog.h"
 #include "controls/Shortcut.h"
 #include "controls/Skin.h"
+#include "device/MouseModel.h"
 #include "mainwnd/KeyboardAccess.h"
 #include "mainwnd/MainWindowLayout.h"
 #include "texts/UiTexts.h"
@@ -189,7 +190,7 @@ void AssignmentRows::apply(int row) {
     m_window.releaseHeldInput();  // keys held while the dialog was open
     // The program was told to exit meanwhile and has handed every button
     // back to the mouse: nothing may be remapped after that.
-    if (mouseConfig.exitRequested) return;
+    if (mouseModel.exitRequested()) return;
     // Cancel and the close box change nothing: the row shows its function
     // again, and the model, the file and the mouse keep theirs.
     if (result != IDOK) {

@@ -6,7 +6,7 @@
 
 #include "controls/Skin.h"
 #include "device/HidLink.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "mainwnd/DpiBoxes.h"
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/MainWindowLayout.h"
@@ -38,13 +38,14 @@ void DpiPanel::placeAndSkin(const Skin& skin) {
 
 void DpiPanel::applySliderRule() {
   invalidate();
-  const int32_t level = mouseConfig.dpiLevel;
+  const MouseConfig& config = mouseModel.config();
+  const int32_t level = config.dpiLevel;
   // Until the mouse has told its DPI state after a scan, the slider shows
   // what it is moved to but neither the model nor the mouse follows.
-  if (level < 0 || level >= kDpiLevels || mouseConfig.dpiSyncPending) return;
+  if (level < 0 || level >= kDpiLevels || config.dpiSyncPending) return;
   const int position = m_slider.GetPos();
-  if (position == mouseConfig.dpiStep[level]) return;
-  mouseConfig.dpiStep[level] = position;
+  if (position == config.dpiStep[level]) return;
+  mouseModel.change()->dpiStep[level] = position;
   m_commands.setDpiStep(level, position, 1, 1, 1, 1);
   m_window.saveSettings();
 }
@@ -54,7 +55,7 @@ bool DpiPanel::applyBoxRules(const MSG& msg) {
     m_hoverBox = dpiBoxHitTest(GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam), hidLink.presentCount() != 0);
     return false;
   }
-  if (m_hoverBox != -1 && !isMouseDpiLevel(mouseConfig, m_hoverBox)) {
+  if (m_hoverBox != -1 && !isMouseDpiLevel(mouseModel.config(), m_hoverBox)) {
     chooseLevel(m_hoverBox);
     return false;
   }
@@ -71,9 +72,9 @@ bool DpiPanel::overBox(POINT at) const { return dpiBoxHitTest(at.x, at.y, hidLin
 void DpiPanel::chooseLevel(int level) {
   // No save and no commit: the level is the mouse's to keep. Without a mouse
   // the boxes do nothing, for a key as for a click.
-  if (!isValidDpiLevel(level) || isMouseDpiLevel(mouseConfig, level) || hidLink.presentCount() == 0) return;
-  mouseConfig.dpiLevel = level;
-  m_slider.SetPos(mouseConfig.dpiStep[level]);
+  if (!isValidDpiLevel(level) || isMouseDpiLevel(mouseModel.config(), level) || hidLink.presentCount() == 0) return;
+  mouseModel.change()->dpiLevel = level;
+  m_slider.SetPos(mouseModel.config().dpiStep[level]);
   m_commands.selectDpiLevel(level);
   invalidate();
 }
@@ -83,10 +84,10 @@ void DpiPanel::showState(int step) {
   invalidate();
 }
 
-void DpiPanel::restoreSteps() { m_commands.restoreSteps(mouseConfig.dpiStep); }
+void DpiPanel::restoreSteps() { m_commands.restoreSteps(mouseModel.config().dpiStep); }
 
 void DpiPanel::resetLevelByLevel() {
-  mouseConfig.setDefaultDpi();
+  mouseModel.change()->setDefaultDpi();
   // The mouse takes a level's step while that level is current; each write
   // is committed at once. The pauses give its firmware time between levels.
   const size_t writes = std::size(kDefaultDpiWrites);
@@ -101,11 +102,11 @@ void DpiPanel::resetLevelByLevel() {
 }
 
 void DpiPanel::resetSteps() {
-  mouseConfig.setDefaultDpi();
-  m_commands.setDpiStep(0, mouseConfig.dpiStep[0], 1, 1, 1, 1);
+  mouseModel.change()->setDefaultDpi();
+  m_commands.setDpiStep(0, mouseModel.config().dpiStep[0], 1, 1, 1, 1);
   for (int level = 1; level < kDpiLevels; ++level) {
     ::Sleep(kPauseBetweenStepsMs);
-    m_commands.setDpiStep(level, mouseConfig.dpiStep[level], 1, 1, 1, 1);
+    m_commands.setDpiStep(level, mouseModel.config().dpiStep[level], 1, 1, 1, 1);
   }
   finishReset();
 }
@@ -118,12 +119,12 @@ void DpiPanel::finishReset() {
   // one more selection, made once every step is written, tells the new state
   // and ends them.
   if (m_commands.selectDpiLevel(kDefaultDpiLevel)) {
-    m_window.awaitDpiAnswer(kDefaultDpiLevel, mouseConfig.dpiStep[kDefaultDpiLevel]);
+    m_window.awaitDpiAnswer(kDefaultDpiLevel, mouseModel.config().dpiStep[kDefaultDpiLevel]);
     m_parent.SetTimer(kDpiAnswersTimer, kDpiAnswersWaitMs);
   }
   // Left where it was, the slider rule would take the slider's old position
   // back as the current level's step.
-  m_slider.SetPos(mouseConfig.dpiStep[mouseConfig.dpiLevel]);
+  m_slider.SetPos(mouseModel.config().dpiStep[mouseModel.config().dpiLevel]);
   m_parent.Invalidate(FALSE);
   // The whole reset is kept, the DPI values with the assignments.
   m_window.saveSettings();

@@ -9,7 +9,7 @@
 #include "controls/SkinButton.h"
 #include "controls/SkinComboBox.h"
 #include "controls/SkinSlider.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/PaintedWindow.h"
 #include "texts/UiTexts.h"
@@ -83,7 +83,7 @@ void KeyboardAccess::attach(const Window& window) {
   m_parts[DefaultButton] = controls.buttons[2]->m_hWnd;
   m_parts[Dialog] = m_dialog;
 
-  m_levels.create(m_dialog, kDpiLevelsControlId, kLevelBoxes, kDpiLevels, [] { return mouseConfig.dpiLevel; },
+  m_levels.create(m_dialog, kDpiLevelsControlId, kLevelBoxes, kDpiLevels, [] { return mouseModel.config().dpiLevel; },
                   [this](int level) { m_window.chooseDpiLevel(level); });
   m_parts[Levels] = m_levels.m_hWnd;
   // Usable when the slider is: both need the mouse.
@@ -206,7 +206,7 @@ LRESULT KeyboardAccess::answerAccessible(int part, WPARAM wParam, LPARAM lParam)
   } else if (part == Levels) {
     texts.name = [] { return uiTexts[UiText::AccessDpiLevel]; };
     texts.value = [] {
-      return number(mouseConfig.dpiLevel + 1) + " " + uiTexts[UiText::AccessOf] + " " + number(kDpiLevels);
+      return number(mouseModel.config().dpiLevel + 1) + " " + uiTexts[UiText::AccessOf] + " " + number(kDpiLevels);
     };
     texts.role = ROLE_SYSTEM_SLIDER;
   } else if (part == MinimizeButton) {
@@ -245,8 +245,8 @@ void KeyboardAccess::announceChanges() {
     m_seen.slider = slider;
     announceValue(m_parts[Slider]);
   }
-  if (mouseConfig.dpiLevel != m_seen.level) {
-    m_seen.level = mouseConfig.dpiLevel;
+  if (mouseModel.config().dpiLevel != m_seen.level) {
+    m_seen.level = mouseModel.config().dpiLevel;
     announceValue(m_parts[Levels]);
   }
   m_announcing = false;

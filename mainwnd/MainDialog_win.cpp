@@ -3,14 +3,13 @@
 #include <dbt.h>
 
 #include <memory>
-#include <mutex>
 
 #include "controls/KeyTable.h"
 #include "controls/MouseTracking.h"
 #include "device/DeviceRescan.h"
 #include "device/FeatureFrame.h"
 #include "device/HidLink.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "device/ProgramDirectory.h"
 #include "device/SettingsFile.h"
 #include "framework/WideText.h"
@@ -177,8 +176,8 @@ void MainDialog::loadSkinAndSize() {
 // Before the timers can start a re-scan, which sends the report mask: until
 // the settings are loaded every button is its own.
 void MainDialog::forgetAssignmentsUntilLoaded() {
-  std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the model's writes take the link's lock
-  for (ButtonAssignment& assignment : mouseConfig.assignments) {
+  const MouseModel::Change model = mouseModel.change();
+  for (ButtonAssignment& assignment : model->assignments) {
     assignment.function = ButtonFunction::Native;
     assignment.scanCode = 0;
     assignment.modifiers = 0;
@@ -229,11 +228,7 @@ void MainDialog::setUpControlsAndLoadBothFiles() {
 }
 
 void MainDialog::loadSettings() {
-  {
-    // The re-scan worker reads the assignments under the link's lock.
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
-    if (!loadSettingsIntoModel()) return;
-  }
+  if (!loadSettingsIntoModel()) return;
   m_rows.showEditedAssignments();
   pushReportMask();
 }
@@ -296,12 +291,7 @@ void MainDialog::assign(int buttonIndex, const ButtonAssignment& assigned) {
     m_profileBox.setEditedRow(buttonIndex, assigned);
     return;
   }
-  {
-    // The re-scan worker builds the report mask from the assignments under
-    // the link's lock; they change only under it.
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());
-    mouseConfig.assignments[buttonIndex] = assigned;
-  }
+  mouseModel.change()->assignments[buttonIndex] = assigned;
   // A program profile in force takes its other buttons from these rows.
   m_profileBox.applyRowsInForce();
   saveSettings();
@@ -311,7 +301,7 @@ void MainDialog::assign(int buttonIndex, const ButtonAssignment& assigned) {
 void MainDialog::saveSettings() {
   const bool saved = ::saveSettings();
   // A save that an exit turned off loses nothing the user still sees.
-  const bool unsaved = !saved && !mouseConfig.exitRequested;
+  const bool unsaved = !saved && !mouseModel.exitRequested();
   if (unsaved != m_saves.settings) {
     m_saves.settings = unsaved;
     MainWindowPainter::invalidateStateLine(m_hWnd);
@@ -328,7 +318,7 @@ void MainDialog::profilesSaved(bool saved) {
 }
 
 void MainDialog::updateSaveRetry() {
-  const bool pending = (m_saves.settings || m_saves.profiles) && !mouseConfig.exitRequested;
+  const bool pending = (m_saves.settings || m_saves.profiles) && !mouseModel.exitRequested();
   if (pending == m_saves.retrying) return;
   m_saves.retrying = pending;
   if (pending)
@@ -347,7 +337,7 @@ void MainDialog::savePendingAtExit() {
 
 void MainDialog::awaitDpiAnswer(int32_t level, int32_t step) { m_input.awaitDpiAnswer(level, step); }
 
-void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseConfig); }
+void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseModel); }
 
 void MainDialog::showEditedRows() {
   m_rows.showEditedAssignments();
@@ -478,7 +468,7 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 
 void MainDialog::requestExit() {
   // The flag first: the window's thread must see it when WM_CLOSE arrives.
-  mouseConfig.exitRequested = true;
+  mouseModel.change()->exitRequested = true;
   PostMessage(WM_APP_CLOSE_REQUEST);
 }
 
@@ -561,8 +551,8 @@ void MainDialog::restoreNativeAssignments() {
   // Left remapped and reported, the button would be dead without the program.
   // A program profile has no left row: only its own four rows go back.
   if (m_profileBox.edited().empty()) {
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the model's writes take the link's lock
-    ButtonAssignment& left = mouseConfig.assignments[ButtonIndex::Left];
+    const MouseModel::Change model = mouseModel.change();
+    ButtonAssignment& left = model->assignments[ButtonIndex::Left];
     left.function = ButtonFunction::Native;
     left.buttonMask = 0;
   }
@@ -635,12 +625,12 @@ LRESULT MainDialog::OnSessionChange(UINT, WPARAM event, LPARAM, BOOL&) {
 
 void MainDialog::OnCancel() {
   // Escape never closes the window; only the exit path ends the dialog.
-  if (mouseConfig.exitRequested) CDialog::OnCancel();
+  if (mouseModel.exitRequested()) CDialog::OnCancel();
 }
 
 LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   ShowWindow(SW_HIDE);
-  if (!mouseConfig.exitRequested) return 0;  // closing only hides the window
+  if (!mouseModel.exitRequested()) return 0;  // closing only hides the window
   // An open tray menu or "Key" dialog runs a loop of its own, which would
   // keep the program alive until the user closed it.
   ::EndMenu();
@@ -655,8 +645,8 @@ LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
 LRESULT MainDialog::OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&) {
   // The session ends (log off, shut down) and the process with it, without
   // a close: the mouse, which outlives the session, gets its buttons back now.
-  if (ending && !mouseConfig.exitRequested) {
-    mouseConfig.exitRequested = true;  // saving is off from here on
+  if (ending && !mouseModel.exitRequested()) {
+    mouseModel.change()->exitRequested = true;  // saving is off from here on
     savePendingAtExit();
     handButtonsBack();
   }

@@ -8,7 +8,7 @@
 #include "controls/SkinComboBox.h"
 #include "controls/SkinSlider.h"
 #include "device/HidLink.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "framework/GdiObjects.h"
 #include "mainwnd/DpiLayout.h"
 #include "mainwnd/MainWindowLayout.h"
@@ -148,7 +148,7 @@ MainWindowPainter::Composition MainWindowPainter::currentComposition(const Paint
   now.dpiHeading = window.dpiHeading();
   now.numberOrigin = window.dpiNumberOrigin();
   now.sliderPos = window.dpiSliderPos();
-  now.dpiLevel = mouseConfig.dpiLevel;
+  now.dpiLevel = mouseModel.config().dpiLevel;
   for (int row = 0; row < 4; ++row) {
     const char* label = window.rowLabel(row);
     now.labels[row] = label ? label : "";

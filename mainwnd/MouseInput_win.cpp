@@ -2,7 +2,7 @@
 
 #include "controls/KeyTable.h"
 #include "device/HidLink.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "input/Seams.h"
 
 namespace {
@@ -13,7 +13,7 @@ constexpr ULONGLONG kMouseKeysEchoMs = 1000;
 
 MouseInput::MouseInput(DpiDisplay showDpi, DpiChoiceDisplay showDpiChoice)
     : m_output(hidLink, std::move(showDpi)),
-      m_engine(mouseConfig, &usageForScanCode, m_output),
+      m_engine(mouseModel, &usageForScanCode, m_output),
       m_mice([](const std::string& path) { return hidLink.deviceOf(path); }) {
   m_output.setDpiChoiceDisplay(std::move(showDpiChoice));
 }

@@ -7,7 +7,7 @@
 
 #include "device/FeatureFrame.h"
 #include "device/HidLink.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "framework/CWinApp.h"
 #include "input/RawInputApi.h"
 #include "input/Seams.h"
@@ -93,7 +93,7 @@ void MouseTurn::onSessionChange(WPARAM event) {
 
 void MouseTurn::onEvent(SessionEvent event) {
   // Once the exit has handed the buttons back, nothing more goes out.
-  if (mouseConfig.exitRequested) return;
+  if (mouseModel.exitRequested()) return;
   const MouseAction action = m_access.onEvent(event);
   if (action == MouseAction::LetGo) letGo();
   // The mouse's input belongs to the copy at the console.

@@ -128,7 +128,6 @@ private:
   ForegroundWatch m_foregroundWatch;
   FolderWatch m_folderWatch;
   std::string m_edited;         // "" for setting.dat's rows
-  std::string m_inForce;        // "" for setting.dat's rows
   // The closed box was moved with the keys onto "Add a program..." or
   // "Remove this profile": it acts only on Enter, and shows the edited
   // profile again when left.

@@ -2,12 +2,11 @@
 
 #include <commdlg.h>
 
-#include <mutex>
 #include <new>
 #include <vector>
 
 #include "controls/Skin.h"
-#include "device/HidLink.h"
+#include "device/MouseModel.h"
 #include "device/ProgramDirectory.h"
 #include "framework/CMenu.h"
 #include "framework/GdiObjects.h"
@@ -121,17 +120,13 @@ void ProfileBox::load() {
 }
 
 void ProfileBox::applyRowsInForce() {
-  const RowsInForce rows = rowsInForceFor(m_profiles, m_foregroundWatch.programInFront(), mouseConfig);
-  const bool otherProfile = rows.profile != m_inForce;
-  if ((!otherProfile && rows.sameAs(mouseConfig)) || mouseConfig.exitRequested) return;
+  const RowsInForce rows = rowsInForceFor(m_profiles, m_foregroundWatch.programInFront(), mouseModel.config());
+  const bool otherProfile = rows.profile != mouseModel.config().programInForce;
+  if ((!otherProfile && rows.sameAs(mouseModel.config())) || mouseModel.exitRequested()) return;
   // What the buttons hold was pressed under the rows of before; their
   // releases would act on the new ones.
   if (otherProfile) m_window.releaseHeldInput();
-  {
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the re-scan worker reads them under it
-    rows.putInto(mouseConfig);
-  }
-  m_inForce = rows.profile;
+  rows.putInto(*mouseModel.change());
   if (rows.profile.empty())
     m_parent.KillTimer(kProgramGoneTimer);
   else
@@ -145,12 +140,7 @@ void ProfileBox::stop() {
   m_folderWatch.stop();
   m_parent.KillTimer(kProgramGoneTimer);
   // No profile applies any more: the rows of setting.dat are in force.
-  const RowsInForce rows = rowsInForceFor(m_profiles, std::string(), mouseConfig);
-  {
-    std::lock_guard<std::recursive_mutex> hold(hidLink.lock());  // the re-scan worker reads them under it
-    rows.putInto(mouseConfig);
-  }
-  m_inForce.clear();
+  rowsInForceFor(m_profiles, std::string(), mouseModel.config()).putInto(*mouseModel.change());
   m_edited.clear();
 }
 
@@ -162,7 +152,7 @@ ButtonAssignment ProfileBox::editedAssignment(int buttonIndex) const {
     const int row = rowOfButton(buttonIndex);
     if (profile && row >= 0) return profile->rows[row];
   }
-  return mouseConfig.assignments[buttonIndex];
+  return mouseModel.config().assignments[buttonIndex];
 }
 
 void ProfileBox::setEditedRow(int buttonIndex, const ButtonAssignment& assigned) {
@@ -173,7 +163,7 @@ void ProfileBox::setEditedRow(int buttonIndex, const ButtonAssignment& assigned)
 }
 
 bool ProfileBox::save() {
-  if (mouseConfig.exitRequested) return false;
+  if (mouseModel.exitRequested()) return false;
   bool saved = false;
   const std::vector<std::string> namesBefore = profileNames(m_profiles);
   try {
@@ -190,7 +180,7 @@ bool ProfileBox::save() {
 }
 
 void ProfileBox::reload() {
-  if (mouseConfig.exitRequested) return;
+  if (mouseModel.exitRequested()) return;
   bool changed = false;
   try {
     changed = m_file.reload(profilesFilePath().c_str(), m_profiles);

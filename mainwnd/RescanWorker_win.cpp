@@ -4,7 +4,7 @@
 
 #include "device/DeviceRescan.h"
 #include "device/HidLink.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "framework/CHandle.h"
 #include "mainwnd/MainWindowPainter.h"
 
@@ -37,7 +37,7 @@ private:
 DWORD WINAPI rescanWorker(LPVOID parameter) {
   std::unique_ptr<WindowRescanTarget> target(static_cast<WindowRescanTarget*>(parameter));
   const MouseSet before = mouseSetOf(hidLink);
-  rescanDevice(hidLink, mouseConfig, *target);
+  rescanDevice(hidLink, mouseModel, *target);
   noteMouseSet(target->window(), before, mouseSetOf(hidLink));
   return 0;
 }

@@ -154,7 +154,7 @@ bool sameAssignment(const ButtonAssignment& a, const ButtonAssignment& b) {
 }  // namespace
 
 bool RowsInForce::sameAs(const MouseConfig& config) const {
-  if (profile.empty() != !config.programRowsInForce) return false;
+  if (profile != config.programInForce) return false;
   for (int i = 0; i < ButtonIndex::Count; ++i) {
     if (!sameAssignment(assignments[i], config.assignmentInForce(i))) return false;
   }
@@ -163,7 +163,7 @@ bool RowsInForce::sameAs(const MouseConfig& config) const {
 
 void RowsInForce::putInto(MouseConfig& config) const {
   for (int i = 0; i < ButtonIndex::Count; ++i) config.programAssignments[i] = assignments[i];
-  config.programRowsInForce = !profile.empty();
+  config.programInForce = profile;
 }
 
 RowsInForce rowsInForceFor(const ProgramProfiles& profiles, const std::string& program, const MouseConfig& config) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "input/InputEngine.h"
 
 namespace {
@@ -31,7 +31,8 @@ const int32_t kFunctions[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 99};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  MouseConfig config;
+  MouseModel model;
+  MouseConfig& config = *model.change();  // one thread
   for (int i = 0; i < ButtonIndex::Count && 2 * i + 1 < static_cast<int>(size); ++i) {
     ButtonAssignment& a = config.assignments[i];
     a.function = kFunctions[data[2 * i] % (sizeof kFunctions / sizeof kFunctions[0])];
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     a.modifiers = data[2 * i] >> 4;
   }
   CountingOutput out;
-  InputEngine engine(config, &anyUsage, out);
+  InputEngine engine(model, &anyUsage, out);
   size_t at = 16;
   while (at < size) {
     const size_t length = data[at] % 10;  // 0..9 bytes, a full report is 8

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "input/InputEngine.h"
 #include "input/RawInputPacket.h"
 
@@ -45,7 +45,8 @@ void assign(MouseConfig& config, int index, int32_t function, int32_t scanCode =
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  MouseConfig config;
+  MouseModel model;
+  MouseConfig& config = *model.change();  // one thread
   assign(config, ButtonIndex::Left, ButtonFunction::Button4th);
   assign(config, ButtonIndex::Right, ButtonFunction::KeyShortcut, 0x04, 0x01);
   assign(config, ButtonIndex::Wheel, ButtonFunction::KeyShortcut, 0x04, 0x03);
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   assign(config, 5, ButtonFunction::RightButton);
   assign(config, 6, ButtonFunction::DoubleClick);
   QuietOutput out;
-  InputEngine engine(config, &usageOf, out);
+  InputEngine engine(model, &usageOf, out);
 
   size_t at = 0;
   std::vector<std::vector<uint8_t>> reports;

@@ -10,7 +10,7 @@
 
 #include "device/DeviceRescan.h"
 #include "device/DpiCommands.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "tests/host/FakeHidBus.h"
 
 namespace {
@@ -181,7 +181,8 @@ class RescanTest : public ::testing::Test {
 protected:
   FakeHidBus bus;
   HidLink link{bus};
-  MouseConfig config;
+  MouseModel model;
+  MouseConfig& config = *model.change();  // set up before any other thread runs
   RecordingTarget target{link};
 
   void SetUp() override {
@@ -192,7 +193,7 @@ protected:
 
 TEST_F(RescanTest, MouseFoundEnablesControlsAndRestoresTheMask) {
   bus.interfaces = {mouseConfiguration("cfg"), mouseInput("in")};
-  rescanDevice(link, config, target);
+  rescanDevice(link, model, target);
   EXPECT_TRUE(config.dpiSyncPending);
   EXPECT_EQ(target.calls, (std::vector<std::string>{"slider off", "boxes on", "slider on", "post-scan timer"}));
   EXPECT_TRUE(target.lockFreeDuringCalls);
@@ -201,7 +202,7 @@ TEST_F(RescanTest, MouseFoundEnablesControlsAndRestoresTheMask) {
 
 TEST_F(RescanTest, NoMouseDisablesEverythingAndSendsNothing) {
   bus.interfaces = {mouseInput("in"), unrelated("kbd")};
-  rescanDevice(link, config, target);
+  rescanDevice(link, model, target);
   EXPECT_TRUE(config.dpiSyncPending);
   EXPECT_EQ(target.calls, (std::vector<std::string>{"slider off", "boxes off"}));
   EXPECT_TRUE(bus.entries("set").empty());
@@ -209,15 +210,15 @@ TEST_F(RescanTest, NoMouseDisablesEverythingAndSendsNothing) {
 
 TEST_F(RescanTest, ReportMaskWaitsForTheInputCollection) {
   bus.interfaces = {mouseConfiguration("cfg")};
-  rescanDevice(link, config, target);
+  rescanDevice(link, model, target);
   EXPECT_EQ(target.calls.size(), 4u);
   EXPECT_TRUE(bus.received(0).empty());
-  EXPECT_FALSE(sendReportMask(link, config));
+  EXPECT_FALSE(sendReportMask(link, model));
 
   bus.interfaces.push_back(mouseInput("in"));
   link.scan();
-  config.assignments[ButtonIndex::Left].function = ButtonFunction::DoubleClick;
-  EXPECT_TRUE(sendReportMask(link, config));
+  model.change()->assignments[ButtonIndex::Left].function = ButtonFunction::DoubleClick;
+  EXPECT_TRUE(sendReportMask(link, model));
   EXPECT_EQ(bus.received(0), std::vector<FeatureFrame>{FeatureFrame::ReportMask(0x05)});
 }
 
@@ -232,12 +233,12 @@ TEST_F(RescanTest, TheMaskSentLastIsTheModelAsItStandsThen) {
     std::lock_guard<std::recursive_mutex> hold(link.lock());
     worker = std::thread([&] {
       started = true;
-      sendReportMask(link, config);
+      sendReportMask(link, model);
     });
     while (!started) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    config.assignments[ButtonIndex::Wheel].function = ButtonFunction::Native;
-    sendReportMask(link, config);
+    model.change()->assignments[ButtonIndex::Wheel].function = ButtonFunction::Native;
+    sendReportMask(link, model);
   }
   worker.join();
   ASSERT_EQ(bus.received(0).size(), 2u);

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "input/InputEngine.h"
 #include "input/MouseSet.h"
 #include "tests/host/FakeHidBus.h"
@@ -61,9 +61,10 @@ struct Recorder : InputEngineOutput {
 
 class InputEngineTest : public ::testing::Test {
 protected:
-  MouseConfig config;
+  MouseModel model;
+  MouseConfig& config = *model.change();  // one thread: the cases set it directly
   Recorder out;
-  InputEngine engine{config, &testUsage, out};
+  InputEngine engine{model, &testUsage, out};
 
   void assign(int index, int32_t function, int32_t scanCode = 0, int32_t modifiers = 0) {
     ButtonAssignment& a = config.assignments[index];

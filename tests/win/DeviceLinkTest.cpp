@@ -13,7 +13,7 @@
 #include "app/ProcessObjects.h"
 #include "device/DeviceRescan.h"
 #include "device/HidLink.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "device/Win32HidBus.h"
 #include "resource.h"
 #include "tests/win/PumpMessages.h"
@@ -41,7 +41,7 @@ protected:
   MainDialog dialog{nullptr};
 
   void SetUp() override {
-    mouseConfig.dpiSyncPending = false;
+    mouseModel.change()->dpiSyncPending = false;
     ASSERT_TRUE(dialog.Create(IDD_MAIN));
   }
   void TearDown() override {
@@ -61,16 +61,16 @@ TEST_F(MainWindowDevice, FirstRescanSettlesTheControls) {
   EXPECT_EQ(dialog.dpiPanel().slider().IsWindowEnabled() != FALSE, hidLink.presentCount() != 0);
   EXPECT_TRUE(dialog.rows().box(RowIndex::Right).IsWindowEnabled());
 
-  ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000)) << "no re-scan";
+  ASSERT_TRUE(pumpUntil([] { return mouseModel.config().dpiSyncPending.load(); }, 20000)) << "no re-scan";
   EXPECT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
 }
 
 TEST_F(MainWindowDevice, BurstOfDeviceChangesRescansOnceAfterTheLast) {
-  ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000));
+  ASSERT_TRUE(pumpUntil([] { return mouseModel.config().dpiSyncPending.load(); }, 20000));
   ASSERT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
   for (CWnd* box : {&dialog.rows().box(0), &dialog.rows().box(1), &dialog.rows().box(2), &dialog.rows().box(3)})
     box->EnableWindow(hidLink.presentCount() == 0);  // the opposite of what a re-scan leaves
-  mouseConfig.dpiSyncPending = false;
+  mouseModel.change()->dpiSyncPending = false;
 
   DWORD last = 0;
   for (int n = 0; n < 20; ++n) {
@@ -79,7 +79,7 @@ TEST_F(MainWindowDevice, BurstOfDeviceChangesRescansOnceAfterTheLast) {
     last = ::GetTickCount();
     pumpUntil([] { return false; }, 50);
   }
-  ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 30000)) << "no re-scan";
+  ASSERT_TRUE(pumpUntil([] { return mouseModel.config().dpiSyncPending.load(); }, 30000)) << "no re-scan";
   // Window timers never fire early: a re-scan any sooner than this would
   // mean the burst had not restarted the timer.
   EXPECT_GE(::GetTickCount() - last, kRescanAfterChangeMs - 50);
@@ -116,8 +116,8 @@ TEST_F(MainWindowDevice, AFrameBetweenADeviceChangeAndTheRescanFindsTheNewMouse)
 // selection, also long after the start-up scan; a mouse that never answers
 // has its reports taken again a second later.
 TEST_F(MainWindowDevice, AResetDropsStaleDpiReportsUntilAnsweredOrForASecond) {
-  ASSERT_TRUE(pumpUntil([] { return mouseConfig.dpiSyncPending.load(); }, 20000));
-  ASSERT_TRUE(pumpUntil([] { return !mouseConfig.dpiSyncPending.load(); }, 20000)) << "the scan never ended";
+  ASSERT_TRUE(pumpUntil([] { return mouseModel.config().dpiSyncPending.load(); }, 20000));
+  ASSERT_TRUE(pumpUntil([] { return !mouseModel.config().dpiSyncPending.load(); }, 20000)) << "the scan never ended";
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
   const CString savedDirectory = programDirectory;
@@ -131,11 +131,11 @@ TEST_F(MainWindowDevice, AResetDropsStaleDpiReportsUntilAnsweredOrForASecond) {
   const auto staleReportTaken = [&] {
     virtualMouseCommand("report 0000000501060000");  // level 1, step 6: from before the reset
     pumpUntil([&] { return !::PeekMessageA(&msg, dialog.m_hWnd, WM_INPUT, WM_INPUT, PM_NOREMOVE); });
-    return mouseConfig.dpiLevel == 1 && dialog.dpiPanel().slider().GetPos() == 6;
+    return mouseModel.config().dpiLevel == 1 && dialog.dpiPanel().slider().GetPos() == 6;
   };
   EXPECT_FALSE(staleReportTaken());
-  EXPECT_EQ(mouseConfig.dpiLevel, kDefaultDpiLevel);
-  EXPECT_EQ(dialog.dpiPanel().slider().GetPos(), mouseConfig.dpiStep[kDefaultDpiLevel]);
+  EXPECT_EQ(mouseModel.config().dpiLevel, kDefaultDpiLevel);
+  EXPECT_EQ(dialog.dpiPanel().slider().GetPos(), mouseModel.config().dpiStep[kDefaultDpiLevel]);
   EXPECT_TRUE(pumpUntil(staleReportTaken, 10000)) << "still dropped";
   programDirectory = savedDirectory;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "mainwnd/MainDialog.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "input/InputEngine_win.h"
 #include "input/RawInputApi.h"
 #include "input/RawInputMice_win.h"
@@ -188,11 +188,12 @@ struct NoUsageOutput : InputEngineOutput {
 };
 
 TEST(RawInputPacket, DroppedPacketsDoNotReachTheEngine) {
-  MouseConfig config;
+  MouseModel model;
+  MouseConfig& config = *model.change();  // one thread
   config.assignments[ButtonIndex::Wheel].function = ButtonFunction::Button4th;
   config.assignments[ButtonIndex::Wheel].buttonMask = 0x10;
   NoUsageOutput out;
-  InputEngine engine(config, nullptr, out);
+  InputEngine engine(model, nullptr, out);
 
   RawInputMice mice([](const std::string& path) { return path.find("mi_02") != std::string::npos ? "usb1" : ""; });
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/ProgramDirectory.h"
+#include "device/MouseModel.h"
 #include "device/SettingsFile.h"
 #include "framework/FileSaver.h"
 
@@ -85,15 +86,15 @@ TEST_F(SettingsFileWin, TheProcessSettingsLiveBesideTheExecutable) {
   CString savedDirectory = programDirectory;
   programDirectory = folder.c_str();
   EXPECT_EQ(settingsFilePath().str(), path);
-  mouseConfig.resetStoredValues();
+  mouseModel.change()->resetStoredValues();
   ASSERT_TRUE(loadSettingsIntoModel());
-  EXPECT_EQ(mouseConfig.reportMask(), 0x02);
-  mouseConfig.assignments[ButtonIndex::Wheel].function = ButtonFunction::KeyShortcut;
+  EXPECT_EQ(mouseModel.config().reportMask(), 0x02);
+  mouseModel.change()->assignments[ButtonIndex::Wheel].function = ButtonFunction::KeyShortcut;
   EXPECT_TRUE(saveSettings());
   MouseConfig read;
   ASSERT_TRUE(readSettingsFile(path.c_str(), read));
   EXPECT_EQ(read.reportMask(), 0x06);
-  mouseConfig.resetStoredValues();
+  mouseModel.change()->resetStoredValues();
   programDirectory = savedDirectory;
 }
 

@@ -14,7 +14,7 @@
 #include "mainwnd/MainDialog.h"
 #include "app/ProcessObjects.h"
 #include "app/WatchThreads.h"
-#include "device/MouseConfig.h"
+#include "device/MouseModel.h"
 #include "resource.h"
 #include "tests/win/PumpMessages.h"
 
@@ -38,7 +38,7 @@ DWORD WINAPI stopTheWatch(void*) {
 
 TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   MainDialog dialog{nullptr};
-  mouseConfig.dpiSyncPending = false;
+  mouseModel.change()->dpiSyncPending = false;
   ASSERT_TRUE(dialog.Create(IDD_MAIN));  // without the events it starts no thread
   dialog.ShowWindow(SW_HIDE);
   const std::string suffix = std::to_string(::GetCurrentProcessId());
@@ -71,7 +71,7 @@ TEST(WatchThreads, AnEarlySignalIsKeptAndStoppedThreadsActNoMore) {
   ::CloseHandle(started[0]);
   ::SetEvent(waitEventClose);
   pumpUntil([] { return false; }, 100);
-  EXPECT_FALSE(mouseConfig.exitRequested);
+  EXPECT_FALSE(mouseModel.config().exitRequested);
 
   ::CloseHandle(waitEventOpen);
   ::CloseHandle(waitEventClose);
@@ -87,13 +87,13 @@ TEST(WatchThreads, TheMachinesCloseRequestEndsTheCopyToo) {
   startWatchThreads(&dialog);
   // The watch thread sets the flag itself; the window goes before it takes
   // the close request posted with it.
-  for (DWORD start = ::GetTickCount(); !mouseConfig.exitRequested && ::GetTickCount() - start < 10000;) ::Sleep(10);
-  EXPECT_TRUE(mouseConfig.exitRequested);
+  for (DWORD start = ::GetTickCount(); !mouseModel.config().exitRequested && ::GetTickCount() - start < 10000;) ::Sleep(10);
+  EXPECT_TRUE(mouseModel.config().exitRequested);
   stopWatchThreads();
   dialog.DestroyWindow();
   ::CloseHandle(machineCloseEvent);
   machineCloseEvent = nullptr;
-  mouseConfig.exitRequested = false;
+  mouseModel.change()->exitRequested = false;
   mainDialog = nullptr;
 }
 

@@ -1,0 +1,47 @@
+// The program's configuration (MouseConfig) and the lock that guards it.
+//
+// The window's thread is its only writer, and reads it through config()
+// without the lock: nothing else writes. Every write is a change(), which
+// holds the lock while it lives. The device re-scan's worker reads the
+// report mask from its own thread through reportMask(), under the lock, and
+// marks the DPI state unsynced (an atomic flag).
+//
+// Lock order: the HID link's lock, then this one; a change never calls the
+// link while it holds the lock.
+#pragma once
+#include <cstdint>
+#include <mutex>
+
+#include "device/MouseConfig.h"
+
+class MouseModel {
+ public:
+  // The model being changed; holds its lock until it goes.
+  class Change {
+   public:
+    MouseConfig* operator->() const { return &m_config; }
+    MouseConfig& operator*() const { return m_config; }
+
+   private:
+    friend class MouseModel;
+    Change(MouseConfig& config, std::recursive_mutex& lock) : m_hold(lock), m_config(config) {}
+    std::unique_lock<std::recursive_mutex> m_hold;
+    MouseConfig& m_config;
+  };
+
+  // On the window's thread.
+  const MouseConfig& config() const { return m_config; }
+  Change change() { return Change(m_config, m_lock); }
+
+  // On any thread.
+  uint8_t reportMask() const;
+  void markDpiUnsynced() { m_config.dpiSyncPending = true; }
+  bool exitRequested() const { return m_config.exitRequested; }
+
+ private:
+  MouseConfig m_config;
+  mutable std::recursive_mutex m_lock;
+};
+
+// The process's model.
+extern MouseModel mouseModel;
