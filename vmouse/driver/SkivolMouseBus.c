@@ -265,7 +265,9 @@ static NTSTATUS interfaceRequest(PDEVICE_OBJECT device, PIRP irp) {
       NTSTATUS status;
       UCHAR report[SKIVOL_INPUT_LENGTH];
       KeAcquireSpinLock(&g_lock, &irql);
-      if (!g_plugged) {
+      /* An interface of before a replug may still ask until the system has
+         removed it: its read must not take the place of the new one's. */
+      if (!g_plugged || g_interfaces[header->index] != device) {
         status = STATUS_DEVICE_NOT_CONNECTED;
       } else if (!input) {
         status = pendLocked(&g_idleReadIrp, irp);
