@@ -215,6 +215,30 @@ def pytest_configure(config):
     config.addinivalue_line("markers", "both_mice: runs with the virtual mouse and again with the driver mouse")
 
 
+@pytest.hookimpl(hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    """A failed case leaves a picture of the screen as it was at the failure,
+    with the windows' titles and places: build/e2e-failures/<case>.png."""
+    outcome = yield
+    report = outcome.get_result()
+    if report.when != "call" or not report.failed or "display" not in item.fixturenames:
+        return
+    folder = ROOT / "build" / "e2e-failures"
+    folder.mkdir(parents=True, exist_ok=True)
+    name = "".join(c if c.isalnum() or c in "-_" else "_" for c in item.name)
+    try:
+        screenshot(folder / f"{name}.png")
+        ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], capture_output=True, text=True)
+        places = []
+        for wid in ids.stdout.split():
+            title = subprocess.run(["xdotool", "getwindowname", wid], capture_output=True, text=True).stdout.strip()
+            geometry = subprocess.run(["xdotool", "getwindowgeometry", wid], capture_output=True, text=True).stdout.split()
+            places.append(f"{wid} {title!r} at {geometry[3] if len(geometry) > 3 else '?'} size {geometry[-1]}")
+        report.sections.append(("windows at the failure", "\n".join(places)))
+    except (OSError, subprocess.SubprocessError):
+        pass
+
+
 def pytest_generate_tests(metafunc):
     if metafunc.definition.get_closest_marker("both_mice"):
         metafunc.parametrize("mouse_kind", ["virtual", "driver"], indirect=True)
