@@ -43,6 +43,13 @@ start_wineserver() {
   # Start Wine's own services now, detached from any test's output: a test
   # runner waits for every process holding its output pipe to end.
   "$root/tools/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # Wine closes the desktop when no program uses it, and the next program
+  # starts its shell again as its own child: a test that ends that program
+  # by its process group would end the shell with it. WinProbe keeps the
+  # desktop in use until `stop_session`.
+  if [ -f "$root/build/bin/WinProbe.exe" ]; then
+    "$root/tools/wine-run.sh" "$root/build/bin/WinProbe.exe" hold-desktop </dev/null >/dev/null 2>&1 &
+  fi
 }
 
 # For a script that shows the program: installs what is missing, builds the

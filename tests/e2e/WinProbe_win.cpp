@@ -593,7 +593,20 @@ int beShell() {
   return 0;
 }
 
+// Keeps the session's desktop in use until the session ends. Wine closes a
+// desktop a moment after its last program has gone, and its shell
+// (explorer.exe) quits; the next program then starts the shell again as its
+// own child, and a test that ends that program by its process group takes the
+// shell and the windows of the desktop with it. A hidden window holds it.
+int holdDesktop() {
+  if (!::CreateWindowExA(0, "STATIC", "desktop holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)) return 1;
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "hold-desktop") return holdDesktop();
   if (argc >= 2 && std::string(argv[1]) == "keys") return probeKeys();
   if (argc >= 2 && std::string(argv[1]) == "release") return releaseHeld();
   if (argc >= 2 && std::string(argv[1]) == "menu") {
