@@ -2,9 +2,10 @@
 //
 // The window's thread is its only writer, and reads it through config()
 // without the lock: nothing else writes. Every write is a change(), which
-// holds the lock while it lives. The device re-scan's worker reads the
-// report mask from its own thread through reportMask(), under the lock, and
-// marks the DPI state unsynced (an atomic flag).
+// holds the lock while it lives. Other threads read the report mask through
+// reportMask(), under the lock, and set the two run-time flags (atomic): the
+// device re-scan's worker marks the DPI state unsynced, the watch thread
+// requests the exit.
 //
 // Lock order: the HID link's lock, then this one; a change never calls the
 // link while it holds the lock.
@@ -36,6 +37,7 @@ class MouseModel {
   // On any thread.
   uint8_t reportMask() const;
   void markDpiUnsynced() { m_config.dpiSyncPending = true; }
+  void requestExit() { m_config.exitRequested = true; }
   bool exitRequested() const { return m_config.exitRequested; }
 
  private:

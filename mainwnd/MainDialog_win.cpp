@@ -468,7 +468,7 @@ LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 
 void MainDialog::requestExit() {
   // The flag first: the window's thread must see it when WM_CLOSE arrives.
-  mouseModel.change()->exitRequested = true;
+  mouseModel.requestExit();
   PostMessage(WM_APP_CLOSE_REQUEST);
 }
 
@@ -646,7 +646,7 @@ LRESULT MainDialog::OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&) {
   // The session ends (log off, shut down) and the process with it, without
   // a close: the mouse, which outlives the session, gets its buttons back now.
   if (ending && !mouseModel.exitRequested()) {
-    mouseModel.change()->exitRequested = true;  // saving is off from here on
+    mouseModel.requestExit();  // saving is off from here on
     savePendingAtExit();
     handButtonsBack();
   }
