@@ -3,6 +3,7 @@
 #include <imm.h>
 
 #include "app/CommandLine.h"
+#include "framework/CHandle.h"
 #include "mainwnd/MainDialog.h"
 #include "app/ProcessObjects.h"
 #include "app/WatchThreads.h"
@@ -16,6 +17,8 @@ const char kCloseEventName[] = "Local\\KorvanixWaitEventClose";
 // is signalled: a setup, which replaces the one program that all sessions
 // run, looks for it and ends them all through it.
 const char kMachineCloseEventName[] = "Global\\KorvanixWaitEventClose";
+// Exists while the main window runs; nothing waits on it.
+const char kWindowRunningEventName[] = "Local\\OxarWaitEvent";
 }  // namespace
 
 BOOL ConfigApp::InitInstance() {
@@ -57,6 +60,8 @@ BOOL ConfigApp::InitInstance() {
     // not characters), so its windows need no input method, whose machinery
     // would cost the process about a megabyte.
     ::ImmDisableIME(static_cast<DWORD>(-1));
+    const CHandle windowRunning(::CreateEventA(nullptr, TRUE, TRUE, kWindowRunningEventName));
+    if (windowRunning) ::ResetEvent(windowRunning);
     MainDialog dialog(nullptr);
     m_pMainWnd = &dialog;
     mainDialog = &dialog;

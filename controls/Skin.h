@@ -30,8 +30,9 @@ struct Skin {
   // All five heading pairs, whatever the language: a language file may name
   // any of them. ids[language][0] the buttons heading, [1] the DPI heading.
   void loadHeadings(const int (&ids)[kHeadingLanguages][2]);
-  // Notification-area icons 134, 133, 132 at 24 x 24.
-  void loadTrayIcons();
+  // The program's icon (128) and the notification area's icons 134, 133,
+  // 132 at 24 x 24.
+  void loadIcons();
 
   // "Tahoma" -14 in entries 0, 1 and 2 (three separate handles); 3 and 4
   // stay empty. Button captions pick an entry by index.
@@ -54,6 +55,7 @@ struct Skin {
   GdiObject<HBITMAP> profileFrameBitmap;
   GdiObject<HBITMAP> closeButtonBitmaps[5];
   GdiObject<HBITMAP> minimizeButtonBitmaps[5];
+  HICON windowIcon = nullptr;  // shared by the system: never destroyed
   HICON trayIcons[3] = {};  // icons, not GDI objects: destroyed by the skin itself
 
   // The raw handles of a bitmap set, for a control that borrows them.

@@ -85,7 +85,8 @@ void Skin::loadHeadings(const int (&ids)[kHeadingLanguages][2]) {
   }
 }
 
-void Skin::loadTrayIcons() {
+void Skin::loadIcons() {
+  windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
   const UINT ids[] = {IDI_TRAY_0, IDI_TRAY_1, IDI_TRAY_2};
   for (int i = 0; i < 3; ++i) {
     trayIcons[i] =

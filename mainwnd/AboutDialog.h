@@ -6,4 +6,9 @@
 class AboutDialog : public CDialog {
 public:
   AboutDialog() : CDialog(IDD_ABOUTBOX) {}
+
+  // Puts "About..." at the end of `window`'s system menu.
+  static void addToSystemMenu(HWND window);
+  // WM_SYSCOMMAND: true, after the box was shown, for the menu's "About...".
+  static bool onSysCommand(WPARAM command);
 };

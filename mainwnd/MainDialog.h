@@ -7,51 +7,35 @@
 //   MouseTurn       whether this copy may talk to the mouse (sleep, lock,
 //                   sessions), and the mouse's raw input
 //   MouseInput      the engine acting on the mice's reports
-//   TrayIcon, DpiNotice, KeyboardAccess, MainWindowPainter
+//   MouseSearch     looking for the mice, and what follows a search
+//   PendingSaves    the saves that failed, tried again
+//   TraySide        the notification-area icon and menu, the DPI notice
+//   WindowButtons   minimise, close and "Default"
+//   FirstShow       the window's first showing, "/hide" too
+//   KeyboardAccess, MainWindowPainter
 #pragma once
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "controls/Skin.h"
-#include "controls/SkinButton.h"
 #include "controls/ZoomWindow.h"
 #include "framework/CDialog.h"
-#include "framework/CHandle.h"
 #include "framework/LoopTaken.h"
 #include "mainwnd/AssignmentRows.h"
-#include "mainwnd/DpiNotice.h"
 #include "mainwnd/DpiPanel.h"
+#include "mainwnd/FirstShow.h"
 #include "mainwnd/KeyboardAccess.h"
 #include "mainwnd/MainWindowPainter.h"
 #include "mainwnd/MouseInput.h"
+#include "mainwnd/MouseSearch.h"
 #include "mainwnd/MouseTurn.h"
 #include "mainwnd/PaintedWindow.h"
+#include "mainwnd/PendingSaves.h"
 #include "mainwnd/ProfileBox.h"
-#include "mainwnd/RescanWorker.h"
-#include "mainwnd/TrayIcon.h"
+#include "mainwnd/TraySide.h"
+#include "mainwnd/WindowButtons.h"
 
-// The window's own timers; its owners' are in their headers.
-constexpr UINT_PTR kRescanTimer = 103;  // look for the mouse again
-constexpr UINT kFirstRescanDelayMs = 1000;
-// A burst of device changes yields one re-scan this long after the last one.
-constexpr UINT kRescanAfterChangeMs = 5000;
-constexpr UINT_PTR kShowNormalTimer = 104;  // show the window normally once it is visible
-constexpr UINT kShowNormalPeriodMs = 2;
-constexpr UINT_PTR kPostScanTimer = 122;  // PostScan once the mouse has settled after a scan
-constexpr UINT kPostScanDelayMs = 700;
-// While the last save of setting.dat or profiles.ini failed (the file locked
-// by another program, or read-only): try again this often, until it works.
-constexpr UINT_PTR kSaveRetryTimer = 127;
-constexpr UINT kSaveRetryPeriodMs = 3000;
-constexpr UINT_PTR kHideAtStartTimer = 202;  // under "/hide": hide it once it was shown
-constexpr UINT kHideAtStartPeriodMs = 100;
-
-// Posted to itself when the window is first shown: the tray icon, which the
-// window does not show, is added once the window is on the screen. The modal
-// loop shows the window only when its queue first runs dry, so a message
-// posted from the initialisation would still come before it.
-constexpr UINT WM_APP_FINISH_START = WM_APP + 123;
 // Posted by requestExit: the window closes itself for good.
 constexpr UINT WM_APP_CLOSE_REQUEST = 12202;
 // Posted by the show watch thread: a later copy asked for the window. The
@@ -66,7 +50,8 @@ class MainDialog : public CDialog,
                    private AssignmentRows::Window,
                    private DpiPanel::Window,
                    private ProfileBox::Window,
-                   private MouseTurn::Window {
+                   private MouseTurn::Window,
+                   private MouseSearch::Window {
   // Loaded by the initialisation before any control is skinned. The controls
   // draw with it, so it is declared before them and goes after them.
   Skin m_skin;
@@ -87,14 +72,14 @@ public:
 
   // What the painter draws with and over the skin.
   HWND paintedHandle() const override { return m_hWnd; }
-  HICON paintedIcon() const override { return m_windowIcon; }
+  HICON paintedIcon() const override { return m_skin.windowIcon; }
   const Skin& skin() const override { return m_skin; }
   HBITMAP buttonsHeading() const override;
   HBITMAP dpiHeading() const override;
   POINT dpiNumberOrigin() const override { return m_dpi.numberOrigin(); }
   int dpiSliderPos() const override { return m_dpi.slider().GetPos(); }
   const char* rowLabel(int row) const override;
-  bool settingsUnsaved() const override { return m_saves.settings || m_saves.profiles; }
+  bool settingsUnsaved() const override { return m_saves.any(); }
   std::string profileNotice() const override { return m_profileBox.notice(); }
   SkinnedControls skinnedControls() override;
   RECT focusRing() const override { return m_keyboard.focusRing(); }
@@ -148,20 +133,20 @@ private:
   void assign(int buttonIndex, const ButtonAssignment& assigned) override;
   void releaseHeldInput() override { m_input.releaseHeldInput(); }
   KeyboardAccess& keyboard() override { return m_keyboard; }
-  void saveSettings() override;
+  void saveSettings() override { m_saves.saveSettings(); }
   void awaitDpiAnswer(int32_t level, int32_t step) override;
   void pushReportMask() override;
   void showEditedRows() override;
-  void showProfileInForce(const wchar_t* program) override { m_trayIcon.setProfileName(program); }
-  void profilesSaved(bool saved) override;
-  void mouseGivenBack() override;
+  void showProfileInForce(const wchar_t* program) override { m_tray.showProfileInForce(program); }
+  void profilesSaved(bool saved) override { m_saves.profilesSaved(saved); }
+  void mouseGivenBack() override { m_search.now(); }
+  RescanWindows rescanWindows() override;
 
   // The steps of OnInitDialog, in their order; each says what it needs
   // done before it.
-  void addSystemMenuAndIcon();
   void findFolderAndMiceAndFreeThem();
   void loadTextsKeysAndStartReadingInput();
-  void loadSkinAndSize();
+  void loadSkinIconsAndSize();
   void forgetAssignmentsUntilLoaded();
   void setUpTrayMenuAndTimers();
   void setUpControlsAndLoadBothFiles();
@@ -177,33 +162,21 @@ private:
   void restoreNativeAssignments();
   // A raw-input packet, when this copy may talk to the mouse.
   void onRawInput(HRAWINPUT handle);
-  // Looks for the mice again now, not after the wait for the end of a burst
-  // of device changes: the re-scan gives every mouse found the report mask
-  // and the DPI steps.
-  void rescanNow();
-  void startRescanWorker();
   // What the exit and the end of the session do for the mouse: held input let
   // go, every button back to its own function (not saved).
   void handButtonsBack();
-  // The retry timer runs while a save is pending, and only then; at the
-  // exit a save still pending is tried once more.
-  void updateSaveRetry();
-  void savePendingAtExit();
 
-  HICON m_windowIcon = nullptr;
-  SkinButton m_minimizeButton;
-  SkinButton m_defaultButton;
-  SkinButton m_okButton;  // hidden; bound but never skinned or shown
-  SkinButton m_closeButton;
+  WindowButtons m_buttons;
   AssignmentRows m_rows{*this};
   DpiPanel m_dpi{*this, *this};
   ProfileBox m_profileBox{*this, *this};
+  PendingSaves m_saves{*this, m_profileBox};
   MouseTurn m_mouseTurn{*this, *this};
   MouseInput m_input;
-  TrayIcon m_trayIcon;
+  MouseSearch m_search{*this, *this, m_input, m_dpi};
+  TraySide m_tray{*this, m_skin};
   MainWindowPainter m_painter;
-  // A level chosen with the mouse's own DPI button, shown on screen.
-  DpiNotice m_dpiNotice{m_skin};
+  FirstShow m_firstShow{*this, m_skin.size};
   // Keys, focus outlines and what a screen reader is told.
   KeyboardAccess m_keyboard;
   // The magnifier, created hidden with the window; no command shows it.
@@ -213,18 +186,6 @@ private:
   // another loop dispatched it, by the window procedure.
   LoopTaken m_rawInputTaken;
   LoopTaken m_closeRequestTaken;
-  // Whether the last saves of setting.dat and profiles.ini failed, and
-  // whether the retry timer runs.
-  struct SaveState {
-    bool settings = false;
-    bool profiles = false;
-    bool retrying = false;
-  } m_saves;
-  // Whether the window has been shown: WM_APP_FINISH_START is posted the
-  // first time, and the "/hide" timer ends only after it.
-  bool m_wasShown = false;
-  // "Local\OxarWaitEvent": exists while the window runs; nothing waits on it.
-  CHandle m_localWaitEvent;
   std::function<void(MainDialog&)> m_started;
 };
 

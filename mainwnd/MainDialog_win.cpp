@@ -7,7 +7,6 @@
 #include "controls/KeyTable.h"
 #include "controls/MouseTracking.h"
 #include "device/DeviceRescan.h"
-#include "device/FeatureFrame.h"
 #include "device/HidLink.h"
 #include "device/MouseModel.h"
 #include "device/ProgramDirectory.h"
@@ -22,18 +21,12 @@ namespace {
 static_assert(Skin::kHeadingLanguages == Language::Count, "one pair of headings per language");
 // Room for the executable's path, a long one included.
 constexpr DWORD kModulePathChars = 1024;
-
-void moveControl(CWnd& control, POINT at) {
-  control.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
 }  // namespace
 
 MainDialog::MainDialog(CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       m_input([this](int step) { m_dpi.showState(step); },
-              [this](int level, int step) { m_dpiNotice.show(level, step); }) {
-  m_windowIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-}
+              [this](int level, int step) { m_tray.showDpiChoice(level, step); }) {}
 
 BEGIN_MESSAGE_MAP(MainDialog, CDialog)
   ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
@@ -83,11 +76,8 @@ BEGIN_MESSAGE_MAP(MainDialog, CDialog)
 END_MESSAGE_MAP()
 
 void MainDialog::DoDataExchange(CDataExchange* dx) {
-  DDX_Control(dx, IDC_MINIMIZE_BUTTON, m_minimizeButton);
+  m_buttons.bind(dx);
   m_dpi.bind(dx);
-  DDX_Control(dx, IDC_DEFAULT, m_defaultButton);
-  DDX_Control(dx, IDOK, m_okButton);
-  DDX_Control(dx, IDC_CLOSE_BUTTON, m_closeButton);
   m_rows.bind(dx);
   m_profileBox.bind(dx);
 }
@@ -96,10 +86,10 @@ void MainDialog::DoDataExchange(CDataExchange* dx) {
 // needs done before it.
 BOOL MainDialog::OnInitDialog() {
   CDialog::OnInitDialog();
-  addSystemMenuAndIcon();
+  AboutDialog::addToSystemMenu(m_hWnd);  // needs nothing before it
   findFolderAndMiceAndFreeThem();
   loadTextsKeysAndStartReadingInput();
-  loadSkinAndSize();
+  loadSkinIconsAndSize();
   forgetAssignmentsUntilLoaded();
   // From here on the timers and the threads may reach the window.
   hidLink.setNotifyWindow(m_hWnd);
@@ -112,25 +102,11 @@ BOOL MainDialog::OnInitDialog() {
   // the window once it was activated again did not reach it.
   m_zoomWindow = std::make_unique<ZoomWindow>(this);
   m_zoomWindow->Create(IDD_ZOOM, nullptr);
-  if (hideAtStart) SetTimer(kHideAtStartTimer, kHideAtStartPeriodMs);
+  if (hideAtStart) m_firstShow.hideOnceShown();
   // The profile box comes first in the tab order, but the window starts, as
   // it always has, with the focus on the first row.
   ::SetFocus(m_rows.box(RowIndex::Right).m_hWnd);
   return FALSE;
-}
-
-// Needs nothing before it.
-void MainDialog::addSystemMenuAndIcon() {
-  if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
-    // Wide: the entry's text is not in every ANSI code page.
-    wchar_t about[256] = {};
-    if (::LoadStringW(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about / sizeof about[0]) > 0) {
-      ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-      ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
-    }
-  }
-  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon));
-  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
 }
 
 // Needs nothing before it; every file read later needs the folder, and the
@@ -160,17 +136,16 @@ void MainDialog::loadTextsKeysAndStartReadingInput() {
   m_mouseTurn.startReadingInput();
   // Before the first raw input: the input engine reads the table unloaded.
   loadKeyTable();
-
-  m_localWaitEvent.Attach(::CreateEventA(nullptr, TRUE, TRUE, "Local\\OxarWaitEvent"));
-  if (m_localWaitEvent) ::ResetEvent(m_localWaitEvent);
 }
 
 // Needs nothing of the steps before; the controls' skins need it.
-void MainDialog::loadSkinAndSize() {
+void MainDialog::loadSkinIconsAndSize() {
   m_skin.load();
   m_dpi.placeAndSkin(m_skin);
   SetWindowPos(nullptr, 0, 0, m_skin.size.cx, m_skin.size.cy, SWP_NOMOVE | SWP_NOZORDER);
-  m_skin.loadTrayIcons();
+  m_skin.loadIcons();
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_skin.windowIcon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_skin.windowIcon));
 }
 
 // Before the timers can start a re-scan, which sends the report mask: until
@@ -186,28 +161,16 @@ void MainDialog::forgetAssignmentsUntilLoaded() {
 
 // Needs the texts (the menu's) and a window the timers may reach.
 void MainDialog::setUpTrayMenuAndTimers() {
-  trayMenu.LoadMenu(IDR_TRAYMENU);
-  TrayIcon::setMenuTexts(trayMenu.GetSubMenu(0), uiTexts[UiText::Property], uiTexts[UiText::Exit]);
-  m_dpiNotice.addMenuItem(trayMenu.GetSubMenu(0), uiTexts[UiText::ShowDpiOnScreen]);
-  TrayIcon::allowTaskbarCreated(m_hWnd);
-
-  SetTimer(kRescanTimer, kFirstRescanDelayMs);
-  SetTimer(kShowNormalTimer, kShowNormalPeriodMs);
+  m_tray.setUpMenu();
+  m_search.start();
+  m_firstShow.showNormally();
 }
 
 // Needs the texts and the skin; setting.dat is loaded once the rows are
 // filled, so that the rows show it, and profiles.ini once they are skinned.
 void MainDialog::setUpControlsAndLoadBothFiles() {
-  m_defaultButton.SetWindowText(uiTexts[UiText::Default]);
   m_rows.fill();
-
-  moveControl(m_closeButton, kCloseButtonPos);
-  m_closeButton.setSkin(Skin::borrowed(m_skin.closeButtonBitmaps).data(), m_skin.skinBackdrop, 0, nullptr);
-  moveControl(m_minimizeButton, kMinimizeButtonPos);
-  m_minimizeButton.setSkin(Skin::borrowed(m_skin.minimizeButtonBitmaps).data(), m_skin.skinBackdrop, 0, nullptr);
-  moveControl(m_defaultButton, kDefaultButtonPos);
-  m_defaultButton.setSkin(Skin::borrowed(m_skin.defaultButtonBitmaps).data(), m_skin.skinBackdrop, 1,
-                          m_skin.controlFonts[Skin::kCaptionFont]);
+  m_buttons.skinAndPlace(m_skin);
 
   SetWindowText("Gaming Mouse");
 
@@ -236,7 +199,7 @@ void MainDialog::loadSettings() {
 LRESULT MainDialog::OnFinishStart(UINT, WPARAM, LPARAM, BOOL&) {
   // Nothing here shows in the window, so the window does not wait for it:
   // posted when the window is first shown.
-  m_trayIcon.add(m_hWnd, m_skin.trayIcons[0]);
+  m_tray.addIcon();
   return 0;
 }
 
@@ -247,7 +210,8 @@ HBITMAP MainDialog::dpiHeading() const { return m_skin.headingBitmaps[uiTexts.m_
 const char* MainDialog::rowLabel(int row) const { return uiTexts[kRows[row].label]; }
 
 PaintedWindow::SkinnedControls MainDialog::skinnedControls() {
-  return {{&m_closeButton, &m_minimizeButton, &m_defaultButton},
+  const std::array<SkinButton*, 3> buttons = m_buttons.skinned();
+  return {{buttons[0], buttons[1], buttons[2]},
           {&m_rows.box(0), &m_rows.box(1), &m_rows.box(2), &m_rows.box(3)},
           &m_dpi.slider(),
           &m_profileBox.box(),
@@ -255,12 +219,7 @@ PaintedWindow::SkinnedControls MainDialog::skinnedControls() {
 }
 
 LRESULT MainDialog::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-  if ((wParam & 0xFFF0) != IDM_ABOUTBOX) {
-    handled = FALSE;
-    return 0;
-  }
-  AboutDialog about;
-  about.DoModal();
+  if (!AboutDialog::onSysCommand(wParam)) handled = FALSE;
   return 0;
 }
 
@@ -271,7 +230,7 @@ LRESULT MainDialog::OnPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT MainDialog::OnQueryDragIcon(UINT, WPARAM, LPARAM, BOOL&) {
-  return reinterpret_cast<LRESULT>(m_windowIcon);
+  return reinterpret_cast<LRESULT>(m_skin.windowIcon);
 }
 
 LRESULT MainDialog::OnCtlColor(UINT, WPARAM, LPARAM, BOOL&) {
@@ -298,43 +257,6 @@ void MainDialog::assign(int buttonIndex, const ButtonAssignment& assigned) {
   pushReportMask();
 }
 
-void MainDialog::saveSettings() {
-  const bool saved = ::saveSettings();
-  // A save that an exit turned off loses nothing the user still sees.
-  const bool unsaved = !saved && !mouseModel.exitRequested();
-  if (unsaved != m_saves.settings) {
-    m_saves.settings = unsaved;
-    MainWindowPainter::invalidateStateLine(m_hWnd);
-  }
-  updateSaveRetry();
-}
-
-void MainDialog::profilesSaved(bool saved) {
-  // "Settings not saved" stays on the bottom bar until a save succeeds; the
-  // line's notice follows what the file holds now.
-  m_saves.profiles = !saved;
-  MainWindowPainter::invalidateStateLine(m_hWnd);
-  updateSaveRetry();
-}
-
-void MainDialog::updateSaveRetry() {
-  const bool pending = (m_saves.settings || m_saves.profiles) && !mouseModel.exitRequested();
-  if (pending == m_saves.retrying) return;
-  m_saves.retrying = pending;
-  if (pending)
-    SetTimer(kSaveRetryTimer, kSaveRetryPeriodMs);
-  else
-    KillTimer(kSaveRetryTimer);
-}
-
-void MainDialog::savePendingAtExit() {
-  // Saving is off once the exit began (the rows are about to be handed
-  // back); what the user set before it is still in the model.
-  if (m_saves.settings) m_saves.settings = !saveSettingsAtExit();
-  if (m_saves.profiles) m_saves.profiles = !m_profileBox.saveAtExit();
-  updateSaveRetry();
-}
-
 void MainDialog::awaitDpiAnswer(int32_t level, int32_t step) { m_input.awaitDpiAnswer(level, step); }
 
 void MainDialog::pushReportMask() { sendReportMask(hidLink, mouseModel); }
@@ -344,120 +266,58 @@ void MainDialog::showEditedRows() {
   MainWindowPainter::invalidateStateLine(m_hWnd);
 }
 
-void MainDialog::mouseGivenBack() {
-  // A mouse that lost power meanwhile reports its power-on steps until the
-  // re-scan gives it the file's: no such report is the user's choice.
-  m_input.devicesChanged();
-  rescanNow();
-}
-
-// Looking for the mice.
-
-void MainDialog::rescanNow() {
-  // A re-scan already due stays due: the system may tell of a mouse's
-  // interfaces one by one, and this call may come before the last of them.
-  // After sleep the mouse may be back at other handles without the system
-  // having said.
-  hidLink.markDeviceSetChanged();
-  startRescanWorker();
-}
-
-void MainDialog::startRescanWorker() {
+RescanWindows MainDialog::rescanWindows() {
   RescanWindows windows;
   windows.window = m_hWnd;
   windows.slider = m_dpi.slider().m_hWnd;
   windows.levels = m_keyboard.levelsWindow();
   for (int row = 0; row < RowIndex::Count; ++row) windows.boxes[row] = m_rows.box(row).m_hWnd;
   windows.boxes[RowIndex::Count] = m_profileBox.box().m_hWnd;
-  ::startRescanWorker(windows);
+  return windows;
 }
 
 LRESULT MainDialog::OnStartPostScan(UINT, WPARAM, LPARAM, BOOL&) {
-  // The scan found the mouse, which may have come back at its power-on DPI
-  // steps. The settings' steps change only when the user changes them: the
-  // mouse gets them back before PostScan asks for its state.
-  m_dpi.restoreSteps();
-  m_input.dpiStepsRestored();
-  SetTimer(kPostScanTimer, kPostScanDelayMs);
+  m_search.onMouseFound();
   return 0;
 }
 
 LRESULT MainDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED) {
-    // A burst of changes yields one re-scan, a while after the last of them.
-    // Until then transfers look for the mouse afresh, as it may have moved.
-    hidLink.markDeviceSetChanged();
-    m_input.devicesChanged();
-    KillTimer(kRescanTimer);
-    SetTimer(kRescanTimer, kRescanAfterChangeMs);
-  }
-  // A registered message, so it has no entry in the static message map.
-  if (message == TrayIcon::taskbarCreatedMessage()) m_trayIcon.addAgain();
+  if (message == WM_DEVICECHANGE && wParam == DBT_DEVNODES_CHANGED) m_search.onDeviceNodesChanged();
+  // Registered messages have no entry in the static message map.
+  m_tray.onRegisteredMessage(message);
   return CDialog::DefWindowProc(message, wParam, lParam);
 }
 
 LRESULT MainDialog::OnInputDeviceChange(UINT, WPARAM change, LPARAM lParam, BOOL&) {
-  // Transfers look for the mouse's interfaces afresh.
-  hidLink.markDeviceSetChanged();
-  // A mouse that came has its power-on report mask and DPI steps: it gets
-  // the settings' as soon as it can take them, not after the burst's wait.
-  if (m_input.onDeviceChange(change, reinterpret_cast<HANDLE>(lParam))) startRescanWorker();
+  m_search.onInputDeviceChange(change, reinterpret_cast<HANDLE>(lParam));
   return 0;
 }
 
 LRESULT MainDialog::OnMiceChanged(UINT, WPARAM someWent, LPARAM, BOOL&) {
-  m_input.keepOnlyPresentMice(someWent != 0);
+  m_search.onMiceChanged(someWent != 0);
   return 0;
 }
 
 // Timers and the message loop.
 
 LRESULT MainDialog::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  if (m_search.onTimer(wParam) || m_firstShow.onTimer(wParam)) return 0;
   switch (wParam) {
-    // The device timers act once per start.
-    case kRescanTimer:
-      KillTimer(kRescanTimer);
-      startRescanWorker();
-      break;
-    case kPostScanTimer:
-      KillTimer(kPostScanTimer);
-      hidLink.sendFeature(FeatureFrame::PostScan());
-      break;
     case kCommitDpiTimer:
       m_dpi.onCommitTimer();
       break;
     case TrayIcon::kMenuTimer:
-      m_trayIcon.onMenuTimer(m_hWnd, trayMenu.GetSubMenu(0));
-      break;
-    case kShowNormalTimer:
-      if (IsWindowVisible()) {
-        ShowWindow(SW_SHOWNORMAL);
-        KillTimer(kShowNormalTimer);
-      }
+      m_tray.onMenuTimer();
       break;
     case kProgramGoneTimer:
       m_profileBox.checkFront();
       break;
-    case kSaveRetryTimer:
-      if (m_saves.settings) saveSettings();
-      if (m_saves.profiles) m_profileBox.save();
-      updateSaveRetry();
+    case PendingSaves::kRetryTimer:
+      m_saves.onRetryTimer();
       break;
     case kDpiAnswersTimer:
       KillTimer(kDpiAnswersTimer);
       m_input.stopAwaitingDpiAnswer();
-      break;
-    case kHideAtStartTimer:
-      // Hides the window each time it finds it visible; ends once it does not,
-      // but not before the window was first shown: the modal loop shows it
-      // only when its queue first runs dry, which on a busy machine can come
-      // after the first tick.
-      if (IsWindowVisible()) {
-        SetWindowPos(nullptr, 0, 0, m_skin.size.cx, m_skin.size.cy, SWP_NOMOVE | SWP_NOZORDER);
-        ShowWindow(SW_HIDE);
-      } else if (m_wasShown) {
-        KillTimer(kHideAtStartTimer);
-      }
       break;
     default:
       handled = FALSE;
@@ -635,7 +495,7 @@ LRESULT MainDialog::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   // keep the program alive until the user closed it.
   ::EndMenu();
   m_rows.closeKeyDialog();
-  savePendingAtExit();
+  m_saves.saveAtExit();
   handButtonsBack();
   // Default processing issues IDCANCEL, which ends the dialog.
   handled = FALSE;
@@ -647,7 +507,7 @@ LRESULT MainDialog::OnEndSession(UINT, WPARAM ending, LPARAM, BOOL&) {
   // a close: the mouse, which outlives the session, gets its buttons back now.
   if (ending && !mouseModel.exitRequested()) {
     mouseModel.requestExit();  // saving is off from here on
-    savePendingAtExit();
+    m_saves.saveAtExit();
     handButtonsBack();
   }
   return 0;
@@ -667,7 +527,7 @@ LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
   m_mouseTurn.stopWatching();
   hidLink.cancelPending();
   for (int32_t slot = 0; slot < hidLink.presentCount(); ++slot) hidLink.setSlotState(slot, 0, 0xFF);
-  m_trayIcon.remove();
+  m_tray.removeIcon();
   return DefWindowProc(message, wParam, lParam);
 }
 
@@ -675,16 +535,13 @@ LRESULT MainDialog::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT MainDialog::OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
   LRESULT result = DefWindowProc(message, wParam, lParam);
-  if (wParam && !m_wasShown) {
-    m_wasShown = true;
-    PostMessage(WM_APP_FINISH_START);
-  }
+  m_firstShow.onShowWindow(wParam != 0);
   m_dpi.invalidate();
   return result;
 }
 
 LRESULT MainDialog::OnTrayCallback(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  return m_trayIcon.onCallback(m_hWnd, wParam, lParam);
+  return m_tray.onCallback(wParam, lParam);
 }
 
 LRESULT MainDialog::OnHideCommand(WORD, WORD, HWND, BOOL&) {
@@ -710,7 +567,7 @@ LRESULT MainDialog::OnExitCommand(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT MainDialog::OnShowDpiOnScreenCommand(WORD, WORD, HWND, BOOL&) {
-  m_dpiNotice.toggle(trayMenu.GetSubMenu(0));
+  m_tray.toggleDpiNotice();
   return 0;
 }
 

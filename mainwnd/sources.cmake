@@ -15,4 +15,10 @@ list(APPEND SKIVOL_WIN_SOURCES
   mainwnd/MouseTurn_win.cpp
   mainwnd/MouseInput_win.cpp
   mainwnd/RescanWorker_win.cpp
+  mainwnd/MouseSearch_win.cpp
+  mainwnd/PendingSaves_win.cpp
+  mainwnd/TraySide_win.cpp
+  mainwnd/WindowButtons_win.cpp
+  mainwnd/FirstShow_win.cpp
+  mainwnd/AboutDialog_win.cpp
 )

@@ -82,7 +82,7 @@ TEST_F(MainWindowDevice, BurstOfDeviceChangesRescansOnceAfterTheLast) {
   ASSERT_TRUE(pumpUntil([] { return mouseModel.config().dpiSyncPending.load(); }, 30000)) << "no re-scan";
   // Window timers never fire early: a re-scan any sooner than this would
   // mean the burst had not restarted the timer.
-  EXPECT_GE(::GetTickCount() - last, kRescanAfterChangeMs - 50);
+  EXPECT_GE(::GetTickCount() - last, MouseSearch::kRescanAfterChangeMs - 50);
   EXPECT_TRUE(pumpUntil([&] { return controlsFollowThePresence(); }, 20000));
 }
 

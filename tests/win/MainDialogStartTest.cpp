@@ -15,7 +15,7 @@ TEST(MainDialogStart, UnderHideTheWindowIsHiddenAlsoWhenFirstShownAfterTheTimers
   hideAtStart = true;
   MainDialog dialog{nullptr};
   ASSERT_TRUE(dialog.Create(IDD_MAIN));  // created hidden, as the modal loop leaves it until its queue runs dry
-  pumpUntil([] { return false; }, 4 * kHideAtStartPeriodMs);  // the hide timer ticks while nothing is shown yet
+  pumpUntil([] { return false; }, 4 * FirstShow::kHideAtStartPeriodMs);  // the hide timer ticks while nothing is shown yet
   dialog.ShowWindow(SW_SHOWNORMAL);
   EXPECT_TRUE(pumpUntil([&] { return dialog.IsWindowVisible() == FALSE; }, 10000));
   hideAtStart = false;
